@@ -1,5 +1,6 @@
 #include "core/AXChildrenMenuDiff.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace QelCore::AXChildrenMenuDiff {
@@ -31,7 +32,81 @@ signatureCounts(const std::vector<AXChildrenSnapshotNode>& roots) {
     return counts;
 }
 
+std::string readString(platform::Accessibility& accessibility, const platform::AXUIElement& element,
+                       std::string_view attribute) {
+    const auto copied = accessibility.copyAttributeValue(element, attribute);
+    const std::string* text =
+        copied.error == platform::kAXErrorSuccess ? copied.value.string() : nullptr;
+    return text == nullptr ? std::string() : *text;
+}
+
+AXChildrenSnapshotNode capture(platform::Accessibility& accessibility,
+                               const platform::AXUIElement& element, int depth) {
+    AXChildrenSnapshotNode node{readString(accessibility, element, platform::kAXRoleAttribute),
+                                readString(accessibility, element, platform::kAXSubroleAttribute),
+                                readString(accessibility, element, platform::kAXTitleAttribute),
+                                {}};
+    if (depth < 1) {
+        return node;
+    }
+    const auto copied = accessibility.copyAttributeValue(element, platform::kAXChildrenAttribute);
+    if (copied.error != platform::kAXErrorSuccess) {
+        return node;
+    }
+    for (const auto& child :
+         copied.value.elements().value_or(std::vector<platform::AXUIElement>{})) {
+        node.children.push_back(capture(accessibility, child, depth - 1));
+    }
+    return node;
+}
+
 } // namespace
+
+std::vector<AXChildrenSnapshotNode> snapshotMenuTree(platform::Accessibility& accessibility,
+                                                     pid_t pid, int maxDepth) {
+    if (maxDepth < 0) {
+        return {};
+    }
+    const platform::AXUIElement application = accessibility.createApplication(pid);
+    std::vector<AXChildrenSnapshotNode> roots;
+    for (const std::string_view attribute :
+         {platform::kAXMenuBarAttribute, platform::kAXExtrasMenuBarAttribute}) {
+        const auto copied = accessibility.copyAttributeValue(application, attribute);
+        if (copied.error != platform::kAXErrorSuccess) {
+            continue;
+        }
+        if (const auto menuBar = copied.value.element()) {
+            roots.push_back(capture(accessibility, *menuBar, maxDepth));
+        }
+    }
+    return roots;
+}
+
+MenuOpenEvidenceSource waitForEvidence(platform::Accessibility& accessibility,
+                                       platform::Clock& clock, pid_t pid,
+                                       const std::vector<AXChildrenSnapshotNode>& before,
+                                       std::uint32_t timeoutMilliseconds,
+                                       std::uint32_t pollIntervalMilliseconds) {
+    using std::chrono::milliseconds;
+    if (timeoutMilliseconds == 0) {
+        return MenuOpenEvidenceSource::none;
+    }
+    const auto deadline = clock.now() + milliseconds(timeoutMilliseconds);
+    // A zero interval would spin; waiting at least a millisecond lets the application move.
+    const platform::Duration pollInterval =
+        milliseconds(std::max<std::uint32_t>(pollIntervalMilliseconds, 1));
+    while (true) {
+        const auto source =
+            evidenceSource(before, snapshotMenuTree(accessibility, pid, evidenceCaptureDepth));
+        if (source != MenuOpenEvidenceSource::none || clock.now() >= deadline) {
+            return source;
+        }
+        clock.sleep(pollInterval);
+        if (clock.now() >= deadline) {
+            return MenuOpenEvidenceSource::none;
+        }
+    }
+}
 
 std::vector<std::string> menuSignatures(const std::vector<AXChildrenSnapshotNode>& roots) {
     std::vector<std::string> signatures;

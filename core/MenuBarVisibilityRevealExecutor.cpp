@@ -31,6 +31,36 @@ std::vector<CGPoint> dragSteps(CGPoint from, CGPoint to) {
     return steps;
 }
 
+platform::CGEventType eventType(MenuBarCommandDragEventKind kind) {
+    switch (kind) {
+    case MenuBarCommandDragEventKind::leftMouseDown:
+        return platform::kCGEventLeftMouseDown;
+    case MenuBarCommandDragEventKind::leftMouseDragged:
+        return platform::kCGEventLeftMouseDragged;
+    case MenuBarCommandDragEventKind::leftMouseUp:
+        return platform::kCGEventLeftMouseUp;
+    case MenuBarCommandDragEventKind::mouseMoved:
+        break;
+    }
+    return platform::kCGEventMouseMoved;
+}
+
+// How long the system needs to take in each kind of event before the next one.
+platform::Duration pauseAfter(MenuBarCommandDragEventKind kind) {
+    using std::chrono::milliseconds;
+    switch (kind) {
+    case MenuBarCommandDragEventKind::leftMouseDown:
+        return milliseconds(80);
+    case MenuBarCommandDragEventKind::leftMouseDragged:
+        return milliseconds(15);
+    case MenuBarCommandDragEventKind::leftMouseUp:
+        return milliseconds(140);
+    case MenuBarCommandDragEventKind::mouseMoved:
+        break;
+    }
+    return milliseconds(60);
+}
+
 } // namespace
 
 MenuBarCommandDragRecipe commandDragRecipe(const MenuBarVisibilityRevealPlan& plan,
@@ -46,6 +76,56 @@ MenuBarCommandDragRecipe commandDragRecipe(const MenuBarVisibilityRevealPlan& pl
     recipe.events.push_back({leftMouseUp, plan.endPoint, command});
     recipe.events.push_back({mouseMoved, restorePoint, {}});
     return recipe;
+}
+
+bool postCommandDrag(platform::Events& events, platform::Clock& clock,
+                     const MenuBarVisibilityRevealPlan& plan,
+                     platform::CGEventTapLocation eventTap) {
+    const auto cursor = events.createEvent(nullptr);
+    const auto recipe = commandDragRecipe(plan, cursor ? cursor->location : plan.startPoint);
+    const platform::CGDirectDisplayID display = events.mainDisplayID();
+    bool cursorHidden = false;
+    bool buttonHeld = false;
+    bool posted = true;
+
+    for (std::size_t i = 0; i < recipe.events.size(); ++i) {
+        const auto& step = recipe.events[i];
+        const bool restoringMove = i + 1 == recipe.events.size();
+        if (step.kind == MenuBarCommandDragEventKind::leftMouseDown && !cursorHidden) {
+            events.hideCursor(display);
+            cursorHidden = true;
+        }
+        auto event = events.createMouseEvent(nullptr, eventType(step.kind), step.point,
+                                             platform::kCGMouseButtonLeft);
+        if (!event) {
+            // The drag is complete once the button is up; only the cursor's return is lost.
+            posted = restoringMove;
+            if (buttonHeld) {
+                if (auto release =
+                        events.createMouseEvent(nullptr, platform::kCGEventLeftMouseUp, step.point,
+                                                platform::kCGMouseButtonLeft)) {
+                    events.post(eventTap, *release);
+                }
+            }
+            break;
+        }
+        event->flags = step.modifiers.contains(MenuBarCommandDragModifier::command)
+                           ? platform::kCGEventFlagMaskCommand
+                           : 0;
+        events.post(eventTap, *event);
+        if (step.kind == MenuBarCommandDragEventKind::leftMouseDown) {
+            buttonHeld = true;
+        } else if (step.kind == MenuBarCommandDragEventKind::leftMouseUp) {
+            buttonHeld = false;
+        }
+        if (!restoringMove) {
+            clock.sleep(pauseAfter(step.kind));
+        }
+    }
+    if (cursorHidden) {
+        events.showCursor(display);
+    }
+    return posted;
 }
 
 } // namespace QelCore::MenuBarVisibilityRevealExecutor

@@ -65,7 +65,87 @@ std::string normalizedUnicodeName(std::string_view name) {
     return result;
 }
 
+// A window-list number: integers and floating-point numbers alike; anything else is none.
+std::optional<double> readNumber(const platform::Value* value) {
+    return value == nullptr ? std::nullopt : value->number();
+}
+
+// The layer truncated toward zero; none when it is not a finite number within 64-bit range.
+std::optional<std::int64_t> readLayer(const platform::Value* value) {
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    if (const auto integer = value->integer()) {
+        return integer;
+    }
+    const auto number = value->number();
+    // 2^63 is exactly representable; every double below it truncates into range.
+    constexpr double limit = 9223372036854775808.0;
+    if (!number || !std::isfinite(*number) || *number >= limit || *number < -limit) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(std::trunc(*number));
+}
+
+std::optional<CGRect> readBounds(const platform::Value* value) {
+    if (value == nullptr || value->dictionary() == nullptr) {
+        return std::nullopt;
+    }
+    const auto x = readNumber(value->find("X"));
+    const auto y = readNumber(value->find("Y"));
+    const auto width = readNumber(value->find("Width"));
+    const auto height = readNumber(value->find("Height"));
+    if (!x || !y || !width || !height) {
+        return std::nullopt;
+    }
+    const CGRect bounds{*x, *y, *width, *height};
+    return bounds.isFinite() ? std::optional<CGRect>(bounds) : std::nullopt;
+}
+
+std::optional<StatusItemWindowFrameIndex::WindowRecord> readRecord(const platform::Value& window) {
+    const platform::Value* owner = window.find(platform::kCGWindowOwnerName);
+    const std::string* ownerName = owner == nullptr ? nullptr : owner->string();
+    const auto layer = readLayer(window.find(platform::kCGWindowLayer));
+    const auto bounds = readBounds(window.find(platform::kCGWindowBounds));
+    if (ownerName == nullptr || !layer || !bounds) {
+        return std::nullopt;
+    }
+    return StatusItemWindowFrameIndex::WindowRecord{*ownerName, *layer, *bounds};
+}
+
 } // namespace
+
+StatusItemWindowFrameIndex
+StatusItemWindowFrameIndex::captureFromWindowServer(platform::WindowServer& windowServer,
+                                                    const std::vector<ScreenSnapshot>& screens) {
+    return make(captureWindowRecords(windowServer, platform::kCGWindowListOptionAll), screens);
+}
+
+std::vector<StatusItemWindowFrameIndex::WindowRecord>
+StatusItemWindowFrameIndex::captureWindowRecords(platform::WindowServer& windowServer,
+                                                 platform::CGWindowListOption options) {
+    const platform::Value info = windowServer.copyWindowInfo(options, platform::kCGNullWindowID);
+    const platform::Value::List* windows = info.list();
+    if (windows == nullptr ||
+        std::any_of(windows->begin(), windows->end(),
+                    [](const platform::Value& window) { return window.dictionary() == nullptr; })) {
+        return {};
+    }
+    std::vector<WindowRecord> records;
+    records.reserve(windows->size());
+    for (const auto& window : *windows) {
+        if (auto record = readRecord(window)) {
+            records.push_back(std::move(*record));
+        }
+    }
+    return records;
+}
+
+std::vector<StatusItemWindowFrameIndex::WindowRecord>
+StatusItemWindowFrameIndex::captureOnScreenWindowRecords(platform::WindowServer& windowServer) {
+    return captureWindowRecords(windowServer, platform::kCGWindowListOptionOnScreenOnly |
+                                                  platform::kCGWindowListExcludeDesktopElements);
+}
 
 std::string StatusItemWindowFrameIndex::normalizedOwnerName(std::string_view name) {
     const bool ascii = std::all_of(name.begin(), name.end(),

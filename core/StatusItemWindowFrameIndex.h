@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ScreenSnapshot.h"
+#include "platform/WindowServer.h"
 
 #include <cstdint>
 #include <optional>
@@ -52,6 +53,19 @@ struct StatusItemWindowFrameIndex {
     // The tallest a status-item window may be on these displays: 44 points, or the tallest
     // auxiliary top area plus 8 when that is more.
     static CGFloat statusWindowHeightLimit(const std::vector<ScreenSnapshot>& screens);
+
+    // Reads the whole window list, on screen or not, into an index.
+    static StatusItemWindowFrameIndex
+    captureFromWindowServer(platform::WindowServer& windowServer,
+                            const std::vector<ScreenSnapshot>& screens);
+    // One record per readable window dictionary, in list order; empty when the list cannot be
+    // read or is not a list of dictionaries. A window without a string owner, a layer that is a
+    // finite number within range, or four finite bounds numbers is skipped.
+    static std::vector<WindowRecord> captureWindowRecords(platform::WindowServer& windowServer,
+                                                          platform::CGWindowListOption options);
+    // The on-screen windows without desktop elements, for the menu-open evidence.
+    static std::vector<WindowRecord>
+    captureOnScreenWindowRecords(platform::WindowServer& windowServer);
 
     // The index of the layer-25 windows that sit in some display's top strip.
     static StatusItemWindowFrameIndex make(const std::vector<WindowRecord>& records,
