@@ -7,8 +7,8 @@
 #include <chrono>
 #include <memory>
 
-// A one-display desktop in virtual time with the application "Clock" (pid 300) and the given
-// status items.
+// A one-display desktop in virtual time with the application "Clock" (pid 300), the given
+// status items and window-list entries as they stand.
 struct SimDesktopFixture {
     static constexpr pid_t clockPid = 300;
 
@@ -17,7 +17,8 @@ struct SimDesktopFixture {
     std::unique_ptr<platform::sim::SimulatedDesktop> desktop;
     platform::MonotonicTime start = clock.now();
 
-    explicit SimDesktopFixture(std::vector<platform::sim::StatusItemDescription> items) {
+    explicit SimDesktopFixture(std::vector<platform::sim::StatusItemDescription> items,
+                               std::vector<platform::Value> rawWindowEntries = {}) {
         platform::sim::DesktopDescription description;
         description.name = "test";
         description.displays.push_back(
@@ -29,6 +30,7 @@ struct SimDesktopFixture {
         app.name = "Clock";
         description.apps.push_back(app);
         description.statusItems = std::move(items);
+        description.rawWindowEntries = std::move(rawWindowEntries);
         desktop = std::make_unique<platform::sim::SimulatedDesktop>(description, loop);
     }
 
