@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/UserDefaults.h"
+
+#include <sys/types.h>
+
+#include <ctime>
+#include <filesystem>
+#include <functional>
+
+namespace platform {
+
+// The user's settings kept in one JSON file (mode 0600). Every write takes an advisory lock on
+// "<file>.lock", merges its one change into what the file holds at that moment and replaces
+// the file atomically (temporary file, fsync, rename), so stores in other objects or
+// processes on the same file keep each other's keys. Reads are served from memory and reload
+// the file when it changed on disk. A file that cannot be read or decoded reads as empty and
+// is renamed to "<file>.corrupt-<UTC time>" before anything else is written.
+class FileUserDefaults final : public UserDefaults {
+public:
+    explicit FileUserDefaults(std::filesystem::path path);
+
+    // "tessaline/defaults.json" in $XDG_CONFIG_HOME, or in ~/.config when that is unset or not
+    // an absolute path.
+    static std::filesystem::path standardPath();
+
+    const std::filesystem::path& path() const { return filePath; }
+
+    void set(std::string_view key, DefaultsValue value) override;
+    void removeObject(std::string_view key) override;
+
+protected:
+    std::optional<DefaultsValue> storedObject(std::string_view key) const override;
+
+private:
+    struct FileStamp {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        timespec modified{};
+        timespec changed{};
+        friend bool operator==(const FileStamp& a, const FileStamp& b) {
+            return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+                   a.modified.tv_sec == b.modified.tv_sec &&
+                   a.modified.tv_nsec == b.modified.tv_nsec &&
+                   a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
+        }
+    };
+
+    std::optional<FileStamp> currentStamp() const;
+    // Loads the file again when its stamp changed since the last load (mutex held).
+    void refreshIfChanged() const;
+    // Reads the file into `cache`, keeping an undecodable one aside (mutex and lock held).
+    void loadLocked() const;
+    void keepAsideLocked() const;
+    // Applies `change` to the file's current contents and writes them back.
+    void modify(const std::function<void(DefaultsDictionary&)>& change);
+    bool writeLocked(const DefaultsDictionary& values) const;
+
+    std::filesystem::path filePath;
+    std::filesystem::path lockPath;
+    mutable std::mutex mutex;
+    mutable DefaultsDictionary cache;
+    mutable std::optional<FileStamp> loadedStamp;
+    mutable bool loaded = false;
+};
+
+} // namespace platform

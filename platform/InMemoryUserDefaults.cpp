@@ -1,0 +1,25 @@
+#include "platform/InMemoryUserDefaults.h"
+
+namespace platform {
+
+void InMemoryUserDefaults::set(std::string_view key, DefaultsValue value) {
+    const std::lock_guard lock(mutex);
+    values.insert_or_assign(std::string(key), std::move(value));
+}
+
+void InMemoryUserDefaults::removeObject(std::string_view key) {
+    const std::lock_guard lock(mutex);
+    if (const auto found = values.find(key); found != values.end()) {
+        values.erase(found);
+    }
+}
+
+std::optional<DefaultsValue> InMemoryUserDefaults::storedObject(std::string_view key) const {
+    const std::lock_guard lock(mutex);
+    if (const auto found = values.find(key); found != values.end()) {
+        return found->second;
+    }
+    return std::nullopt;
+}
+
+} // namespace platform

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace platform {
+
+// Raw bytes stored under a key (the stores keep their JSON arrays this way).
+using DefaultsData = std::vector<std::uint8_t>;
+
+// One stored value: bool, integer, double, string or data. "Absent" is an empty optional.
+using DefaultsValue = std::variant<bool, std::int64_t, double, std::string, DefaultsData>;
+
+// Keys and values, ordered by key; looked up with any string type.
+using DefaultsDictionary = std::map<std::string, DefaultsValue, std::less<>>;
+
+// A typed key-value store of user settings. Reads search the stored values first, then the
+// registered defaults. Every implementation is safe to use from any thread.
+class UserDefaults {
+public:
+    UserDefaults() = default;
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
+    virtual ~UserDefaults() = default;
+
+    // The process-wide store: the file store at its standard path unless replaced.
+    static std::shared_ptr<UserDefaults> standard();
+    // Replaces the process-wide store (start-up and tests); null restores the file store.
+    static void setStandard(std::shared_ptr<UserDefaults> defaults);
+
+    // Stores `value` under `key`, replacing any value of any type.
+    virtual void set(std::string_view key, DefaultsValue value) = 0;
+    // Removes the stored value; a registered default shows through again.
+    virtual void removeObject(std::string_view key) = 0;
+
+    // The stored value, else the registered default, else none.
+    std::optional<DefaultsValue> objectForKey(std::string_view key) const;
+    // Adds (or replaces) registered defaults: values read when nothing is stored. Never persisted.
+    void registerDefaults(const DefaultsDictionary& values);
+
+    // Typed reads. A value of another type reads as the empty answer: false for a Boolean read
+    // of a non-Boolean, 0 for a number read of a non-number, none for strings and data.
+    // Number reads accept both integers and doubles; a double outside the integer range, or
+    // not finite, reads as integer 0.
+    bool boolForKey(std::string_view key) const;
+    std::int64_t integerForKey(std::string_view key) const;
+    double doubleForKey(std::string_view key) const;
+    std::optional<std::string> stringForKey(std::string_view key) const;
+    std::optional<DefaultsData> dataForKey(std::string_view key) const;
+
+protected:
+    // The value stored under `key`, without registered defaults; none when absent.
+    virtual std::optional<DefaultsValue> storedObject(std::string_view key) const = 0;
+
+private:
+    mutable std::mutex registrationMutex;
+    DefaultsDictionary registered;
+};
+
+} // namespace platform
