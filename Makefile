@@ -19,5 +19,6 @@ test: build
 # Builds the benchmarks with the release preset and runs them.
 bench:
 	@cmake --preset release >/dev/null
-	@cmake --build --preset release --target sim_bench
+	@cmake --build --preset release --target sim_bench scan_bench
 	@build/release/bench/sim_bench
+	@build/release/bench/scan_bench
