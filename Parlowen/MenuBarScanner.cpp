@@ -83,9 +83,19 @@ ChildAttributes readAttributes(platform::Accessibility& accessibility, const AXU
 }
 
 // The first screen whose frame, or else whose right auxiliary area, meets the item's frame.
+// An item pushed wholly past a screen's side edge meets no screen; it belongs to the first
+// screen whose height it shares, so that it is classified as pushed off that screen instead of
+// being lost as unknown.
 const ScreenSnapshot* screenFor(const CGRect& frame, const std::vector<ScreenSnapshot>& screens) {
     for (const ScreenSnapshot& screen : screens) {
         if (screen.frame.intersects(frame) || screen.auxiliaryTopRightArea.intersects(frame)) {
+            return &screen;
+        }
+    }
+    for (const ScreenSnapshot& screen : screens) {
+        const bool sharesHeight =
+            frame.minY() < screen.frame.maxY() && screen.frame.minY() < frame.maxY();
+        if (sharesHeight && !frame.isEmpty()) {
             return &screen;
         }
     }
