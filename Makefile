@@ -14,3 +14,10 @@ build: configure
 
 test: build
 	@ctest --preset $(PRESET)
+
+.PHONY: bench
+# Builds the benchmarks with the release preset and runs them.
+bench:
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release --target sim_bench
+	@build/release/bench/sim_bench

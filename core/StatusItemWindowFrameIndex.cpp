@@ -1,0 +1,275 @@
+#include "core/StatusItemWindowFrameIndex.h"
+
+#include "core/ScreenCoordinateConverter.h"
+
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+namespace QelCore {
+
+namespace {
+
+constexpr CGFloat defaultStatusWindowHeightLimit = 44;
+constexpr CGFloat auxiliaryAreaHeightAllowance = 8;
+// How far a status window's top edge may lie from a display's top edge.
+constexpr CGFloat topEdgeTolerance = 1;
+
+bool isAsciiWhiteSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Most owner names are plain ASCII; they skip the round trip through UTF-16.
+std::string normalizedAsciiName(std::string_view name) {
+    std::string result;
+    result.reserve(name.size());
+    bool pendingBlank = false;
+    for (const char c : name) {
+        if (isAsciiWhiteSpace(c)) {
+            pendingBlank = !result.empty();
+            continue;
+        }
+        if (pendingBlank) {
+            result += ' ';
+            pendingBlank = false;
+        }
+        result += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return result;
+}
+
+std::string normalizedUnicodeName(std::string_view name) {
+    icu::UnicodeString text = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(name.data(), static_cast<std::int32_t>(name.size())));
+    text.toLower(icu::Locale::getRoot());
+    icu::UnicodeString collapsed;
+    bool pendingBlank = false;
+    for (std::int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) {
+        const UChar32 c = text.char32At(i);
+        if (u_isUWhiteSpace(c)) {
+            pendingBlank = !collapsed.isEmpty();
+            continue;
+        }
+        if (pendingBlank) {
+            collapsed.append(u' ');
+            pendingBlank = false;
+        }
+        collapsed.append(c);
+    }
+    std::string result;
+    collapsed.toUTF8String(result);
+    return result;
+}
+
+// A window-list number: integers and floating-point numbers alike; anything else is none.
+std::optional<double> readNumber(const platform::Value* value) {
+    return value == nullptr ? std::nullopt : value->number();
+}
+
+// The layer truncated toward zero; none when it is not a finite number within 64-bit range.
+std::optional<std::int64_t> readLayer(const platform::Value* value) {
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    if (const auto integer = value->integer()) {
+        return integer;
+    }
+    const auto number = value->number();
+    // 2^63 is exactly representable; every double below it truncates into range.
+    constexpr double limit = 9223372036854775808.0;
+    if (!number || !std::isfinite(*number) || *number >= limit || *number < -limit) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(std::trunc(*number));
+}
+
+std::optional<CGRect> readBounds(const platform::Value* value) {
+    if (value == nullptr || value->dictionary() == nullptr) {
+        return std::nullopt;
+    }
+    const auto x = readNumber(value->find("X"));
+    const auto y = readNumber(value->find("Y"));
+    const auto width = readNumber(value->find("Width"));
+    const auto height = readNumber(value->find("Height"));
+    if (!x || !y || !width || !height) {
+        return std::nullopt;
+    }
+    const CGRect bounds{*x, *y, *width, *height};
+    return bounds.isFinite() ? std::optional<CGRect>(bounds) : std::nullopt;
+}
+
+std::optional<StatusItemWindowFrameIndex::WindowRecord> readRecord(const platform::Value& window) {
+    const platform::Value* owner = window.find(platform::kCGWindowOwnerName);
+    const std::string* ownerName = owner == nullptr ? nullptr : owner->string();
+    const auto layer = readLayer(window.find(platform::kCGWindowLayer));
+    const auto bounds = readBounds(window.find(platform::kCGWindowBounds));
+    if (ownerName == nullptr || !layer || !bounds) {
+        return std::nullopt;
+    }
+    return StatusItemWindowFrameIndex::WindowRecord{*ownerName, *layer, *bounds};
+}
+
+} // namespace
+
+StatusItemWindowFrameIndex
+StatusItemWindowFrameIndex::captureFromWindowServer(platform::WindowServer& windowServer,
+                                                    const std::vector<ScreenSnapshot>& screens) {
+    return make(captureWindowRecords(windowServer, platform::kCGWindowListOptionAll), screens);
+}
+
+std::vector<StatusItemWindowFrameIndex::WindowRecord>
+StatusItemWindowFrameIndex::captureWindowRecords(platform::WindowServer& windowServer,
+                                                 platform::CGWindowListOption options) {
+    const platform::Value info = windowServer.copyWindowInfo(options, platform::kCGNullWindowID);
+    const platform::Value::List* windows = info.list();
+    if (windows == nullptr ||
+        std::any_of(windows->begin(), windows->end(),
+                    [](const platform::Value& window) { return window.dictionary() == nullptr; })) {
+        return {};
+    }
+    std::vector<WindowRecord> records;
+    records.reserve(windows->size());
+    for (const auto& window : *windows) {
+        if (auto record = readRecord(window)) {
+            records.push_back(std::move(*record));
+        }
+    }
+    return records;
+}
+
+std::vector<StatusItemWindowFrameIndex::WindowRecord>
+StatusItemWindowFrameIndex::captureOnScreenWindowRecords(platform::WindowServer& windowServer) {
+    return captureWindowRecords(windowServer, platform::kCGWindowListOptionOnScreenOnly |
+                                                  platform::kCGWindowListExcludeDesktopElements);
+}
+
+std::string StatusItemWindowFrameIndex::normalizedOwnerName(std::string_view name) {
+    const bool ascii = std::all_of(name.begin(), name.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        return normalizedAsciiName(name);
+    }
+    // ICU lengths are 32-bit; no owner name comes near that.
+    if (name.size() > static_cast<std::size_t>(INT32_MAX)) {
+        return {};
+    }
+    return normalizedUnicodeName(name);
+}
+
+bool StatusItemWindowFrameIndex::ownerNamesMatch(std::string_view a, std::string_view b) {
+    if (a.empty() || b.empty()) {
+        return false;
+    }
+    return a.size() <= b.size() ? b.starts_with(a) : a.starts_with(b);
+}
+
+CGFloat
+StatusItemWindowFrameIndex::statusWindowHeightLimit(const std::vector<ScreenSnapshot>& screens) {
+    CGFloat tallest = 0;
+    for (const auto& screen : screens) {
+        for (const CGFloat height :
+             {screen.auxiliaryTopLeftArea.height(), screen.auxiliaryTopRightArea.height()}) {
+            if (std::isfinite(height)) {
+                tallest = std::max(tallest, height);
+            }
+        }
+    }
+    const CGFloat limit = tallest + auxiliaryAreaHeightAllowance;
+    return limit > defaultStatusWindowHeightLimit ? limit : defaultStatusWindowHeightLimit;
+}
+
+StatusItemWindowFrameIndex::StatusItemWindowFrameIndex(
+    const std::vector<OwnerFrames>& rawFramesByOwnerName) {
+    std::unordered_map<std::string, std::size_t> positions;
+    for (const auto& [rawName, frames] : rawFramesByOwnerName) {
+        std::string name = normalizedOwnerName(rawName);
+        if (name.empty()) {
+            continue;
+        }
+        const auto [found, inserted] = positions.try_emplace(name, framesByOwnerName.size());
+        if (inserted) {
+            framesByOwnerName.push_back({std::move(name), {}});
+        }
+        auto& stored = framesByOwnerName[found->second].frames;
+        stored.insert(stored.end(), frames.begin(), frames.end());
+    }
+}
+
+StatusItemWindowFrameIndex
+StatusItemWindowFrameIndex::make(const std::vector<WindowRecord>& records,
+                                 const std::vector<ScreenSnapshot>& screens) {
+    const auto primary = ScreenCoordinateConverter::primaryScreen(screens);
+    if (!primary) {
+        return {};
+    }
+    const CGFloat primaryHeight = primary->frame.height();
+    if (!(primaryHeight > 0) || !std::isfinite(primaryHeight)) {
+        return {};
+    }
+    const CGFloat heightLimit = statusWindowHeightLimit(screens);
+    // Each display's top edge in window-server coordinates.
+    std::vector<CGFloat> topEdges;
+    topEdges.reserve(screens.size());
+    for (const auto& screen : screens) {
+        topEdges.push_back(primaryHeight - screen.frame.maxY());
+    }
+
+    std::vector<OwnerFrames> rawFrames;
+    std::unordered_map<std::string_view, std::size_t> positions;
+    for (const auto& record : records) {
+        const CGRect& bounds = record.bounds;
+        if (record.layer != statusWindowLayer || !bounds.isFinite() || !(bounds.height() > 0) ||
+            bounds.height() > heightLimit || !(bounds.width() > 0)) {
+            continue;
+        }
+        const CGFloat top = bounds.minY();
+        const bool inTopStrip = std::any_of(topEdges.begin(), topEdges.end(), [&](CGFloat edge) {
+            return std::fabs(top - edge) <= topEdgeTolerance;
+        });
+        if (!inTopStrip) {
+            continue;
+        }
+        const auto [found, inserted] = positions.try_emplace(record.ownerName, rawFrames.size());
+        if (inserted) {
+            rawFrames.push_back({record.ownerName, {}});
+        }
+        rawFrames[found->second].frames.push_back({bounds.minX(),
+                                                   primaryHeight - top - bounds.height(),
+                                                   bounds.width(), bounds.height()});
+    }
+    return StatusItemWindowFrameIndex(rawFrames);
+}
+
+std::optional<CGRect>
+StatusItemWindowFrameIndex::frame(std::string_view appName,
+                                  const std::optional<CGRect>& axFrame) const {
+    const std::string name = normalizedOwnerName(appName);
+    if (name.empty()) {
+        return std::nullopt;
+    }
+    const bool nearAxFrame = axFrame && axFrame->isFinite();
+    std::optional<CGRect> best;
+    CGFloat bestScore = 0;
+    for (const auto& [owner, frames] : framesByOwnerName) {
+        if (!ownerNamesMatch(owner, name)) {
+            continue;
+        }
+        for (const CGRect& candidate : frames) {
+            // Lower is better: the distance to the Accessibility frame, or minus the left edge.
+            const CGFloat score = nearAxFrame ? std::fabs(candidate.midX() - axFrame->midX()) +
+                                                    std::fabs(candidate.midY() - axFrame->midY())
+                                              : -candidate.minX();
+            if (!best || score < bestScore) {
+                best = candidate;
+                bestScore = score;
+            }
+        }
+    }
+    return best;
+}
+
+} // namespace QelCore

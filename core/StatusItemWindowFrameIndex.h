@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/ScreenSnapshot.h"
+#include "platform/WindowServer.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace QelCore {
+
+// The frames of the status-item windows (window layer 25, in the top strip of a display) of
+// each application, read once per scan from the window list: a second source of an item's
+// frame beside the one Accessibility reports.
+struct StatusItemWindowFrameIndex {
+    // One window of the window list; bounds in window-server coordinates (top-left origin).
+    struct WindowRecord {
+        std::string ownerName;
+        std::int64_t layer = 0;
+        CGRect bounds;
+
+        friend bool operator==(const WindowRecord&, const WindowRecord&) = default;
+    };
+
+    // The Cocoa frames of one owner's status-item windows, in window-list order.
+    struct OwnerFrames {
+        std::string ownerName;
+        std::vector<CGRect> frames;
+
+        friend bool operator==(const OwnerFrames&, const OwnerFrames&) = default;
+    };
+
+    static constexpr std::int64_t statusWindowLayer = 25;
+
+    // Keyed by normalized owner name, owners in the order of their first window in the list.
+    std::vector<OwnerFrames> framesByOwnerName;
+
+    StatusItemWindowFrameIndex() = default;
+    // Normalizes the raw owner names: names that normalize alike are merged (frames
+    // concatenated, at the first one's place) and names that normalize to nothing are dropped.
+    explicit StatusItemWindowFrameIndex(const std::vector<OwnerFrames>& rawFramesByOwnerName);
+
+    friend bool operator==(const StatusItemWindowFrameIndex&,
+                           const StatusItemWindowFrameIndex&) = default;
+
+    // Trimmed, lower-cased, inner white-space runs collapsed to one blank (Unicode-aware).
+    static std::string normalizedOwnerName(std::string_view name);
+    // Whether two normalized names name one owner: both non-empty, and equal or one a prefix of
+    // the other (an app and its "… Helper").
+    static bool ownerNamesMatch(std::string_view normalizedA, std::string_view normalizedB);
+    // The tallest a status-item window may be on these displays: 44 points, or the tallest
+    // auxiliary top area plus 8 when that is more.
+    static CGFloat statusWindowHeightLimit(const std::vector<ScreenSnapshot>& screens);
+
+    // Reads the whole window list, on screen or not, into an index.
+    static StatusItemWindowFrameIndex
+    captureFromWindowServer(platform::WindowServer& windowServer,
+                            const std::vector<ScreenSnapshot>& screens);
+    // One record per readable window dictionary, in list order; empty when the list cannot be
+    // read or is not a list of dictionaries. A window without a string owner, a layer that is a
+    // finite number within range, or four finite bounds numbers is skipped.
+    static std::vector<WindowRecord> captureWindowRecords(platform::WindowServer& windowServer,
+                                                          platform::CGWindowListOption options);
+    // The on-screen windows without desktop elements, for the menu-open evidence.
+    static std::vector<WindowRecord>
+    captureOnScreenWindowRecords(platform::WindowServer& windowServer);
+
+    // The index of the layer-25 windows that sit in some display's top strip.
+    static StatusItemWindowFrameIndex make(const std::vector<WindowRecord>& records,
+                                           const std::vector<ScreenSnapshot>& screens);
+
+    // Where the app's status item is drawn: of the frames of every owner matching the name, the
+    // one nearest to `axFrame` (centre to centre, Manhattan distance), or the rightmost without
+    // a usable `axFrame`; ties keep the earlier frame. None for a blank name or no match.
+    std::optional<CGRect> frame(std::string_view appName,
+                                const std::optional<CGRect>& axFrame) const;
+};
+
+} // namespace QelCore

@@ -1,0 +1,171 @@
+#include "platform/BasicRunLoop.h"
+
+#include <algorithm>
+#include <atomic>
+
+namespace platform {
+
+namespace {
+// Timers fire no more often than this, so that a zero interval cannot spin the loop.
+constexpr Duration minimumTimerInterval = std::chrono::milliseconds(1);
+// Longer runs and delays are cut to this, keeping time points far from overflow.
+constexpr Duration longestSpan = std::chrono::hours(24 * 365 * 10);
+
+Duration clamped(Duration duration) {
+    return std::clamp(duration, Duration::zero(), longestSpan);
+}
+} // namespace
+
+class BasicRunLoop::RepeatingTimer : public Timer {
+public:
+    RepeatingTimer(Duration interval, Task task)
+        : interval(std::max(clamped(interval), minimumTimerInterval)), task(std::move(task)) {}
+
+    void invalidate() override { valid_ = false; }
+    bool isValid() const override { return valid_; }
+
+    const Duration interval;
+    const Task task;
+
+private:
+    std::atomic<bool> valid_{true};
+};
+
+BasicRunLoop::BasicRunLoop(Clock& clock) : clock_(clock) {}
+
+BasicRunLoop::~BasicRunLoop() {
+    for (const AttachedSource& attached : sources_) {
+        attached.source->removeWaker(attached.wakerKey);
+    }
+}
+
+void BasicRunLoop::scheduleLocked(MonotonicTime due, Task task,
+                                  std::shared_ptr<RepeatingTimer> timer) {
+    scheduled_.push_back({due, nextOrder_++, std::move(task), std::move(timer)});
+}
+
+void BasicRunLoop::post(Task task) {
+    postAfter(Duration::zero(), std::move(task));
+}
+
+void BasicRunLoop::postAfter(Duration delay, Task task) {
+    {
+        std::lock_guard lock(mutex_);
+        scheduleLocked(clock_.now() + clamped(delay), std::move(task), nullptr);
+    }
+    wake();
+}
+
+std::shared_ptr<Timer> BasicRunLoop::scheduleRepeatingTimer(Duration interval, Task task) {
+    auto timer = std::make_shared<RepeatingTimer>(interval, std::move(task));
+    {
+        std::lock_guard lock(mutex_);
+        scheduleLocked(clock_.now() + timer->interval, {}, timer);
+    }
+    wake();
+    return timer;
+}
+
+void BasicRunLoop::addSource(const std::shared_ptr<RunLoopSource>& source) {
+    if (!source) {
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    for (const AttachedSource& attached : sources_) {
+        if (attached.source == source) {
+            return;
+        }
+    }
+    sources_.push_back({source, source->addWaker([this] { wake(); })});
+}
+
+void BasicRunLoop::removeSource(const std::shared_ptr<RunLoopSource>& source) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(sources_, [&](const AttachedSource& attached) {
+        if (attached.source != source) {
+            return false;
+        }
+        attached.source->removeWaker(attached.wakerKey);
+        return true;
+    });
+}
+
+bool BasicRunLoop::performOneStep() {
+    const MonotonicTime now = clock_.now();
+    Task task;
+    std::vector<std::shared_ptr<RunLoopSource>> sources;
+    {
+        std::lock_guard lock(mutex_);
+        std::erase_if(scheduled_,
+                      [](const Scheduled& s) { return s.timer && !s.timer->isValid(); });
+        auto earliest = std::min_element(
+            scheduled_.begin(), scheduled_.end(), [](const Scheduled& a, const Scheduled& b) {
+                return a.due != b.due ? a.due < b.due : a.order < b.order;
+            });
+        if (earliest != scheduled_.end() && earliest->due <= now) {
+            if (earliest->timer) {
+                std::shared_ptr<RepeatingTimer> timer = earliest->timer;
+                MonotonicTime next = earliest->due + timer->interval;
+                // A late timer skips the firings it missed, as NSTimer does.
+                if (next <= now) {
+                    next = now + timer->interval;
+                }
+                scheduled_.erase(earliest);
+                scheduleLocked(next, {}, timer);
+                task = [timer] {
+                    if (timer->isValid()) {
+                        timer->task();
+                    }
+                };
+            } else {
+                task = std::move(earliest->task);
+                scheduled_.erase(earliest);
+            }
+        } else {
+            for (const AttachedSource& attached : sources_) {
+                sources.push_back(attached.source);
+            }
+        }
+    }
+    if (task) {
+        task();
+        return true;
+    }
+    bool performed = false;
+    for (const auto& source : sources) {
+        for (RunLoopSource::Work& work : source->takeDue(now)) {
+            work();
+            performed = true;
+        }
+    }
+    return performed;
+}
+
+MonotonicTime BasicRunLoop::nextDue(MonotonicTime deadline) {
+    MonotonicTime next = deadline;
+    for (const Scheduled& scheduled : scheduled_) {
+        next = std::min(next, scheduled.due);
+    }
+    for (const AttachedSource& attached : sources_) {
+        if (auto due = attached.source->nextDue()) {
+            next = std::min(next, *due);
+        }
+    }
+    return next;
+}
+
+void BasicRunLoop::runFor(Duration duration) {
+    const MonotonicTime deadline = clock_.now() + clamped(duration);
+    while (true) {
+        if (performOneStep()) {
+            continue;
+        }
+        if (clock_.now() >= deadline) {
+            return;
+        }
+        std::unique_lock lock(mutex_);
+        waitUntil(lock, nextDue(deadline));
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/ObserverToken.h"
+
+#include <sys/types.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum NSApplicationActivationPolicy : int {
+    NSApplicationActivationPolicyRegular = 0,
+    NSApplicationActivationPolicyAccessory = 1,
+    NSApplicationActivationPolicyProhibited = 2,
+};
+
+using NSApplicationActivationOptions = unsigned;
+inline constexpr NSApplicationActivationOptions NSApplicationActivateAllWindows = 1 << 0;
+inline constexpr NSApplicationActivationOptions NSApplicationActivateIgnoringOtherApps = 1 << 1;
+
+// One running application as NSRunningApplication describes it. A helper process names the
+// application it belongs to by `parentProcessIdentifier`.
+struct RunningApplication {
+    pid_t processIdentifier = 0;
+    std::optional<std::string> localizedName;
+    std::optional<std::string> bundleIdentifier;
+    NSApplicationActivationPolicy activationPolicy = NSApplicationActivationPolicyRegular;
+    std::optional<WallTime> launchDate;
+    std::optional<pid_t> parentProcessIdentifier;
+
+    friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
+};
+
+// NSWorkspace's running applications and their notifications, and this application's
+// activation (NSApplication, NSRunningApplication). Notifications arrive as tasks on the main
+// run loop.
+class Workspace {
+public:
+    using ApplicationHandler = std::function<void(const RunningApplication& application)>;
+
+    Workspace() = default;
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+    virtual ~Workspace() = default;
+
+    // The running applications, in the workspace's order.
+    virtual std::vector<RunningApplication> runningApplications() = 0;
+    // This process's id.
+    virtual pid_t currentProcessIdentifier() = 0;
+    // Observes NSWorkspaceDidLaunchApplicationNotification.
+    virtual ObserverToken addLaunchObserver(ApplicationHandler handler) = 0;
+    // Observes NSWorkspaceDidTerminateApplicationNotification.
+    virtual ObserverToken addTerminateObserver(ApplicationHandler handler) = 0;
+    // Removes an observer added above.
+    virtual void removeObserver(ObserverToken token) = 0;
+    // This application's activation policy.
+    virtual NSApplicationActivationPolicy activationPolicy() = 0;
+    // Sets this application's activation policy (setActivationPolicy:); false when refused.
+    virtual bool setActivationPolicy(NSApplicationActivationPolicy policy) = 0;
+    // Activates this application (activateIgnoringOtherApps:).
+    virtual void activateIgnoringOtherApps(bool flag) = 0;
+    // Activates a running application (activateWithOptions:); false when it is not running.
+    virtual bool activate(pid_t pid, NSApplicationActivationOptions options) = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,365 @@
+#include "platform/sim/SimulatedDesktop.h"
+
+#include "platform/sim/SimAccessibility.h"
+#include "platform/sim/SimDisplays.h"
+#include "platform/sim/SimEvents.h"
+#include "platform/sim/SimWindowServer.h"
+#include "platform/sim/SimWorkspace.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace platform::sim {
+
+namespace {
+// Delays in a description are cut to about 115 days, far from any overflow.
+constexpr double longestDelayMs = 1e10;
+
+Duration milliseconds(double ms) {
+    const double bounded = std::clamp(ms, 0.0, longestDelayMs);
+    return std::chrono::duration_cast<Duration>(std::chrono::duration<double, std::milli>(bounded));
+}
+} // namespace
+
+SimulatedDesktop::SimulatedDesktop(DesktopDescription description, RunLoop& mainLoop)
+    : initial_(std::move(description)), mainLoop_(mainLoop), displays_(initial_.displays),
+      ownProcess_(initial_.ownProcess), apps_(initial_.apps),
+      frontmost_(initial_.frontmostPid.value_or(initial_.ownProcess.pid)),
+      trusted_(initial_.trust.trusted), accessibility_(std::make_unique<SimAccessibility>(*this)),
+      windowServer_(std::make_unique<SimWindowServer>(*this)),
+      events_(std::make_unique<SimEvents>(*this)),
+      displaysService_(std::make_unique<SimDisplays>(*this)),
+      workspace_(std::make_unique<SimWorkspace>(*this)) {
+    std::lock_guard lock(mutex_);
+    addItems(initial_.statusItems);
+    for (const TimelineEvent& event : initial_.timeline) {
+        std::weak_ptr<bool> alive = alive_;
+        mainLoop_.postAfter(milliseconds(event.atMs), [this, alive, event] {
+            if (alive.expired()) {
+                return;
+            }
+            if (const auto* app = std::get_if<AppDescription>(&event.change)) {
+                launch(*app, event.statusItems);
+            } else if (const auto* pid = std::get_if<pid_t>(&event.change)) {
+                quit(*pid);
+            } else if (const auto* displays =
+                           std::get_if<std::vector<DisplayDescription>>(&event.change)) {
+                setDisplays(*displays);
+            }
+        });
+    }
+}
+
+SimulatedDesktop::~SimulatedDesktop() = default;
+
+std::variant<std::unique_ptr<SimulatedDesktop>, DescriptionError>
+SimulatedDesktop::fromJson(std::string_view jsonText, RunLoop& mainLoop) {
+    DescriptionResult result = parseDesktopDescription(jsonText);
+    if (auto* error = std::get_if<DescriptionError>(&result)) {
+        return *error;
+    }
+    return std::make_unique<SimulatedDesktop>(std::get<DesktopDescription>(std::move(result)),
+                                              mainLoop);
+}
+
+PlatformServices SimulatedDesktop::services() {
+    return {*accessibility_, *windowServer_, *events_,         *displaysService_,
+            *workspace_,     mainLoop_,      mainLoop_.clock()};
+}
+
+Accessibility& SimulatedDesktop::accessibility() {
+    return *accessibility_;
+}
+
+WindowServer& SimulatedDesktop::windowServer() {
+    return *windowServer_;
+}
+
+Events& SimulatedDesktop::events() {
+    return *events_;
+}
+
+Displays& SimulatedDesktop::displays() {
+    return *displaysService_;
+}
+
+Workspace& SimulatedDesktop::workspace() {
+    return *workspace_;
+}
+
+void SimulatedDesktop::postToMain(std::function<void()> task) {
+    mainLoop_.post([alive = std::weak_ptr<bool>(alive_), task = std::move(task)] {
+        if (!alive.expired()) {
+            task();
+        }
+    });
+}
+
+// Test API: changes.
+
+void SimulatedDesktop::launch(const AppDescription& app,
+                              const std::vector<StatusItemDescription>& items) {
+    std::lock_guard lock(mutex_);
+    if (findApp(app.pid) != nullptr) {
+        return;
+    }
+    apps_.push_back(app);
+    addItems(items);
+    workspace_->notify(SimWorkspace::Change::launched, runningApplication(app));
+}
+
+void SimulatedDesktop::quit(pid_t pid) {
+    std::lock_guard lock(mutex_);
+    auto app = std::find_if(apps_.begin(), apps_.end(),
+                            [pid](const AppDescription& a) { return a.pid == pid; });
+    if (app == apps_.end()) {
+        return;
+    }
+    const RunningApplication gone = runningApplication(*app);
+    apps_.erase(app);
+    std::erase_if(items_, [pid](const StatusItem& item) { return item.description.pid == pid; });
+    if (frontmost_ == pid) {
+        frontmost_ = ownProcess_.pid;
+    }
+    layOut();
+    workspace_->notify(SimWorkspace::Change::terminated, gone);
+}
+
+void SimulatedDesktop::setDisplays(std::vector<DisplayDescription> displays) {
+    std::lock_guard lock(mutex_);
+    if (StatusBarLayout::primaryDisplay(displays) == nullptr) {
+        return; // the window server always keeps a primary display
+    }
+    std::vector<CGDirectDisplayID> affected;
+    for (const auto* list : {&displays_, &displays}) {
+        for (const DisplayDescription& display : *list) {
+            if (std::find(affected.begin(), affected.end(), display.id) == affected.end()) {
+                affected.push_back(display.id);
+            }
+        }
+    }
+    displays_ = std::move(displays);
+    layOut();
+    displaysService_->notify(affected);
+}
+
+void SimulatedDesktop::setFrontmost(pid_t pid) {
+    std::lock_guard lock(mutex_);
+    if (findApp(pid) != nullptr) {
+        frontmost_ = pid;
+    }
+}
+
+void SimulatedDesktop::setTrusted(bool trusted) {
+    std::lock_guard lock(mutex_);
+    trusted_ = trusted;
+    trustGrantAt_.reset();
+}
+
+void SimulatedDesktop::failNext(EventFailure failure, int count) {
+    std::lock_guard lock(mutex_);
+    failures_[failure] = std::max(count, 0);
+}
+
+// Test API: reading back.
+
+SimRecord SimulatedDesktop::record() const {
+    std::lock_guard lock(mutex_);
+    return record_;
+}
+
+void SimulatedDesktop::clearRecord() {
+    std::lock_guard lock(mutex_);
+    record_ = {};
+}
+
+std::optional<CGRect> SimulatedDesktop::statusItemFrame(std::string_view id) const {
+    std::lock_guard lock(mutex_);
+    const StatusItem* item = findItem(id);
+    return item ? std::optional(item->axFrame) : std::nullopt;
+}
+
+std::optional<StatusBarLayout::Placement> SimulatedDesktop::placement(std::string_view id) const {
+    std::lock_guard lock(mutex_);
+    const StatusItem* item = findItem(id);
+    if (item == nullptr) {
+        return std::nullopt;
+    }
+    return StatusBarLayout::placementOf(item->axFrame, primary());
+}
+
+std::vector<std::string>
+SimulatedDesktop::statusItemIds(StatusBarLayout::Placement placement) const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> ids;
+    for (const StatusItem& item : items_) {
+        if (StatusBarLayout::placementOf(item.axFrame, primary()) == placement) {
+            ids.push_back(item.description.id);
+        }
+    }
+    return ids;
+}
+
+std::optional<AXUIElement> SimulatedDesktop::statusItemElement(std::string_view id) const {
+    std::lock_guard lock(mutex_);
+    const StatusItem* item = findItem(id);
+    if (item == nullptr) {
+        return std::nullopt;
+    }
+    return AXUIElement(item->description.pid, item->serial << serialShift | statusItemPart);
+}
+
+bool SimulatedDesktop::isMenuOpen(std::string_view id) const {
+    std::lock_guard lock(mutex_);
+    const StatusItem* item = findItem(id);
+    return item != nullptr && item->menuOpen;
+}
+
+CGPoint SimulatedDesktop::cursorLocation() const {
+    std::lock_guard lock(mutex_);
+    return cursor_;
+}
+
+// The model, with the lock held.
+
+const AppDescription* SimulatedDesktop::findApp(pid_t pid) const {
+    if (pid == ownProcess_.pid) {
+        return &ownProcess_;
+    }
+    auto app = std::find_if(apps_.begin(), apps_.end(),
+                            [pid](const AppDescription& a) { return a.pid == pid; });
+    return app == apps_.end() ? nullptr : &*app;
+}
+
+SimulatedDesktop::StatusItem* SimulatedDesktop::findItem(std::uint64_t serial) {
+    auto item = std::find_if(items_.begin(), items_.end(),
+                             [serial](const StatusItem& i) { return i.serial == serial; });
+    return item == items_.end() ? nullptr : &*item;
+}
+
+SimulatedDesktop::StatusItem* SimulatedDesktop::findItem(std::string_view id) {
+    return const_cast<StatusItem*>(std::as_const(*this).findItem(id));
+}
+
+const SimulatedDesktop::StatusItem* SimulatedDesktop::findItem(std::string_view id) const {
+    auto item = std::find_if(items_.begin(), items_.end(),
+                             [id](const StatusItem& i) { return i.description.id == id; });
+    return item == items_.end() ? nullptr : &*item;
+}
+
+SimulatedDesktop::StatusItem* SimulatedDesktop::itemAt(CGPoint axPoint) {
+    if (!StatusBarLayout::isPointShown(axPoint, displays_)) {
+        return nullptr;
+    }
+    for (StatusItem& item : items_) {
+        if (item.axFrame.contains(axPoint) &&
+            StatusBarLayout::placementOf(item.axFrame, primary()) !=
+                StatusBarLayout::Placement::pushedOffscreen) {
+            return &item;
+        }
+    }
+    return nullptr;
+}
+
+const DisplayDescription& SimulatedDesktop::primary() const {
+    // Descriptions and display changes are refused without a primary display.
+    return *StatusBarLayout::primaryDisplay(displays_);
+}
+
+bool SimulatedDesktop::trustedNow() const {
+    return trusted_ || (trustGrantAt_ && mainLoop_.clock().now() >= *trustGrantAt_);
+}
+
+void SimulatedDesktop::layOut() {
+    std::vector<CGFloat> widths;
+    widths.reserve(items_.size());
+    for (const StatusItem& item : items_) {
+        widths.push_back(item.description.width);
+    }
+    const std::vector<CGRect> frames =
+        StatusBarLayout::layOutStatusItems(widths, primary(), initial_.statusBarRightMargin);
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        items_[i].axFrame = frames[i];
+    }
+}
+
+void SimulatedDesktop::addItems(const std::vector<StatusItemDescription>& items) {
+    for (const StatusItemDescription& description : items) {
+        StatusItem item{description, nextSerial_++, {}, false, {}};
+        for (const auto& [action, quirk] : description.actionQuirks) {
+            if (quirk.kind == ActionQuirk::Kind::transientFailures) {
+                item.failuresLeft[action] = quirk.count;
+            }
+        }
+        items_.push_back(std::move(item));
+    }
+    layOut();
+}
+
+void SimulatedDesktop::openMenu(StatusItem& item) {
+    if (item.menuOpen || !item.description.menu) {
+        return;
+    }
+    closeMenus();
+    item.menuOpen = true;
+    const MenuDescription& menu = *item.description.menu;
+    if (menu.notification == "none") {
+        return;
+    }
+    const AXUIElement element(item.description.pid, item.serial << serialShift | menuPart);
+    const MonotonicTime due = mainLoop_.clock().now() + milliseconds(menu.notificationDelayMs);
+    std::erase_if(observers_, [](const auto& observer) { return observer.expired(); });
+    for (const auto& weak : observers_) {
+        if (auto observer = weak.lock(); observer && observer->pid() == item.description.pid) {
+            observer->deliver(menu.notification, element, due);
+        }
+    }
+}
+
+void SimulatedDesktop::closeMenus() {
+    for (StatusItem& item : items_) {
+        item.menuOpen = false;
+    }
+}
+
+void SimulatedDesktop::dropDraggedItem(std::uint64_t serial, CGFloat x) {
+    auto dragged = std::find_if(items_.begin(), items_.end(),
+                                [serial](const StatusItem& i) { return i.serial == serial; });
+    if (dragged == items_.end()) {
+        return;
+    }
+    StatusItem moving = std::move(*dragged);
+    items_.erase(dragged);
+    // The item lands left of every item whose centre lies right of the drop point.
+    auto before = std::find_if(items_.begin(), items_.end(),
+                               [x](const StatusItem& i) { return i.axFrame.midX() <= x; });
+    items_.insert(before, std::move(moving));
+    layOut();
+}
+
+std::vector<RunningApplication> SimulatedDesktop::runningApplications() const {
+    std::vector<RunningApplication> running{runningApplication(ownProcess_)};
+    for (const AppDescription& app : apps_) {
+        running.push_back(runningApplication(app));
+    }
+    return running;
+}
+
+RunningApplication SimulatedDesktop::runningApplication(const AppDescription& app) const {
+    RunningApplication running;
+    running.processIdentifier = app.pid;
+    running.localizedName = app.name;
+    running.bundleIdentifier = app.bundleIdentifier;
+    running.activationPolicy = app.activationPolicy;
+    if (app.launchDate) {
+        // Launch dates are described in seconds since 2001-01-01 UTC.
+        constexpr std::int64_t referenceDate = 978307200;
+        const double seconds = std::clamp(*app.launchDate, -1e11, 1e11);
+        running.launchDate = WallTime(std::chrono::duration_cast<Duration>(
+            std::chrono::duration<double>(seconds + static_cast<double>(referenceDate))));
+    }
+    running.parentProcessIdentifier = app.parentPid;
+    return running;
+}
+
+} // namespace platform::sim

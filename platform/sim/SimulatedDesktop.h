@@ -1,0 +1,140 @@
+#pragma once
+
+#include "platform/PlatformServices.h"
+#include "platform/sim/DesktopDescription.h"
+#include "platform/sim/SimRecord.h"
+#include "platform/sim/StatusBarLayout.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <variant>
+
+namespace platform::sim {
+
+class SimAccessibility;
+class SimAXObserver;
+class SimDisplays;
+class SimEvents;
+class SimWindowServer;
+class SimWorkspace;
+
+// A Mac desktop in memory, built from a description: displays, running applications, a menu bar
+// whose status items are laid out right to left (some behind the notch, some off screen), their
+// Accessibility elements and windows, menus that open on press or click, Escape, Command-drag
+// reordering and trust. It implements every platform service, delivers notifications on the
+// main run loop and is safe to use from several threads. The services and the observers they
+// create must not outlive it.
+class SimulatedDesktop {
+public:
+    SimulatedDesktop(DesktopDescription description, RunLoop& mainLoop);
+    ~SimulatedDesktop();
+    SimulatedDesktop(const SimulatedDesktop&) = delete;
+    SimulatedDesktop& operator=(const SimulatedDesktop&) = delete;
+
+    // A desktop from JSON text, or the error that names the offending field.
+    static std::variant<std::unique_ptr<SimulatedDesktop>, DescriptionError>
+    fromJson(std::string_view jsonText, RunLoop& mainLoop);
+    // The description compiled into the program ("notched-crowded").
+    static DesktopDescription defaultDescription();
+
+    // Every service, for constructors.
+    PlatformServices services();
+    Accessibility& accessibility();
+    WindowServer& windowServer();
+    Events& events();
+    Displays& displays();
+    Workspace& workspace();
+    const DesktopDescription& initialDescription() const { return initial_; }
+
+    // Test API: change the desktop. Notifications follow on the main loop.
+    void launch(const AppDescription& app, const std::vector<StatusItemDescription>& items);
+    void quit(pid_t pid);
+    void setDisplays(std::vector<DisplayDescription> displays);
+    void setFrontmost(pid_t pid);
+    void setTrusted(bool trusted);
+    // Makes the next `count` calls of that kind fail.
+    void failNext(EventFailure failure, int count);
+
+    // Test API: read back.
+    SimRecord record() const;
+    void clearRecord();
+    std::optional<CGRect> statusItemFrame(std::string_view id) const;
+    std::optional<StatusBarLayout::Placement> placement(std::string_view id) const;
+    std::vector<std::string> statusItemIds(StatusBarLayout::Placement placement) const;
+    std::optional<AXUIElement> statusItemElement(std::string_view id) const;
+    bool isMenuOpen(std::string_view id) const;
+    CGPoint cursorLocation() const;
+
+    // Element identifiers within a process: the menu bars and application menus, then per
+    // status item (its serial shifted left) the item, its menu and the menu's items.
+    static constexpr std::uint64_t menuBarElement = 1;
+    static constexpr std::uint64_t extrasMenuBarElement = 2;
+    static constexpr std::uint64_t firstAppMenuElement = 0x100;
+    static constexpr int serialShift = 20;
+    static constexpr std::uint64_t statusItemPart = 1;
+    static constexpr std::uint64_t menuPart = 2;
+    static constexpr std::uint64_t firstMenuItemPart = 0x10;
+
+private:
+    friend class SimAccessibility;
+    friend class SimAXObserver;
+    friend class SimDisplays;
+    friend class SimEvents;
+    friend class SimWindowServer;
+    friend class SimWorkspace;
+
+    struct StatusItem {
+        StatusItemDescription description;
+        std::uint64_t serial = 0;
+        CGRect axFrame;
+        bool menuOpen = false;
+        std::map<std::string, int, std::less<>> failuresLeft;
+    };
+
+
+    // All below run with mutex_ held.
+    const AppDescription* findApp(pid_t pid) const;
+    StatusItem* findItem(std::uint64_t serial);
+    StatusItem* findItem(std::string_view id);
+    const StatusItem* findItem(std::string_view id) const;
+    StatusItem* itemAt(CGPoint axPoint);
+    const DisplayDescription& primary() const;
+    bool trustedNow() const;
+    void layOut();
+    void addItems(const std::vector<StatusItemDescription>& items);
+    void openMenu(StatusItem& item);
+    void closeMenus();
+    void dropDraggedItem(std::uint64_t serial, CGFloat x);
+    std::vector<RunningApplication> runningApplications() const;
+    RunningApplication runningApplication(const AppDescription& app) const;
+    // Hands a task to the main loop; it runs only while this desktop exists.
+    void postToMain(std::function<void()> task);
+
+    const DesktopDescription initial_;
+    RunLoop& mainLoop_;
+    mutable std::mutex mutex_;
+    std::vector<DisplayDescription> displays_;
+    AppDescription ownProcess_;
+    std::vector<AppDescription> apps_;
+    pid_t frontmost_ = 0;
+    std::vector<StatusItem> items_; // right to left
+    std::uint64_t nextSerial_ = 1;
+    bool trusted_ = true;
+    std::optional<MonotonicTime> trustGrantAt_;
+    std::vector<std::weak_ptr<SimAXObserver>> observers_;
+    SimRecord record_;
+    std::map<EventFailure, int> failures_;
+    CGPoint cursor_;
+    std::optional<std::uint64_t> dragged_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+
+    std::unique_ptr<SimAccessibility> accessibility_;
+    std::unique_ptr<SimWindowServer> windowServer_;
+    std::unique_ptr<SimEvents> events_;
+    std::unique_ptr<SimDisplays> displaysService_;
+    std::unique_ptr<SimWorkspace> workspace_;
+};
+
+} // namespace platform::sim

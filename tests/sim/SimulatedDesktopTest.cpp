@@ -1,0 +1,252 @@
+#include "SimTestSupport.h"
+
+#include "core/OverflowClassifier.h"
+#include "core/ScreenCoordinateConverter.h"
+
+#include <gtest/gtest.h>
+
+namespace platform::sim {
+namespace {
+
+using Placement = StatusBarLayout::Placement;
+
+CGPoint centre(const CGRect& rect) {
+    return {rect.midX(), rect.midY()};
+}
+
+void post(SimulatedDesktop& desktop, CGEventType type, CGPoint point, CGEventFlags flags = 0) {
+    CGEvent event = *desktop.events().createMouseEvent(nullptr, type, point, kCGMouseButtonLeft);
+    event.flags = flags;
+    desktop.events().post(kCGHIDEventTap, event);
+}
+
+QelCore::ScreenSnapshot snapshot(const Screen& screen) {
+    return {screen.localizedName,
+            screen.frame,
+            screen.visibleFrame,
+            {screen.safeAreaInsets.top, screen.safeAreaInsets.left, screen.safeAreaInsets.bottom,
+             screen.safeAreaInsets.right},
+            screen.auxiliaryTopLeftArea.value_or(CGRect::zero()),
+            screen.auxiliaryTopRightArea.value_or(CGRect::zero())};
+}
+
+TEST(SimulatedDesktop, SampleDesktopsHideTheItemsTheyExpect) {
+    for (const char* name : {"notched-crowded", "external-plain", "dual-display"}) {
+        VirtualDesktop sample(name);
+        SimulatedDesktop& desktop = sample.desktop;
+        const DesktopDescription& description = desktop.initialDescription();
+        EXPECT_EQ(desktop.statusItemIds(Placement::hiddenBehindNotch),
+                  description.expectedHiddenBehindNotch)
+            << name;
+        EXPECT_EQ(desktop.statusItemIds(Placement::pushedOffscreen),
+                  description.expectedPushedOffscreen)
+            << name;
+        // The program's own classifier agrees with the desktop on every item.
+        std::vector<QelCore::ScreenSnapshot> screens;
+        for (const Screen& screen : desktop.displays().screens()) {
+            screens.push_back(snapshot(screen));
+        }
+        const auto primary = *QelCore::ScreenCoordinateConverter::primaryScreen(screens);
+        for (const StatusItemDescription& item : description.statusItems) {
+            const CGRect cocoa = QelCore::ScreenCoordinateConverter::axRectToCocoa(
+                *desktop.statusItemFrame(item.id), primary.frame.height());
+            const auto expected = *desktop.placement(item.id);
+            const auto classified = QelCore::OverflowClassifier::classify(cocoa, primary);
+            EXPECT_EQ(static_cast<int>(classified),
+                      static_cast<int>(expected == Placement::visible
+                                           ? QelCore::VisibilityClassification::visible
+                                       : expected == Placement::hiddenBehindNotch
+                                           ? QelCore::VisibilityClassification::hiddenBehindNotch
+                                           : QelCore::VisibilityClassification::pushedOffscreen))
+                << name << " " << item.id;
+        }
+    }
+    const auto& crowded = VirtualDesktop().desktop.initialDescription();
+    EXPECT_GE(crowded.expectedHiddenBehindNotch.size(), 3U);
+    EXPECT_GE(crowded.expectedPushedOffscreen.size(), 3U);
+}
+
+TEST(SimulatedDesktop, ClickOpensOnlyAVisibleItemsMenu) {
+    VirtualDesktop sample;
+    SimulatedDesktop& desktop = sample.desktop;
+    struct Row {
+        const char* name;
+        std::string id;
+        bool opens;
+    };
+    // An item wholly behind the notch (the first one reaches out to its right).
+    const std::string hidden = desktop.initialDescription().expectedHiddenBehindNotch.at(1);
+    const std::string offscreen = desktop.initialDescription().expectedPushedOffscreen.front();
+    const std::vector<Row> rows = {{"behind the notch", hidden, false},
+                                   {"pushed off screen", offscreen, false},
+                                   {"visible clock", "clock", true}};
+    for (const Row& row : rows) {
+        post(desktop, kCGEventKeyDown, {}, 0);
+        const CGRect frame = *desktop.statusItemFrame(row.id);
+        const CGPoint point{std::max(frame.midX(), frame.minX()), frame.midY()};
+        post(desktop, kCGEventLeftMouseDown, point);
+        post(desktop, kCGEventLeftMouseUp, point);
+        EXPECT_EQ(desktop.isMenuOpen(row.id), row.opens) << row.name;
+    }
+    // The open menu shows as a window and as an "AXMenu" child of the item.
+    ASSERT_TRUE(desktop.isMenuOpen("clock"));
+    const Value windows = desktop.windowServer().copyWindowInfo(
+        kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements, kCGNullWindowID);
+    const Value& first = windows.list()->front();
+    EXPECT_EQ(*first.find(kCGWindowOwnerName)->string(), "Control Center");
+    EXPECT_EQ(first.find(kCGWindowLayer)->integer(), 101);
+    Accessibility& ax = desktop.accessibility();
+    const auto children =
+        ax.copyAttributeValue(*desktop.statusItemElement("clock"), kAXChildrenAttribute)
+            .value.elements();
+    ASSERT_EQ(children->size(), 1U);
+    EXPECT_EQ(*ax.copyAttributeValue(children->front(), kAXRoleAttribute).value.string(), "AXMenu");
+    // Escape closes it.
+    CGEvent escape = *desktop.events().createKeyboardEvent(nullptr, kVK_Escape, true);
+    desktop.events().post(kCGHIDEventTap, escape);
+    EXPECT_FALSE(desktop.isMenuOpen("clock"));
+}
+
+TEST(SimulatedDesktop, CommandDragBringsAHiddenItemIntoView) {
+    VirtualDesktop sample;
+    SimulatedDesktop& desktop = sample.desktop;
+    // The hidden item nearest the notch's right edge, and its visible neighbour on the right.
+    const std::vector<std::string> hidden = desktop.statusItemIds(Placement::hiddenBehindNotch);
+    const std::string target = hidden.front();
+    const auto& items = desktop.initialDescription().statusItems;
+    auto at = std::find_if(items.begin(), items.end(),
+                           [&](const StatusItemDescription& i) { return i.id == target; });
+    const std::string neighbour = std::prev(at)->id;
+    ASSERT_EQ(desktop.placement(neighbour), Placement::visible);
+
+    const CGPoint start = centre(*desktop.statusItemFrame(neighbour));
+    const CGPoint end{desktop.statusItemFrame(target)->minX() - 8, start.y};
+    post(desktop, kCGEventLeftMouseDown, start, kCGEventFlagMaskCommand);
+    post(desktop, kCGEventLeftMouseDragged, end, kCGEventFlagMaskCommand);
+    post(desktop, kCGEventLeftMouseUp, end, kCGEventFlagMaskCommand);
+
+    EXPECT_EQ(desktop.placement(target), Placement::visible);
+    EXPECT_FALSE(desktop.isMenuOpen(neighbour));
+    EXPECT_LT(desktop.statusItemFrame(neighbour)->maxX(),
+              desktop.statusItemFrame(target)->minX() + 1);
+    EXPECT_EQ(desktop.record().events.size(), 3U);
+}
+
+TEST(SimulatedDesktop, ObserversHearNotificationsOnlyWhileTheirLoopRuns) {
+    VirtualDesktop sample;
+    SimulatedDesktop& desktop = sample.desktop;
+    Accessibility& ax = desktop.accessibility();
+    const AXUIElement clock = *desktop.statusItemElement("clock");
+    std::vector<std::string> heard;
+    auto observer = ax.createObserver(
+        clock.pid(), [&](const AXUIElement&, const std::string& name) { heard.push_back(name); });
+    ASSERT_NE(observer, nullptr);
+    const AXUIElement app = ax.createApplication(clock.pid());
+    EXPECT_EQ(observer->addNotification(app, kAXMenuOpenedNotification), kAXErrorSuccess);
+    EXPECT_EQ(observer->addNotification(app, kAXMenuOpenedNotification),
+              kAXErrorNotificationAlreadyRegistered);
+
+    EXPECT_EQ(ax.performAction(clock, kAXPressAction), kAXErrorSuccess);
+    sample.clock.sleep(std::chrono::seconds(1));
+    EXPECT_TRUE(heard.empty()) << "delivered while no loop holds the source";
+
+    sample.loop.runFor(std::chrono::milliseconds(25));
+    EXPECT_TRUE(heard.empty()) << "delivered while the source is on no loop";
+    sample.loop.addSource(observer->runLoopSource());
+    sample.loop.runFor(std::chrono::milliseconds(25));
+    EXPECT_EQ(heard, std::vector<std::string>{"AXMenuOpened"});
+    sample.loop.removeSource(observer->runLoopSource());
+}
+
+TEST(SimulatedDesktop, ActionsAnswerWithMacOSResultCodes) {
+    VirtualDesktop sample;
+    SimulatedDesktop& desktop = sample.desktop;
+    Accessibility& ax = desktop.accessibility();
+    const auto& items = desktop.initialDescription().statusItems;
+    auto withQuirk = [&](const std::string& action, ActionQuirk::Kind kind) {
+        for (const auto& item : items) {
+            auto quirk = item.actionQuirks.find(action);
+            if (quirk != item.actionQuirks.end() && quirk->second.kind == kind) {
+                return *desktop.statusItemElement(item.id);
+            }
+        }
+        return AXUIElement();
+    };
+    const AXUIElement transient = withQuirk("AXPress", ActionQuirk::Kind::transientFailures);
+    const AXUIElement ignored = withQuirk("AXPress", ActionQuirk::Kind::acceptedWithoutEffect);
+    const AXUIElement unsupported = withQuirk("AXShowMenu", ActionQuirk::Kind::unsupported);
+    struct Row {
+        const char* name;
+        AXUIElement element;
+        std::string_view action;
+        AXError error;
+    };
+    const std::vector<Row> rows = {
+        {"transient first", transient, kAXPressAction, kAXErrorCannotComplete},
+        {"transient then works", transient, kAXPressAction, kAXErrorSuccess},
+        {"accepted without effect", ignored, kAXPressAction, kAXErrorSuccess},
+        {"unsupported quirk", unsupported, kAXShowMenuAction, kAXErrorActionUnsupported},
+        {"action not advertised", *desktop.statusItemElement("clock"), "AXRaise",
+         kAXErrorActionUnsupported},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(ax.performAction(row.element, row.action), row.error) << row.name;
+    }
+    // An element outlives its application safely.
+    const AXUIElement clock = *desktop.statusItemElement("clock");
+    desktop.quit(clock.pid());
+    EXPECT_EQ(ax.copyAttributeValue(clock, kAXTitleAttribute).error, kAXErrorInvalidUIElement);
+    EXPECT_EQ(ax.performAction(clock, kAXPressAction), kAXErrorInvalidUIElement);
+    // Without trust every read is refused.
+    desktop.setTrusted(false);
+    EXPECT_EQ(
+        ax.copyAttributeValue(*desktop.statusItemElement(items.back().id), kAXRoleAttribute).error,
+        kAXErrorAPIDisabled);
+}
+
+TEST(SimulatedDesktop, EventCallsCanBeMadeToFail) {
+    VirtualDesktop sample;
+    SimulatedDesktop& desktop = sample.desktop;
+    Events& events = desktop.events();
+    desktop.failNext(EventFailure::sourceCreation, 1);
+    EXPECT_FALSE(events.createSource(kCGEventSourceStateHIDSystemState));
+    EXPECT_TRUE(events.createSource(kCGEventSourceStateHIDSystemState));
+    desktop.failNext(EventFailure::eventCreation, 1);
+    EXPECT_FALSE(
+        events.createMouseEvent(nullptr, kCGEventLeftMouseDown, {1, 1}, kCGMouseButtonLeft));
+    desktop.failNext(EventFailure::post, 1);
+    const CGRect clock = *desktop.statusItemFrame("clock");
+    post(desktop, kCGEventLeftMouseDown, centre(clock));
+    EXPECT_FALSE(desktop.isMenuOpen("clock"));
+    EXPECT_FALSE(desktop.record().events.front().delivered);
+    events.hideCursor(events.mainDisplayID());
+    events.showCursor(events.mainDisplayID());
+    EXPECT_EQ(desktop.record().cursorCalls,
+              (std::vector<CursorCall>{CursorCall::hide, CursorCall::show}));
+}
+
+TEST(SimulatedDesktop, LaunchesQuitsAndDisplayChangesNotifyOnTheMainLoop) {
+    VirtualDesktop sample("dual-display");
+    SimulatedDesktop& desktop = sample.desktop;
+    std::vector<std::string> heard;
+    desktop.workspace().addLaunchObserver(
+        [&](const RunningApplication& app) { heard.push_back("launch " + *app.localizedName); });
+    desktop.workspace().addTerminateObserver(
+        [&](const RunningApplication& app) { heard.push_back("quit " + *app.localizedName); });
+    desktop.displays().addScreenParametersObserver([&] { heard.push_back("screens"); });
+    // The description's timeline launches one app at 2 s and quits another at 4 s.
+    sample.loop.runFor(std::chrono::seconds(5));
+    EXPECT_EQ(heard, (std::vector<std::string>{"launch Late Starter", "quit Google Drive"}));
+    EXPECT_TRUE(desktop.statusItemFrame("late-starter"));
+
+    std::vector<DisplayDescription> displays = desktop.initialDescription().displays;
+    displays.erase(displays.begin());
+    desktop.setDisplays(displays);
+    EXPECT_EQ(heard.size(), 2U) << "notified inside the changing call";
+    sample.loop.runFor(std::chrono::milliseconds(1));
+    EXPECT_EQ(heard.back(), "screens");
+    EXPECT_EQ(desktop.displays().screens().size(), 1U);
+}
+
+} // namespace
+} // namespace platform::sim
