@@ -1,12 +1,13 @@
 #pragma once
 
-#include <chrono>
+#include "platform/Clock.h"
+
 #include <optional>
 
 namespace Parlowen {
 
 // A moment in wall-clock time, as the stores write it out.
-using Date = std::chrono::system_clock::time_point;
+using Date = platform::WallTime;
 
 // Stored dates count seconds since 1 January 2001, 00:00 UTC.
 namespace ReferenceDate {

@@ -24,6 +24,29 @@ void save(platform::UserDefaults& defaults, std::string_view key,
 // Where an unreadable value of `key` is kept.
 std::string backupKey(std::string_view key);
 
+// The entries of the stored array that `Entry::fromJson` decodes, in stored order.
+template <typename Entry>
+std::vector<Entry> loadEntries(const platform::UserDefaults& defaults, std::string_view key) {
+    std::vector<Entry> entries;
+    for (const auto& element : load(defaults, key)) {
+        if (auto entry = Entry::fromJson(element)) {
+            entries.push_back(std::move(*entry));
+        }
+    }
+    return entries;
+}
+
+// Stores the entries, each coded by its `toJson`, as one array.
+template <typename Entry>
+void saveEntries(platform::UserDefaults& defaults, std::string_view key,
+                 const std::vector<Entry>& entries) {
+    auto array = nlohmann::ordered_json::array();
+    for (const auto& entry : entries) {
+        array.push_back(entry.toJson());
+    }
+    save(defaults, key, array);
+}
+
 // A JSON number for a double: an integer when it is whole and exactly representable.
 nlohmann::ordered_json number(double value);
 

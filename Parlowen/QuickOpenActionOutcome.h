@@ -1,0 +1,21 @@
+#pragma once
+
+#include "core/RawValue.h"
+
+namespace Parlowen {
+
+// How one Quick Open request ended, as the user is told and the recents store keeps it.
+enum class QuickOpenActionOutcome { opening, actionSent, observedOpen, failed };
+
+} // namespace Parlowen
+
+template <> struct QelCore::RawValues<Parlowen::QuickOpenActionOutcome> {
+    using enum Parlowen::QuickOpenActionOutcome;
+    static constexpr std::array<std::pair<Parlowen::QuickOpenActionOutcome, std::string_view>, 4>
+        table{{
+            {opening, "opening"},
+            {actionSent, "actionSent"},
+            {observedOpen, "observedOpen"},
+            {failed, "failed"},
+        }};
+};
