@@ -4,7 +4,7 @@
 
 namespace Parlowen {
 
-// How one Quick Open request ended, as the user is told and the recents store keeps it.
+// How one open request ended, as the user is told and the recents keep it.
 enum class QuickOpenActionOutcome { opening, actionSent, observedOpen, failed };
 
 } // namespace Parlowen

@@ -93,7 +93,6 @@ private:
         std::map<std::string, int, std::less<>> failuresLeft;
     };
 
-
     // All below run with mutex_ held.
     const AppDescription* findApp(pid_t pid) const;
     StatusItem* findItem(std::uint64_t serial);

@@ -61,7 +61,7 @@ TEST(SimulatedDesktop, SampleDesktopsHideTheItemsTheyExpect) {
                 << name << " " << item.id;
         }
     }
-    const auto& crowded = VirtualDesktop().desktop.initialDescription();
+    const DesktopDescription crowded = SimulatedDesktop::defaultDescription();
     EXPECT_GE(crowded.expectedHiddenBehindNotch.size(), 3U);
     EXPECT_GE(crowded.expectedPushedOffscreen.size(), 3U);
 }
