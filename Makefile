@@ -19,9 +19,10 @@ test: build
 # Builds the benchmarks with the release preset and runs them.
 bench:
 	@cmake --preset release >/dev/null
-	@cmake --build --preset release --target sim_bench scan_bench
+	@cmake --build --preset release --target sim_bench scan_bench open_runner_bench
 	@build/release/bench/sim_bench
 	@build/release/bench/scan_bench
+	@build/release/bench/open_runner_bench
 
 # Builds the libFuzzer programs (preset "fuzz") and runs each for FUZZ_SECONDS; a crash, leak or
 # sanitizer report stops the run with its reproducer under build/fuzz/.

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <thread>
+#include <utility>
 
 namespace Parlowen::LiveVisibilityReveal {
 
@@ -32,10 +33,16 @@ bool isInView(const AXMenuBarItemRecord& record) {
     return !Planner::requiresVisibilityReveal(record.classification);
 }
 
+bool identitiesMatch(const MenuBarItemStableIdentity& a, const MenuBarItemStableIdentity& b) {
+    return a.matches(b) || b.matches(a);
+}
+
+// Keys are built once per record: building one folds texts, and a reveal compares many.
 const AXMenuBarItemRecord* firstMatch(const std::vector<AXMenuBarItemRecord>& records,
-                                      const AXMenuBarItemRecord& item) {
-    const auto found = std::find_if(records.begin(), records.end(),
-                                    [&](const auto& record) { return recordsMatch(record, item); });
+                                      const MenuBarItemStableIdentity& itemKey) {
+    const auto found = std::find_if(records.begin(), records.end(), [&](const auto& record) {
+        return identitiesMatch(MenuBarItemStableIdentity::of(record), itemKey);
+    });
     return found == records.end() ? nullptr : &*found;
 }
 
@@ -58,9 +65,7 @@ double leftEdgeForOrdering(const AXMenuBarItemRecord& record) {
 } // namespace
 
 bool recordsMatch(const AXMenuBarItemRecord& a, const AXMenuBarItemRecord& b) {
-    const auto identityA = MenuBarItemStableIdentity::of(a);
-    const auto identityB = MenuBarItemStableIdentity::of(b);
-    return identityA.matches(identityB) || identityB.matches(identityA);
+    return identitiesMatch(MenuBarItemStableIdentity::of(a), MenuBarItemStableIdentity::of(b));
 }
 
 VisibilityRevealExecution
@@ -88,6 +93,7 @@ revealLiveObstructedItemForCoordinateClick(const platform::PlatformServices& ser
 VisibilityRevealExecution
 displaceVisibleNeighborsToReveal(const platform::PlatformServices& services,
                                  const AXMenuBarItemRecord& item) {
+    const auto itemKey = MenuBarItemStableIdentity::of(item);
     int passCount = 0;
     std::unordered_set<MenuBarItemStableIdentity> tried;
     bool moved = false;
@@ -101,7 +107,7 @@ displaceVisibleNeighborsToReveal(const platform::PlatformServices& services,
             return notFound();
         }
         ++passCount;
-        const auto* found = firstMatch(snapshot.items, item);
+        const auto* found = firstMatch(snapshot.items, itemKey);
         if (!found) {
             return notFound();
         }
@@ -147,7 +153,7 @@ std::optional<AXMenuBarItemRecord> refreshedVisibleItem(const platform::Platform
                                                         const AXMenuBarItemRecord& item) {
     services.clock.sleep(settleBeforeRecheck);
     const auto snapshot = scan(services);
-    const auto* found = firstMatch(snapshot.items, item);
+    const auto* found = firstMatch(snapshot.items, MenuBarItemStableIdentity::of(item));
     if (!found || !isInView(*found)) {
         return std::nullopt;
     }
@@ -158,22 +164,26 @@ std::optional<NeighborDisplacementPlan> firstVisibleNeighborDisplacementPlan(
     const AXMenuBarItemRecord& target, const std::vector<AXMenuBarItemRecord>& candidates,
     const std::vector<QelCore::ScreenSnapshot>& screens,
     const std::unordered_set<MenuBarItemStableIdentity>& excluding) {
-    std::vector<const AXMenuBarItemRecord*> ordered;
+    const auto targetKey = MenuBarItemStableIdentity::of(target);
+    std::vector<std::pair<const AXMenuBarItemRecord*, MenuBarItemStableIdentity>> ordered;
     for (const auto& candidate : candidates) {
-        if (candidate.isStatusCandidate && !recordsMatch(candidate, target) &&
-            !excluding.contains(MenuBarItemStableIdentity::of(candidate))) {
-            ordered.push_back(&candidate);
+        if (!candidate.isStatusCandidate) {
+            continue;
+        }
+        auto key = MenuBarItemStableIdentity::of(candidate);
+        if (!identitiesMatch(key, targetKey) && !excluding.contains(key)) {
+            ordered.emplace_back(&candidate, std::move(key));
         }
     }
-    std::stable_sort(ordered.begin(), ordered.end(), [](const auto* a, const auto* b) {
-        return leftEdgeForOrdering(*a) < leftEdgeForOrdering(*b);
+    std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) {
+        return leftEdgeForOrdering(*a.first) < leftEdgeForOrdering(*b.first);
     });
-    for (const auto* candidate : ordered) {
+    for (const auto& [candidate, key] : ordered) {
         if (const auto plan = QelCore::MenuBarVisibilityRevealPlanner::displacementPlan(
                 target.position, target.size, target.frame, target.classification,
                 candidate->position, candidate->size, candidate->frame, candidate->classification,
                 screens)) {
-            return NeighborDisplacementPlan{*plan, MenuBarItemStableIdentity::of(*candidate)};
+            return NeighborDisplacementPlan{*plan, key};
         }
     }
     return std::nullopt;
