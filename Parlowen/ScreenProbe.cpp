@@ -1,0 +1,119 @@
+#include "Parlowen/ScreenProbe.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <system_error>
+
+namespace Parlowen::ScreenProbe {
+
+namespace {
+
+using platform::CGFloat;
+using platform::CGRect;
+
+std::string nonFiniteText(CGFloat value) {
+    if (std::isnan(value)) {
+        return "nan";
+    }
+    return value < 0 ? "-inf" : "inf";
+}
+
+// Truncated toward zero and printed in full, with no integer conversion, so huge and non-finite
+// values print safely.
+std::string wholeNumberText(CGFloat value) {
+    if (!std::isfinite(value)) {
+        return nonFiniteText(value);
+    }
+    // Adding zero turns the -0 of a small negative value into 0.
+    const CGFloat whole = std::trunc(value) + 0.0;
+    char text[400];
+    const int length = std::snprintf(text, sizeof text, "%.0f", whole);
+    return length > 0 ? std::string(text, static_cast<std::size_t>(length)) : std::string("0");
+}
+
+// The shortest text that reads back as the same double, with at least one digit after the
+// point ("0.0", "32.0"); very small or large magnitudes in exponent form ("1e-05", "1e+16").
+std::string decimalText(CGFloat value) {
+    if (!std::isfinite(value)) {
+        return nonFiniteText(value);
+    }
+    char text[64];
+    const CGFloat magnitude = std::fabs(value);
+    const bool exponent = magnitude != 0 && (magnitude < 1e-4 || magnitude >= 0x1.0p54);
+    const auto [end, error] =
+        std::to_chars(text, text + sizeof text, value,
+                      exponent ? std::chars_format::scientific : std::chars_format::fixed);
+    if (error != std::errc()) {
+        return "0.0";
+    }
+    std::string result(text, end);
+    if (exponent) {
+        // "1e-05" and "1e+16": a sign and at least two exponent digits.
+        const std::size_t e = result.find('e');
+        std::string digits = result.substr(e + 1);
+        const char sign = digits.front() == '-' ? '-' : '+';
+        if (digits.front() == '-' || digits.front() == '+') {
+            digits.erase(0, 1);
+        }
+        if (digits.size() < 2) {
+            digits.insert(0, "0");
+        }
+        return result.substr(0, e + 1) + sign + digits;
+    }
+    if (result.find('.') == std::string::npos) {
+        result += ".0";
+    }
+    return result;
+}
+
+std::string stringify(const CGRect& rect) {
+    return "(x:" + wholeNumberText(rect.origin.x) + ", y:" + wholeNumberText(rect.origin.y) +
+           ", w:" + wholeNumberText(rect.size.width) + ", h:" + wholeNumberText(rect.size.height) +
+           ")";
+}
+
+std::string block(const QelCore::ScreenSnapshot& screen) {
+    const QelCore::EdgeInsetsSnapshot& insets = screen.safeAreaInsets;
+    return "screen=" + screen.id + "\n  frame=" + stringify(screen.frame) +
+           "\n  visibleFrame=" + stringify(screen.visibleFrame) +
+           "\n  safeAreaInsets=top:" + decimalText(insets.top) +
+           " left:" + decimalText(insets.left) + " bottom:" + decimalText(insets.bottom) +
+           " right:" + decimalText(insets.right) +
+           "\n  auxiliaryTopLeftArea=" + stringify(screen.auxiliaryTopLeftArea) +
+           "\n  auxiliaryTopRightArea=" + stringify(screen.auxiliaryTopRightArea);
+}
+
+} // namespace
+
+std::vector<QelCore::ScreenSnapshot> captureScreens(platform::Displays& displays) {
+    std::vector<QelCore::ScreenSnapshot> snapshots;
+    const std::vector<platform::Screen> screens = displays.screens();
+    snapshots.reserve(screens.size());
+    for (std::size_t index = 0; index < screens.size(); ++index) {
+        const platform::Screen& screen = screens[index];
+        snapshots.push_back({
+            .id = screen.localizedName + "#" + std::to_string(index),
+            .frame = screen.frame,
+            .visibleFrame = screen.visibleFrame,
+            .safeAreaInsets = {screen.safeAreaInsets.top, screen.safeAreaInsets.left,
+                               screen.safeAreaInsets.bottom, screen.safeAreaInsets.right},
+            .auxiliaryTopLeftArea = screen.auxiliaryTopLeftArea.value_or(CGRect::zero()),
+            .auxiliaryTopRightArea = screen.auxiliaryTopRightArea.value_or(CGRect::zero()),
+        });
+    }
+    return snapshots;
+}
+
+std::string describe(const std::vector<QelCore::ScreenSnapshot>& screens) {
+    std::string text;
+    for (const QelCore::ScreenSnapshot& screen : screens) {
+        if (!text.empty()) {
+            text += '\n';
+        }
+        text += block(screen);
+    }
+    return text;
+}
+
+} // namespace Parlowen::ScreenProbe

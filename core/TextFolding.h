@@ -1,0 +1,41 @@
+#pragma once
+
+#include <unicode/locid.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Unicode text helpers shared by everything that names or matches menu-bar items. Texts are
+// UTF-8; a byte sequence that is not valid UTF-8 reads as U+FFFD, so any input is safe.
+namespace QelCore::TextFolding {
+
+// The text that some applications report in place of a missing value; it counts as empty.
+inline constexpr std::string_view missingValuePlaceholder = "missing value";
+
+// The text without Unicode white space and newlines at either end.
+std::string trimmed(std::string_view text);
+
+// The trimmed text, or the empty text when that is the "missing value" placeholder.
+std::string cleaned(std::string_view text);
+
+// The text split at every newline character (LF, VT, FF, CR, NEL, U+2028, U+2029), pieces kept
+// as they are, empty ones included.
+std::vector<std::string> lines(std::string_view text);
+
+// Full Unicode lower-casing, independent of the current locale.
+std::string lowercased(std::string_view text);
+
+// The pieces between runs of white space and newlines, joined with single blanks.
+std::string collapsingWhitespace(std::string_view text);
+
+// The text folded for a comparison that ignores letter case, diacritics and character width in
+// `locale` (the current locale by default): full-width forms become their ordinary forms,
+// combining marks are dropped and letters are case-folded, Turkic dotted and dotless i included
+// in Turkish and Azerbaijani.
+std::string folded(std::string_view text, const icu::Locale& locale = icu::Locale::getDefault());
+
+// The Unicode scalars of the text.
+std::u32string scalars(std::string_view text);
+
+} // namespace QelCore::TextFolding

@@ -1,0 +1,5 @@
+#include "Parlowen/MenuBarScanner.h"
+
+#include <gtest/gtest.h>
+
+namespace {} // namespace
