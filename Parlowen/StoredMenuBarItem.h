@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Parlowen/MenuBarItemStableIdentity.h"
+#include "Parlowen/ReferenceDate.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+
+namespace Parlowen {
+
+struct AXMenuBarItemRecord;
+
+// What the favourites and recents entries share: the item's identity and names, and the coding
+// of their fields. Every field of a stored entry is required and must have its type.
+namespace StoredMenuBarItem {
+
+// Whether a stored identity names the same item as `itemKey` (an item's version-2 key, or an
+// identity given in its place): equal, or equal through either side's legacy version-1 key.
+bool matches(const MenuBarItemStableIdentity& stored, const MenuBarItemStableIdentity& itemKey);
+
+// The name an entry stores for a scanned item.
+std::string displayName(const AXMenuBarItemRecord& item);
+
+std::optional<std::string> stringField(const nlohmann::json& object, const char* name);
+std::optional<MenuBarItemStableIdentity> identityField(const nlohmann::json& object,
+                                                       const char* name);
+std::optional<Date> dateField(const nlohmann::json& object, const char* name);
+
+// {"rawValue": key}, and a date as seconds since the reference date.
+nlohmann::ordered_json encode(const MenuBarItemStableIdentity& identity);
+nlohmann::ordered_json encode(Date date);
+
+} // namespace StoredMenuBarItem
+
+} // namespace Parlowen

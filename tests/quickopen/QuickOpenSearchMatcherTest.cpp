@@ -1,0 +1,91 @@
+#include "Parlowen/QuickOpenSearchMatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+using namespace Parlowen::QuickOpenSearchMatcher;
+using Strings = std::vector<std::string>;
+
+TEST(QuickOpenSearchVariants, FoldAndTransliterate) {
+    const struct {
+        const char* name;
+        const char* text;
+        Strings variants;
+    } rows[] = {
+        {"latin name", "Dropbox", {"dropbox"}},
+        {"blanks around", "  Google Drive\n", {"google drive"}},
+        {"accented", "Café Läden", {"cafe laden"}},
+        {"full width", "ＤＲＯＰＢＯＸ", {"dropbox"}},
+        {"chinese", "微信", {"微信", "wei xin", "weixin"}},
+        {"cyrillic", "Привет", {"привет", "privet"}},
+        {"blanks only", " \t ", {}},
+        {"ideographic space only", "\u3000", {}},
+        {"bar and placeholder", "A|B %@", {"a|b %@"}},
+        {"invalid utf-8", "\xff\xfe", {"\uFFFD\uFFFD"}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(searchVariants(row.text), row.variants) << row.name;
+    }
+}
+
+TEST(QuickOpenSearchVariants, SameResultOnEveryThread) {
+    const Strings expected = searchVariants("微信 钉钉");
+    Strings other;
+    std::thread worker([&] { other = searchVariants("微信 钉钉"); });
+    worker.join();
+    EXPECT_EQ(other, expected);
+    EXPECT_EQ(expected.size(), 3u);
+}
+
+TEST(QuickOpenSearchFields, VariantsOfAllThreeTextsWithoutRepeats) {
+    EXPECT_EQ(searchableFields("Dropbox", "dropbox", " DROPBOX "), Strings{"dropbox"});
+    EXPECT_EQ(searchableFields("微信", "", "微信"), (Strings{"微信", "wei xin", "weixin"}));
+    EXPECT_EQ(searchableFields("Bartender", "Wi-Fi", "Wi-Fi"), (Strings{"bartender", "wi-fi"}));
+}
+
+TEST(QuickOpenMatchQuality, BestLevelOfAnyField) {
+    const Strings dropbox = searchableFields("Dropbox", "Sync status", "Sync status");
+    const Strings plainDropbox = searchableFields("Dropbox", "", "Dropbox");
+    const Strings wechat = searchableFields("微信", "", "微信");
+    const Strings odd = searchableFields("Bar|Foo", "Up 5%@", "Up 5%@");
+    const Strings snitch = searchableFields("Little Snitch Agent", "", "Little Snitch Agent");
+    const struct {
+        const char* name;
+        const Strings& fields;
+        const char* query;
+        std::optional<int> quality;
+    } rows[] = {
+        {"equal", dropbox, "dropbox", equalQuality},
+        {"prefix", dropbox, "drop", prefixQuality},
+        {"contains", dropbox, "box", containsQuality},
+        {"later word is contains", dropbox, "status", containsQuality},
+        {"title prefix", dropbox, "sync", prefixQuality},
+        {"no match", dropbox, "vpn", std::nullopt},
+        {"transliterated equal", wechat, "weixin", equalQuality},
+        {"transliterated with blank", wechat, "wei x", prefixQuality},
+        {"transliterated contains", wechat, "xin", containsQuality},
+        {"original script", wechat, "微", prefixQuality},
+        {"vertical bar", odd, "|foo", containsQuality},
+        {"placeholder text", odd, "5%@", containsQuality},
+        {"alias sync finds dropbox", plainDropbox, "sync", aliasQuality},
+        {"alias vpn finds a target inside a name", snitch, "vpn", aliasQuality},
+        {"alias key prefix only", snitch, "vp", std::nullopt},
+        {"longer than the alias key", snitch, "vpns", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(matchQuality(row.fields, row.query), row.quality) << row.name;
+    }
+}
+
+TEST(QuickOpenFoldedForm, QueriesFoldLikeNames) {
+    EXPECT_EQ(foldedForm("  ÉCLAIR "), "eclair");
+    EXPECT_EQ(foldedForm("ｃｌｅａｎｓｈｏｔ"), "cleanshot");
+    // Composed and decomposed spellings fold alike.
+    EXPECT_EQ(foldedForm("Ａ\u0301"), foldedForm("\u00C1"));
+    EXPECT_EQ(foldedForm(" \n "), "");
+}
+
+} // namespace
