@@ -1,7 +1,7 @@
 # The two commands of the README. PRESET picks the CMake preset (dev, asan, release).
 PRESET ?= dev
 
-.PHONY: deps configure build test
+.PHONY: deps configure build test fuzz
 
 deps:
 	@scripts/install-deps
@@ -19,5 +19,22 @@ test: build
 # Builds the benchmarks with the release preset and runs them.
 bench:
 	@cmake --preset release >/dev/null
-	@cmake --build --preset release --target sim_bench
+	@cmake --build --preset release --target sim_bench scan_bench
 	@build/release/bench/sim_bench
+	@build/release/bench/scan_bench
+
+# Builds the libFuzzer programs (preset "fuzz") and runs each for FUZZ_SECONDS; a crash, leak or
+# sanitizer report stops the run with its reproducer under build/fuzz/.
+FUZZ_SECONDS ?= 60
+
+define run-fuzzer
+	@mkdir -p build/fuzz/corpus/$(1)
+	@build/fuzz/fuzz/$(1) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+		-artifact_prefix=build/fuzz/ build/fuzz/corpus/$(1) $(2)
+endef
+
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	$(call run-fuzzer,scan_fixture_fuzz,tests/fixtures)
+	$(call run-fuzzer,display_name_fuzz,fuzz/seeds/display-name)

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <unordered_set>
 
 namespace Parlowen::QuickOpenSearchMatcher {
@@ -45,17 +46,23 @@ std::string composed(const std::string& text) {
     return U_SUCCESS(status) ? toUTF8(result) : text;
 }
 
-// Any script to Latin, then combining marks removed. Creating the transliterator is costly and
-// one instance must not be used by two threads at once, so each thread makes its own, once.
-// Null when ICU cannot build it.
-icu::Transliterator* latinTransliterator() {
-    thread_local const std::unique_ptr<icu::Transliterator> transliterator = [] {
+// Any script to Latin, then combining marks removed; false when ICU cannot. Building the
+// transliterator takes a large part of a second, so the process makes one, on first use, and
+// shares it: one instance must not run on two threads at once, hence the lock.
+bool transliterateToLatin(icu::UnicodeString& text) {
+    static std::mutex mutex;
+    static const std::unique_ptr<icu::Transliterator> transliterator = [] {
         UErrorCode status = U_ZERO_ERROR;
         std::unique_ptr<icu::Transliterator> made(icu::Transliterator::createInstance(
             "Any-Latin; NFD; [:Nonspacing Mark:] Remove; NFC", UTRANS_FORWARD, status));
         return U_SUCCESS(status) ? std::move(made) : nullptr;
     }();
-    return transliterator.get();
+    if (!transliterator) {
+        return false;
+    }
+    const std::lock_guard lock(mutex);
+    transliterator->transliterate(text);
+    return true;
 }
 
 std::string withoutBlanks(std::string text) {
@@ -75,12 +82,10 @@ std::vector<std::string> searchVariants(std::string_view text) {
         return {};
     }
     // ASCII text is Latin already: its transliteration folds to the same form.
-    icu::Transliterator* transliterator = isAscii(text) ? nullptr : latinTransliterator();
-    if (transliterator == nullptr) {
+    icu::UnicodeString latin = fromUTF8(text);
+    if (isAscii(text) || !transliterateToLatin(latin)) {
         return {folded};
     }
-    icu::UnicodeString latin = fromUTF8(text);
-    transliterator->transliterate(latin);
     std::string latinFolded = foldedForm(toUTF8(latin));
     if (latinFolded.empty() || latinFolded == folded) {
         return {folded};

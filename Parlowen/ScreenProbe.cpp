@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 #include <system_error>
 
 namespace Parlowen::ScreenProbe {
@@ -51,15 +52,16 @@ std::string decimalText(CGFloat value) {
     if (exponent) {
         // "1e-05" and "1e+16": a sign and at least two exponent digits.
         const std::size_t e = result.find('e');
-        std::string digits = result.substr(e + 1);
-        const char sign = digits.front() == '-' ? '-' : '+';
-        if (digits.front() == '-' || digits.front() == '+') {
-            digits.erase(0, 1);
-        }
+        const bool negative = result[e + 1] == '-';
+        const std::size_t digitsStart = e + 1 + ((negative || result[e + 1] == '+') ? 1 : 0);
+        const std::string_view digits = std::string_view(result).substr(digitsStart);
+        std::string formatted(result, 0, e + 1);
+        formatted += negative ? '-' : '+';
         if (digits.size() < 2) {
-            digits.insert(0, "0");
+            formatted += '0';
         }
-        return result.substr(0, e + 1) + sign + digits;
+        formatted += digits;
+        return formatted;
     }
     if (result.find('.') == std::string::npos) {
         result += ".0";

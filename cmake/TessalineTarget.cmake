@@ -10,6 +10,12 @@ function(tessaline_target_defaults target)
                                                  -fno-sanitize-recover=all)
         target_link_options(${target} PRIVATE -fsanitize=address,undefined)
     endif()
+    if(TESSALINE_FUZZ)
+        # Coverage for libFuzzer everywhere; only the fuzz programs link its main.
+        target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined
+                                                 -fno-omit-frame-pointer -fno-sanitize-recover=all)
+        target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    endif()
 endfunction()
 
 # A GoogleTest executable registered with CTest under one label.

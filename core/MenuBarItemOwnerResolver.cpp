@@ -12,16 +12,7 @@ namespace {
 // The identifier's components before its first "helper" component, when there are at least two
 // and none is empty: vendor.product.Helper.agent gives vendor.product.
 std::optional<std::string> parentBundleIdentifier(std::string_view helperIdentifier) {
-    std::vector<std::string_view> components;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t dot = helperIdentifier.find('.', start);
-        components.push_back(helperIdentifier.substr(start, dot - start));
-        if (dot == std::string_view::npos) {
-            break;
-        }
-        start = dot + 1;
-    }
+    const std::vector<std::string_view> components = TextFolding::components(helperIdentifier, '.');
     const auto helper = std::find_if(components.begin(), components.end(), [](auto component) {
         return TextFolding::lowercased(component) == "helper";
     });

@@ -139,6 +139,19 @@ std::vector<std::string> lines(std::string_view text) {
     return result;
 }
 
+std::vector<std::string_view> components(std::string_view text, char separator) {
+    std::vector<std::string_view> result;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find(separator, start);
+        result.push_back(text.substr(start, end - start));
+        if (end == std::string_view::npos) {
+            return result;
+        }
+        start = end + 1;
+    }
+}
+
 std::string lowercased(std::string_view text) {
     if (isAscii(text)) {
         return asciiLowercased(text);

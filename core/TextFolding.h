@@ -23,6 +23,9 @@ std::string cleaned(std::string_view text);
 // as they are, empty ones included.
 std::vector<std::string> lines(std::string_view text);
 
+// The parts of the text between every `separator`, empty parts kept ("a..b" gives a, "", b).
+std::vector<std::string_view> components(std::string_view text, char separator);
+
 // Full Unicode lower-casing, independent of the current locale.
 std::string lowercased(std::string_view text);
 

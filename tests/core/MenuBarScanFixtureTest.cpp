@@ -1,10 +1,8 @@
 #include "core/MenuBarScanFixture.h"
+#include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -201,20 +199,13 @@ TEST(MenuBarScanFixture, KeyNotFoundMessageNamesTheKey) {
 
 class MenuBarScanFixtureFile : public testing::Test {
 protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("tessaline-fixture-test-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     std::filesystem::path write(const std::string& name, const std::string& contents) {
-        const auto path = folder / name;
+        const auto path = folder.path() / name;
         std::ofstream(path, std::ios::binary) << contents;
         return path;
     }
 
-    std::filesystem::path folder;
+    TemporaryFolder folder;
 };
 
 TEST_F(MenuBarScanFixtureFile, LoadsFromFile) {
@@ -225,7 +216,7 @@ TEST_F(MenuBarScanFixtureFile, LoadsFromFile) {
 }
 
 TEST_F(MenuBarScanFixtureFile, FileErrorsComeBackAsFileErrors) {
-    const std::filesystem::path rows[] = {folder / "absent.json", folder};
+    const std::filesystem::path rows[] = {folder.path() / "absent.json", folder.path()};
     for (const auto& path : rows) {
         const auto result = MenuBarScanFixture::load(path);
         ASSERT_TRUE(std::holds_alternative<MenuBarScanFixtureError>(result)) << path;

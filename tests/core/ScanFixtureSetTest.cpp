@@ -46,8 +46,9 @@ struct FixtureShape {
 TEST(ScanFixtureSet, ItemsClassifyAndFilterAsRecorded) {
     const FixtureShape shapes[] = {
         {"notched-crowded.json", 40, true, true},
-        {"external-plain.json", 10, false, false},
-        {"dual-display.json", 20, true, true},
+        {"external-plain.json", 30, false, false},
+        {"dual-display.json", 38, true, true},
+        {"notched-mixed-sources.json", 40, true, true},
     };
     for (const auto& shape : shapes) {
         const MenuBarScanFixture fixture = loadFixture(shape.name);

@@ -44,6 +44,13 @@ TEST(TextFolding, SplitsAtEveryNewlineCharacter) {
     EXPECT_EQ(TextFolding::lines("one line"), (std::vector<std::string>{"one line"}));
 }
 
+TEST(TextFolding, ComponentsKeepEmptyParts) {
+    EXPECT_EQ(TextFolding::components("vendor..product.helper", '.'),
+              (std::vector<std::string_view>{"vendor", "", "product", "helper"}));
+    EXPECT_EQ(TextFolding::components(".a.", '.'), (std::vector<std::string_view>{"", "a", ""}));
+    EXPECT_EQ(TextFolding::components("", '.'), (std::vector<std::string_view>{""}));
+}
+
 TEST(TextFolding, LowerCasesFully) {
     const Row rows[] = {
         {"ascii", "COM.Apple.MenuExtra.Battery", "com.apple.menuextra.battery"},
