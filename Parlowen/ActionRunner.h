@@ -2,13 +2,11 @@
 
 #include "Parlowen/AXMenuBarItemRecord.h"
 #include "core/ActionAttemptLog.h"
-#include "core/MenuOpenEvidenceSource.h"
-#include "platform/Geometry.h"
 #include "platform/PlatformServices.h"
+#include "runtime/MenuOpenExecutions.h"
+#include "runtime/PreferredActions.h"
 
-#include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,32 +16,10 @@
 // answer becomes an attempt log. The logs are the whole answer.
 namespace Parlowen::ActionRunner {
 
-// What performing one Accessibility action and watching for the menu gave.
-struct AXActionExecution {
-    std::int32_t errorCode = 0;
-    bool observedOpen = false;
-    QelCore::MenuOpenEvidenceSource evidenceSource = QelCore::MenuOpenEvidenceSource::none;
-
-    friend bool operator==(const AXActionExecution&, const AXActionExecution&) = default;
-};
-
-// What posting one left click and watching for the menu gave.
-struct CoordinateClickExecution {
-    // Both mouse events were created and posted.
-    bool posted = false;
-    bool observedOpen = false;
-    QelCore::MenuOpenEvidenceSource evidenceSource = QelCore::MenuOpenEvidenceSource::none;
-
-    friend bool operator==(const CoordinateClickExecution&,
-                           const CoordinateClickExecution&) = default;
-};
-
-// What a visibility reveal gave: one of the reveal result texts, and the item's fresh record
-// when a rescan found it in view.
-struct VisibilityRevealExecution {
-    std::string result;
-    std::optional<AXMenuBarItemRecord> revealedItem;
-};
+// The executors' answers, shared with the runtime library.
+using AXActionExecution = QelRuntime::AXActionExecution;
+using CoordinateClickExecution = QelRuntime::CoordinateClickExecution;
+using VisibilityRevealExecution = QelRuntime::VisibilityRevealExecution<AXMenuBarItemRecord>;
 
 // What the live executors need beyond the platform services.
 struct LiveSettings {
@@ -54,20 +30,10 @@ struct LiveSettings {
     std::thread::id mainThread = std::this_thread::get_id();
 };
 
-// The four executors of one run, called synchronously on the caller's thread.
-struct Configuration {
-    // Performs the named action on the item and watches for its menu.
-    std::function<AXActionExecution(const std::string& actionName, const AXMenuBarItemRecord& item)>
-        executeAXAction;
-    // Clicks at a point (top-left coordinates of the primary display) and watches for the menu.
-    std::function<CoordinateClickExecution(platform::CGPoint point,
-                                           const AXMenuBarItemRecord& item)>
-        performCoordinateClick;
-    // Closes open menus.
-    std::function<void()> dismissOpenMenus;
-    // Tries to bring a hidden or off-screen item into view.
-    std::function<VisibilityRevealExecution(const AXMenuBarItemRecord& item)> revealItem;
-
+// The four executors of one run, called synchronously on the caller's thread: performs the named
+// action and watches for the menu, clicks at a point (top-left coordinates of the primary
+// display) and watches, closes open menus, tries to bring a hidden item into view.
+struct Configuration : QelRuntime::PreferredActions::Executors<AXMenuBarItemRecord> {
     // The executors that act on the given services: Accessibility actions and clicks watched by
     // notifications, the menu tree and the window list; Escape; the Command-drag reveal. The
     // services must outlive the configuration.

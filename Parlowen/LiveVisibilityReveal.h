@@ -3,9 +3,9 @@
 #include "Parlowen/AXMenuBarItemRecord.h"
 #include "Parlowen/ActionRunner.h"
 #include "Parlowen/MenuBarItemStableIdentity.h"
-#include "core/MenuBarVisibilityRevealPlanner.h"
 #include "core/ScreenSnapshot.h"
 #include "platform/PlatformServices.h"
+#include "runtime/MenuOpenExecutions.h"
 
 #include <optional>
 #include <unordered_set>
@@ -18,13 +18,7 @@
 namespace Parlowen::LiveVisibilityReveal {
 
 // A drag, and the version-2 identity of the neighbour it moves.
-struct NeighborDisplacementPlan {
-    QelCore::MenuBarVisibilityRevealPlan plan;
-    MenuBarItemStableIdentity candidateIdentity;
-
-    friend bool operator==(const NeighborDisplacementPlan&,
-                           const NeighborDisplacementPlan&) = default;
-};
+using NeighborDisplacementPlan = QelRuntime::NeighborDisplacementPlan<MenuBarItemStableIdentity>;
 
 // Brings the program to the front (on the main thread only), reveals, and sets the previous
 // activation policy back unless one of the program's windows is visible.

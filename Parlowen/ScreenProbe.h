@@ -1,20 +1,11 @@
 #pragma once
 
-#include "core/ScreenSnapshot.h"
-#include "platform/Displays.h"
+#include "runtime/RuntimeScreenProbe.h"
 
-#include <string>
-#include <vector>
-
-// The displays as screen snapshots, and their diagnostic text.
+// The displays as screen snapshots, and their diagnostic text: the runtime library's probe.
 namespace Parlowen::ScreenProbe {
 
-// One snapshot per display, in the system's order; ids are the display's name, "#" and its
-// index. A display without a notch has zero auxiliary areas. Read afresh on every call.
-std::vector<QelCore::ScreenSnapshot> captureScreens(platform::Displays& displays);
-
-// Six lines per screen ("screen=", then indented frame, visibleFrame, safeAreaInsets and the two
-// auxiliary areas), blocks joined by one newline; empty for no screens.
-std::string describe(const std::vector<QelCore::ScreenSnapshot>& screens);
+using QelRuntime::RuntimeScreenProbe::captureScreens;
+using QelRuntime::RuntimeScreenProbe::describe;
 
 } // namespace Parlowen::ScreenProbe

@@ -4,6 +4,7 @@
 #include "Parlowen/ScreenProbe.h"
 
 #include "tests/open/OpenTestSupport.h"
+#include "tests/support/AttemptSteps.h"
 
 #include <gtest/gtest.h>
 
@@ -24,33 +25,9 @@ using QelCore::MenuOpenEvidenceSource;
 using QelCore::MenuOpenPipelinePhase;
 using std::chrono::milliseconds;
 
-// The parts of a log that tell what happened.
-struct Step {
-    std::string action;
-    std::string result;
-    std::int32_t errorCode = 0;
-    MenuOpenEvidenceSource evidence = MenuOpenEvidenceSource::none;
-    MenuOpenPipelinePhase phase = MenuOpenPipelinePhase::lightweight;
-
-    friend bool operator==(const Step&, const Step&) = default;
-};
-
-std::vector<Step> steps(const std::vector<ActionAttemptLog>& logs) {
-    std::vector<Step> result;
-    for (const auto& log : logs) {
-        result.push_back({log.action, log.result, log.errorCode, log.evidenceSource, log.phase});
-    }
-    return result;
-}
-
-std::string describe(const std::vector<Step>& steps) {
-    std::string text;
-    for (const auto& step : steps) {
-        text += step.action + " " + step.result + " " + std::to_string(step.errorCode) + " " +
-                QelCore::toString(step.evidence) + " " + QelCore::toString(step.phase) + "\n";
-    }
-    return text;
-}
+using AttemptSteps::describe;
+using AttemptSteps::Step;
+using AttemptSteps::steps;
 
 struct RunRow {
     std::string name;

@@ -1,4 +1,4 @@
-#include "Parlowen/ScreenProbe.h"
+#include "runtime/RuntimeScreenProbe.h"
 
 #include <charconv>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <string_view>
 #include <system_error>
 
-namespace Parlowen::ScreenProbe {
+namespace QelRuntime::RuntimeScreenProbe {
 
 namespace {
 
@@ -118,4 +118,14 @@ std::string describe(const std::vector<QelCore::ScreenSnapshot>& screens) {
     return text;
 }
 
-} // namespace Parlowen::ScreenProbe
+const QelCore::ScreenSnapshot* matchingScreen(const CGRect& rect,
+                                              const std::vector<QelCore::ScreenSnapshot>& screens) {
+    for (const QelCore::ScreenSnapshot& screen : screens) {
+        if (screen.frame.intersects(rect) || screen.auxiliaryTopRightArea.intersects(rect)) {
+            return &screen;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace QelRuntime::RuntimeScreenProbe

@@ -1,15 +1,15 @@
-#include "Parlowen/ObservedMenuActions.h"
+#include "runtime/ObservedMenuActions.h"
 
-#include "Parlowen/ScreenProbe.h"
 #include "core/AXChildrenMenuDiff.h"
 #include "core/MenuOpenObservationDetector.h"
 #include "core/ScreenCoordinateConverter.h"
 #include "core/StatusItemWindowFrameIndex.h"
+#include "runtime/RuntimeScreenProbe.h"
 
 #include <algorithm>
 #include <chrono>
 
-namespace Parlowen::ObservedMenuActions {
+namespace QelRuntime::ObservedMenuActions {
 
 namespace {
 
@@ -32,8 +32,8 @@ struct Watch {
     // Started last, just before the action, so that a menu opening at once is seen.
     std::unique_ptr<QelCore::AXMenuOpenObservation> observation;
 
-    Watch(const platform::PlatformServices& services, const AXMenuBarItemRecord& item)
-        : screens(ScreenProbe::captureScreens(services.displays)),
+    Watch(const platform::PlatformServices& services, const ObservedItem& item)
+        : screens(RuntimeScreenProbe::captureScreens(services.displays)),
           windowsBefore(
               StatusItemWindowFrameIndex::captureOnScreenWindowRecords(services.windowServer)),
           menuTreeBefore(QelCore::AXChildrenMenuDiff::snapshotMenuTree(
@@ -44,7 +44,7 @@ struct Watch {
     // Waits for evidence, reads the window list again and asks the detector; the observation
     // ends here.
     QelCore::MenuOpenObservation verdict(const platform::PlatformServices& services,
-                                         const AXMenuBarItemRecord& item) {
+                                         const ObservedItem& item) {
         const auto source = observedMenuEvidenceSource(services.accessibility, services.clock,
                                                        observation.get(), item.pid, menuTreeBefore);
         const auto windowsAfter =
@@ -69,18 +69,17 @@ bool liesOnSomeScreen(platform::CGPoint point,
 
 } // namespace
 
-ActionRunner::AXActionExecution executeObservedAXAction(const platform::PlatformServices& services,
-                                                        const std::string& actionName,
-                                                        const AXMenuBarItemRecord& item) {
+AXActionExecution executeObservedAXAction(const platform::PlatformServices& services,
+                                          const std::string& actionName, const ObservedItem& item) {
     Watch watch(services, item);
     const auto error = services.accessibility.performAction(item.element, actionName);
     const auto observation = watch.verdict(services, item);
     return {static_cast<std::int32_t>(error), observation.observedOpen, observation.evidenceSource};
 }
 
-ActionRunner::CoordinateClickExecution
-executeObservedCoordinateClick(const platform::PlatformServices& services, platform::CGPoint point,
-                               const AXMenuBarItemRecord& item) {
+CoordinateClickExecution executeObservedCoordinateClick(const platform::PlatformServices& services,
+                                                        platform::CGPoint point,
+                                                        const ObservedItem& item) {
     Watch watch(services, item);
     if (!postCoordinateClick(services.events, services.clock, point, watch.screens)) {
         return {false, false, MenuOpenEvidenceSource::none};
@@ -141,4 +140,4 @@ void dismissOpenMenus(platform::Events& events, platform::Clock& clock) {
     clock.sleep(escapeSettle);
 }
 
-} // namespace Parlowen::ObservedMenuActions
+} // namespace QelRuntime::ObservedMenuActions

@@ -1,6 +1,6 @@
-#include "Parlowen/AXHelpers.h"
+#include "runtime/AXHelpers.h"
 
-namespace Parlowen::AXHelpers {
+namespace QelRuntime::AXHelpers {
 
 namespace {
 
@@ -79,4 +79,4 @@ std::vector<std::string> actions(platform::Accessibility& accessibility,
     return result.value.strings().value_or(std::vector<std::string>());
 }
 
-} // namespace Parlowen::AXHelpers
+} // namespace QelRuntime::AXHelpers

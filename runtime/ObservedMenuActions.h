@@ -1,0 +1,72 @@
+#pragma once
+
+#include "core/AXChildrenSnapshotNode.h"
+#include "core/AXMenuOpenObservation.h"
+#include "core/ScreenSnapshot.h"
+#include "platform/PlatformServices.h"
+#include "runtime/MenuOpenExecutions.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The live light executors of the action runner: an Accessibility action or a left click, each
+// watched by an Accessibility observation, the item's menu tree and the window list, and the
+// Escape press that closes open menus. They block the calling thread, which must run the main
+// loop of the services, for their fixed waits.
+namespace QelRuntime::ObservedMenuActions {
+
+// What the executors read of the item: its process, its element, and the names the window-list
+// comparison looks for.
+struct ObservedItem {
+    pid_t pid;
+    const platform::AXUIElement& element;
+    const std::string& appName;
+    const std::string& title;
+
+    template <typename Record> static ObservedItem of(const Record& record) {
+        return {record.pid, record.element, record.appName, record.title};
+    }
+};
+
+// Screens, window list, menu tree, observation, the action, the evidence waits, the window list
+// again and the detector's verdict.
+AXActionExecution executeObservedAXAction(const platform::PlatformServices& services,
+                                          const std::string& actionName, const ObservedItem& item);
+template <typename Record>
+AXActionExecution executeObservedAXAction(const platform::PlatformServices& services,
+                                          const std::string& actionName, const Record& item) {
+    return executeObservedAXAction(services, actionName, ObservedItem::of(item));
+}
+
+// As the Accessibility action, with a left click at `point` (top-left coordinates) in place of
+// the action; a click that cannot be posted is answered at once, without waiting.
+CoordinateClickExecution executeObservedCoordinateClick(const platform::PlatformServices& services,
+                                                        platform::CGPoint point,
+                                                        const ObservedItem& item);
+template <typename Record>
+CoordinateClickExecution executeObservedCoordinateClick(const platform::PlatformServices& services,
+                                                        platform::CGPoint point,
+                                                        const Record& item) {
+    return executeObservedCoordinateClick(services, point, ObservedItem::of(item));
+}
+
+// Posts a left mouse down and, 50 ms later, up at `point` to the HID tap. False, posting
+// nothing, when an event cannot be created or the point lies on none of `screens` (a click
+// there would land elsewhere on the screen).
+bool postCoordinateClick(platform::Events& events, platform::Clock& clock, platform::CGPoint point,
+                         const std::vector<QelCore::ScreenSnapshot>& screens);
+
+// Waits up to 350 ms (25 ms slices) for the observation's first notification, then up to
+// 450 ms (75 ms polls) for a new menu in the process's menu tree. None when neither was seen.
+std::optional<QelCore::MenuOpenEvidenceSource>
+observedMenuEvidenceSource(platform::Accessibility& accessibility, platform::Clock& clock,
+                           QelCore::AXMenuOpenObservation* observation, pid_t pid,
+                           const std::vector<QelCore::AXChildrenSnapshotNode>& axChildrenBefore);
+
+// Presses and releases Escape (key code 53) on the HID tap, then sleeps 220 ms, whether or not
+// the events could be made.
+void dismissOpenMenus(platform::Events& events, platform::Clock& clock);
+
+} // namespace QelRuntime::ObservedMenuActions
