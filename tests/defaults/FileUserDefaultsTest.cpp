@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -79,6 +81,36 @@ TEST_F(FileUserDefaultsTest, UndecodableFileReadsEmptyAndIsKeptAside) {
         EXPECT_EQ(FileUserDefaults(file).stringForKey("quickAccess.modifierShortcut"), "option")
             << row.name;
     }
+}
+
+// With every descriptor in use the file cannot be opened; it must not be taken for a corrupt one
+// and moved aside, nor replaced by a file holding only the new key.
+TEST_F(FileUserDefaultsTest, FileThatCannotBeOpenedNowIsLeftAlone) {
+    std::filesystem::create_directories(file.parent_path());
+    const std::string original = R"({"a": 1, "b": true})";
+    writeFile(file, original);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit limit{64, 64};
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        while (::open("/dev/null", O_RDONLY) >= 0) {
+        }
+        FileUserDefaults store(file);
+        store.set("c", std::int64_t{3});
+        ::_exit(store.objectForKey("a") == std::nullopt ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(TemporaryFolder::read(file), original);
+    EXPECT_TRUE(keptAside().empty());
+
+    // Once the file can be read again, writes merge into it as usual.
+    FileUserDefaults store(file);
+    store.set("c", std::int64_t{3});
+    EXPECT_EQ(FileUserDefaults(file).integerForKey("a"), 1);
+    EXPECT_EQ(FileUserDefaults(file).integerForKey("c"), 3);
 }
 
 TEST_F(FileUserDefaultsTest, SeesWritesOfAnotherStoreOnTheSameFile) {
