@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -83,18 +81,22 @@ TEST_F(FileUserDefaultsTest, UndecodableFileReadsEmptyAndIsKeptAside) {
     }
 }
 
-// With every descriptor in use the file cannot be opened; it must not be taken for a corrupt one
-// and moved aside, nor replaced by a file holding only the new key.
-TEST_F(FileUserDefaultsTest, FileThatCannotBeOpenedNowIsLeftAlone) {
+// A file that this process may not read must not be taken for a corrupt one and moved aside,
+// nor replaced by a file holding only the new key. The child drops root first, since root
+// reads the file whatever its mode.
+TEST_F(FileUserDefaultsTest, FileThatCannotBeReadIsLeftAlone) {
     std::filesystem::create_directories(file.parent_path());
+    // The folders open to the child, the file closed to it.
+    std::filesystem::permissions(temporary.path(), std::filesystem::perms::all);
+    std::filesystem::permissions(file.parent_path(), std::filesystem::perms::all);
     const std::string original = R"({"a": 1, "b": true})";
     writeFile(file, original);
+    std::filesystem::permissions(file, std::filesystem::perms::none);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        const rlimit limit{64, 64};
-        ::setrlimit(RLIMIT_NOFILE, &limit);
-        while (::open("/dev/null", O_RDONLY) >= 0) {
+        if (::geteuid() == 0 && ::setuid(65534) != 0) {
+            ::_exit(2);
         }
         FileUserDefaults store(file);
         store.set("c", std::int64_t{3});
@@ -103,6 +105,8 @@ TEST_F(FileUserDefaultsTest, FileThatCannotBeOpenedNowIsLeftAlone) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write);
     EXPECT_EQ(TemporaryFolder::read(file), original);
     EXPECT_TRUE(keptAside().empty());
 
