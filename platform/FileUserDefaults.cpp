@@ -155,23 +155,31 @@ void FileUserDefaults::refreshIfChanged() const {
     loadLocked();
 }
 
-void FileUserDefaults::loadLocked() const {
-    loaded = true;
-    loadedStamp = currentStamp();
+bool FileUserDefaults::loadLocked() const {
+    const auto stamp = currentStamp();
     bool missing = false;
     const auto text = readWholeFile(filePath, missing);
+    if (!text && !missing) {
+        // A file that exists but cannot be read now (no descriptor left, an I/O error) is not
+        // a corrupt one: it stays where it is and the next access reads it again.
+        loaded = false;
+        return false;
+    }
+    loaded = true;
+    loadedStamp = stamp;
     if (missing) {
         cache.clear();
-        return;
+        return true;
     }
-    auto values = text ? UserDefaultsFileCodec::decode(*text) : std::nullopt;
+    auto values = UserDefaultsFileCodec::decode(*text);
     if (!values) {
         keepAsideLocked();
         cache.clear();
         loadedStamp = currentStamp();
-        return;
+        return true;
     }
     cache = std::move(*values);
+    return true;
 }
 
 void FileUserDefaults::keepAsideLocked() const {
@@ -194,7 +202,10 @@ void FileUserDefaults::modify(const std::function<void(DefaultsDictionary&)>& ch
     std::error_code error;
     std::filesystem::create_directories(filePath.parent_path(), error);
     const FileLock lock(lockPath);
-    loadLocked();
+    if (!loadLocked()) {
+        // Writing without the file's current contents would drop every other key in it.
+        return;
+    }
     DefaultsDictionary values = cache;
     change(values);
     // A failed write leaves the file as it was; this process still reads its change until the

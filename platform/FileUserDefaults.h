@@ -14,8 +14,10 @@ namespace platform {
 // "<file>.lock", merges its one change into what the file holds at that moment and replaces
 // the file atomically (temporary file, fsync, rename), so stores in other objects or
 // processes on the same file keep each other's keys. Reads are served from memory and reload
-// the file when it changed on disk. A file that cannot be read or decoded reads as empty and
-// is renamed to "<file>.corrupt-<UTC time>" before anything else is written.
+// the file when it changed on disk. A file that does not decode reads as empty and is renamed
+// to "<file>.corrupt-<UTC time>" before anything else is written. A file that exists but
+// cannot be read at the moment is left alone: reads keep what was last loaded and writes are
+// dropped until it can be read again.
 class FileUserDefaults final : public UserDefaults {
 public:
     explicit FileUserDefaults(std::filesystem::path path);
@@ -51,7 +53,8 @@ private:
     // Loads the file again when its stamp changed since the last load (mutex held).
     void refreshIfChanged() const;
     // Reads the file into `cache`, keeping an undecodable one aside (mutex and lock held).
-    void loadLocked() const;
+    // False, with the cache as it was, when the file exists but cannot be read now.
+    bool loadLocked() const;
     void keepAsideLocked() const;
     // Applies `change` to the file's current contents and writes them back.
     void modify(const std::function<void(DefaultsDictionary&)>& change);

@@ -81,6 +81,42 @@ TEST_F(FileUserDefaultsTest, UndecodableFileReadsEmptyAndIsKeptAside) {
     }
 }
 
+// A file that this process may not read must not be taken for a corrupt one and moved aside,
+// nor replaced by a file holding only the new key. The child drops root first, since root
+// reads the file whatever its mode.
+TEST_F(FileUserDefaultsTest, FileThatCannotBeReadIsLeftAlone) {
+    std::filesystem::create_directories(file.parent_path());
+    // The folders open to the child, the file closed to it.
+    std::filesystem::permissions(temporary.path(), std::filesystem::perms::all);
+    std::filesystem::permissions(file.parent_path(), std::filesystem::perms::all);
+    const std::string original = R"({"a": 1, "b": true})";
+    writeFile(file, original);
+    std::filesystem::permissions(file, std::filesystem::perms::none);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && ::setuid(65534) != 0) {
+            ::_exit(2);
+        }
+        FileUserDefaults store(file);
+        store.set("c", std::int64_t{3});
+        ::_exit(store.objectForKey("a") == std::nullopt ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write);
+    EXPECT_EQ(TemporaryFolder::read(file), original);
+    EXPECT_TRUE(keptAside().empty());
+
+    // Once the file can be read again, writes merge into it as usual.
+    FileUserDefaults store(file);
+    store.set("c", std::int64_t{3});
+    EXPECT_EQ(FileUserDefaults(file).integerForKey("a"), 1);
+    EXPECT_EQ(FileUserDefaults(file).integerForKey("c"), 3);
+}
+
 TEST_F(FileUserDefaultsTest, SeesWritesOfAnotherStoreOnTheSameFile) {
     FileUserDefaults first(file);
     FileUserDefaults second(file);
