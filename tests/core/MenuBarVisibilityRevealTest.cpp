@@ -45,6 +45,30 @@ TEST(MenuBarVisibilityRevealPlanner, PlansTheDisplacementDrag) {
     EXPECT_TRUE(pushedOff.plan().has_value());
 }
 
+TEST(MenuBarVisibilityRevealPlanner, ItemsJustPastTheEdgeBelongToTheDisplay) {
+    // One display: an item up to 240 points past its right edge still belongs to it.
+    const std::vector<ScreenSnapshot> builtIn{screens.front()};
+    struct Row {
+        const char* name;
+        CGFloat targetX;
+        CGFloat candidateX;
+        std::optional<MenuBarVisibilityRevealPlan> expected;
+    };
+    const Row rows[] = {
+        {"within 240 points", 1520, 1700,
+         MenuBarVisibilityRevealPlan{{1715, 12}, {1512, 12}, {1497, 0}}},
+        {"beyond 240 points", 1760, 1800, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(MenuBarVisibilityRevealPlanner::displacementPlan(
+                      CGPoint{row.targetX, 0}, CGSize{30, 24}, CGRect{row.targetX, 958, 30, 24},
+                      pushedOffscreen, CGPoint{row.candidateX, 0}, CGSize{30, 24},
+                      CGRect{row.candidateX, 958, 30, 24}, visible, builtIn),
+                  row.expected)
+            << row.name;
+    }
+}
+
 TEST(MenuBarVisibilityRevealPlanner, NoPlanWithoutUsableGeometry) {
     struct Row {
         const char* name;
