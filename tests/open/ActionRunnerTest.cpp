@@ -1,4 +1,5 @@
 #include "Parlowen/ActionRunner.h"
+#include "Parlowen/AccessibilityTrustProbe.h"
 #include "Parlowen/ObservedMenuActions.h"
 #include "Parlowen/QuickOpenActionFeedback.h"
 #include "Parlowen/ScreenProbe.h"
@@ -226,6 +227,28 @@ TEST(ActionRunner, RevealLogsCarryWhetherSomethingWasDelivered) {
                   row.errorCode == 0 ? QuickOpenActionOutcome::actionSent
                                      : QuickOpenActionOutcome::failed)
             << row.result;
+    }
+}
+
+TEST(AccessibilityTrustProbe, PromptsOnlyWhenAskedAndNotTrusted) {
+    const struct {
+        const char* name;
+        bool trusted;
+        bool prompt;
+        int prompts;
+    } rows[] = {
+        {"trusted, no prompt", true, false, 0},
+        {"trusted, prompt", true, true, 0},
+        {"not trusted, no prompt", false, false, 0},
+        {"not trusted, prompt", false, true, 1},
+    };
+    for (const auto& row : rows) {
+        Desktop desktop;
+        desktop.desktop.setTrusted(row.trusted);
+        desktop.desktop.clearRecord();
+        const auto probe = AccessibilityTrustProbe::live(desktop.desktop.accessibility());
+        EXPECT_EQ(probe.isTrusted(row.prompt), row.trusted) << row.name;
+        EXPECT_EQ(desktop.desktop.record().trustPrompts, row.prompts) << row.name;
     }
 }
 
