@@ -206,6 +206,57 @@ TEST(ActionRunner, EscapePressSleepsEvenWhenNothingIsPosted) {
     }
 }
 
+TEST(ActionRunner, ExecutionsBecomeLogs) {
+    using enum MenuOpenEvidenceSource;
+    using enum MenuKeyboardNavigability;
+    AXMenuBarItemRecord item;
+    item.appName = "Clock";
+    item.pid = 4242;
+    item.title = "Clock";
+    item.role = "AXMenuBarItem";
+    item.subrole = "AXMenuExtra";
+    struct Row {
+        std::string name;
+        QelCore::ActionAttemptLog log;
+        std::string result;
+        std::int32_t errorCode;
+        MenuOpenEvidenceSource source;
+        MenuKeyboardNavigability navigability;
+    };
+    const auto press = [&](std::int32_t error, bool observed, MenuOpenEvidenceSource source) {
+        return ActionRunner::axActionLog("AXPress", {error, observed, source}, item);
+    };
+    const auto click = [&](bool posted, bool observed, MenuOpenEvidenceSource source) {
+        return ActionRunner::coordinateClickLog("CoordinateClick", {posted, observed, source},
+                                                item);
+    };
+    const Row rows[] = {
+        {"press observed", press(0, true, axMenuOpened), "observed-open", 0, axMenuOpened,
+         keyboardNavigable},
+        {"press accepted, nothing seen", press(0, false, none), "success", 0, none, unknown},
+        {"press refused", press(-25205, false, none), "failure", -25205, none, unknown},
+        {"press refused yet observed", press(-25204, true, axChildrenDiff), "observed-open", -25204,
+         axChildrenDiff, keyboardNavigable},
+        {"press seen as a window only", press(0, true, windowServerDiff), "observed-open", 0,
+         windowServerDiff, notKeyboardNavigable},
+        {"click observed", click(true, true, axWindowCreated), "observed-open", 0, axWindowCreated,
+         unknown},
+        {"click posted, nothing seen", click(true, false, none), "posted-unconfirmed", 0, none,
+         unknown},
+        {"click not posted", click(false, false, none), "failure", -25200, none, unknown},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.log.result, row.result) << row.name;
+        EXPECT_EQ(row.log.errorCode, row.errorCode) << row.name;
+        EXPECT_EQ(row.log.evidenceSource, row.source) << row.name;
+        EXPECT_EQ(row.log.keyboardNavigability, row.navigability) << row.name;
+        EXPECT_EQ(row.log.pid, 4242) << row.name;
+        EXPECT_EQ(row.log.subrole, "AXMenuExtra") << row.name;
+        EXPECT_EQ(row.log.phase, MenuOpenPipelinePhase::lightweight) << row.name;
+        EXPECT_EQ(row.log.attemptIndex, 0) << row.name;
+    }
+}
+
 TEST(ActionRunner, RevealLogsCarryWhetherSomethingWasDelivered) {
     AXMenuBarItemRecord item;
     item.appName = "Dropbox";
