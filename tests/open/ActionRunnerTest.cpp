@@ -1,4 +1,5 @@
 #include "Parlowen/ActionRunner.h"
+#include "Parlowen/AccessibilityTrustProbe.h"
 #include "Parlowen/ObservedMenuActions.h"
 #include "Parlowen/QuickOpenActionFeedback.h"
 #include "Parlowen/ScreenProbe.h"
@@ -205,6 +206,57 @@ TEST(ActionRunner, EscapePressSleepsEvenWhenNothingIsPosted) {
     }
 }
 
+TEST(ActionRunner, ExecutionsBecomeLogs) {
+    using enum MenuOpenEvidenceSource;
+    using enum MenuKeyboardNavigability;
+    AXMenuBarItemRecord item;
+    item.appName = "Clock";
+    item.pid = 4242;
+    item.title = "Clock";
+    item.role = "AXMenuBarItem";
+    item.subrole = "AXMenuExtra";
+    struct Row {
+        std::string name;
+        QelCore::ActionAttemptLog log;
+        std::string result;
+        std::int32_t errorCode;
+        MenuOpenEvidenceSource source;
+        MenuKeyboardNavigability navigability;
+    };
+    const auto press = [&](std::int32_t error, bool observed, MenuOpenEvidenceSource source) {
+        return ActionRunner::axActionLog("AXPress", {error, observed, source}, item);
+    };
+    const auto click = [&](bool posted, bool observed, MenuOpenEvidenceSource source) {
+        return ActionRunner::coordinateClickLog("CoordinateClick", {posted, observed, source},
+                                                item);
+    };
+    const Row rows[] = {
+        {"press observed", press(0, true, axMenuOpened), "observed-open", 0, axMenuOpened,
+         keyboardNavigable},
+        {"press accepted, nothing seen", press(0, false, none), "success", 0, none, unknown},
+        {"press refused", press(-25205, false, none), "failure", -25205, none, unknown},
+        {"press refused yet observed", press(-25204, true, axChildrenDiff), "observed-open", -25204,
+         axChildrenDiff, keyboardNavigable},
+        {"press seen as a window only", press(0, true, windowServerDiff), "observed-open", 0,
+         windowServerDiff, notKeyboardNavigable},
+        {"click observed", click(true, true, axWindowCreated), "observed-open", 0, axWindowCreated,
+         unknown},
+        {"click posted, nothing seen", click(true, false, none), "posted-unconfirmed", 0, none,
+         unknown},
+        {"click not posted", click(false, false, none), "failure", -25200, none, unknown},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.log.result, row.result) << row.name;
+        EXPECT_EQ(row.log.errorCode, row.errorCode) << row.name;
+        EXPECT_EQ(row.log.evidenceSource, row.source) << row.name;
+        EXPECT_EQ(row.log.keyboardNavigability, row.navigability) << row.name;
+        EXPECT_EQ(row.log.pid, 4242) << row.name;
+        EXPECT_EQ(row.log.subrole, "AXMenuExtra") << row.name;
+        EXPECT_EQ(row.log.phase, MenuOpenPipelinePhase::lightweight) << row.name;
+        EXPECT_EQ(row.log.attemptIndex, 0) << row.name;
+    }
+}
+
 TEST(ActionRunner, RevealLogsCarryWhetherSomethingWasDelivered) {
     AXMenuBarItemRecord item;
     item.appName = "Dropbox";
@@ -226,6 +278,28 @@ TEST(ActionRunner, RevealLogsCarryWhetherSomethingWasDelivered) {
                   row.errorCode == 0 ? QuickOpenActionOutcome::actionSent
                                      : QuickOpenActionOutcome::failed)
             << row.result;
+    }
+}
+
+TEST(AccessibilityTrustProbe, PromptsOnlyWhenAskedAndNotTrusted) {
+    const struct {
+        const char* name;
+        bool trusted;
+        bool prompt;
+        int prompts;
+    } rows[] = {
+        {"trusted, no prompt", true, false, 0},
+        {"trusted, prompt", true, true, 0},
+        {"not trusted, no prompt", false, false, 0},
+        {"not trusted, prompt", false, true, 1},
+    };
+    for (const auto& row : rows) {
+        Desktop desktop;
+        desktop.desktop.setTrusted(row.trusted);
+        desktop.desktop.clearRecord();
+        const auto probe = AccessibilityTrustProbe::live(desktop.desktop.accessibility());
+        EXPECT_EQ(probe.isTrusted(row.prompt), row.trusted) << row.name;
+        EXPECT_EQ(desktop.desktop.record().trustPrompts, row.prompts) << row.name;
     }
 }
 
