@@ -97,15 +97,16 @@ TEST(MenuBarScanner, SkipsProhibitedNamelessAndOwnAppsButResolvesHelpersToParent
              "activationPolicy": "accessory", "parentPid": 200},
             {"pid": 202, "activationPolicy": "accessory"},
             {"pid": 203, "name": "Plain", "bundleIdentifier": "com.vendor.plain",
-             "activationPolicy": "accessory"}])",
+             "activationPolicy": "accessory", "menus": ["File"]}])",
         R"([{"id": "helper", "pid": 201, "width": 30, "attributes": {"AXTitle": "Vault Agent"}},
             {"id": "prohibited", "pid": 200, "width": 30, "attributes": {"AXTitle": "Vault"}},
             {"id": "nameless", "pid": 202, "width": 30, "attributes": {"AXTitle": "Ghost"}},
             {"id": "own", "pid": 100, "width": 30, "attributes": {"AXTitle": "Tessaline"}},
-            {"id": "plain", "pid": 203, "width": 30, "attributes": {"AXTitle": "Plain"}}])"));
+            {"id": "plain", "pid": 203, "width": 30, "attributes": {"AXTitle": "Plain"}}])",
+        R"(, "frontmostPid": 203)"));
     const ScanSnapshot snapshot = scan(desktop);
     const auto records = recordsById(desktop, snapshot);
-    EXPECT_EQ(records.size(), 2u);
+    EXPECT_EQ(records.size(), 3u);
     for (const char* skipped : {"prohibited", "nameless", "own"}) {
         EXPECT_FALSE(records.contains(skipped)) << skipped;
     }
@@ -115,8 +116,10 @@ TEST(MenuBarScanner, SkipsProhibitedNamelessAndOwnAppsButResolvesHelpersToParent
     EXPECT_EQ(helper.bundleIdentifier, "com.vendor.vault");
     EXPECT_EQ(helper.pid, 201);
     EXPECT_EQ(helper.notes.back(), "ownerCanonicalizedFrom=com.vendor.vault.helper.agent");
-    EXPECT_EQ(snapshot.summary, "scanStartedAt=2025-01-01T00:00:00Z\nscreenCount=1\nitemCount=2\n"
+    // One line per menu bar with children: the application menus first, then the extras.
+    EXPECT_EQ(snapshot.summary, "scanStartedAt=2025-01-01T00:00:00Z\nscreenCount=1\nitemCount=3\n"
                                 "Vault Agent pid=201 source=AXExtrasMenuBar children=1\n"
+                                "Plain pid=203 source=AXMenuBar children=1\n"
                                 "Plain pid=203 source=AXExtrasMenuBar children=1");
 }
 
