@@ -100,6 +100,12 @@ TEST(StatusItemCandidateFilter, SystemOwnersByOverflowPosition) {
             {"right of the notch", item("Hidden Bar", "", unknown, {1400, 944, 30, 38}), true},
             {"reaching into the right area",
              item("Control Center", "Wi-Fi", unknown, {830, 944, 30, 38}), true},
+            {"source hint decides before the owner",
+             item("Control Center", "Focus", statusItem, {300, 944, 30, 38}), true},
+            {"menu title decides before the owner",
+             item("Control Center", "Help", unknown, {700, 944, 30, 38}), false},
+            {"name menu decides before the owner",
+             item("Control Center", "Control Center", unknown, {-0.5, 944, 30, 38}), false},
         },
         notchedLaptop());
     expectRows(
