@@ -1,9 +1,8 @@
 #pragma once
 
-#include "platform/sim/SimulatedDesktop.h"
-#include "platform/sim/VirtualRunLoop.h"
 #include "runtime/RuntimeMenuBarScanner.h"
 #include "tests/support/SampleDesktops.h"
+#include "tests/support/VirtualDesktop.h"
 
 #include <nlohmann/json.hpp>
 
@@ -16,13 +15,9 @@ using SampleDesktops::sampleDesktop;
 using SampleDesktops::statusItem;
 
 // A desktop on a virtual clock and loop, used through the runtime library alone.
-struct Desktop {
+struct Desktop : TestSupport::VirtualDesktop {
     explicit Desktop(const nlohmann::json& description = sampleDesktop())
-        : desktop(std::get<platform::sim::DesktopDescription>(
-                      platform::sim::parseDesktopDescription(description.dump())),
-                  loop) {}
-
-    platform::PlatformServices services() { return desktop.services(); }
+        : TestSupport::VirtualDesktop(description.dump()) {}
 
     QelRuntime::RuntimeScanSnapshot scan() {
         return QelRuntime::RuntimeMenuBarScanner::scan(services());
@@ -47,12 +42,6 @@ struct Desktop {
         }
         return std::nullopt;
     }
-
-    platform::Duration elapsed(platform::MonotonicTime since) const { return clock.now() - since; }
-
-    platform::sim::VirtualClock clock;
-    platform::sim::VirtualRunLoop loop{clock};
-    platform::sim::SimulatedDesktop desktop;
 };
 
 } // namespace RuntimeTestSupport

@@ -1,36 +1,20 @@
 #pragma once
 
-#include "platform/sim/SimulatedDesktop.h"
-#include "platform/sim/VirtualRunLoop.h"
+#include "tests/support/SampleDesktops.h"
+#include "tests/support/VirtualDesktop.h"
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace ScanTestSupport {
 
-inline std::string readFile(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using TestSupport::readFile;
 
 inline std::string sampleDesktopJson(const std::string& name) {
-    return readFile(std::string(TESSALINE_DESKTOPS_DIR) + "/" + name + ".json");
+    return SampleDesktops::sampleDesktopText(name);
 }
 
 // A simulated desktop from JSON text, on a virtual clock and loop.
-struct Desktop {
-    explicit Desktop(const std::string& json)
-        : desktop(std::get<platform::sim::DesktopDescription>(
-                      platform::sim::parseDesktopDescription(json)),
-                  loop) {}
-
-    platform::sim::VirtualClock clock;
-    platform::sim::VirtualRunLoop loop{clock};
-    platform::sim::SimulatedDesktop desktop;
-};
+using Desktop = TestSupport::VirtualDesktop;
 
 // A one-display notched desktop with the given apps and status items (JSON array texts).
 inline std::string notchedDesktopJson(const std::string& apps, const std::string& statusItems,

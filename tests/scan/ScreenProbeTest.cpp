@@ -82,7 +82,7 @@ TEST(ScreenProbe, PrintsNumbersTruncatedAndWithoutUndefinedConversions) {
 }
 
 struct ObserverDesktop : ScanTestSupport::Desktop {
-    ObserverDesktop() : Desktop(ScanTestSupport::sampleDesktopJson("external-plain")) {}
+    ObserverDesktop() : VirtualDesktop(ScanTestSupport::sampleDesktopJson("external-plain")) {}
 
     void changeDisplays() {
         desktop.setDisplays({{1, "LG UltraFine", CGRect(0, 0, 2560, 1440), 24, std::nullopt}});

@@ -1,29 +1,20 @@
 #pragma once
 
-#include "platform/sim/SimulatedDesktop.h"
-#include "platform/sim/VirtualRunLoop.h"
+#include "tests/support/SampleDesktops.h"
+#include "tests/support/VirtualDesktop.h"
 
-#include <fstream>
-#include <sstream>
+#include <string>
 
 namespace platform::sim {
 
 inline std::string readDesktopFile(const std::string& name) {
-    std::ifstream file(std::string(TESSALINE_DESKTOPS_DIR) + "/" + name + ".json");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return SampleDesktops::sampleDesktopText(name);
 }
 
 // A sample desktop on a virtual clock and loop.
-struct VirtualDesktop {
+struct VirtualDesktop : TestSupport::VirtualDesktop {
     explicit VirtualDesktop(const std::string& name = "notched-crowded")
-        : desktop(std::get<DesktopDescription>(parseDesktopDescription(readDesktopFile(name))),
-                  loop) {}
-
-    VirtualClock clock;
-    VirtualRunLoop loop{clock};
-    SimulatedDesktop desktop;
+        : TestSupport::VirtualDesktop(readDesktopFile(name)) {}
 };
 
 } // namespace platform::sim

@@ -1,21 +1,22 @@
 #pragma once
 
+#include "tests/support/VirtualDesktop.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-// The sample desktop descriptions of desktops/, as JSON that a test may edit before it builds a
-// simulated desktop. The test target defines TESSALINE_DESKTOPS_DIR.
+// The sample desktop descriptions of desktops/, as text or as JSON that a test may edit before it
+// builds a simulated desktop. The test target defines TESSALINE_DESKTOPS_DIR.
 namespace SampleDesktops {
 
+inline std::string sampleDesktopText(const std::string& name = "notched-crowded") {
+    return TestSupport::readFile(std::string(TESSALINE_DESKTOPS_DIR) + "/" + name + ".json");
+}
+
 inline nlohmann::json sampleDesktop(const std::string& name = "notched-crowded") {
-    std::ifstream file(std::string(TESSALINE_DESKTOPS_DIR) + "/" + name + ".json");
-    std::stringstream text;
-    text << file.rdbuf();
-    return nlohmann::json::parse(text.str());
+    return nlohmann::json::parse(sampleDesktopText(name));
 }
 
 // The status item of a description with the desktop's id `id`.
