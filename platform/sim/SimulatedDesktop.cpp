@@ -1,5 +1,6 @@
 #include "platform/sim/SimulatedDesktop.h"
 
+#include "platform/ReferenceDate.h"
 #include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimDisplays.h"
 #include "platform/sim/SimEvents.h"
@@ -353,10 +354,7 @@ RunningApplication SimulatedDesktop::runningApplication(const AppDescription& ap
     running.activationPolicy = app.activationPolicy;
     if (app.launchDate) {
         // Launch dates are described in seconds since 2001-01-01 UTC.
-        constexpr std::int64_t referenceDate = 978307200;
-        const double seconds = std::clamp(*app.launchDate, -1e11, 1e11);
-        running.launchDate = WallTime(std::chrono::duration_cast<Duration>(
-            std::chrono::duration<double>(seconds + static_cast<double>(referenceDate))));
+        running.launchDate = ReferenceDate::fromSecondsSinceReferenceDate(*app.launchDate);
     }
     running.parentProcessIdentifier = app.parentPid;
     return running;

@@ -250,3 +250,40 @@ TEST(SimulatedDesktop, LaunchesQuitsAndDisplayChangesNotifyOnTheMainLoop) {
 
 } // namespace
 } // namespace platform::sim
+
+namespace {
+
+TEST(SimulatedDesktop, LaunchDatesCountFromTheReferenceDateAndOutOfRangeOnesAreDropped) {
+    struct Row {
+        std::string name;
+        double launchDate;
+        std::optional<std::int64_t> unixSeconds;
+    };
+    const Row rows[] = {
+        {"sample date", 757000000, 978307200 + 757000000},
+        {"before the reference date", -1000, 978307200 - 1000},
+        {"beyond the clock's range", 1e20, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        auto description = SampleDesktops::sampleDesktop();
+        description["apps"][0]["launchDate"] = row.launchDate;
+        TestSupport::VirtualDesktop desktop(description.dump());
+        const auto apps = desktop.desktop.workspace().runningApplications();
+        const auto app = std::find_if(apps.begin(), apps.end(), [&](const auto& running) {
+            return running.processIdentifier == description["apps"][0]["pid"].get<pid_t>();
+        });
+        ASSERT_NE(app, apps.end()) << row.name;
+        if (!row.unixSeconds) {
+            EXPECT_EQ(app->launchDate, std::nullopt) << row.name;
+            continue;
+        }
+        ASSERT_TRUE(app->launchDate.has_value()) << row.name;
+        EXPECT_EQ(
+            std::chrono::duration_cast<std::chrono::seconds>(app->launchDate->time_since_epoch())
+                .count(),
+            *row.unixSeconds)
+            << row.name;
+    }
+}
+
+} // namespace

@@ -1,8 +1,8 @@
-#include "Parlowen/ReferenceDate.h"
+#include "platform/ReferenceDate.h"
 
 #include <cmath>
 
-namespace Parlowen::ReferenceDate {
+namespace platform::ReferenceDate {
 
 namespace {
 
@@ -13,19 +13,19 @@ using Seconds = std::chrono::duration<double>;
 
 } // namespace
 
-double secondsSinceReferenceDate(Date date) {
+double secondsSinceReferenceDate(WallTime date) {
     return std::chrono::duration_cast<Seconds>(date.time_since_epoch()).count() -
            referenceDateUnixSeconds;
 }
 
-std::optional<Date> fromSecondsSinceReferenceDate(double seconds) {
+std::optional<WallTime> fromSecondsSinceReferenceDate(double seconds) {
     const double unixSeconds = seconds + referenceDateUnixSeconds;
     // Stay well inside the clock's range so the conversion to its integer ticks is defined.
-    const double limit = std::chrono::duration_cast<Seconds>(Date::duration::max()).count() / 2;
+    const double limit = std::chrono::duration_cast<Seconds>(WallTime::duration::max()).count() / 2;
     if (!std::isfinite(unixSeconds) || std::abs(unixSeconds) > limit) {
         return std::nullopt;
     }
-    return Date(std::chrono::duration_cast<Date::duration>(Seconds(unixSeconds)));
+    return WallTime(std::chrono::duration_cast<WallTime::duration>(Seconds(unixSeconds)));
 }
 
-} // namespace Parlowen::ReferenceDate
+} // namespace platform::ReferenceDate
