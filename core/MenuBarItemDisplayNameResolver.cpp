@@ -142,10 +142,8 @@ std::optional<std::string> stableMultilineDescription(std::string_view text,
     return fragments.front();
 }
 
+// Called for a text of fewer than two lines, which no multi-line rule applies to.
 std::string shortDescription(std::string_view text) {
-    if (auto firstLine = stableMultilineDescription(text, {})) {
-        return *firstLine;
-    }
     for (std::string_view separator : shortDescriptionSeparators) {
         const std::size_t position = text.find(separator);
         if (position == std::string_view::npos) {

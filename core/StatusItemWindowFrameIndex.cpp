@@ -1,10 +1,7 @@
 #include "core/StatusItemWindowFrameIndex.h"
 
 #include "core/ScreenCoordinateConverter.h"
-
-#include <unicode/locid.h>
-#include <unicode/uchar.h>
-#include <unicode/unistr.h>
+#include "core/TextFolding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,52 +15,6 @@ constexpr CGFloat defaultStatusWindowHeightLimit = 44;
 constexpr CGFloat auxiliaryAreaHeightAllowance = 8;
 // How far a status window's top edge may lie from a display's top edge.
 constexpr CGFloat topEdgeTolerance = 1;
-
-bool isAsciiWhiteSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-// Most owner names are plain ASCII; they skip the round trip through UTF-16.
-std::string normalizedAsciiName(std::string_view name) {
-    std::string result;
-    result.reserve(name.size());
-    bool pendingBlank = false;
-    for (const char c : name) {
-        if (isAsciiWhiteSpace(c)) {
-            pendingBlank = !result.empty();
-            continue;
-        }
-        if (pendingBlank) {
-            result += ' ';
-            pendingBlank = false;
-        }
-        result += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return result;
-}
-
-std::string normalizedUnicodeName(std::string_view name) {
-    icu::UnicodeString text = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(name.data(), static_cast<std::int32_t>(name.size())));
-    text.toLower(icu::Locale::getRoot());
-    icu::UnicodeString collapsed;
-    bool pendingBlank = false;
-    for (std::int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) {
-        const UChar32 c = text.char32At(i);
-        if (u_isUWhiteSpace(c)) {
-            pendingBlank = !collapsed.isEmpty();
-            continue;
-        }
-        if (pendingBlank) {
-            collapsed.append(u' ');
-            pendingBlank = false;
-        }
-        collapsed.append(c);
-    }
-    std::string result;
-    collapsed.toUTF8String(result);
-    return result;
-}
 
 // A window-list number: integers and floating-point numbers alike; anything else is none.
 std::optional<double> readNumber(const platform::Value* value) {
@@ -148,16 +99,7 @@ StatusItemWindowFrameIndex::captureOnScreenWindowRecords(platform::WindowServer&
 }
 
 std::string StatusItemWindowFrameIndex::normalizedOwnerName(std::string_view name) {
-    const bool ascii = std::all_of(name.begin(), name.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) {
-        return normalizedAsciiName(name);
-    }
-    // ICU lengths are 32-bit; no owner name comes near that.
-    if (name.size() > static_cast<std::size_t>(INT32_MAX)) {
-        return {};
-    }
-    return normalizedUnicodeName(name);
+    return TextFolding::collapsingWhitespace(TextFolding::lowercased(name));
 }
 
 bool StatusItemWindowFrameIndex::ownerNamesMatch(std::string_view a, std::string_view b) {
@@ -237,9 +179,8 @@ StatusItemWindowFrameIndex::make(const std::vector<WindowRecord>& records,
         if (inserted) {
             rawFrames.push_back({record.ownerName, {}});
         }
-        rawFrames[found->second].frames.push_back({bounds.minX(),
-                                                   primaryHeight - top - bounds.height(),
-                                                   bounds.width(), bounds.height()});
+        rawFrames[found->second].frames.push_back(
+            ScreenCoordinateConverter::axRectToCocoa(bounds, primaryHeight));
     }
     return StatusItemWindowFrameIndex(rawFrames);
 }

@@ -58,6 +58,10 @@ bool isTurkic(const icu::Locale& locale) {
 }
 
 icu::UnicodeString unicode(std::string_view text) {
+    // ICU lengths are 32-bit; no text of a menu bar comes near that.
+    if (text.size() > static_cast<std::size_t>(INT32_MAX)) {
+        return {};
+    }
     return icu::UnicodeString::fromUTF8(
         icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())));
 }
