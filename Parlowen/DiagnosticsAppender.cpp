@@ -19,20 +19,6 @@ bool isOwnPlainFile(int descriptor) {
            status.st_uid == ::geteuid() && status.st_nlink == 1;
 }
 
-bool writeAll(int descriptor, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t count = ::write(descriptor, text.data(), text.size());
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(count));
-    }
-    return true;
-}
-
 } // namespace
 
 std::filesystem::path directory() {
@@ -63,32 +49,6 @@ bool append(const std::filesystem::path& file, std::string_view line) {
     }
     ::close(descriptor);
     return written;
-}
-
-bool replace(const std::filesystem::path& file, std::string_view text) {
-    std::string temporary = file.string() + ".XXXXXX";
-    const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (descriptor < 0) {
-        return false;
-    }
-    const bool written = ::fchmod(descriptor, 0600) == 0 && writeAll(descriptor, text);
-    const bool closed = ::close(descriptor) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), file.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
-std::string timestamp(std::chrono::system_clock::time_point time) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    std::tm parts{};
-    if (!gmtime_r(&seconds, &parts)) {
-        return {};
-    }
-    std::array<char, 32> text{};
-    const auto length = std::strftime(text.data(), text.size(), "%Y-%m-%dT%H:%M:%SZ", &parts);
-    return std::string(text.data(), length);
 }
 
 } // namespace Parlowen::DiagnosticsAppender

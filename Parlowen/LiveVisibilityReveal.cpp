@@ -61,11 +61,6 @@ displaceVisibleNeighborsToReveal(const platform::PlatformServices& services,
     return reveal(services).displaceVisibleNeighborsToReveal(item);
 }
 
-std::optional<AXMenuBarItemRecord> refreshedVisibleItem(const platform::PlatformServices& services,
-                                                        const AXMenuBarItemRecord& item) {
-    return reveal(services).refreshedVisibleItem(item);
-}
-
 std::optional<NeighborDisplacementPlan> firstVisibleNeighborDisplacementPlan(
     const AXMenuBarItemRecord& target, const std::vector<AXMenuBarItemRecord>& candidates,
     const std::vector<QelCore::ScreenSnapshot>& screens,

@@ -33,10 +33,6 @@ ActionRunner::VisibilityRevealExecution
 displaceVisibleNeighborsToReveal(const platform::PlatformServices& services,
                                  const AXMenuBarItemRecord& item);
 
-// After 260 ms, a fresh scan's first record matching `item`, when it is in view.
-std::optional<AXMenuBarItemRecord> refreshedVisibleItem(const platform::PlatformServices& services,
-                                                        const AXMenuBarItemRecord& item);
-
 // The first plan of the status candidates other than the target and those excluded, taken by
 // the left edge of their frames (frameless ones last, ties in scan order).
 std::optional<NeighborDisplacementPlan> firstVisibleNeighborDisplacementPlan(

@@ -4,6 +4,7 @@
 #include "Parlowen/MenuBarScanner.h"
 #include "Parlowen/ScreenProbe.h"
 #include "Parlowen/TessalineScanStatus.h"
+#include "platform/IsoTimestamp.h"
 
 #include <algorithm>
 
@@ -22,9 +23,7 @@ platform::Duration timerInterval(double seconds) {
 
 // The fields that open both lines of one scan: the time, the reason and the trust.
 std::string lineStart(platform::Clock& clock, const std::string& reason, bool trusted) {
-    const auto now =
-        std::chrono::time_point_cast<std::chrono::system_clock::duration>(clock.wallNow());
-    return DiagnosticsAppender::timestamp(now) + " reason=" + reason +
+    return platform::isoTimestamp(clock.wallNow()) + " reason=" + reason +
            " accessibilityTrusted=" + (trusted ? "true" : "false");
 }
 

@@ -7,6 +7,7 @@
 #include "core/StableMergeSort.h"
 #include "core/StatusItemCandidateFilter.h"
 #include "core/StatusItemWindowFrameIndex.h"
+#include "platform/IsoTimestamp.h"
 #include "runtime/AXHelpers.h"
 #include "runtime/RuntimeScreenProbe.h"
 
@@ -216,21 +217,9 @@ void scanApplication(const ScanContext& context, const ScannedApp& app,
 }
 
 // UTC, whole seconds: 2024-12-09T19:43:05Z.
-std::string isoTimestamp(platform::WallTime time) {
-    const auto seconds = std::chrono::floor<std::chrono::seconds>(time);
-    const std::time_t epochSeconds = static_cast<std::time_t>(seconds.time_since_epoch().count());
-    std::tm parts{};
-    if (gmtime_r(&epochSeconds, &parts) == nullptr) {
-        return {};
-    }
-    char text[64];
-    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-    return std::string(text, length);
-}
-
 std::string summaryText(platform::WallTime scanStartedAt, std::size_t screenCount,
                         std::size_t itemCount, const std::vector<std::string>& lines) {
-    std::string summary = "scanStartedAt=" + isoTimestamp(scanStartedAt) +
+    std::string summary = "scanStartedAt=" + platform::isoTimestamp(scanStartedAt) +
                           "\nscreenCount=" + std::to_string(screenCount) +
                           "\nitemCount=" + std::to_string(itemCount) + "\n";
     for (std::size_t index = 0; index < lines.size(); ++index) {

@@ -1,8 +1,0 @@
-#pragma once
-
-#include "runtime/AXHelpers.h"
-
-// The application reads Accessibility through the runtime library's readers.
-namespace Parlowen {
-namespace AXHelpers = QelRuntime::AXHelpers;
-} // namespace Parlowen
