@@ -14,6 +14,8 @@ struct ResourceBundle::Cache {
     std::mutex mutex;
     // A loaded table per folder; none when the folder has no readable table.
     std::map<std::string, std::optional<Table>, std::less<>> tables;
+    // The bundle's ".lproj" folder names, sorted; listed on first use.
+    std::optional<std::vector<std::string>> localizations;
 };
 
 namespace {
@@ -105,15 +107,19 @@ std::optional<std::string> ResourceBundle::localizedString(std::string_view key)
 }
 
 std::vector<std::string> ResourceBundle::localizations() const {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(rootPath, error)) {
-        if (entry.path().extension() == ".lproj") {
-            names.push_back(entry.path().stem().string());
+    const std::lock_guard lock(cache->mutex);
+    if (!cache->localizations) {
+        std::vector<std::string> names;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(rootPath, error)) {
+            if (entry.path().extension() == ".lproj") {
+                names.push_back(entry.path().stem().string());
+            }
         }
+        std::sort(names.begin(), names.end());
+        cache->localizations = std::move(names);
     }
-    std::sort(names.begin(), names.end());
-    return names;
+    return *cache->localizations;
 }
 
 std::string ResourceBundle::preferredLocalization() const {

@@ -12,7 +12,8 @@ namespace Parlowen {
 
 // A folder of localized string tables: "<language>.lproj/Localizable.json" in it, each a JSON
 // object from key to text. Members whose value is not a string, and tables that do not parse,
-// count as missing. Tables are read once and kept; copies share them. Thread-safe.
+// count as missing. The folder list and the tables are read once and kept; copies share them.
+// Thread-safe.
 class ResourceBundle {
 public:
     explicit ResourceBundle(std::filesystem::path root);
@@ -25,7 +26,7 @@ public:
     // languages (see `preferredLocalization`), or none.
     std::optional<std::string> localizedString(std::string_view key) const;
 
-    // The folder names without ".lproj", sorted.
+    // The folder names without ".lproj", sorted; listed once.
     std::vector<std::string> localizations() const;
     // The first preferred language that the bundle has: the exact folder, else the folder of
     // its language alone (Chinese by script: zh-Hans, or zh-Hant for TW, HK and MO); "en" when
