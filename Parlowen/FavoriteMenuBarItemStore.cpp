@@ -45,7 +45,7 @@ void FavoriteMenuBarItemStore::favorite(const AXMenuBarItemRecord& item, Date at
     const auto identity = MenuBarItemStableIdentity::of(item);
     auto entries = load();
     std::erase_if(entries, [&](const FavoriteMenuBarItem& entry) {
-        return StoredMenuBarItem::matches(entry.identity, identity);
+        return entry.identity.namesSameItem(identity);
     });
     entries.push_back({identity, item.appName, StoredMenuBarItem::displayName(item), at});
     std::stable_sort(entries.begin(), entries.end(), [](const auto& lhs, const auto& rhs) {
@@ -57,7 +57,7 @@ void FavoriteMenuBarItemStore::favorite(const AXMenuBarItemRecord& item, Date at
 void FavoriteMenuBarItemStore::unfavorite(const MenuBarItemStableIdentity& identity) {
     auto entries = load();
     std::erase_if(entries, [&](const FavoriteMenuBarItem& entry) {
-        return StoredMenuBarItem::matches(entry.identity, identity);
+        return entry.identity.namesSameItem(identity);
     });
     StoredJSONList::saveEntries(*defaults, key, entries);
 }
@@ -65,7 +65,7 @@ void FavoriteMenuBarItemStore::unfavorite(const MenuBarItemStableIdentity& ident
 bool FavoriteMenuBarItemStore::isFavorite(const MenuBarItemStableIdentity& identity) const {
     const auto entries = load();
     return std::any_of(entries.begin(), entries.end(), [&](const FavoriteMenuBarItem& entry) {
-        return StoredMenuBarItem::matches(entry.identity, identity);
+        return entry.identity.namesSameItem(identity);
     });
 }
 

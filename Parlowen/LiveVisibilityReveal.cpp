@@ -12,7 +12,7 @@ namespace {
 using ActionRunner::VisibilityRevealExecution;
 
 bool identitiesMatch(const MenuBarItemStableIdentity& a, const MenuBarItemStableIdentity& b) {
-    return a.matches(b) || b.matches(a);
+    return a.namesSameItem(b);
 }
 
 MenuBarItemStableIdentity identityOf(const AXMenuBarItemRecord& record) {

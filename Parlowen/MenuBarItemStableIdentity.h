@@ -39,6 +39,11 @@ struct MenuBarItemStableIdentity {
     // Whether this stored key names the item whose version-2 key is `itemKey`: equal to it or to
     // its legacy equivalent.
     bool matches(const MenuBarItemStableIdentity& itemKey) const;
+    // Whether the two keys name one item, whichever of them is stored: equal, or one is the
+    // other's legacy equivalent.
+    bool namesSameItem(const MenuBarItemStableIdentity& other) const {
+        return matches(other) || other.matches(*this);
+    }
     bool matches(const AXMenuBarItemRecord& record) const;
 
     // {"rawValue": key}.

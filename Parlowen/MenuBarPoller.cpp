@@ -31,9 +31,7 @@ std::string scanCounts(const ScanSnapshot& snapshot, bool trusted) {
     const TessalineScanStatus status = TessalineScanStatus::make(snapshot, trusted);
     const auto rawHiddenCount =
         std::ranges::count_if(snapshot.items, [](const AXMenuBarItemRecord& item) {
-            return item.isStatusCandidate &&
-                   (item.classification == QelCore::VisibilityClassification::hiddenBehindNotch ||
-                    item.classification == QelCore::VisibilityClassification::pushedOffscreen);
+            return item.isStatusCandidate && QelCore::isHidden(item.classification);
         });
     return " itemCount=" + std::to_string(snapshot.items.size()) +
            " statusCandidates=" + std::to_string(status.statusCandidateCount) +

@@ -1,6 +1,7 @@
 #include "Parlowen/QuickOpenActionFeedback.h"
 
 #include "Parlowen/L10n.h"
+#include "core/ActionAttemptPlanner.h"
 
 #include <algorithm>
 
@@ -12,7 +13,8 @@ using QelCore::ActionAttemptLog;
 using QelCore::MenuKeyboardNavigability;
 using enum QuickOpenActionOutcome;
 
-constexpr std::string_view observedOpenResult = "observed-open";
+using QelCore::ActionAttemptPlanner::noSupportedActionResult;
+using QelCore::ActionAttemptPlanner::observedOpenResult;
 
 std::string namedMessage(std::string_view key, std::string_view defaultText,
                          const std::string& appName) {
@@ -61,7 +63,8 @@ QuickOpenActionFeedback QuickOpenActionFeedback::make(const std::string& appName
                 namedMessage("quick_open.action.opened", "Opened %@", appName), true,
                 keyboardNavigabilityIn(attempts, true)};
     }
-    if (anyAttempt(attempts, [](const auto& log) { return log.result == "no-supported-action"; })) {
+    if (anyAttempt(attempts,
+                   [](const auto& log) { return log.result == noSupportedActionResult; })) {
         return {appName, failed,
                 L10n::string("quick_open.action.unsupported",
                              "This app does not expose a menu bar action Tessaline can open yet."),

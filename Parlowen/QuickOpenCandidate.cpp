@@ -25,11 +25,6 @@ int classificationRank(VisibilityClassification classification) {
     return 3;
 }
 
-bool isHidden(VisibilityClassification classification) {
-    return classification == VisibilityClassification::hiddenBehindNotch ||
-           classification == VisibilityClassification::pushedOffscreen;
-}
-
 std::optional<double> horizontalCentre(const std::optional<platform::CGRect>& frame) {
     if (!frame) {
         return std::nullopt;
@@ -46,7 +41,7 @@ std::vector<QuickOpenCandidate> admittedCandidates(const std::vector<AXMenuBarIt
     for (const auto& item : items) {
         if (item.isStatusCandidate &&
             item.sourceHint != FixtureMenuBarItemSourceHint::applicationMenu &&
-            (scope == OverflowPanelScope::allRightSide || isHidden(item.classification))) {
+            (scope == OverflowPanelScope::allRightSide || QelCore::isHidden(item.classification))) {
             admitted.push_back(&item);
         }
     }

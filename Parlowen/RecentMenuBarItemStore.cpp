@@ -53,7 +53,7 @@ void RecentMenuBarItemStore::record(const AXMenuBarItemRecord& item, QuickOpenAc
     const auto identity = MenuBarItemStableIdentity::of(item);
     auto entries = load();
     std::erase_if(entries, [&](const RecentMenuBarItem& entry) {
-        return StoredMenuBarItem::matches(entry.identity, identity);
+        return entry.identity.namesSameItem(identity);
     });
     entries.push_back({identity, item.appName, StoredMenuBarItem::displayName(item), outcome, at});
     std::stable_sort(entries.begin(), entries.end(), [](const auto& lhs, const auto& rhs) {

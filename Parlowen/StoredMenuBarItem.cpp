@@ -18,10 +18,6 @@ const nlohmann::json* member(const nlohmann::json& object, const char* name) {
 
 } // namespace
 
-bool matches(const MenuBarItemStableIdentity& stored, const MenuBarItemStableIdentity& itemKey) {
-    return stored.matches(itemKey) || stored.legacyV1Equivalent() == itemKey;
-}
-
 std::string displayName(const AXMenuBarItemRecord& item) {
     return QelCore::MenuBarItemDisplayNameResolver::resolve(
         item.title, std::optional<std::string>(), item.appName, std::nullopt);

@@ -16,10 +16,6 @@ struct AXMenuBarItemRecord;
 // of their fields. Every field of a stored entry is required and must have its type.
 namespace StoredMenuBarItem {
 
-// Whether a stored identity names the same item as `itemKey` (an item's version-2 key, or an
-// identity given in its place): equal, or equal through either side's legacy version-1 key.
-bool matches(const MenuBarItemStableIdentity& stored, const MenuBarItemStableIdentity& itemKey);
-
 // The name an entry stores for a scanned item.
 std::string displayName(const AXMenuBarItemRecord& item);
 

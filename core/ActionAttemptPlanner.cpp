@@ -62,8 +62,7 @@ std::optional<CGPoint> axClickPoint(const std::optional<CGPoint>& position,
 }
 
 bool requiresVisibilityReveal(VisibilityClassification classification) {
-    return classification == VisibilityClassification::hiddenBehindNotch ||
-           classification == VisibilityClassification::pushedOffscreen;
+    return isHidden(classification);
 }
 
 } // namespace QelCore::ActionAttemptPlanner

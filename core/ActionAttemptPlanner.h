@@ -22,6 +22,7 @@ inline constexpr std::string_view coordinateClickRetryActionName = "CoordinateCl
 inline constexpr std::string_view visibilityRevealActionName = "VisibilityReveal";
 
 inline constexpr std::string_view observedOpenResult = "observed-open";
+inline constexpr std::string_view noSupportedActionResult = "no-supported-action";
 inline constexpr std::string_view visibilityRevealMovedIntoViewResult = "moved-into-view";
 inline constexpr std::string_view visibilityRevealNeighborDisplacementMovedIntoViewResult =
     "neighbor-displacement-moved-into-view";

@@ -17,4 +17,10 @@ template <> struct RawValues<VisibilityClassification> {
     }};
 };
 
+// Whether the item cannot be seen where it sits: behind the notch or past a screen edge.
+constexpr bool isHidden(VisibilityClassification classification) {
+    return classification == VisibilityClassification::hiddenBehindNotch ||
+           classification == VisibilityClassification::pushedOffscreen;
+}
+
 } // namespace QelCore

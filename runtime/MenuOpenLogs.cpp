@@ -61,7 +61,7 @@ ActionAttemptLog visibilityReveal(ActionAttemptLog log, const std::string& resul
 
 ActionAttemptLog unsupported(ActionAttemptLog log) {
     log.action = "none";
-    log.result = "no-supported-action";
+    log.result = std::string(Planner::noSupportedActionResult);
     log.errorCode = unsupportedActionCode;
     return log;
 }
