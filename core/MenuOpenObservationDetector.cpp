@@ -1,8 +1,9 @@
 #include "core/MenuOpenObservationDetector.h"
 
+#include "core/NumberText.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace QelCore::MenuOpenObservationDetector {
 
@@ -54,15 +55,6 @@ bool isSameWindow(const Candidate& a, const Candidate& b) {
 
 // A coordinate truncated toward zero, in decimal; never through an integer conversion, so
 // huge and non-finite values print too ("nan", "inf").
-std::string truncatedDecimal(CGFloat value) {
-    if (std::isnan(value)) {
-        return "nan";
-    }
-    char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.0f", std::trunc(value) + 0.0);
-    return buffer;
-}
-
 std::string evidence(const WindowRecord& window) {
     const CGRect& b = window.bounds;
     return "owner=" + window.ownerName + " layer=" + std::to_string(window.layer) +

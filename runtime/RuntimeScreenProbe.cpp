@@ -1,8 +1,9 @@
 #include "runtime/RuntimeScreenProbe.h"
 
+#include "core/NumberText.h"
+
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string_view>
 #include <system_error>
 
@@ -18,19 +19,6 @@ std::string nonFiniteText(CGFloat value) {
         return "nan";
     }
     return value < 0 ? "-inf" : "inf";
-}
-
-// Truncated toward zero and printed in full, with no integer conversion, so huge and non-finite
-// values print safely.
-std::string wholeNumberText(CGFloat value) {
-    if (!std::isfinite(value)) {
-        return nonFiniteText(value);
-    }
-    // Adding zero turns the -0 of a small negative value into 0.
-    const CGFloat whole = std::trunc(value) + 0.0;
-    char text[400];
-    const int length = std::snprintf(text, sizeof text, "%.0f", whole);
-    return length > 0 ? std::string(text, static_cast<std::size_t>(length)) : std::string("0");
 }
 
 // The shortest text that reads back as the same double, with at least one digit after the
@@ -70,9 +58,10 @@ std::string decimalText(CGFloat value) {
 }
 
 std::string stringify(const CGRect& rect) {
-    return "(x:" + wholeNumberText(rect.origin.x) + ", y:" + wholeNumberText(rect.origin.y) +
-           ", w:" + wholeNumberText(rect.size.width) + ", h:" + wholeNumberText(rect.size.height) +
-           ")";
+    return "(x:" + QelCore::truncatedDecimal(rect.origin.x) +
+           ", y:" + QelCore::truncatedDecimal(rect.origin.y) +
+           ", w:" + QelCore::truncatedDecimal(rect.size.width) +
+           ", h:" + QelCore::truncatedDecimal(rect.size.height) + ")";
 }
 
 std::string block(const QelCore::ScreenSnapshot& screen) {
