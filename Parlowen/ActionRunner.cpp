@@ -2,7 +2,6 @@
 
 #include "Parlowen/LiveVisibilityReveal.h"
 #include "runtime/MenuOpenLogs.h"
-#include "runtime/ObservedMenuActions.h"
 
 namespace Parlowen::ActionRunner {
 
@@ -44,19 +43,8 @@ std::vector<QelCore::ActionAttemptLog> runPreferredActions(const AXMenuBarItemRe
 
 Configuration Configuration::live(const platform::PlatformServices& services,
                                   LiveSettings settings) {
-    namespace ObservedMenuActions = QelRuntime::ObservedMenuActions;
-    Configuration configuration;
-    configuration.executeAXAction = [services](const std::string& actionName,
-                                               const AXMenuBarItemRecord& item) {
-        return ObservedMenuActions::executeObservedAXAction(services, actionName, item);
-    };
-    configuration.performCoordinateClick = [services](platform::CGPoint point,
-                                                      const AXMenuBarItemRecord& item) {
-        return ObservedMenuActions::executeObservedCoordinateClick(services, point, item);
-    };
-    configuration.dismissOpenMenus = [services] {
-        ObservedMenuActions::dismissOpenMenus(services.events, services.clock);
-    };
+    Configuration configuration{
+        QelRuntime::PreferredActions::observedExecutors<AXMenuBarItemRecord>(services)};
     configuration.revealItem = [services,
                                 settings = std::move(settings)](const AXMenuBarItemRecord& item) {
         return LiveVisibilityReveal::revealLiveObstructedItemForCoordinateClick(services, settings,

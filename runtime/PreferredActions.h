@@ -4,6 +4,7 @@
 #include "core/MenuOpenPipeline.h"
 #include "runtime/MenuOpenExecutions.h"
 #include "runtime/MenuOpenLogs.h"
+#include "runtime/ObservedMenuActions.h"
 
 #include <functional>
 #include <string>
@@ -26,6 +27,23 @@ template <typename Record> struct Executors {
     // Tries to bring a hidden or off-screen item into view.
     std::function<VisibilityRevealExecution<Record>(const Record& item)> revealItem;
 };
+
+// The live Accessibility action, click and Escape executors over the platform services; the
+// caller adds the reveal.
+template <typename Record>
+Executors<Record> observedExecutors(const platform::PlatformServices& services) {
+    Executors<Record> executors;
+    executors.executeAXAction = [services](const std::string& actionName, const Record& item) {
+        return ObservedMenuActions::executeObservedAXAction(services, actionName, item);
+    };
+    executors.performCoordinateClick = [services](platform::CGPoint point, const Record& item) {
+        return ObservedMenuActions::executeObservedCoordinateClick(services, point, item);
+    };
+    executors.dismissOpenMenus = [services] {
+        ObservedMenuActions::dismissOpenMenus(services.events, services.clock);
+    };
+    return executors;
+}
 
 // Every attempt made to open the item's menu, in order; never empty (an item that offers nothing
 // to try gets one "no-supported-action" log). `pipelineItem` makes the pipeline's item of a

@@ -1,7 +1,6 @@
 #include "runtime/RuntimeActionRunner.h"
 
 #include "runtime/NeighborDisplacementReveal.h"
-#include "runtime/ObservedMenuActions.h"
 #include "runtime/PreferredActions.h"
 #include "runtime/RuntimeItemIdentity.h"
 #include "runtime/RuntimeMenuBarScanner.h"
@@ -15,16 +14,7 @@ runPreferredActions(const platform::PlatformServices& services,
     const NeighborDisplacementReveal<RuntimeScanSnapshot, RuntimeItemIdentity> reveal(
         services, [&services] { return RuntimeMenuBarScanner::scan(services); },
         RuntimeItemIdentity::of, std::equal_to<RuntimeItemIdentity>());
-    PreferredActions::Executors<Record> executors;
-    executors.executeAXAction = [&services](const std::string& actionName, const Record& target) {
-        return ObservedMenuActions::executeObservedAXAction(services, actionName, target);
-    };
-    executors.performCoordinateClick = [&services](platform::CGPoint point, const Record& target) {
-        return ObservedMenuActions::executeObservedCoordinateClick(services, point, target);
-    };
-    executors.dismissOpenMenus = [&services] {
-        ObservedMenuActions::dismissOpenMenus(services.events, services.clock);
-    };
+    auto executors = PreferredActions::observedExecutors<Record>(services);
     // No activation step: the host decides whether it comes to the front.
     executors.revealItem = [&reveal](const Record& target) {
         return reveal.displaceVisibleNeighborsToReveal(target);
