@@ -35,28 +35,15 @@ std::string titleField(std::string_view title, std::string_view appName) {
         title, std::optional<std::string>(), appName, std::nullopt));
 }
 
-std::string joined(const std::vector<std::string>& pieces) {
+std::string joined(const std::vector<std::string_view>& pieces) {
     std::string result;
-    for (const std::string& piece : pieces) {
-        if (&piece != &pieces.front()) {
+    for (std::size_t index = 0; index < pieces.size(); ++index) {
+        if (index > 0) {
             result += separator;
         }
-        result += piece;
+        result += pieces[index];
     }
     return result;
-}
-
-std::vector<std::string> pieces(std::string_view text) {
-    std::vector<std::string> result;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t bar = text.find(separator, start);
-        result.emplace_back(text.substr(start, bar - start));
-        if (bar == std::string_view::npos) {
-            return result;
-        }
-        start = bar + 1;
-    }
 }
 
 } // namespace
@@ -86,21 +73,22 @@ MenuBarItemStableIdentity MenuBarItemStableIdentity::of(const AXMenuBarItemRecor
 
 std::string MenuBarItemStableIdentity::version() const {
     // The first piece with empty pieces dropped, so a key starting with "|" still has one.
-    for (std::string& piece : pieces(rawValue)) {
+    for (const std::string_view piece : QelCore::TextFolding::components(rawValue, separator)) {
         if (!piece.empty()) {
-            return std::move(piece);
+            return std::string(piece);
         }
     }
     return "unknown";
 }
 
 std::optional<MenuBarItemStableIdentity> MenuBarItemStableIdentity::legacyV1Equivalent() const {
-    std::vector<std::string> fields = pieces(rawValue);
+    std::vector<std::string_view> fields = QelCore::TextFolding::components(rawValue, separator);
     if (fields.size() != 7 || fields.front() != "v2") {
         return std::nullopt;
     }
-    fields.erase(fields.begin(), fields.begin() + 2);
-    fields.insert(fields.begin(), "v1");
+    // "v1" takes the place of the version and bundle fields.
+    fields.erase(fields.begin());
+    fields.front() = "v1";
     return MenuBarItemStableIdentity{joined(fields)};
 }
 
