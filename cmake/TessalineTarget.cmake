@@ -5,16 +5,14 @@ function(tessaline_target_defaults target)
     if(TESSALINE_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()
-    if(TESSALINE_SANITIZE)
+    if(TESSALINE_SANITIZE OR TESSALINE_FUZZ)
         target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
                                                  -fno-sanitize-recover=all)
         target_link_options(${target} PRIVATE -fsanitize=address,undefined)
     endif()
     if(TESSALINE_FUZZ)
         # Coverage for libFuzzer everywhere; only the fuzz programs link its main.
-        target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined
-                                                 -fno-omit-frame-pointer -fno-sanitize-recover=all)
-        target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+        target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
     endif()
 endfunction()
 
