@@ -157,17 +157,26 @@ TimelineEvent readTimelineEvent(const JsonFieldReader& reader) {
     return event;
 }
 
+} // namespace
+
+const DisplayDescription* primaryDisplay(const std::vector<DisplayDescription>& displays) {
+    for (const DisplayDescription& display : displays) {
+        if (display.frame.minX() == 0 && display.frame.minY() == 0) {
+            return &display;
+        }
+    }
+    return nullptr;
+}
+
+namespace {
+
 void checkReferences(const DesktopDescription& desktop, const JsonFieldReader& root) {
     auto knows = [&](pid_t pid) {
         return pid == desktop.ownProcess.pid ||
                std::any_of(desktop.apps.begin(), desktop.apps.end(),
                            [pid](const AppDescription& app) { return app.pid == pid; });
     };
-    bool hasPrimary = false;
-    for (const DisplayDescription& display : desktop.displays) {
-        hasPrimary = hasPrimary || (display.frame.minX() == 0 && display.frame.minY() == 0);
-    }
-    if (!hasPrimary) {
+    if (primaryDisplay(desktop.displays) == nullptr) {
         root.refuse("displays", "no display has its origin at (0, 0)");
     }
     for (std::size_t i = 0; i < desktop.apps.size(); ++i) {

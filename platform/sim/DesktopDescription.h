@@ -23,6 +23,9 @@ struct DisplayDescription {
     std::optional<CGSize> notch;
 };
 
+// The display whose Cocoa frame starts at (0, 0); null when there is none.
+const DisplayDescription* primaryDisplay(const std::vector<DisplayDescription>& displays);
+
 struct AppDescription {
     pid_t pid = 0;
     std::optional<std::string> name;

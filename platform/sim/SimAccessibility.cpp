@@ -80,9 +80,7 @@ bool SimAccessibility::isProcessTrusted(bool prompt) {
         const auto& delay = desktop_.initial_.trust.grantOnPromptAfterMs;
         if (delay && !desktop_.trustGrantAt_) {
             desktop_.trustGrantAt_ =
-                desktop_.mainLoop_.clock().now() +
-                std::chrono::duration_cast<Duration>(
-                    std::chrono::duration<double, std::milli>(std::min(*delay, 1e10)));
+                desktop_.mainLoop_.clock().now() + SimulatedDesktop::milliseconds(*delay);
         }
     }
     return trusted;

@@ -35,7 +35,7 @@ Value entry(const Window& window) {
 }
 
 bool isShown(const CGRect& bounds, const std::vector<DisplayDescription>& displays) {
-    const DisplayDescription* primary = StatusBarLayout::primaryDisplay(displays);
+    const DisplayDescription* primary = primaryDisplay(displays);
     for (const DisplayDescription& display : displays) {
         if (StatusBarLayout::axFrameOf(display, primary->frame.height()).intersects(bounds)) {
             return true;

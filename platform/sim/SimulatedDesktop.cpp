@@ -12,15 +12,12 @@
 
 namespace platform::sim {
 
-namespace {
-// Delays in a description are cut to about 115 days, far from any overflow.
-constexpr double longestDelayMs = 1e10;
-
-Duration milliseconds(double ms) {
+Duration SimulatedDesktop::milliseconds(double ms) {
+    // Delays in a description are cut to about 115 days, far from any overflow.
+    constexpr double longestDelayMs = 1e10;
     const double bounded = std::clamp(ms, 0.0, longestDelayMs);
     return std::chrono::duration_cast<Duration>(std::chrono::duration<double, std::milli>(bounded));
 }
-} // namespace
 
 SimulatedDesktop::SimulatedDesktop(DesktopDescription description, RunLoop& mainLoop)
     : initial_(std::move(description)), mainLoop_(mainLoop), displays_(initial_.displays),
@@ -128,7 +125,7 @@ void SimulatedDesktop::quit(pid_t pid) {
 
 void SimulatedDesktop::setDisplays(std::vector<DisplayDescription> displays) {
     std::lock_guard lock(mutex_);
-    if (StatusBarLayout::primaryDisplay(displays) == nullptr) {
+    if (primaryDisplay(displays) == nullptr) {
         return; // the window server always keeps a primary display
     }
     std::vector<CGDirectDisplayID> affected;
@@ -264,7 +261,7 @@ SimulatedDesktop::StatusItem* SimulatedDesktop::itemAt(CGPoint axPoint) {
 
 const DisplayDescription& SimulatedDesktop::primary() const {
     // Descriptions and display changes are refused without a primary display.
-    return *StatusBarLayout::primaryDisplay(displays_);
+    return *primaryDisplay(displays_);
 }
 
 bool SimulatedDesktop::trustedNow() const {

@@ -78,6 +78,9 @@ public:
     static constexpr std::uint64_t firstMenuItemPart = 0x10;
 
 private:
+    // A delay of the description in milliseconds, bounded so that no conversion overflows.
+    static Duration milliseconds(double ms);
+
     friend class SimAccessibility;
     friend class SimAXObserver;
     friend class SimDisplays;

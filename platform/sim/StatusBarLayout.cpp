@@ -9,15 +9,6 @@ constexpr CGFloat menuPadding = 18;
 constexpr CGFloat menuLeftMargin = 10;
 } // namespace
 
-const DisplayDescription* primaryDisplay(const std::vector<DisplayDescription>& displays) {
-    for (const DisplayDescription& display : displays) {
-        if (display.frame.minX() == 0 && display.frame.minY() == 0) {
-            return &display;
-        }
-    }
-    return nullptr;
-}
-
 Screen screenOf(const DisplayDescription& display) {
     const CGRect& frame = display.frame;
     Screen screen;

@@ -11,8 +11,6 @@ namespace platform::sim::StatusBarLayout {
 
 enum class Placement { visible, hiddenBehindNotch, pushedOffscreen };
 
-// The display whose Cocoa frame starts at (0, 0); null when there is none.
-const DisplayDescription* primaryDisplay(const std::vector<DisplayDescription>& displays);
 // The display as NSScreen describes it.
 Screen screenOf(const DisplayDescription& display);
 // The display's frame in top-left coordinates.
