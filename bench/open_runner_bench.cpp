@@ -3,8 +3,8 @@
 // Accessibility and window list (which stand for the system's work), budget 5 ms. "virtualMs"
 // is how long the opening would block the main thread.
 
-#include "Parlowen/ActionRunner.h"
-#include "Parlowen/MenuBarScanner.h"
+#include "Parlowen/Opening/ActionRunner.h"
+#include "Parlowen/Scanning/MenuBarScanner.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/VirtualRunLoop.h"
 

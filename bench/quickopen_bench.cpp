@@ -1,7 +1,7 @@
 // Quick Open typing: the sections of a scan of 500 items (30% of the names in other scripts,
 // 50 favourites, 10 recents) rebuilt for every keystroke of 200 incremental queries.
 
-#include "Parlowen/QuickOpenListPlanner.h"
+#include "Parlowen/QuickOpen/QuickOpenListPlanner.h"
 
 #include <benchmark/benchmark.h>
 

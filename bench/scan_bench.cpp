@@ -1,7 +1,7 @@
 // One menu-bar scan of a sample desktop. Reported per record: the scanner's own time apart from
 // the simulated Accessibility calls (budget 20 us), and the Accessibility reads made on each
 // child element (at most 10 attribute reads and 1 action-names read).
-#include "Parlowen/MenuBarScanner.h"
+#include "Parlowen/Scanning/MenuBarScanner.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/VirtualRunLoop.h"
 

@@ -1,4 +1,4 @@
-#include "Parlowen/DiagnosticsAppender.h"
+#include "Parlowen/Settings/DiagnosticsAppender.h"
 #include "platform/IsoTimestamp.h"
 
 #include "tests/support/TemporaryFolder.h"

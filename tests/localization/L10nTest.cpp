@@ -1,6 +1,6 @@
-#include "Parlowen/L10n.h"
-#include "Parlowen/AppResourceBundles.h"
-#include "Parlowen/QuickAccessModifierShortcut.h"
+#include "Parlowen/Settings/L10n.h"
+#include "Parlowen/Settings/AppResourceBundles.h"
+#include "Parlowen/Settings/QuickAccessModifierShortcut.h"
 
 #include "tests/support/TemporaryFolder.h"
 

@@ -1,8 +1,8 @@
-#include "Parlowen/ActionRunner.h"
-#include "Parlowen/AccessibilityTrustProbe.h"
-#include "Parlowen/ObservedMenuActions.h"
-#include "Parlowen/QuickOpenActionFeedback.h"
-#include "Parlowen/ScreenProbe.h"
+#include "Parlowen/Opening/ActionRunner.h"
+#include "Parlowen/Opening/ObservedMenuActions.h"
+#include "Parlowen/Opening/QuickOpenActionFeedback.h"
+#include "Parlowen/Scanning/AccessibilityTrustProbe.h"
+#include "Parlowen/Scanning/ScreenProbe.h"
 
 #include "tests/open/OpenTestSupport.h"
 #include "tests/support/AttemptSteps.h"

@@ -1,6 +1,6 @@
-#include "Parlowen/CompatibilityStore.h"
-#include "Parlowen/AXMenuBarItemRecord.h"
-#include "Parlowen/StoredJSONList.h"
+#include "Parlowen/Opening/CompatibilityStore.h"
+#include "Parlowen/Items/AXMenuBarItemRecord.h"
+#include "Parlowen/Settings/StoredJSONList.h"
 #include "platform/InMemoryUserDefaults.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "Parlowen/LiveVisibilityReveal.h"
-#include "Parlowen/ActionRunner.h"
-#include "Parlowen/MenuBarItemStableIdentity.h"
+#include "Parlowen/Opening/LiveVisibilityReveal.h"
+#include "Parlowen/Items/MenuBarItemStableIdentity.h"
+#include "Parlowen/Opening/ActionRunner.h"
 #include "core/ActionAttemptPlanner.h"
 
 #include "tests/open/OpenTestSupport.h"

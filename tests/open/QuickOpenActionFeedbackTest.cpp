@@ -1,4 +1,4 @@
-#include "Parlowen/QuickOpenActionFeedback.h"
+#include "Parlowen/Opening/QuickOpenActionFeedback.h"
 
 #include <gtest/gtest.h>
 

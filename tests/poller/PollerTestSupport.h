@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Parlowen/AppPreferences.h"
-#include "Parlowen/DiagnosticsAppender.h"
-#include "Parlowen/MenuBarPoller.h"
+#include "Parlowen/Settings/AppPreferences.h"
+#include "Parlowen/Settings/DiagnosticsAppender.h"
+#include "Parlowen/Status/MenuBarPoller.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "tests/scan/ScanTestSupport.h"
 #include "tests/support/TemporaryFolder.h"

@@ -1,5 +1,5 @@
-#include "Parlowen/ScanStatusStore.h"
-#include "Parlowen/MenuBarScanner.h"
+#include "Parlowen/Status/ScanStatusStore.h"
+#include "Parlowen/Scanning/MenuBarScanner.h"
 #include "tests/scan/ScanTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "Parlowen/FavoriteMenuBarItemStore.h"
-#include "Parlowen/RecentMenuBarItemStore.h"
-#include "Parlowen/StoredJSONList.h"
+#include "Parlowen/QuickOpen/FavoriteMenuBarItemStore.h"
+#include "Parlowen/QuickOpen/RecentMenuBarItemStore.h"
+#include "Parlowen/Settings/StoredJSONList.h"
 #include "RecordBuilder.h"
 #include "platform/InMemoryUserDefaults.h"
 

@@ -1,4 +1,4 @@
-#include "Parlowen/QuickOpenListPlanner.h"
+#include "Parlowen/QuickOpen/QuickOpenListPlanner.h"
 #include "RecordBuilder.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "Parlowen/QuickOpenSearchMatcher.h"
+#include "Parlowen/QuickOpen/QuickOpenSearchMatcher.h"
 
 #include <gtest/gtest.h>
 

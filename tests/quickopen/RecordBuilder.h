@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Parlowen/AXMenuBarItemRecord.h"
+#include "Parlowen/Items/AXMenuBarItemRecord.h"
 
 #include <optional>
 #include <string>

@@ -1,5 +1,5 @@
-#include "Parlowen/MenuBarItemStableIdentity.h"
-#include "Parlowen/AXMenuBarItemRecord.h"
+#include "Parlowen/Items/MenuBarItemStableIdentity.h"
+#include "Parlowen/Items/AXMenuBarItemRecord.h"
 
 #include <gtest/gtest.h>
 

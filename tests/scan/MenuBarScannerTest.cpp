@@ -1,5 +1,5 @@
-#include "Parlowen/MenuBarScanner.h"
-#include "Parlowen/MenuBarItemStableIdentity.h"
+#include "Parlowen/Scanning/MenuBarScanner.h"
+#include "Parlowen/Items/MenuBarItemStableIdentity.h"
 #include "ScanTestSupport.h"
 #include "core/StableMergeSort.h"
 

@@ -1,5 +1,5 @@
-#include "Parlowen/ScreenProbe.h"
-#include "Parlowen/ScreenChangeObserver.h"
+#include "Parlowen/Scanning/ScreenProbe.h"
+#include "Parlowen/Scanning/ScreenChangeObserver.h"
 #include "ScanTestSupport.h"
 
 #include <gtest/gtest.h>

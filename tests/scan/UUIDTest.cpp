@@ -1,4 +1,4 @@
-#include "Parlowen/UUID.h"
+#include "Parlowen/Items/UUID.h"
 
 #include <gtest/gtest.h>
 

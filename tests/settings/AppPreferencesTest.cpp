@@ -1,4 +1,4 @@
-#include "Parlowen/AppPreferences.h"
+#include "Parlowen/Settings/AppPreferences.h"
 #include "platform/InMemoryUserDefaults.h"
 
 #include <gtest/gtest.h>

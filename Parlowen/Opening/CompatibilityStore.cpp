@@ -1,0 +1,105 @@
+#include "Parlowen/Opening/CompatibilityStore.h"
+
+#include "Parlowen/Items/AXMenuBarItemRecord.h"
+#include "Parlowen/Items/StoredMenuBarItem.h"
+#include "Parlowen/Settings/StoredJSONList.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace Parlowen {
+
+namespace {
+
+using QelCore::MenuKeyboardNavigability;
+
+// Counters never wrap, however long the history.
+void raise(std::int64_t& counter) {
+    if (counter < std::numeric_limits<std::int64_t>::max()) {
+        ++counter;
+    }
+}
+
+void count(CompatibilityRecord& record, CompatibilityAttemptOutcome outcome) {
+    switch (outcome) {
+    case CompatibilityAttemptOutcome::observedOpen:
+        raise(record.observedOpenCount);
+        record.lastOutcome = CompatibilityLabel::worksWell;
+        return;
+    case CompatibilityAttemptOutcome::actionSent:
+        raise(record.actionSentCount);
+        record.lastOutcome = CompatibilityLabel::actionSentVisualConfirmationLimited;
+        return;
+    case CompatibilityAttemptOutcome::actionSentWhileObstructed:
+        raise(record.actionSentCount);
+        record.lastOutcome = CompatibilityLabel::requiresMoveIntoView;
+        return;
+    case CompatibilityAttemptOutcome::failed:
+        raise(record.failureCount);
+        record.lastOutcome = CompatibilityLabel::notSupportedYet;
+        return;
+    }
+}
+
+void count(CompatibilityRecord& record, MenuKeyboardNavigability navigability) {
+    record.lastKeyboardNavigability = navigability;
+    switch (navigability) {
+    case MenuKeyboardNavigability::keyboardNavigable:
+        raise(record.keyboardNavigableCount);
+        return;
+    case MenuKeyboardNavigability::notKeyboardNavigable:
+        raise(record.keyboardNotNavigableCount);
+        return;
+    case MenuKeyboardNavigability::unknown:
+        raise(record.keyboardUnknownCount);
+        return;
+    }
+}
+
+} // namespace
+
+CompatibilityStore::CompatibilityStore(std::shared_ptr<platform::UserDefaults> defaults)
+    : defaults(std::move(defaults)) {}
+
+CompatibilityStore& CompatibilityStore::shared() {
+    static CompatibilityStore instance(platform::UserDefaults::standard());
+    return instance;
+}
+
+void CompatibilityStore::record(const AXMenuBarItemRecord& item,
+                                CompatibilityAttemptOutcome outcome,
+                                MenuKeyboardNavigability keyboardNavigability, Date at) {
+    auto records = load();
+    const auto identity = MenuBarItemStableIdentity::of(item);
+    // Exact keys only: a legacy version-1 record is left as it stands.
+    const auto sameIdentity = [&](const CompatibilityRecord& record) {
+        return record.identity == identity;
+    };
+    CompatibilityRecord updated;
+    updated.identity = identity;
+    if (const auto existing = std::find_if(records.begin(), records.end(), sameIdentity);
+        existing != records.end()) {
+        updated = *existing;
+    }
+    updated.appName = item.appName;
+    updated.displayName = StoredMenuBarItem::displayName(item);
+    updated.lastAttemptedAt = at;
+    count(updated, outcome);
+    count(updated, keyboardNavigability);
+    std::erase_if(records, sameIdentity);
+    records.push_back(std::move(updated));
+    std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
+        return a.lastAttemptedAt > b.lastAttemptedAt;
+    });
+    save(records);
+}
+
+std::vector<CompatibilityRecord> CompatibilityStore::load() const {
+    return StoredJSONList::loadEntries<CompatibilityRecord>(*defaults, key);
+}
+
+void CompatibilityStore::save(const std::vector<CompatibilityRecord>& records) {
+    StoredJSONList::saveEntries(*defaults, key, records);
+}
+
+} // namespace Parlowen
