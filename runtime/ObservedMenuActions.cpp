@@ -32,14 +32,16 @@ struct Watch {
     // Started last, just before the action, so that a menu opening at once is seen.
     std::unique_ptr<QelCore::AXMenuOpenObservation> observation;
 
-    Watch(const platform::PlatformServices& services, const ObservedItem& item)
+    Watch(const platform::PlatformServices& services, const ObservedItem& item,
+          platform::RunLoop* callerLoop)
         : screens(RuntimeScreenProbe::captureScreens(services.displays)),
           windowsBefore(
               StatusItemWindowFrameIndex::captureOnScreenWindowRecords(services.windowServer)),
           menuTreeBefore(QelCore::AXChildrenMenuDiff::snapshotMenuTree(
               services.accessibility, item.pid, QelCore::AXChildrenMenuDiff::evidenceCaptureDepth)),
-          observation(QelCore::AXMenuOpenObservation::start(services.accessibility,
-                                                            services.mainLoop, item.pid)) {}
+          observation(callerLoop ? QelCore::AXMenuOpenObservation::start(services.accessibility,
+                                                                         *callerLoop, item.pid)
+                                 : nullptr) {}
 
     // Waits for evidence, reads the window list again and asks the detector; the observation
     // ends here.
@@ -70,8 +72,9 @@ bool liesOnSomeScreen(platform::CGPoint point,
 } // namespace
 
 AXActionExecution executeObservedAXAction(const platform::PlatformServices& services,
-                                          const std::string& actionName, const ObservedItem& item) {
-    Watch watch(services, item);
+                                          const std::string& actionName, const ObservedItem& item,
+                                          platform::RunLoop* callerLoop) {
+    Watch watch(services, item, callerLoop);
     const auto error = services.accessibility.performAction(item.element, actionName);
     const auto observation = watch.verdict(services, item);
     return {static_cast<std::int32_t>(error), observation.observedOpen, observation.evidenceSource};
@@ -79,8 +82,9 @@ AXActionExecution executeObservedAXAction(const platform::PlatformServices& serv
 
 CoordinateClickExecution executeObservedCoordinateClick(const platform::PlatformServices& services,
                                                         platform::CGPoint point,
-                                                        const ObservedItem& item) {
-    Watch watch(services, item);
+                                                        const ObservedItem& item,
+                                                        platform::RunLoop* callerLoop) {
+    Watch watch(services, item, callerLoop);
     if (!postCoordinateClick(services.events, services.clock, point, watch.screens)) {
         return {false, false, MenuOpenEvidenceSource::none};
     }

@@ -13,8 +13,12 @@
 
 // The live light executors of the action runner: an Accessibility action or a left click, each
 // watched by an Accessibility observation, the item's menu tree and the window list, and the
-// Escape press that closes open menus. They block the calling thread, which must run the main
-// loop of the services, for their fixed waits.
+// Escape press that closes open menus. They block the calling thread for their fixed waits.
+//
+// `callerLoop` is the loop of the calling thread: the observation is added to it and the wait
+// runs it, so its notifications, and only its tasks, run during the wait. Without one (a thread
+// that runs no loop known here) no observation is started, the menu tree and the window list
+// stay the witnesses, and no task of another thread's loop ever runs on the caller.
 namespace QelRuntime::ObservedMenuActions {
 
 // What the executors read of the item: its process, its element, and the names the window-list
@@ -33,23 +37,26 @@ struct ObservedItem {
 // Screens, window list, menu tree, observation, the action, the evidence waits, the window list
 // again and the detector's verdict.
 AXActionExecution executeObservedAXAction(const platform::PlatformServices& services,
-                                          const std::string& actionName, const ObservedItem& item);
+                                          const std::string& actionName, const ObservedItem& item,
+                                          platform::RunLoop* callerLoop);
 template <typename Record>
 AXActionExecution executeObservedAXAction(const platform::PlatformServices& services,
-                                          const std::string& actionName, const Record& item) {
-    return executeObservedAXAction(services, actionName, ObservedItem::of(item));
+                                          const std::string& actionName, const Record& item,
+                                          platform::RunLoop* callerLoop) {
+    return executeObservedAXAction(services, actionName, ObservedItem::of(item), callerLoop);
 }
 
 // As the Accessibility action, with a left click at `point` (top-left coordinates) in place of
 // the action; a click that cannot be posted is answered at once, without waiting.
 CoordinateClickExecution executeObservedCoordinateClick(const platform::PlatformServices& services,
                                                         platform::CGPoint point,
-                                                        const ObservedItem& item);
+                                                        const ObservedItem& item,
+                                                        platform::RunLoop* callerLoop);
 template <typename Record>
 CoordinateClickExecution executeObservedCoordinateClick(const platform::PlatformServices& services,
-                                                        platform::CGPoint point,
-                                                        const Record& item) {
-    return executeObservedCoordinateClick(services, point, ObservedItem::of(item));
+                                                        platform::CGPoint point, const Record& item,
+                                                        platform::RunLoop* callerLoop) {
+    return executeObservedCoordinateClick(services, point, ObservedItem::of(item), callerLoop);
 }
 
 // Posts a left mouse down and, 50 ms later, up at `point` to the HID tap. False, posting
