@@ -19,6 +19,7 @@ using OpenTestSupport::Desktop;
 using OpenTestSupport::sampleDesktop;
 using OpenTestSupport::statusItem;
 using QelCore::ActionAttemptLog;
+using SampleDesktops::makeClickOnlyMailTwin;
 
 // The status items whose menus are open.
 std::vector<std::string> openMenus(const Desktop& desktop) {
@@ -48,15 +49,6 @@ const ActionAttemptLog* revealLog(const std::vector<ActionAttemptLog>& logs) {
         }
     }
     return nullptr;
-}
-
-// Makes a status item one more Mail item ("Mail", Mail's process) that opens on a click only.
-void makeClickOnlyMailTwin(nlohmann::json& description, const std::string& id) {
-    auto& item = statusItem(description, id);
-    item["pid"] = 202;
-    item["attributes"] = {{"AXTitle", "Mail"}};
-    item["actions"] = nlohmann::json::array();
-    item["menu"]["opensOn"] = {"click"};
 }
 
 // Opens `target` and checks that the opening is honest: either the item was really dragged
