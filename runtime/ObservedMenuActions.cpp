@@ -24,6 +24,22 @@ constexpr std::uint32_t menuTreePollMilliseconds = 75;
 constexpr auto clickHold = milliseconds(50);
 constexpr auto escapeSettle = milliseconds(220);
 
+// The windows whose horizontal span meets the item's, where its menu opens; all of them when
+// the item's place is unknown.
+std::vector<StatusItemWindowFrameIndex::WindowRecord>
+underItem(std::vector<StatusItemWindowFrameIndex::WindowRecord> windows, const ObservedItem& item) {
+    if (!item.position || !item.size || !item.position->isFinite() || !item.size->isFinite() ||
+        !(item.size->width > 0)) {
+        return windows;
+    }
+    const platform::CGFloat left = item.position->x;
+    const platform::CGFloat right = left + item.size->width;
+    std::erase_if(windows, [&](const StatusItemWindowFrameIndex::WindowRecord& window) {
+        return !(window.bounds.minX() < right && left < window.bounds.maxX());
+    });
+    return windows;
+}
+
 // What is captured before an action or click, so that its effect can be told afterwards.
 struct Watch {
     std::vector<QelCore::ScreenSnapshot> screens;
@@ -37,23 +53,26 @@ struct Watch {
         : screens(RuntimeScreenProbe::captureScreens(services.displays)),
           windowsBefore(
               StatusItemWindowFrameIndex::captureOnScreenWindowRecords(services.windowServer)),
-          menuTreeBefore(QelCore::AXChildrenMenuDiff::snapshotMenuTree(
-              services.accessibility, item.pid, QelCore::AXChildrenMenuDiff::evidenceCaptureDepth)),
-          observation(callerLoop ? QelCore::AXMenuOpenObservation::start(services.accessibility,
-                                                                         *callerLoop, item.pid)
+          menuTreeBefore(QelCore::AXChildrenMenuDiff::snapshotElementTree(
+              services.accessibility, item.element,
+              QelCore::AXChildrenMenuDiff::elementEvidenceCaptureDepth)),
+          observation(callerLoop ? QelCore::AXMenuOpenObservation::startForElement(
+                                       services.accessibility, *callerLoop, item.element)
                                  : nullptr) {}
 
     // Waits for evidence, reads the window list again and asks the detector; the observation
     // ends here.
     QelCore::MenuOpenObservation verdict(const platform::PlatformServices& services,
                                          const ObservedItem& item) {
-        const auto source = observedMenuEvidenceSource(services.accessibility, services.clock,
-                                                       observation.get(), item.pid, menuTreeBefore);
+        const auto source =
+            observedMenuEvidenceSource(services.accessibility, services.clock, observation.get(),
+                                       item.element, menuTreeBefore);
         const auto windowsAfter =
             StatusItemWindowFrameIndex::captureOnScreenWindowRecords(services.windowServer);
         observation.reset();
-        return QelCore::MenuOpenObservationDetector::observe(item.appName, item.title, source,
-                                                             windowsBefore, windowsAfter, screens);
+        return QelCore::MenuOpenObservationDetector::observe(
+            item.appName, item.title, source, underItem(windowsBefore, item),
+            underItem(windowsAfter, item), screens);
     }
 };
 
@@ -114,7 +133,8 @@ bool postCoordinateClick(platform::Events& events, platform::Clock& clock, platf
 
 std::optional<MenuOpenEvidenceSource>
 observedMenuEvidenceSource(platform::Accessibility& accessibility, platform::Clock& clock,
-                           QelCore::AXMenuOpenObservation* observation, pid_t pid,
+                           QelCore::AXMenuOpenObservation* observation,
+                           const platform::AXUIElement& element,
                            const std::vector<QelCore::AXChildrenSnapshotNode>& axChildrenBefore) {
     if (observation) {
         if (const auto event = observation->waitForEvidence(notificationTimeoutMilliseconds,
@@ -123,7 +143,7 @@ observedMenuEvidenceSource(platform::Accessibility& accessibility, platform::Clo
         }
     }
     const auto source = QelCore::AXChildrenMenuDiff::waitForEvidence(
-        accessibility, clock, pid, axChildrenBefore, menuTreeTimeoutMilliseconds,
+        accessibility, clock, element, axChildrenBefore, menuTreeTimeoutMilliseconds,
         menuTreePollMilliseconds);
     if (source == MenuOpenEvidenceSource::none) {
         return std::nullopt;

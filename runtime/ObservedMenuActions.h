@@ -21,21 +21,27 @@
 // stay the witnesses, and no task of another thread's loop ever runs on the caller.
 namespace QelRuntime::ObservedMenuActions {
 
-// What the executors read of the item: its process, its element, and the names the window-list
-// comparison looks for.
+// What the executors read of the item: its process, its element, the names the window-list
+// comparison looks for, and where it is (top-left coordinates), so that only a menu under it
+// counts.
 struct ObservedItem {
     pid_t pid;
     const platform::AXUIElement& element;
     const std::string& appName;
     const std::string& title;
+    std::optional<platform::CGPoint> position;
+    std::optional<platform::CGSize> size;
 
     template <typename Record> static ObservedItem of(const Record& record) {
-        return {record.pid, record.element, record.appName, record.title};
+        return {record.pid,   record.element,  record.appName,
+                record.title, record.position, record.size};
     }
 };
 
-// Screens, window list, menu tree, observation, the action, the evidence waits, the window list
-// again and the detector's verdict.
+// Screens, window list, the item's menu tree, observation, the action, the evidence waits, the
+// window list again and the detector's verdict. Evidence counts only for the item acted on: a
+// notification about it or its menu, a menu in its own tree, a new window of its application
+// that lies under it.
 AXActionExecution executeObservedAXAction(const platform::PlatformServices& services,
                                           const std::string& actionName, const ObservedItem& item,
                                           platform::RunLoop* callerLoop);
@@ -66,10 +72,11 @@ bool postCoordinateClick(platform::Events& events, platform::Clock& clock, platf
                          const std::vector<QelCore::ScreenSnapshot>& screens);
 
 // Waits up to 350 ms (25 ms slices) for the observation's first notification, then up to
-// 450 ms (75 ms polls) for a new menu in the process's menu tree. None when neither was seen.
+// 450 ms (75 ms polls) for a new menu in the element's tree. None when neither was seen.
 std::optional<QelCore::MenuOpenEvidenceSource>
 observedMenuEvidenceSource(platform::Accessibility& accessibility, platform::Clock& clock,
-                           QelCore::AXMenuOpenObservation* observation, pid_t pid,
+                           QelCore::AXMenuOpenObservation* observation,
+                           const platform::AXUIElement& element,
                            const std::vector<QelCore::AXChildrenSnapshotNode>& axChildrenBefore);
 
 // Presses and releases Escape (key code 53) on the HID tap, then sleeps 220 ms, whether or not

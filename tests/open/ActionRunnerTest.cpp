@@ -177,6 +177,39 @@ TEST(ActionRunner, OffTheMainThreadNoMainLoopTaskRunsOnTheCaller) {
     EXPECT_EQ(ranOn, std::this_thread::get_id());
 }
 
+TEST(ActionRunner, EvidenceCountsOnlyForTheItemActedOn) {
+    const struct {
+        const char* name;
+        // mail-2's notification, for the rows where mail-2 opens while mail-34 is pressed.
+        const char* notification;
+        std::string acted;
+        bool observed;
+    } rows[] = {
+        {"its twin opens, silently", "none", "mail-34", false},
+        {"its twin opens and says so", "AXMenuOpened", "mail-34", false},
+        {"the item itself opens", "AXMenuOpened", "mail-2", true},
+    };
+    for (const auto& row : rows) {
+        auto description = sampleDesktop();
+        statusItem(description, "mail-2")["menu"]["notification"] = row.notification;
+        Desktop desktop(description);
+        const auto acted = desktop.record(row.acted);
+        const auto twin = desktop.record("mail-2");
+        ASSERT_TRUE(acted && twin) << row.name;
+        // mail-34 takes the press without effect; mail-2 opens 50 ms later, inside the wait.
+        if (row.acted != "mail-2") {
+            desktop.loop.postAfter(milliseconds(50), [&desktop, element = twin->element] {
+                desktop.desktop.accessibility().performAction(element, "AXPress");
+            });
+        }
+        const auto execution = ObservedMenuActions::executeObservedAXAction(
+            desktop.services(), "AXPress", *acted, &desktop.loop);
+        EXPECT_TRUE(desktop.desktop.isMenuOpen("mail-2")) << row.name;
+        EXPECT_EQ(execution.observedOpen, row.observed)
+            << row.name << " " << QelCore::toString(execution.evidenceSource);
+    }
+}
+
 TEST(ActionRunner, ClickIsRefusedOffEveryDisplay) {
     Desktop desktop;
     auto& events = desktop.desktop.events();
