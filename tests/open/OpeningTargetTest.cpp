@@ -16,6 +16,7 @@ namespace {
 
 using namespace Parlowen;
 using OpenTestSupport::Desktop;
+using OpenTestSupport::dragCount;
 using OpenTestSupport::sampleDesktop;
 using OpenTestSupport::statusItem;
 using QelCore::ActionAttemptLog;
@@ -30,16 +31,6 @@ std::vector<std::string> openMenus(const Desktop& desktop) {
         }
     }
     return open;
-}
-
-// Command-presses posted: one per drag.
-int dragCount(const Desktop& desktop) {
-    int count = 0;
-    for (const auto& posted : desktop.desktop.record().events) {
-        count += posted.event.type == platform::kCGEventLeftMouseDown &&
-                 posted.event.flags == platform::kCGEventFlagMaskCommand;
-    }
-    return count;
 }
 
 const ActionAttemptLog* revealLog(const std::vector<ActionAttemptLog>& logs) {
@@ -69,7 +60,7 @@ void expectHonestOpening(const nlohmann::json& description, const std::string& t
     ASSERT_NE(reveal, nullptr) << name << "\n" << steps;
     if (QuickOpenActionFeedback::observedOpen(logs)) {
         EXPECT_EQ(reveal->result, "neighbor-displacement-moved-into-view") << name;
-        EXPECT_GT(dragCount(desktop), 0) << name << ": revealed without a drag";
+        EXPECT_GT(dragCount(desktop.desktop.record()), 0) << name << ": revealed without a drag";
         EXPECT_EQ(openMenus(desktop), std::vector<std::string>{target}) << name << "\n" << steps;
     } else {
         EXPECT_NE(reveal->result, "neighbor-displacement-moved-into-view") << name;
@@ -112,7 +103,7 @@ TEST(OpeningTarget, ATwinThatCannotBeToldApartEndsTheOpeningAsAFailure) {
     EXPECT_EQ(reveal->result, "ambiguous-reveal-target");
     EXPECT_EQ(reveal->errorCode, -25202);
     EXPECT_EQ(&logs.back(), reveal) << "nothing is tried on a twin";
-    EXPECT_EQ(dragCount(desktop), 0);
+    EXPECT_EQ(dragCount(desktop.desktop.record()), 0);
     EXPECT_EQ(openMenus(desktop), std::vector<std::string>{});
     const auto feedback = QuickOpenActionFeedback::make(item->appName, logs, false);
     EXPECT_EQ(feedback.outcome, QuickOpenActionOutcome::failed);
