@@ -101,16 +101,10 @@ public:
             return ended(moved ? Planner::visibilityRevealMovePostedUnconfirmedResult
                                : Planner::visibilityRevealNoPlanResult);
         };
-        // A recheck's answer when it ends the reveal.
-        const auto recheck = [&]() -> std::optional<Execution> {
-            const Sighting sighting = refreshedSighting(target);
-            if (sighting.ambiguous) {
-                return ended(Planner::visibilityRevealAmbiguousTargetResult);
-            }
-            if (sighting.record && isInView(*sighting.record)) {
-                return movedIntoView(*sighting.record);
-            }
-            return std::nullopt;
+        // After 260 ms, a fresh scan's answer when it ends the reveal.
+        const auto recheck = [&] {
+            services.clock.sleep(settleBeforeRecheck);
+            return decided(target.locate(scan().items, *this));
         };
         while (true) {
             const Snapshot snapshot = scan();
@@ -119,16 +113,13 @@ public:
             }
             ++passCount;
             const Sighting sighting = target.locate(snapshot.items, *this);
-            if (sighting.ambiguous) {
-                return ended(Planner::visibilityRevealAmbiguousTargetResult);
+            if (auto ending = decided(sighting)) {
+                return std::move(*ending);
             }
             if (!sighting.record) {
                 return notFound();
             }
             const Record& found = *sighting.record;
-            if (isInView(found)) {
-                return movedIntoView(found);
-            }
             const auto neighbor = firstVisibleNeighborDisplacementPlan<Record, Identity>(
                 found, snapshot.items, snapshot.screens, identityOf, sameItem,
                 [&](const Identity& identity) {
@@ -166,17 +157,6 @@ public:
                 return ended(Planner::visibilityRevealMovePostedUnconfirmedResult);
             }
         }
-    }
-
-    // After 260 ms, a fresh scan's record of `item`, when it is in view and told apart from the
-    // items sharing its identity.
-    std::optional<Record> refreshedVisibleItem(const Record& item) const {
-        Target target{identityOf(item), item.element};
-        const Sighting sighting = refreshedSighting(target);
-        if (!sighting.record || !isInView(*sighting.record)) {
-            return std::nullopt;
-        }
-        return *sighting.record;
     }
 
 private:
@@ -229,9 +209,15 @@ private:
         }
     };
 
-    Sighting refreshedSighting(Target& target) const {
-        services.clock.sleep(settleBeforeRecheck);
-        return target.locate(scan().items, *this);
+    // The end a sighting decides: the target not told apart from its twins, or found in view.
+    static std::optional<Execution> decided(const Sighting& sighting) {
+        if (sighting.ambiguous) {
+            return ended(QelCore::ActionAttemptPlanner::visibilityRevealAmbiguousTargetResult);
+        }
+        if (sighting.record && isInView(*sighting.record)) {
+            return movedIntoView(*sighting.record);
+        }
+        return std::nullopt;
     }
 
     static bool isInView(const Record& record) {
