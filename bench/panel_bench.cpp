@@ -6,6 +6,8 @@
 #include "Parlowen/QuickOpen/RecentMenuBarItemStore.h"
 #include "Parlowen/Settings/AppPreferences.h"
 #include "platform/InMemoryUserDefaults.h"
+#include "platform/sim/SimulatedDesktop.h"
+#include "platform/sim/VirtualRunLoop.h"
 #include "ui/Design/TessalineAppearance.h"
 #include "ui/QuickOpenPanel/OverflowPanelController.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
@@ -53,6 +55,10 @@ struct Panel {
     RecentMenuBarItemStore recents{defaults};
     FavoriteMenuBarItemStore favorites{defaults};
     PerAppHotKeyStore hotKeys{defaults};
+    platform::sim::VirtualClock clock;
+    platform::sim::VirtualRunLoop loop{clock};
+    platform::sim::SimulatedDesktop desktop{platform::sim::SimulatedDesktop::defaultDescription(),
+                                            loop};
     std::unique_ptr<OverflowPanelController> controller;
 
     Panel() {
@@ -63,6 +69,7 @@ struct Panel {
         dependencies.perAppHotKeyStore = &hotKeys;
         dependencies.now = [] { return Date{}; };
         dependencies.accessibilityTrustChecker = [] { return true; };
+        dependencies.workspace = &desktop.workspace();
         controller = std::make_unique<OverflowPanelController>(std::move(dependencies));
         controller->view().show();
         controller->update(scanOfManyItems());

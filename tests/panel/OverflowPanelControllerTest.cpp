@@ -75,11 +75,16 @@ TEST_F(OverflowPanelControllerTest, SelectionFollowsTheItemAcrossRescans) {
 
 TEST_F(OverflowPanelControllerTest, UpdateReadsTrustOnEveryScan) {
     OverflowPanelController panel(dependencies());
-    trusted = false;
+    desktop.setTrusted(false);
     panel.update(scanOf({hiddenAt("A", 500)}));
     EXPECT_EQ(panel.currentViewState().content, OverflowPanelContentState::missingPermission);
-    EXPECT_TRUE(panel.view().emptyActionButton->isVisibleTo(&panel.view()));
-    trusted = true;
+    auto* openSettings = panel.view().emptyActionButton;
+    ASSERT_TRUE(openSettings->isVisibleTo(&panel.view()));
+    openSettings->click();
+    EXPECT_EQ(desktop.record().openedURLs,
+              std::vector<std::string>{
+                  "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"});
+    desktop.setTrusted(true);
     panel.update(scanOf({hiddenAt("A", 500)}));
     EXPECT_EQ(panel.currentViewState().content, OverflowPanelContentState::rows);
     EXPECT_TRUE(panel.view().scrollView->isVisibleTo(&panel.view()));

@@ -3,8 +3,11 @@
 #include "Parlowen/Hotkeys/PerAppHotKeyStore.h"
 #include "Parlowen/QuickOpen/FavoriteMenuBarItemStore.h"
 #include "Parlowen/QuickOpen/RecentMenuBarItemStore.h"
+#include "Parlowen/Scanning/AccessibilityTrustProbe.h"
 #include "Parlowen/Settings/AppPreferences.h"
 #include "platform/InMemoryUserDefaults.h"
+#include "platform/sim/SimulatedDesktop.h"
+#include "platform/sim/VirtualRunLoop.h"
 #include "tests/support/UiTestApplication.h"
 #include "ui/QuickOpenPanel/OverflowPanelController.h"
 
@@ -41,7 +44,10 @@ struct PanelFixture {
     Parlowen::RecentMenuBarItemStore recents{defaults};
     Parlowen::FavoriteMenuBarItemStore favorites{defaults};
     Parlowen::PerAppHotKeyStore hotKeys{defaults};
-    bool trusted = true;
+    platform::sim::VirtualClock clock;
+    platform::sim::VirtualRunLoop loop{clock};
+    platform::sim::SimulatedDesktop desktop{platform::sim::SimulatedDesktop::defaultDescription(),
+                                            loop};
     Parlowen::Date now = *Parlowen::ReferenceDate::fromSecondsSinceReferenceDate(800'000'000);
 
     OverflowPanelController::Dependencies dependencies() {
@@ -52,7 +58,11 @@ struct PanelFixture {
         result.favoriteStore = &favorites;
         result.perAppHotKeyStore = &hotKeys;
         result.now = [this] { return now; };
-        result.accessibilityTrustChecker = [this] { return trusted; };
+        result.accessibilityTrustChecker =
+            [probe = Parlowen::AccessibilityTrustProbe::live(desktop.accessibility())] {
+                return probe.isTrusted(false);
+            };
+        result.workspace = &desktop.workspace();
         return result;
     }
 };

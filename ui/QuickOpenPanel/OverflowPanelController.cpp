@@ -8,15 +8,20 @@
 #include "Parlowen/QuickOpen/OverflowPanelRows.h"
 #include "Parlowen/QuickOpen/QuickOpenListPlanner.h"
 #include "Parlowen/QuickOpen/RecentMenuBarItemStore.h"
+#include "Parlowen/Scanning/AccessibilityTrustProbe.h"
 #include "Parlowen/Settings/AppPreferences.h"
+#include "platform/PlatformServices.h"
+#include "ui/QuickOpenPanel/AppIconImage.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/OverflowRowView.h"
 #include "ui/QuickOpenPanel/PanelIconButton.h"
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
+#include "ui/QuickOpenPanel/SampleAppIconFactory.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <chrono>
@@ -32,7 +37,7 @@ QString qt(const std::string& text) {
 } // namespace
 
 OverflowPanelController::Dependencies
-OverflowPanelController::Dependencies::production(std::function<bool()> trustChecker) {
+OverflowPanelController::Dependencies::production(const platform::PlatformServices& services) {
     Dependencies dependencies;
     dependencies.preferences = &AppPreferences::shared();
     dependencies.recentStore = &RecentMenuBarItemStore::shared();
@@ -41,7 +46,11 @@ OverflowPanelController::Dependencies::production(std::function<bool()> trustChe
     dependencies.now = [] {
         return std::chrono::time_point_cast<platform::Duration>(std::chrono::system_clock::now());
     };
-    dependencies.accessibilityTrustChecker = std::move(trustChecker);
+    dependencies.accessibilityTrustChecker =
+        [probe = AccessibilityTrustProbe::live(services.accessibility)] {
+            return probe.isTrusted(false);
+        };
+    dependencies.workspace = &services.workspace;
     return dependencies;
 }
 
@@ -96,6 +105,8 @@ void OverflowPanelController::configureView() {
     };
     connect(panel.searchField, &QLineEdit::textChanged, this,
             [this](const QString& text) { applySearchQuery(text.toStdString()); });
+    connect(panel.emptyActionButton, &QAbstractButton::clicked, this,
+            [this] { openAccessibilitySettingsTapped(); });
     connect(panel.refreshButton, &QAbstractButton::clicked, this, [this] {
         if (auto callback = onRequestRefresh) {
             callback();
@@ -330,7 +341,8 @@ void OverflowPanelController::populateRow(OverflowRowView& row, int index) {
     const AXMenuBarItemRecord& item = rows[static_cast<std::size_t>(index)];
     const bool isFavorite =
         dependencies.favoriteStore->isFavorite(MenuBarItemStableIdentity::of(item));
-    row.populate(item, isFavorite, shortcutText(item), false, diagnosticLabelsEnabled);
+    row.populate(item, isFavorite, shortcutText(item), false, diagnosticLabelsEnabled,
+                 appIcon(item));
     QPointer<OverflowPanelController> weak(this);
     row.onFavoriteToggle = [weak, item] {
         if (weak) {
@@ -353,6 +365,18 @@ OverflowPanelController::shortcutText(const AXMenuBarItemRecord& item) const {
         return std::nullopt;
     }
     return qt(HotKeyFormatter::format(binding->shortcut.keyCode, binding->shortcut.modifierFlags));
+}
+
+QPixmap OverflowPanelController::appIcon(const AXMenuBarItemRecord& item) const {
+    const auto icon = dependencies.workspace->iconForApplication(item.pid);
+    return icon ? AppIconImage::pixmap(*icon, SampleAppIconFactory::iconSize,
+                                       panelView->devicePixelRatioF())
+                : QPixmap();
+}
+
+void OverflowPanelController::openAccessibilitySettingsTapped() {
+    dependencies.workspace->openURL(
+        "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility");
 }
 
 void OverflowPanelController::selectRowOfItem(const AXMenuBarItemRecord& item) {

@@ -9,6 +9,7 @@
 #include "Parlowen/Settings/QuickAccessModifierShortcut.h"
 
 #include <QObject>
+#include <QPixmap>
 #include <QPointer>
 
 #include <functional>
@@ -16,6 +17,11 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace platform {
+struct PlatformServices;
+class Workspace;
+} // namespace platform
 
 namespace Parlowen {
 class AppPreferences;
@@ -49,9 +55,12 @@ public:
         std::function<Parlowen::Date()> now;
         // Accessibility trust, never prompting.
         std::function<bool()> accessibilityTrustChecker;
+        // Application icons and the opening of the Accessibility settings.
+        platform::Workspace* workspace = nullptr;
 
-        // The shared settings and stores and the system clock, with the given trust check.
-        static Dependencies production(std::function<bool()> accessibilityTrustChecker);
+        // The shared settings and stores, the system clock, and the trust check and workspace
+        // of the platform's services, which outlive the panel.
+        static Dependencies production(const platform::PlatformServices& services);
     };
 
     explicit OverflowPanelController(Dependencies dependencies);
@@ -77,6 +86,9 @@ public:
     void scopeChanged(Parlowen::OverflowPanelScope scope);
     void reloadScopeFromPreferences();
     void toggleFavorite(const Parlowen::AXMenuBarItemRecord& item);
+    // The empty state's button while Accessibility is missing: opens its settings pane, nothing
+    // else (no prompt, no rescan).
+    void openAccessibilitySettingsTapped();
 
     // Renders one of the fixed sample scenes (the visual snapshot mode).
     void renderVisualPreview(Parlowen::OverflowPanelVisualPreview scene);
@@ -111,6 +123,8 @@ private:
     void selectRowOfItem(const Parlowen::AXMenuBarItemRecord& item);
     // The chord of the item's per-app shortcut, a legacy version-1 binding included.
     std::optional<QString> shortcutText(const Parlowen::AXMenuBarItemRecord& item) const;
+    // The running application's icon; a null pixmap when it has none.
+    QPixmap appIcon(const Parlowen::AXMenuBarItemRecord& item) const;
     Parlowen::OverflowPanelAvailability effectiveAvailability() const;
     Parlowen::QuickAccessModifierShortcut effectiveShortcut() const;
     void setSnapshot(std::optional<Parlowen::ScanSnapshot> scan);

@@ -133,7 +133,7 @@ void OverflowRowView::configure() {
 
 void OverflowRowView::populate(const AXMenuBarItemRecord& item, bool isFavorite,
                                const std::optional<QString>& shortcutText, bool isHotKeyRecording,
-                               bool diagnosticLabelsEnabled) {
+                               bool diagnosticLabelsEnabled, const QPixmap& appIcon) {
     isVisualHighlight = hasNote(item, OverflowPanelVisualPreviewData::highlightNote);
     renderBackground();
     titleLabel->setText(QString::fromStdString(OverflowPanelCopy::rowTitle(item)));
@@ -152,13 +152,16 @@ void OverflowRowView::populate(const AXMenuBarItemRecord& item, bool isFavorite,
     badgeView->render(
         QString::fromStdString(OverflowPanelCopy::reason(item.classification).value_or("")),
         badgeStyle(item.classification));
-    iconView->setPixmap(icon(item));
+    iconView->setPixmap(icon(item, appIcon));
 }
 
-QPixmap OverflowRowView::icon(const AXMenuBarItemRecord& item) const {
-    // Application icons come from the workspace once it offers them; until then, and for the
-    // sample rows, the initials icon stands in.
-    return SampleAppIconFactory::icon(QString::fromStdString(item.appName), devicePixelRatioF());
+QPixmap OverflowRowView::icon(const AXMenuBarItemRecord& item, const QPixmap& appIcon) const {
+    // Sample rows always draw their initials, as does an app without an icon.
+    if (hasNote(item, OverflowPanelVisualPreviewData::sampleNote) || appIcon.isNull()) {
+        return SampleAppIconFactory::icon(QString::fromStdString(item.appName),
+                                          devicePixelRatioF());
+    }
+    return appIcon;
 }
 
 void OverflowRowView::renderBackground() {

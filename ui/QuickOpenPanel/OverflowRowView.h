@@ -26,9 +26,10 @@ public:
     explicit OverflowRowView(const QString& identifier, QWidget* parent = nullptr);
 
     // `shortcutText`: the formatted chord of the item's per-app shortcut, when it has one.
+    // `appIcon`: the running application's icon; a null pixmap for the initials icon.
     void populate(const Parlowen::AXMenuBarItemRecord& item, bool isFavorite,
                   const std::optional<QString>& shortcutText, bool isHotKeyRecording,
-                  bool diagnosticLabelsEnabled);
+                  bool diagnosticLabelsEnabled, const QPixmap& appIcon = {});
 
     void renderBackground();
     void renderFavoriteButton(bool isFavorite);
@@ -58,7 +59,7 @@ protected:
 
 private:
     void configure();
-    QPixmap icon(const Parlowen::AXMenuBarItemRecord& item) const;
+    QPixmap icon(const Parlowen::AXMenuBarItemRecord& item, const QPixmap& appIcon) const;
     void favoriteTapped();
 
     QColor background = Qt::transparent;
