@@ -232,51 +232,48 @@ TEST(OverflowPanelHeader, ScopeControlVisibility) {
     }
 }
 
-TEST(OverflowPanelRows, RecentsFormNoSectionWhileRecordingIsOff) {
-    auto defaults = std::make_shared<platform::InMemoryUserDefaults>();
-    RecentMenuBarItemStore recents(defaults);
-    FavoriteMenuBarItemStore favorites(defaults);
-    const std::vector<AXMenuBarItemRecord> items = {
-        record("Zeta", "", VisibilityClassification::visible, frameCentredAt(1200)),
-        record("Alpha", "", VisibilityClassification::visible, frameCentredAt(1100)),
-    };
-    recents.record(items[0], QuickOpenActionOutcome::observedOpen, Date{});
-    const auto names = [&] {
+// Two visible apps over throwaway stores, and the app names of the panel's rows for them.
+struct PanelRows {
+    std::shared_ptr<platform::InMemoryUserDefaults> defaults =
+        std::make_shared<platform::InMemoryUserDefaults>();
+    RecentMenuBarItemStore recents{defaults};
+    FavoriteMenuBarItemStore favorites{defaults};
+    std::vector<AXMenuBarItemRecord> items;
+
+    PanelRows(const char* right, const char* left)
+        : items{record(right, "", VisibilityClassification::visible, frameCentredAt(1200)),
+                record(left, "", VisibilityClassification::visible, frameCentredAt(1100))} {}
+
+    std::vector<std::string> names() const {
         std::vector<std::string> result;
         for (const auto& item : OverflowPanelRows::filtered(
                  items, {}, OverflowPanelScope::allRightSide, "", recents, favorites)) {
             result.push_back(item.appName);
         }
         return result;
-    };
+    }
+};
+
+TEST(OverflowPanelRows, RecentsFormNoSectionWhileRecordingIsOff) {
+    PanelRows rows("Zeta", "Alpha");
+    rows.recents.record(rows.items[0], QuickOpenActionOutcome::observedOpen, Date{});
     // Recent first, then the apps by name.
-    EXPECT_EQ(names(), (std::vector<std::string>{"Zeta", "Alpha"}));
-    recents.setRecordingEnabled(false);
-    EXPECT_EQ(names(), (std::vector<std::string>{"Alpha", "Zeta"}));
-    EXPECT_EQ(recents.load().size(), 1u);
+    EXPECT_EQ(rows.names(), (std::vector<std::string>{"Zeta", "Alpha"}));
+    rows.recents.setRecordingEnabled(false);
+    EXPECT_EQ(rows.names(), (std::vector<std::string>{"Alpha", "Zeta"}));
+    EXPECT_EQ(rows.recents.load().size(), 1u);
 }
 
 TEST(OverflowPanelRows, FavouritesComeNewestFirstWhateverTheStoredOrder) {
-    auto defaults = std::make_shared<platform::InMemoryUserDefaults>();
-    RecentMenuBarItemStore recents(defaults);
-    FavoriteMenuBarItemStore favorites(defaults);
-    const std::vector<AXMenuBarItemRecord> items = {
-        record("Old", "", VisibilityClassification::visible, frameCentredAt(1200)),
-        record("New", "", VisibilityClassification::visible, frameCentredAt(1100)),
-    };
+    PanelRows rows("Old", "New");
     // Stored oldest first, as another writer might have left them.
     const auto entry = [](const AXMenuBarItemRecord& item, double seconds) {
         return FavoriteMenuBarItem{MenuBarItemStableIdentity::of(item), item.appName, item.appName,
                                    *ReferenceDate::fromSecondsSinceReferenceDate(seconds)};
     };
-    StoredJSONList::saveEntries(*defaults, FavoriteMenuBarItemStore::key,
-                                std::vector{entry(items[0], 1), entry(items[1], 2)});
-    std::vector<std::string> names;
-    for (const auto& item : OverflowPanelRows::filtered(items, {}, OverflowPanelScope::allRightSide,
-                                                        "", recents, favorites)) {
-        names.push_back(item.appName);
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"New", "Old"}));
+    StoredJSONList::saveEntries(*rows.defaults, FavoriteMenuBarItemStore::key,
+                                std::vector{entry(rows.items[0], 1), entry(rows.items[1], 2)});
+    EXPECT_EQ(rows.names(), (std::vector<std::string>{"New", "Old"}));
 }
 
 } // namespace

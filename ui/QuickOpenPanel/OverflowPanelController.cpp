@@ -69,17 +69,7 @@ OverflowPanelView& OverflowPanelController::view() {
     if (!panelView) {
         panelView = std::make_unique<OverflowPanelView>();
         configureView();
-        updateHeader();
-        resizeTableForCurrentRows();
-        reloadTable();
-        if (rows.empty()) {
-            panelView->tableView->deselectAll();
-        } else {
-            selectFirstRowForKeyboardIfNeeded();
-        }
-        refreshVisibleRowSelectionStyles();
-        renderVisualPreviewRows();
-        applyGateToUI();
+        rerender(std::nullopt);
     }
     return *panelView;
 }
@@ -179,20 +169,7 @@ void OverflowPanelController::applySearchQuery(const std::string& text) {
     if (snapshot) {
         rows = filtered(snapshot->items, scope);
     }
-    if (!panelView) {
-        return;
-    }
-    updateHeader();
-    resizeTableForCurrentRows();
-    reloadTable();
-    if (rows.empty()) {
-        panelView->tableView->deselectAll();
-    } else {
-        selectFirstRowForKeyboardIfNeeded();
-    }
-    refreshVisibleRowSelectionStyles();
-    renderVisualPreviewRows();
-    applyGateToUI();
+    rerender(std::nullopt);
 }
 
 void OverflowPanelController::scopeChanged(OverflowPanelScope requested) {
@@ -237,6 +214,7 @@ void OverflowPanelController::toggleFavorite(const AXMenuBarItemRecord& item) {
 
 // MARK: rendering
 
+// Without a key the selection stays where it is while that row exists, else goes to row 0.
 void OverflowPanelController::rerender(const std::optional<std::string>& selectionKey) {
     if (!panelView) {
         return;
@@ -466,15 +444,5 @@ void OverflowPanelController::renderVisualPreview(OverflowPanelVisualPreview sce
                                          : std::vector<AXMenuBarItemRecord>{};
     availability = visualPreviewContext->availability;
     panel.scopeControl->selectedScope = scope;
-    updateHeader();
-    resizeTableForCurrentRows();
-    reloadTable();
-    if (rows.empty()) {
-        panel.tableView->deselectAll();
-    } else {
-        selectFirstRowForKeyboardIfNeeded();
-    }
-    refreshVisibleRowSelectionStyles();
-    renderVisualPreviewRows();
-    applyGateToUI();
+    rerender(std::nullopt);
 }
