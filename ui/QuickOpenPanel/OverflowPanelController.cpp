@@ -59,9 +59,11 @@ OverflowPanelController::OverflowPanelController(Dependencies dependencies)
 
 OverflowPanelController::~OverflowPanelController() {
     if (panelView) {
+        // The views go first, while the state their callbacks would read still exists.
         panelView->scopeControl->onChange = nullptr;
         panelView->tableView->populateRow = nullptr;
         panelView->tableView->onSelectionChanged = nullptr;
+        panelView.reset();
     }
 }
 

@@ -102,10 +102,10 @@ public:
     const std::string& searchQuery() const { return query; }
     const std::optional<Parlowen::ScanSnapshot>& latestSnapshot() const { return snapshot; }
 
+    // The refresh button: run a scan.
     std::function<void()> onRequestRefresh;
+    // The settings button: show the preferences.
     std::function<void()> onRequestPreferences;
-    std::function<void()> onRescueWindowClosed;
-    std::function<void()> onPerAppHotKeyBindingsChanged;
 
 private:
     void configureView();
