@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -55,6 +56,26 @@ TEST_F(OverflowPanelControllerTest, TableHeightFollowsTheRowCount) {
     EXPECT_EQ(table.width(), 440 - 28);
     panel.update(scanOf({}));
     EXPECT_EQ(table.height(), 0);
+}
+
+TEST_F(OverflowPanelControllerTest, RowViewsExistOnlyForTheRowsInView) {
+    OverflowPanelController panel(dependencies());
+    auto& view = panel.view();
+    view.show();
+    std::vector<AXMenuBarItemRecord> items;
+    for (int index = 0; index < 50; ++index) {
+        items.push_back(hiddenAt(("App " + std::to_string(index)).c_str(), 100.0 + index * 30));
+    }
+    panel.update(scanOf(items));
+    auto& table = *view.tableView;
+    EXPECT_LT(table.rowsWithViews().size(), 10u);
+    EXPECT_EQ(table.existingRowView(0)->titleLabel->text(), "App 0");
+
+    view.scrollView->verticalScrollBar()->setValue(view.scrollView->verticalScrollBar()->maximum());
+    ASSERT_NE(table.existingRowView(49), nullptr);
+    EXPECT_EQ(table.existingRowView(49)->titleLabel->text(), "App 49");
+    EXPECT_EQ(table.existingRowView(0), nullptr);
+    EXPECT_LT(table.rowsWithViews().size(), 10u);
 }
 
 TEST_F(OverflowPanelControllerTest, SelectionFollowsTheItemAcrossRescans) {
