@@ -177,27 +177,6 @@ TEST(PerAppHotKeyRuntime, RegistersOnlyWhatCanBeRegistered) {
     EXPECT_EQ(desktop.hotKeys.holder(kKey, platform::cmdKey), std::nullopt);
 }
 
-TEST(PerAppHotKeyRuntime, TwoBindingsOfOneItemBothOpenIt) {
-    RuntimeDesktop desktop;
-    const auto snapshot = desktop.scan();
-    const auto clock = desktop.item(snapshot, "clock");
-    desktop.store.assign(clock, kKey, platform::cmdKey, at(1));
-    // A legacy entry of the same item with a chord of its own.
-    auto bindings = desktop.store.load();
-    bindings.push_back({*MenuBarItemStableIdentity::of(clock).legacyV1Equivalent(), clock.appName,
-                        clock.title, PerAppHotKeyShortcut{jKey, platform::cmdKey}, at(0)});
-    StoredJSONList::saveEntries(*desktop.defaults, PerAppHotKeyStore::key, bindings);
-    PerAppHotKeyRuntime runtime(desktop.configuration);
-    runtime.sync(snapshot);
-    EXPECT_EQ(runtime.registeredIdentities().size(), 2u);
-
-    desktop.press(jKey, platform::cmdKey);
-    desktop.pressEscape();
-    desktop.press(kKey, platform::cmdKey);
-    EXPECT_EQ(desktop.recents.load().size(), 1u);
-    EXPECT_EQ(desktop.compatibilityRecords().at(0).observedOpenCount, 2);
-}
-
 TEST(PerAppHotKeyRuntime, ARescanDuringAnOpenReplacesTheRunningHotKey) {
     RuntimeDesktop desktop;
     const auto snapshot = desktop.scan();
