@@ -4,6 +4,7 @@
 #include "Parlowen/Hotkeys/PerAppHotKeyResolver.h"
 #include "Parlowen/Opening/ActionRunner.h"
 #include "Parlowen/Opening/QuickOpenActionFeedback.h"
+#include "Parlowen/Telemetry/CrashReporter.h"
 #include "Parlowen/Telemetry/QuickOpenTelemetrySampling.h"
 #include "core/VisibilityClassification.h"
 #include "platform/BundleInfo.h"
@@ -69,9 +70,9 @@ PerAppHotKeyRuntime::Configuration::live(const platform::PlatformServices& servi
             return outcome == QuickOpenActionOutcome::failed ||
                    draw < QuickOpenTelemetrySampling::configuredSuccessSampleRate(environment);
         },
-        // To be wired to the crash reporter's diagnostic events once it is part of the
-        // program; until then sampled events go nowhere.
-        [](const QuickOpenTelemetryEvent&) {},
+        [](const QuickOpenTelemetryEvent& event) {
+            CrashReporter::shared().captureDiagnosticEvent(event.diagnosticEvent(), std::nullopt);
+        },
         services.clock,
         platform::infoString(services.bundle, platform::kCFBundleShortVersionStringKey)
             .value_or("0.0.0"),

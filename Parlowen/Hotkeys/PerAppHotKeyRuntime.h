@@ -59,7 +59,8 @@ public:
 
         // The program's choice: `HotKeyManager`s on the registry, the live action runner,
         // trust check, clock and bundle of the services, failures always and successes at the
-        // environment's sample rate reported. The services, the registry and the stores must
+        // environment's sample rate reported through the shared crash reporter, without
+        // waiting for delivery. The services, the registry and the stores must
         // outlive the runtime.
         static Configuration live(const platform::PlatformServices& services,
                                   HotKeyRegistry& registry, Stores stores = Stores::shared());

@@ -7,6 +7,7 @@
 #include "platform/sim/SimAppServices.h"
 #include "tests/hotkeys/HotkeyTestSupport.h"
 #include "tests/open/OpenTestSupport.h"
+#include "tests/telemetry/TelemetryReporterFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -247,6 +248,33 @@ TEST(PerAppHotKeyRuntime, WithoutSamplingOnlyFailuresAreReported) {
     // A failure is remembered but never becomes a recent item.
     EXPECT_EQ(desktop.recents.load().size(), 1u);
     EXPECT_EQ(desktop.compatibilityRecords().size(), 2u);
+}
+
+using PerAppHotKeyReporting = TelemetryReporterFixture;
+
+TEST_F(PerAppHotKeyReporting, TheProgramsReporterSendsTheOpenToTheCrashReporter) {
+    auto reporter = makeReporter();
+    reporter->startIfConsented();
+    ASSERT_TRUE(reporter->isActive());
+    CrashReporter::setShared(std::move(reporter));
+    {
+        RuntimeDesktop desktop;
+        desktop.configuration.telemetryReporter =
+            PerAppHotKeyRuntime::Configuration::live(
+                desktop.services(), desktop.registry,
+                {desktop.store, desktop.recents, desktop.compatibility, desktop.status})
+                .telemetryReporter;
+        const auto snapshot = desktop.scan();
+        desktop.store.assign(desktop.item(snapshot, "clock"), kKey, platform::cmdKey, at(1));
+        PerAppHotKeyRuntime runtime(desktop.configuration);
+        runtime.sync(snapshot);
+        desktop.press(kKey, platform::cmdKey);
+    }
+    const auto events = eventsOnceThereAre(1);
+    CrashReporter::setShared(nullptr);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].at("message").at("formatted"), "quick_open_attempt");
+    EXPECT_EQ(events[0].at("tags").at("trigger"), "perAppHotKey");
 }
 
 } // namespace
