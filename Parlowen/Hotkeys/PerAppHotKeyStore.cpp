@@ -64,16 +64,27 @@ PerAppHotKeyAssignmentResult PerAppHotKeyStore::assign(const AXMenuBarItemRecord
     if (!shortcut.hasModifier()) {
         return PerAppHotKeyAssignmentResult::invalidShortcut();
     }
-    const auto itemKey = MenuBarItemStableIdentity::of(item);
-    auto kept = load();
-    std::erase_if(kept, [&](const auto& binding) { return binding.identity.matches(itemKey); });
-    const auto holder = std::find_if(kept.begin(), kept.end(), [&](const auto& binding) {
-        return binding.shortcut == shortcut;
-    });
-    if (holder != kept.end()) {
-        return PerAppHotKeyAssignmentResult::conflict(*holder);
+    // A conflict writes nothing.
+    if (auto holder = conflict(shortcut, item)) {
+        return PerAppHotKeyAssignmentResult::conflict(std::move(*holder));
     }
-    return store(item, std::move(kept), shortcut, at);
+    const auto itemKey = MenuBarItemStableIdentity::of(item);
+    auto result = PerAppHotKeyAssignmentResult::invalidShortcut();
+    update([&](std::vector<PerAppHotKeyBinding>& bindings) {
+        // Checked again on what is stored now: another store may have taken the chord.
+        const auto holder =
+            std::find_if(bindings.begin(), bindings.end(), [&](const auto& binding) {
+                return binding.shortcut == shortcut && !binding.identity.matches(itemKey);
+            });
+        if (holder != bindings.end()) {
+            result = PerAppHotKeyAssignmentResult::conflict(*holder);
+            return;
+        }
+        std::erase_if(bindings,
+                      [&](const auto& binding) { return binding.identity.matches(itemKey); });
+        result = add(bindings, item, shortcut, at);
+    });
+    return result;
 }
 
 PerAppHotKeyAssignmentResult
@@ -84,20 +95,23 @@ PerAppHotKeyStore::assignReplacingShortcut(const AXMenuBarItemRecord& item, std:
         return PerAppHotKeyAssignmentResult::invalidShortcut();
     }
     const auto itemKey = MenuBarItemStableIdentity::of(item);
-    auto kept = load();
-    std::erase_if(kept, [&](const auto& binding) {
-        return binding.identity.matches(itemKey) || binding.shortcut == shortcut;
+    auto result = PerAppHotKeyAssignmentResult::invalidShortcut();
+    update([&](std::vector<PerAppHotKeyBinding>& bindings) {
+        std::erase_if(bindings, [&](const auto& binding) {
+            return binding.identity.matches(itemKey) || binding.shortcut == shortcut;
+        });
+        result = add(bindings, item, shortcut, at);
     });
-    return store(item, std::move(kept), shortcut, at);
+    return result;
 }
 
-PerAppHotKeyAssignmentResult PerAppHotKeyStore::store(const AXMenuBarItemRecord& item,
-                                                      std::vector<PerAppHotKeyBinding> kept,
-                                                      PerAppHotKeyShortcut shortcut, Date at) {
+PerAppHotKeyAssignmentResult PerAppHotKeyStore::add(std::vector<PerAppHotKeyBinding>& bindings,
+                                                    const AXMenuBarItemRecord& item,
+                                                    PerAppHotKeyShortcut shortcut, Date at) {
     PerAppHotKeyBinding binding{MenuBarItemStableIdentity::of(item), item.appName,
                                 StoredMenuBarItem::displayName(item), shortcut, at};
-    kept.push_back(binding);
-    save(sorted(std::move(kept)));
+    bindings.push_back(binding);
+    bindings = sorted(std::move(bindings));
     return PerAppHotKeyAssignmentResult::saved(std::move(binding));
 }
 
@@ -106,12 +120,12 @@ void PerAppHotKeyStore::remove(const MenuBarItemStableIdentity& identity) {
 }
 
 void PerAppHotKeyStore::remove(const std::vector<MenuBarItemStableIdentity>& identities) {
-    auto kept = load();
-    std::erase_if(kept, [&](const auto& binding) {
-        return std::find(identities.begin(), identities.end(), binding.identity) !=
-               identities.end();
+    update([&](std::vector<PerAppHotKeyBinding>& bindings) {
+        std::erase_if(bindings, [&](const auto& binding) {
+            return std::find(identities.begin(), identities.end(), binding.identity) !=
+                   identities.end();
+        });
     });
-    save(kept);
 }
 
 std::vector<PerAppHotKeyBinding>
@@ -122,7 +136,10 @@ PerAppHotKeyStore::sorted(std::vector<PerAppHotKeyBinding> bindings) {
     return bindings;
 }
 
-void PerAppHotKeyStore::save(const std::vector<PerAppHotKeyBinding>& bindings) {
+void PerAppHotKeyStore::update(
+    const std::function<void(std::vector<PerAppHotKeyBinding>&)>& change) {
+    auto bindings = load();
+    change(bindings);
     StoredJSONList::saveEntries(*defaults, key, bindings);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/UserDefaults.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -58,10 +59,12 @@ public:
     static std::vector<PerAppHotKeyBinding> sorted(std::vector<PerAppHotKeyBinding> bindings);
 
 private:
-    PerAppHotKeyAssignmentResult store(const AXMenuBarItemRecord& item,
-                                       std::vector<PerAppHotKeyBinding> kept,
-                                       PerAppHotKeyShortcut shortcut, Date at);
-    void save(const std::vector<PerAppHotKeyBinding>& bindings);
+    // Adds the item's binding and sorts the list.
+    static PerAppHotKeyAssignmentResult add(std::vector<PerAppHotKeyBinding>& bindings,
+                                            const AXMenuBarItemRecord& item,
+                                            PerAppHotKeyShortcut shortcut, Date at);
+    // Every write: one read-modify-write of the stored list.
+    void update(const std::function<void(std::vector<PerAppHotKeyBinding>&)>& change);
 
     std::shared_ptr<platform::UserDefaults> defaults;
 };
