@@ -19,6 +19,8 @@ class SimDisplays;
 class SimEvents;
 class SimWindowServer;
 class SimWorkspace;
+class SimStatusBar;
+struct SimAppServices;
 
 // A Mac desktop in memory, built from a description: displays, running applications, a menu bar
 // whose status items are laid out right to left (some behind the notch, some off screen), their
@@ -47,6 +49,8 @@ public:
     Displays& displays();
     Workspace& workspace();
     const DesktopDescription& initialDescription() const { return initial_; }
+    // The own process's application services, with their test API.
+    SimAppServices& appServices();
 
     // Test API: change the desktop. Notifications follow on the main loop.
     void launch(const AppDescription& app, const std::vector<StatusItemDescription>& items);
@@ -87,6 +91,8 @@ private:
     friend class SimEvents;
     friend class SimWindowServer;
     friend class SimWorkspace;
+    friend class SimStatusBar;
+    friend struct SimAppServices;
 
     struct StatusItem {
         StatusItemDescription description;
@@ -137,6 +143,7 @@ private:
     std::unique_ptr<SimEvents> events_;
     std::unique_ptr<SimDisplays> displaysService_;
     std::unique_ptr<SimWorkspace> workspace_;
+    std::unique_ptr<SimAppServices> appServices_;
 };
 
 } // namespace platform::sim
