@@ -140,22 +140,23 @@ void SPUUpdater::startCycle(SPUUpdateCheck check) {
     const auto url = feedURL();
     settings.setLastUpdateCheckDate(environment.mainLoop.clock().wallNow());
     ++scheduleGeneration;
-    UpdateCycle::Setup setup{.updater = *this,
-                             .userDriver = userDriver,
-                             .delegate = delegate,
-                             .mainLoop = environment.mainLoop,
-                             .worker = *worker,
-                             .installer = installer,
-                             .feedURL = url.value_or(""),
-                             .publicEDKey = environment.host.publicEDKey.value_or(""),
-                             .hostVersion = environment.host.bundleVersion,
-                             .check = check,
-                             .downloadsSilently = check == SPUUpdateCheck::updatesInBackground &&
-                                                  automaticallyDownloadsUpdates(),
-                             .waitingForQuit = pending,
-                             .onFinished = [this](std::optional<SUAppcastItem> waiting) {
-                                 cycleDidFinish(std::move(waiting));
-                             }};
+    UpdateCycle::Setup setup{
+        .updater = *this,
+        .userDriver = userDriver,
+        .delegate = delegate,
+        .mainLoop = environment.mainLoop,
+        .worker = *worker,
+        .installer = installer,
+        .feedURL = url.value_or(""),
+        .publicEDKey = environment.host.publicEDKey.value_or(""),
+        .hostVersion = environment.host.bundleVersion,
+        .check = check,
+        .downloadsSilently =
+            check == SPUUpdateCheck::updatesInBackground && automaticallyDownloadsUpdates(),
+        .waitingForQuit = pending,
+        .onFinished =
+            [this](std::optional<SUAppcastItem> waiting) { cycleDidFinish(std::move(waiting)); },
+        .logger = environment.logger};
     cycle = std::make_shared<UpdateCycle>(std::move(setup));
     cycle->start();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Logger.h"
 #include "platform/RunLoop.h"
 #include "platform/SerialQueue.h"
 #include "platform/UserDefaults.h"
@@ -22,6 +23,8 @@ struct UpdaterEnvironment {
     UpdateHost host;
     platform::UserDefaults& defaults;
     platform::RunLoop& mainLoop;
+    // Where failed cycles are noted; none logs nothing.
+    std::optional<platform::Logger> logger;
 };
 
 // Checks the feed on a schedule or on request, downloads, verifies and extracts updates and

@@ -334,6 +334,9 @@ void UpdateCycle::finish(std::optional<UpdateError> error) {
     }
     finished = true;
     cancelled->store(true);
+    if (setup.logger && error && error->code != UpdateErrorCode::noUpdate) {
+        setup.logger->error("Update cycle ended: " + error->localizedDescription);
+    }
     // The updater learns first, so the delegate already sees it ready for the next check.
     if (setup.onFinished) {
         setup.onFinished(setup.waitingForQuit);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Logger.h"
 #include "platform/RunLoop.h"
 #include "platform/SerialQueue.h"
 #include "update/SPUUpdaterDelegate.h"
@@ -42,6 +43,7 @@ public:
         std::optional<SUAppcastItem> waitingForQuit;
         // Called once at the end with the update that then waits for quit, if any.
         std::function<void(std::optional<SUAppcastItem>)> onFinished;
+        std::optional<platform::Logger> logger;
     };
 
     // Feeds, notes and archives larger than these are refused.

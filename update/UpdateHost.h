@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/BundleInfo.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,6 +20,10 @@ struct UpdateHost {
     std::optional<std::string> feedURL;
     // The folder the application runs from; updates replace it.
     std::filesystem::path installedFolder;
+
+    // Reads the keys above from the bundle's Info values; the bundle's folder is the installed
+    // folder.
+    static UpdateHost fromBundle(const platform::BundleInfo& bundle);
 };
 
 } // namespace update

@@ -141,8 +141,8 @@ void SparkleUpdateSmokeRunner::applicationDidFinishLaunching() {
         }
     };
     updater = std::make_unique<update::SPUUpdater>(
-        update::UpdaterEnvironment{context.host, context.defaults, context.mainLoop}, *userDriver,
-        this);
+        update::UpdaterEnvironment{context.host, context.defaults, context.mainLoop, std::nullopt},
+        *userDriver, this);
     if (const auto error = updater->startUpdater()) {
         complete(false, error->localizedDescription);
         return;
