@@ -10,20 +10,20 @@ SPUStandardUserDriver::SPUStandardUserDriver(UpdateAlertPresenter& presenter,
 
 void SPUStandardUserDriver::showModalAlert(const UpdateAlert& alert, Action acknowledgement) {
     delegate.standardUserDriverWillShowModalAlert();
-    presenter.presentAlert(alert, [this, acknowledgement = std::move(acknowledgement)] {
-        delegate.standardUserDriverDidShowModalAlert();
-        acknowledgement();
-    });
+    presenter.presentAlert(alert, guarded([this, acknowledgement = std::move(acknowledgement)] {
+                               delegate.standardUserDriverDidShowModalAlert();
+                               acknowledgement();
+                           }));
 }
 
 void SPUStandardUserDriver::showUpdatePermissionRequest(
     std::function<void(SUUpdatePermissionResponse)> reply) {
     delegate.standardUserDriverWillShowModalAlert();
     presenter.presentPermissionRequest(
-        [this, reply = std::move(reply)](SUUpdatePermissionResponse response) {
+        guarded([this, reply = std::move(reply)](SUUpdatePermissionResponse response) {
             delegate.standardUserDriverDidShowModalAlert();
             reply(response);
-        });
+        }));
 }
 
 void SPUStandardUserDriver::showUserInitiatedUpdateCheck(Action cancellation) {
@@ -36,10 +36,10 @@ void SPUStandardUserDriver::showUpdateFound(const SUAppcastItem& item, SPUUserUp
     delegate.standardUserDriverWillHandleShowingUpdate(true, item, state);
     presenter.presentUpdateFound(
         item, state, installedVersion,
-        [this, item, reply = std::move(reply)](SPUUserUpdateChoice choice) {
+        guarded([this, item, reply = std::move(reply)](SPUUserUpdateChoice choice) {
             delegate.standardUserDriverDidReceiveUserAttention(item);
             reply(choice);
-        });
+        }));
 }
 
 void SPUStandardUserDriver::showUpdateReleaseNotes(const std::string& notes) {

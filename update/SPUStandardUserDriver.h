@@ -4,6 +4,7 @@
 #include "update/SPUUserDriver.h"
 #include "update/UpdateAlertPresenter.h"
 
+#include <memory>
 #include <string>
 
 namespace update {
@@ -38,6 +39,14 @@ public:
 
 private:
     void showModalAlert(const UpdateAlert& alert, Action acknowledgement);
+    // Wraps a reply of the presenter so that it does nothing once this driver is gone.
+    template <typename Reply> auto guarded(Reply reply) {
+        return [alive = std::weak_ptr<bool>(alive), reply = std::move(reply)](auto... arguments) {
+            if (!alive.expired()) {
+                reply(arguments...);
+            }
+        };
+    }
 
     UpdateAlertPresenter& presenter;
     SPUStandardUserDriverDelegate fallbackDelegate;
@@ -45,6 +54,7 @@ private:
     std::string installedVersion;
     UpdateProgress progress;
     Action cancelDownload;
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
 };
 
 } // namespace update

@@ -11,6 +11,10 @@ namespace update {
 
 UpdateCycle::UpdateCycle(Setup setup) : setup(std::move(setup)) {}
 
+UpdateCycle::~UpdateCycle() {
+    cancelled->store(true);
+}
+
 std::optional<SUAppcastItem> UpdateCycle::bestUpdate(const std::vector<SUAppcastItem>& items,
                                                      std::string_view hostVersion) {
     const SUAppcastItem* best = nullptr;

@@ -52,6 +52,8 @@ public:
     static constexpr std::uint64_t maxArchiveBytes = std::uint64_t{1} << 30;
 
     explicit UpdateCycle(Setup setup);
+    // Stops a transfer still running on the worker, so the updater's end does not wait for it.
+    ~UpdateCycle();
 
     void start();
     bool isFinished() const { return finished; }
