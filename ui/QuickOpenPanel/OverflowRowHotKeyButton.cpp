@@ -1,7 +1,7 @@
 #include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
 
 #include "Parlowen/Hotkeys/HotKeyFormatter.h"
-#include "Parlowen/Hotkeys/ModifierFlags.h"
+#include "platform/EventMonitors.h"
 #include "platform/qt/MacKeyTable.h"
 
 #include <QKeyEvent>
@@ -10,6 +10,9 @@
 namespace {
 
 constexpr std::uint32_t keyCodeW = 13;
+constexpr platform::NSEventModifierFlags anyModifier =
+    platform::NSEventModifierFlagShift | platform::NSEventModifierFlagControl |
+    platform::NSEventModifierFlagOption | platform::NSEventModifierFlagCommand;
 
 } // namespace
 
@@ -22,8 +25,8 @@ OverflowRowHotKeyButton::chord(const QKeyEvent& event) {
     if (!key || key->type != platform::qt::MacKeyEvent::Type::keyDown) {
         return std::nullopt;
     }
-    const auto held = key->modifierFlags & EventModifierFlag::anyModifier;
-    if (key->keyCode == keyCodeW && held == EventModifierFlag::command) {
+    const auto held = key->modifierFlags & anyModifier;
+    if (key->keyCode == keyCodeW && held == platform::NSEventModifierFlagCommand) {
         return std::nullopt;
     }
     const auto modifiers = HotKeyFormatter::carbonModifiers(key->modifierFlags);
