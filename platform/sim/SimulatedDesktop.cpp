@@ -229,6 +229,23 @@ std::optional<AXUIElement> SimulatedDesktop::statusItemElement(std::string_view 
     return AXUIElement(item->description.pid, item->serial << serialShift | statusItemPart);
 }
 
+SimulatedDesktop::MenuBarState SimulatedDesktop::menuBarState() const {
+    std::lock_guard lock(mutex_);
+    MenuBarState state;
+    state.displays = displays_;
+    state.apps = apps_;
+    if (const AppDescription* frontmost = findApp(frontmost_)) {
+        state.frontmost = *frontmost;
+    }
+    for (const StatusItem& item : items_) {
+        state.items.push_back({item.description, item.axFrame,
+                               StatusBarLayout::placementOf(item.axFrame, primary()), item.menuOpen,
+                               item.description.pid == ownProcess_.pid});
+    }
+    state.trusted = trustedNow();
+    return state;
+}
+
 bool SimulatedDesktop::isMenuOpen(std::string_view id) const {
     std::lock_guard lock(mutex_);
     const StatusItem* item = findItem(id);

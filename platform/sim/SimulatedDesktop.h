@@ -61,6 +61,24 @@ public:
     // Makes the next `count` calls of that kind fail.
     void failNext(EventFailure failure, int count);
 
+    // What a picture of the menu bar needs, read in one go: the displays, the frontmost app's
+    // menus, every status item right to left with its frame and open menu, and trust.
+    struct MenuBarState {
+        struct Item {
+            StatusItemDescription description;
+            CGRect axFrame;
+            StatusBarLayout::Placement placement = StatusBarLayout::Placement::visible;
+            bool menuOpen = false;
+            bool ownItem = false;
+        };
+        std::vector<DisplayDescription> displays;
+        std::optional<AppDescription> frontmost;
+        std::vector<AppDescription> apps;
+        std::vector<Item> items;
+        bool trusted = true;
+    };
+    MenuBarState menuBarState() const;
+
     // Test API: read back.
     SimRecord record() const;
     void clearRecord();
