@@ -35,6 +35,20 @@ using namespace Parlowen;
 LaunchMode launchMode = LaunchMode::product;
 std::unique_ptr<QApplication> application;
 std::unique_ptr<AppDelegate> appDelegate;
+// What the application's windows and the delegate use; ended before the application.
+std::unique_ptr<ProductServices> product;
+std::unique_ptr<UpdateDialogPresenter> updatePresenter;
+std::unique_ptr<DesktopWindow> desktopWindow;
+
+// Ends everything in order, the application last, so that no window outlives it.
+int finish(int status) {
+    desktopWindow.reset();
+    appDelegate.reset();
+    updatePresenter.reset();
+    product.reset();
+    application.reset();
+    return status;
+}
 
 bool choosesPlatform(const std::vector<std::string>& arguments) {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -99,9 +113,9 @@ int main(int argc, char** argv) {
         ProductServices::make(desktopDescriptionPath(arguments, std::getenv("TESSALINE_DESKTOP")));
     if (auto* error = std::get_if<std::string>(&made)) {
         std::cerr << "tessaline: " << *error << "\n";
-        return 2;
+        return finish(2);
     }
-    static std::unique_ptr<ProductServices> product = std::move(std::get<0>(made));
+    product = std::move(std::get<0>(made));
     const platform::PlatformServices services = product->services();
 
     if (launchMode == LaunchMode::updateSmoke) {
@@ -114,13 +128,13 @@ int main(int argc, char** argv) {
     if (wantsVisualSnapshot(arguments)) {
         services.workspace.setActivationPolicy(platform::NSApplicationActivationPolicyAccessory);
         std::cerr << "tessaline: the visual snapshots are not part of this build\n";
-        return 1;
+        return finish(1);
     }
 
     services.workspace.setActivationPolicy(launchMode == LaunchMode::debug
                                                ? platform::NSApplicationActivationPolicyRegular
                                                : platform::NSApplicationActivationPolicyAccessory);
-    static UpdateDialogPresenter updatePresenter;
+    updatePresenter = std::make_unique<UpdateDialogPresenter>();
     AppDelegate::Context context{
         launchMode,
         services,
@@ -136,7 +150,8 @@ int main(int argc, char** argv) {
                 update::UpdaterEnvironment{update::UpdateHost::fromBundle(services.bundle),
                                            AppPreferences::shared().defaults(), services.mainLoop,
                                            std::nullopt},
-                updatePresenter, services.workspace, platform::NotificationCenter::defaultCenter());
+                *updatePresenter, services.workspace,
+                platform::NotificationCenter::defaultCenter());
         },
         [](int status) { QCoreApplication::exit(status); },
         [&clock = services.clock](std::string_view event) {
@@ -144,7 +159,6 @@ int main(int argc, char** argv) {
         }};
     appDelegate = std::make_unique<AppDelegate>(std::move(context));
 
-    static std::unique_ptr<DesktopWindow> desktopWindow;
     services.mainLoop.post([] {
         appDelegate->applicationDidFinishLaunching();
         if (appDelegate->isDuplicate() || !appDelegate->statusBar()) {
@@ -169,8 +183,5 @@ int main(int argc, char** argv) {
         hub.onSnapshotHandled = [] { desktopWindow->refresh(); };
         desktopWindow->show();
     });
-    const int status = QApplication::exec();
-    desktopWindow.reset();
-    appDelegate.reset();
-    return status;
+    return finish(QApplication::exec());
 }

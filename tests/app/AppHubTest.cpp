@@ -61,8 +61,8 @@ struct HubFixture : ::testing::Test {
 
     void useDesktop(platform::sim::DesktopDescription description) {
         registry.reset();
-        desktop = std::make_unique<platform::sim::SimulatedDesktop>(std::move(description),
-                                                                    panel.loop);
+        desktop =
+            std::make_unique<platform::sim::SimulatedDesktop>(std::move(description), panel.loop);
         registry = std::make_unique<HotKeyRegistry>(desktop->appServices().hotKeys, panel.loop);
     }
 
@@ -73,9 +73,11 @@ struct HubFixture : ::testing::Test {
         };
         dependencies.workspace = &desktop->workspace();
         const auto services = desktop->services();
-        auto runtime = std::make_unique<PerAppHotKeyRuntime>(PerAppHotKeyRuntime::Configuration::live(
-            services, *registry,
-            PerAppHotKeyRuntime::Stores{panel.hotKeys, panel.recents, compatibility, scanStatus}));
+        auto runtime =
+            std::make_unique<PerAppHotKeyRuntime>(PerAppHotKeyRuntime::Configuration::live(
+                services, *registry,
+                PerAppHotKeyRuntime::Stores{panel.hotKeys, panel.recents, compatibility,
+                                            scanStatus}));
         return std::make_unique<StatusBarController>(
             StatusBarController::Context{services, panel.preferences, scanStatus, dependencies},
             std::move(runtime));
@@ -118,8 +120,9 @@ struct HubFixture : ::testing::Test {
         const platform::CGPoint point{frame->origin.x + frame->size.width / 2,
                                       frame->origin.y + frame->size.height / 2};
         for (const auto type : {platform::kCGEventLeftMouseDown, platform::kCGEventLeftMouseUp}) {
-            events.post(platform::kCGHIDEventTap,
-                        *events.createMouseEvent(nullptr, type, point, platform::kCGMouseButtonLeft));
+            events.post(
+                platform::kCGHIDEventTap,
+                *events.createMouseEvent(nullptr, type, point, platform::kCGMouseButtonLeft));
         }
         run();
     }
@@ -239,10 +242,10 @@ TEST_F(HubFixture, TheLaunchMatrixOpensThePanelOnceOrNever) {
 TEST_F(HubFixture, AnActivationRequestOpensThePanelOfTheRunningCopy) {
     panel.defaults->set(AppPreferences::launchAtLoginKey, true);
     std::vector<std::string> events;
-    AppDelegate delegate(AppDelegate::Context{
-        LaunchMode::product, desktop->services(), panel.preferences, nullptr, nullptr,
-        [this] { return makeHub(); }, nullptr, [](int) {},
-        [&](std::string_view event) { events.emplace_back(event); }});
+    AppDelegate delegate(
+        AppDelegate::Context{LaunchMode::product, desktop->services(), panel.preferences, nullptr,
+                             nullptr, [this] { return makeHub(); }, nullptr, [](int) {},
+                             [&](std::string_view event) { events.emplace_back(event); }});
     delegate.applicationDidFinishLaunching();
     run();
     EXPECT_FALSE(delegate.statusBar()->isPanelWindowVisible());

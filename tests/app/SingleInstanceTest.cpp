@@ -1,8 +1,8 @@
 #include "app/SingleInstanceGuard.h"
+#include "platform/ReferenceDate.h"
 #include "platform/sim/SimAppServices.h"
 #include "tests/support/TemporaryFolder.h"
 #include "tests/support/VirtualDesktop.h"
-#include "platform/ReferenceDate.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,9 @@ using platform::WallTime;
 
 constexpr const char* bundle = "app.tessaline.Tessaline";
 
-WallTime at(int seconds) { return WallTime(std::chrono::seconds(seconds)); }
+WallTime at(int seconds) {
+    return WallTime(std::chrono::seconds(seconds));
+}
 
 std::string contents(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -45,23 +47,43 @@ TEST(SingleInstancePolicyTest, GivesWayOnlyToACopyLaunchedStrictlyEarlier) {
         {"no bundle identifier", std::nullopt, at(10), {copy(5, at(1))}, D::continueLaunch()},
         {"nobody else", bundle, at(10), {copy(50, at(10))}, D::continueLaunch()},
         {"an older copy", bundle, at(10), {copy(7, at(5))}, D::activateExisting(7)},
-        {"the oldest of two", bundle, at(10), {copy(7, at(5)), copy(8, at(3))},
+        {"the oldest of two",
+         bundle,
+         at(10),
+         {copy(7, at(5)), copy(8, at(3))},
          D::activateExisting(8)},
-        {"same date: the smaller pid", bundle, at(10), {copy(9, at(5)), copy(8, at(5))},
+        {"same date: the smaller pid",
+         bundle,
+         at(10),
+         {copy(9, at(5)), copy(8, at(5))},
          D::activateExisting(8)},
         {"a newer copy does not count", bundle, at(10), {copy(7, at(20))}, D::continueLaunch()},
-        {"launched together, smaller pid goes on", bundle, at(10), {copy(60, at(10))},
+        {"launched together, smaller pid goes on",
+         bundle,
+         at(10),
+         {copy(60, at(10))},
          D::continueLaunch()},
-        {"launched together, larger pid gives way", bundle, at(10), {copy(40, at(10))},
+        {"launched together, larger pid gives way",
+         bundle,
+         at(10),
+         {copy(40, at(10))},
          D::activateExisting(40)},
         {"terminated copy ignored", bundle, at(10), {copy(7, at(5), true)}, D::continueLaunch()},
-        {"another bundle ignored", bundle, at(10), {copy(7, at(5), false, "other")},
+        {"another bundle ignored",
+         bundle,
+         at(10),
+         {copy(7, at(5), false, "other")},
          D::continueLaunch()},
-        {"a dated copy before an undated one", bundle, at(10), {copy(3, std::nullopt),
-                                                                 copy(7, at(5))},
+        {"a dated copy before an undated one",
+         bundle,
+         at(10),
+         {copy(3, std::nullopt), copy(7, at(5))},
          D::activateExisting(7)},
-        {"an undated copy is not earlier than this dated one", bundle, at(10),
-         {copy(3, std::nullopt)}, D::continueLaunch()},
+        {"an undated copy is not earlier than this dated one",
+         bundle,
+         at(10),
+         {copy(3, std::nullopt)},
+         D::continueLaunch()},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(SingleInstancePolicy().launchDecision(50, row.bundleIdentifier, row.ownLaunch,
@@ -108,8 +130,9 @@ TEST(SingleInstanceFileLockTest, ALinkOrAnUnmakeableFolderIsUnavailable) {
 TEST(SingleInstanceFileLockTest, TheDefaultLockLivesInTheDataFolder) {
     EXPECT_EQ(SingleInstanceFileLock::defaultLock({{"XDG_DATA_HOME", "/d"}, {"HOME", "/h"}})->url(),
               "/d/Tessaline/Tessaline.lock");
-    EXPECT_EQ(SingleInstanceFileLock::defaultLock({{"XDG_DATA_HOME", "rel"}, {"HOME", "/h"}})->url(),
-              "/h/.local/share/Tessaline/Tessaline.lock");
+    EXPECT_EQ(
+        SingleInstanceFileLock::defaultLock({{"XDG_DATA_HOME", "rel"}, {"HOME", "/h"}})->url(),
+        "/h/.local/share/Tessaline/Tessaline.lock");
     EXPECT_EQ(SingleInstanceFileLock::defaultLock({}), nullptr);
 }
 
@@ -142,8 +165,8 @@ struct GuardFixture : ::testing::Test {
         desk.desktop.appServices().distributedNotifications.removeObserver(token);
     }
 
-    std::unique_ptr<SingleInstanceGuard> makeGuard(std::optional<std::string> id,
-                                                   std::optional<WallTime> launch, bool withLock = true) {
+    std::unique_ptr<SingleInstanceGuard>
+    makeGuard(std::optional<std::string> id, std::optional<WallTime> launch, bool withLock = true) {
         return std::make_unique<SingleInstanceGuard>(
             std::move(id), 100, launch, SingleInstancePolicy(),
             withLock ? std::make_unique<SingleInstanceFileLock>(folder.path() / "Tessaline.lock")
@@ -196,7 +219,8 @@ TEST_F(GuardFixture, NoOlderCopyKeepsTheLockAndGoesOn) {
 }
 
 TEST_F(GuardFixture, WithoutABundleIdentifierNothingIsTaken) {
-    auto guard = makeGuard(std::nullopt, platform::ReferenceDate::fromSecondsSinceReferenceDate(1000));
+    auto guard =
+        makeGuard(std::nullopt, platform::ReferenceDate::fromSecondsSinceReferenceDate(1000));
     EXPECT_FALSE(guard->requestExistingInstanceActivationIfNeeded());
     EXPECT_EQ(guard->lock()->fileDescriptor(), -1);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "Tessaline.lock"));
