@@ -120,10 +120,10 @@ int main(int argc, char** argv) {
 
     if (launchMode == LaunchMode::updateSmoke) {
         services.workspace.setActivationPolicy(platform::NSApplicationActivationPolicyAccessory);
-        return SparkleUpdateSmokeRunner::run(arguments,
-                                             {update::UpdateHost::fromBundle(services.bundle),
-                                              AppPreferences::shared().defaults(),
-                                              services.mainLoop, std::cout, std::cerr});
+        return finish(SparkleUpdateSmokeRunner::run(
+            arguments,
+            {update::UpdateHost::fromBundle(services.bundle), AppPreferences::shared().defaults(),
+             services.mainLoop, std::cout, std::cerr}));
     }
     if (wantsVisualSnapshot(arguments)) {
         services.workspace.setActivationPolicy(platform::NSApplicationActivationPolicyAccessory);
