@@ -78,6 +78,9 @@ public:
         bool trusted = true;
     };
     MenuBarState menuBarState() const;
+    // Counts the changes a picture of the menu bar shows (layout, open menus, frontmost app,
+    // trust), so a window can look for them cheaply.
+    std::uint64_t generation() const;
 
     // Test API: read back.
     SimRecord record() const;
@@ -154,6 +157,7 @@ private:
     std::map<EventFailure, int> failures_;
     CGPoint cursor_;
     std::optional<std::uint64_t> dragged_;
+    std::uint64_t generation_ = 0;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
     std::unique_ptr<SimAccessibility> accessibility_;

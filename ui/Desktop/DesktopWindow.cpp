@@ -87,7 +87,7 @@ DesktopWindow::DesktopWindow(SimulatedDesktop& desktop, platform::RunLoop& mainL
     const auto* primary = primaryOf(state);
     const int width = primary ? static_cast<int>(primary->frame.size.width) : narrowestWindow;
     resize(std::max(width, narrowestWindow), sceneHeight() + 48);
-    // A few looks a second are enough to follow menus opened by the program's own events.
+    // A few cheap looks a second follow menus opened by the program's own events.
     refreshTimer_ =
         mainLoop_.scheduleRepeatingTimer(std::chrono::milliseconds(200), [this] { refresh(); });
 }
@@ -211,20 +211,7 @@ void DesktopWindow::changeDisplays(int choice) {
 }
 
 std::string DesktopWindow::signature() const {
-    const auto state = desktop_.menuBarState();
-    std::string text = std::to_string(state.trusted) + ";";
-    text += state.frontmost ? std::to_string(state.frontmost->pid) : "-";
-    for (const auto& display : state.displays) {
-        text += ";d" + std::to_string(display.id) + "," + std::to_string(display.frame.size.width);
-    }
-    for (const auto& item : state.items) {
-        text += ";" + item.description.id + "," + std::to_string(item.axFrame.origin.x) + "," +
-                std::to_string(item.axFrame.size.width) + (item.menuOpen ? "o" : "");
-    }
-    if (ownItemTitle) {
-        text += ";t" + ownItemTitle();
-    }
-    return text;
+    return std::to_string(desktop_.generation()) + ";" + (ownItemTitle ? ownItemTitle() : "");
 }
 
 void DesktopWindow::refresh() {
