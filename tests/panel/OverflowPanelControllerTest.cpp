@@ -2,6 +2,7 @@
 #include "Parlowen/Hotkeys/HotKeyFormatter.h"
 #include "Parlowen/Settings/StoredJSONList.h"
 #include "tests/quickopen/RecordBuilder.h"
+#include "tests/support/TemporaryFolder.h"
 #include "tests/support/WidgetImage.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
@@ -9,6 +10,7 @@
 #include "ui/QuickOpenPanel/PanelIconButton.h"
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
+#include "ui/QuickOpenPanel/SampleAppIconFactory.h"
 
 #include "ui/QuickOpenPanel/ElidingLabel.h"
 #include <QLabel>
@@ -179,6 +181,32 @@ TEST_F(OverflowPanelControllerTest, BindingStoredUnderALegacyKeyShowsAsAssigned)
     EXPECT_EQ(row->subtitleLabel->text(), "Hidden behind notch \u00B7 Shortcut " + chord);
     EXPECT_EQ(view.tableView->existingRowView(1)->hotKeyButton->toolTip(),
               "Set shortcut: click, then press keys");
+}
+
+TEST_F(OverflowPanelControllerTest, RowsShowTheApplicationIconOrTheInitials) {
+    TemporaryFolder folder;
+    const auto iconPath = folder.path() / "finder.png";
+    QImage red(64, 64, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QString::fromStdString(iconPath.string())));
+    auto description = platform::sim::SimulatedDesktop::defaultDescription();
+    description.appServices.appIcons[200] = iconPath.string();
+    platform::sim::SimulatedDesktop withIcons(description, loop);
+    auto panelDependencies = dependencies();
+    panelDependencies.workspace = &withIcons.workspace();
+    OverflowPanelController panel(std::move(panelDependencies));
+    auto& view = panel.view();
+
+    auto finder = hiddenAt("Finder", 500);
+    finder.pid = 200;
+    auto gone = hiddenAt("Gone", 600);
+    gone.pid = 4242;
+    panel.update(scanOf({finder, gone}));
+    const QImage finderIcon = view.tableView->existingRowView(0)->iconView->pixmap().toImage();
+    EXPECT_EQ(finderIcon.size(), QSize(30, 30));
+    EXPECT_EQ(finderIcon.pixelColor(15, 15), QColor(Qt::red));
+    const QImage goneIcon = view.tableView->existingRowView(1)->iconView->pixmap().toImage();
+    EXPECT_EQ(goneIcon.pixelColor(3, 15), SampleAppIconFactory::color("Gone"));
 }
 
 // The visible text of the widget named `name`.
