@@ -209,6 +209,42 @@ TEST_F(OverflowPanelControllerTest, RowsShowTheApplicationIconOrTheInitials) {
     EXPECT_EQ(goneIcon.pixelColor(3, 15), SampleAppIconFactory::color("Gone"));
 }
 
+TEST_F(OverflowPanelControllerTest, PanelPartsHaveTheirNamesAndSizes) {
+    OverflowPanelController panel(dependencies());
+    auto& view = panel.view();
+    view.show();
+    panel.update(scanOf({hiddenAt("A", 500)}));
+    QCoreApplication::sendPostedEvents();
+    const struct {
+        const char* name;
+        int width; // 0: whatever the layout gives
+        int height;
+    } parts[] = {
+        {"panel.search", 408, 30},
+        {"panel.scope-control", 408, 25},
+        {"panel.refresh", 36, 32},
+        {"panel.preferences", 36, 32},
+        {"panel.footer.quick-access", 0, 52},
+        // The design system's secondary style holds buttons at 30 high at least.
+        {"panel.hotkey.replace", 74, 30},
+        {"panel.hotkey.choose-another", 124, 30},
+        {"panel.empty.icon", 42, 42},
+        {"panel.header-separator", 440, 1},
+        {"panel.footer-separator", 440, 1},
+        {"panel.table", 412, 64},
+        {"overflow.row", 412, 64},
+    };
+    EXPECT_EQ(view.size(), QSize(440, 452));
+    for (const auto& part : parts) {
+        auto* widget = view.findChild<QWidget*>(part.name);
+        ASSERT_NE(widget, nullptr) << part.name;
+        if (part.width > 0) {
+            EXPECT_EQ(widget->width(), part.width) << part.name;
+        }
+        EXPECT_EQ(widget->height(), part.height) << part.name;
+    }
+}
+
 // The visible text of the widget named `name`.
 QString textOf(QWidget& root, const char* name) {
     if (auto* label = root.findChild<QLabel*>(name)) {
