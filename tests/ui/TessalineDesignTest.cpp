@@ -189,6 +189,23 @@ TEST_F(SecondaryButtonFocusTest, TabOntoAndAwayAndDisabledColours) {
     EXPECT_NE(focusName(), "button");
 }
 
+TEST_F(TessalineDesignTest, PrimaryButtonIsFilledBlueWithWhiteText) {
+    QPushButton button(QStringLiteral("Open"));
+    TessalineDesign::stylePrimaryButton(&button);
+    button.resize(button.sizeHint());
+    const QImage image = renderWidget(button);
+    const int middle = image.height() / 2;
+    EXPECT_EQ(pixelColor(image, 0, middle), TessalineDesign::Palette::blue());
+    EXPECT_EQ(pixelColor(image, image.width() - 1, middle), TessalineDesign::Palette::blue());
+    int white = 0;
+    for (int x = 0; x < image.width(); ++x) {
+        white += qGray(image.pixel(x, middle)) > 240;
+    }
+    EXPECT_GT(white, 0) << "the label is drawn in white";
+    EXPECT_EQ(button.font().pixelSize(), 13);
+    EXPECT_EQ(button.font().weight(), QFont::DemiBold);
+}
+
 TEST_F(TessalineDesignTest, CenteredTitleIsReplacedNotAddedAndCutAtItsEnd) {
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
