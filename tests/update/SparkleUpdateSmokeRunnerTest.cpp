@@ -107,13 +107,13 @@ protected:
 
     // Serves the archive under a feed announcing `version`, signed by `signature`.
     void serve(const std::string& archive, const std::string& signature,
-               const std::string& version = "2.0") {
+               const std::string& version = "2.0", std::optional<std::size_t> announced = {}) {
         server.respond("/Tessaline.tar.gz", {200, {}, archive});
-        server.respond("/appcast.xml",
-                       {200,
-                        {},
-                        UpdateTestSupport::appcast(UpdateTestSupport::item(
-                            version, server.url("/Tessaline.tar.gz"), archive.size(), signature))});
+        server.respond("/appcast.xml", {200,
+                                        {},
+                                        UpdateTestSupport::appcast(UpdateTestSupport::item(
+                                            version, server.url("/Tessaline.tar.gz"),
+                                            announced.value_or(archive.size()), signature))});
     }
 
     int run(std::vector<std::string> arguments = {}) {
@@ -209,6 +209,9 @@ TEST_F(SparkleUpdateSmokeRunTest, BadUpdatesFailAndInstallNothing) {
              hostKey = key.publicKeyBase64().substr(4);
          },
          "no valid update key"},
+        {"archive longer than announced",
+         [&] { serve(archive, key.sign(archive), "2.0", archive.size() - 10); },
+         "more data than the update announced"},
         {"older version", [&] { serve(archive, key.sign(archive), "0.9"); }, "up to date"},
         {"archive escaping its folder", [&] { serve(escaping, key.sign(escaping)); },
          "leaves the target folder"},
