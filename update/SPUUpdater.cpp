@@ -147,6 +147,7 @@ void SPUUpdater::startCycle(SPUUpdateCheck check) {
         .mainLoop = environment.mainLoop,
         .worker = *worker,
         .installer = installer,
+        .settings = settings,
         .feedURL = url.value_or(""),
         .publicEDKey = environment.host.publicEDKey.value_or(""),
         .hostVersion = environment.host.bundleVersion,

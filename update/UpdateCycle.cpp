@@ -83,6 +83,10 @@ void UpdateCycle::feedDidLoad(std::variant<std::vector<SUAppcastItem>, UpdateErr
         return;
     }
     item = bestUpdate(std::get<std::vector<SUAppcastItem>>(result), setup.hostVersion);
+    // A skipped version is offered again only when the person asks.
+    if (item && !userInitiated() && setup.settings.skippedVersion() == item->versionString) {
+        item.reset();
+    }
     if (!item) {
         const UpdateError notFound{UpdateErrorCode::noUpdate,
                                    "You're up to date! No newer version is available."};
@@ -145,6 +149,7 @@ void UpdateCycle::foundReply(SPUUserUpdateChoice choice) {
         alreadyDownloaded ? installNow() : download();
         return;
     case SPUUserUpdateChoice::skip:
+        setup.settings.setSkippedVersion(item->versionString);
         if (alreadyDownloaded) {
             setup.installer.discardStaging();
             setup.waitingForQuit.reset();
@@ -281,6 +286,7 @@ void UpdateCycle::readyReply(SPUUserUpdateChoice choice) {
         waitForQuit();
         return;
     case SPUUserUpdateChoice::skip:
+        setup.settings.setSkippedVersion(item->versionString);
         setup.installer.discardStaging();
         finish(std::nullopt);
         return;

@@ -6,6 +6,7 @@
 #include "update/SPUUpdaterDelegate.h"
 #include "update/SPUUserDriver.h"
 #include "update/UpdateInstaller.h"
+#include "update/UpdaterSettings.h"
 
 #include <atomic>
 #include <functional>
@@ -32,6 +33,7 @@ public:
         platform::RunLoop& mainLoop;
         platform::SerialQueue& worker;
         UpdateInstaller installer;
+        UpdaterSettings settings;
         std::string feedURL;
         std::string publicEDKey;
         std::string hostVersion;

@@ -49,4 +49,12 @@ void UpdaterSettings::setLastUpdateCheckDate(platform::WallTime date) {
     defaults.set(lastCheckTimeKey, platform::ReferenceDate::secondsSinceReferenceDate(date));
 }
 
+std::optional<std::string> UpdaterSettings::skippedVersion() const {
+    return defaults.stringForKey(skippedVersionKey);
+}
+
+void UpdaterSettings::setSkippedVersion(const std::string& version) {
+    defaults.set(skippedVersionKey, version);
+}
+
 } // namespace update

@@ -4,6 +4,7 @@
 #include "platform/UserDefaults.h"
 
 #include <optional>
+#include <string>
 
 namespace update {
 
@@ -14,6 +15,7 @@ public:
     static constexpr const char* automaticDownloadsKey = "SUAutomaticallyUpdate";
     static constexpr const char* lastCheckTimeKey = "SULastCheckTime";
     static constexpr const char* checkIntervalKey = "SUScheduledCheckInterval";
+    static constexpr const char* skippedVersionKey = "SUSkippedVersion";
 
     // One day between scheduled checks unless stored otherwise; never less than an hour.
     static constexpr double defaultCheckInterval = 86400;
@@ -34,6 +36,9 @@ public:
     // When the last check started; none before the first or when the stored time is unusable.
     std::optional<platform::WallTime> lastUpdateCheckDate() const;
     void setLastUpdateCheckDate(platform::WallTime date);
+    // The version the person chose to skip: scheduled checks do not offer it again.
+    std::optional<std::string> skippedVersion() const;
+    void setSkippedVersion(const std::string& version);
 
 private:
     platform::UserDefaults& defaults;

@@ -2,6 +2,7 @@
 #include "Parlowen/Hotkeys/HotKeyFormatter.h"
 #include "Parlowen/Settings/StoredJSONList.h"
 #include "tests/quickopen/RecordBuilder.h"
+#include "tests/support/TemporaryFolder.h"
 #include "tests/support/WidgetImage.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
@@ -9,6 +10,7 @@
 #include "ui/QuickOpenPanel/PanelIconButton.h"
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
+#include "ui/QuickOpenPanel/SampleAppIconFactory.h"
 
 #include "ui/QuickOpenPanel/ElidingLabel.h"
 #include <QLabel>
@@ -179,6 +181,68 @@ TEST_F(OverflowPanelControllerTest, BindingStoredUnderALegacyKeyShowsAsAssigned)
     EXPECT_EQ(row->subtitleLabel->text(), "Hidden behind notch \u00B7 Shortcut " + chord);
     EXPECT_EQ(view.tableView->existingRowView(1)->hotKeyButton->toolTip(),
               "Set shortcut: click, then press keys");
+}
+
+TEST_F(OverflowPanelControllerTest, RowsShowTheApplicationIconOrTheInitials) {
+    TemporaryFolder folder;
+    const auto iconPath = folder.path() / "finder.png";
+    QImage red(64, 64, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QString::fromStdString(iconPath.string())));
+    auto description = platform::sim::SimulatedDesktop::defaultDescription();
+    description.appServices.appIcons[200] = iconPath.string();
+    platform::sim::SimulatedDesktop withIcons(description, loop);
+    auto panelDependencies = dependencies();
+    panelDependencies.workspace = &withIcons.workspace();
+    OverflowPanelController panel(std::move(panelDependencies));
+    auto& view = panel.view();
+
+    auto finder = hiddenAt("Finder", 500);
+    finder.pid = 200;
+    auto gone = hiddenAt("Gone", 600);
+    gone.pid = 4242;
+    panel.update(scanOf({finder, gone}));
+    const QImage finderIcon = view.tableView->existingRowView(0)->iconView->pixmap().toImage();
+    EXPECT_EQ(finderIcon.size(), QSize(30, 30));
+    EXPECT_EQ(finderIcon.pixelColor(15, 15), QColor(Qt::red));
+    const QImage goneIcon = view.tableView->existingRowView(1)->iconView->pixmap().toImage();
+    EXPECT_EQ(goneIcon.pixelColor(3, 15), SampleAppIconFactory::color("Gone"));
+}
+
+TEST_F(OverflowPanelControllerTest, PanelPartsHaveTheirNamesAndSizes) {
+    OverflowPanelController panel(dependencies());
+    auto& view = panel.view();
+    view.show();
+    panel.update(scanOf({hiddenAt("A", 500)}));
+    QCoreApplication::sendPostedEvents();
+    const struct {
+        const char* name;
+        int width; // 0: whatever the layout gives
+        int height;
+    } parts[] = {
+        {"panel.search", 408, 30},
+        {"panel.scope-control", 408, 25},
+        {"panel.refresh", 36, 32},
+        {"panel.preferences", 36, 32},
+        {"panel.footer.quick-access", 0, 52},
+        // The design system's secondary style holds buttons at 30 high at least.
+        {"panel.hotkey.replace", 74, 30},
+        {"panel.hotkey.choose-another", 124, 30},
+        {"panel.empty.icon", 42, 42},
+        {"panel.header-separator", 440, 1},
+        {"panel.footer-separator", 440, 1},
+        {"panel.table", 412, 64},
+        {"overflow.row", 412, 64},
+    };
+    EXPECT_EQ(view.size(), QSize(440, 452));
+    for (const auto& part : parts) {
+        auto* widget = view.findChild<QWidget*>(part.name);
+        ASSERT_NE(widget, nullptr) << part.name;
+        if (part.width > 0) {
+            EXPECT_EQ(widget->width(), part.width) << part.name;
+        }
+        EXPECT_EQ(widget->height(), part.height) << part.name;
+    }
 }
 
 // The visible text of the widget named `name`.

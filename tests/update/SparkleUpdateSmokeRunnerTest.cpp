@@ -107,13 +107,13 @@ protected:
 
     // Serves the archive under a feed announcing `version`, signed by `signature`.
     void serve(const std::string& archive, const std::string& signature,
-               const std::string& version = "2.0") {
+               const std::string& version = "2.0", std::optional<std::size_t> announced = {}) {
         server.respond("/Tessaline.tar.gz", {200, {}, archive});
-        server.respond("/appcast.xml",
-                       {200,
-                        {},
-                        UpdateTestSupport::appcast(UpdateTestSupport::item(
-                            version, server.url("/Tessaline.tar.gz"), archive.size(), signature))});
+        server.respond("/appcast.xml", {200,
+                                        {},
+                                        UpdateTestSupport::appcast(UpdateTestSupport::item(
+                                            version, server.url("/Tessaline.tar.gz"),
+                                            announced.value_or(archive.size()), signature))});
     }
 
     int run(std::vector<std::string> arguments = {}) {
@@ -123,8 +123,8 @@ protected:
         }
         platform::SystemClock clock;
         platform::RealTimeRunLoop loop(clock);
-        const update::UpdateHost host{key.publicKeyBase64(), "1.0", "1.0", std::nullopt,
-                                      installed()};
+        const update::UpdateHost host{hostKey.value_or(key.publicKeyBase64()), "1.0", "1.0",
+                                      std::nullopt, installed()};
         return SparkleUpdateSmokeRunner::run(arguments,
                                              {host, defaults, loop, output, errorOutput});
     }
@@ -147,6 +147,8 @@ protected:
     TemporaryFolder folder;
     testsupport::LoopbackHttpServer server;
     UpdateTestSupport::KeyPair key = UpdateTestSupport::KeyPair::generate();
+    // The bundle's "SUPublicEDKey" when it is not `key`'s.
+    std::optional<std::string> hostKey;
     platform::InMemoryUserDefaults defaults;
     std::ostringstream output;
     std::ostringstream errorOutput;
@@ -201,6 +203,15 @@ TEST_F(SparkleUpdateSmokeRunTest, BadUpdatesFailAndInstallNothing) {
         {"tampered archive", [&] { serve(tampered, key.sign(archive)); }, "does not match"},
         {"wrong key", [&] { serve(archive, otherKey.sign(archive)); }, "does not match"},
         {"missing signature", [&] { serve(archive, ""); }, "not signed"},
+        {"bundle key of the wrong size",
+         [&] {
+             serve(archive, key.sign(archive));
+             hostKey = key.publicKeyBase64().substr(4);
+         },
+         "no valid update key"},
+        {"archive longer than announced",
+         [&] { serve(archive, key.sign(archive), "2.0", archive.size() - 10); },
+         "more data than the update announced"},
         {"older version", [&] { serve(archive, key.sign(archive), "0.9"); }, "up to date"},
         {"archive escaping its folder", [&] { serve(escaping, key.sign(escaping)); },
          "leaves the target folder"},
@@ -213,6 +224,7 @@ TEST_F(SparkleUpdateSmokeRunTest, BadUpdatesFailAndInstallNothing) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         output.str({});
+        hostKey.reset();
         row.setUp();
 
         EXPECT_EQ(run(), 1);

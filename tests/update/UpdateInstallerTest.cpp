@@ -4,9 +4,7 @@
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/RealTimeRunLoop.h"
 #include "platform/SystemClock.h"
-#include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TemporaryFolder.h"
-#include "tests/update/UpdateTestSupport.h"
 #include "update/SPUUpdater.h"
 
 #include <gmock/gmock.h>
@@ -77,49 +75,6 @@ TEST_F(UpdateInstallerTest, AnUnwritableParentFolderSaysWhy) {
     ASSERT_TRUE(problem.has_value());
     EXPECT_THAT(problem->localizedDescription, HasSubstr("permission to write"));
     EXPECT_THAT(problem->localizedDescription, HasSubstr(folder.path().string()));
-}
-
-// A full cycle with the scripted driver: the update waits beside the installation and is
-// swapped in when the application quits.
-TEST_F(UpdateInstallerTest, UpdaterInstallsTheWaitingUpdateAtQuit) {
-    using Kind = UpdateTestSupport::ArchiveEntry::Kind;
-    const auto key = UpdateTestSupport::KeyPair::generate();
-    const auto archive =
-        UpdateTestSupport::makeTarGz({{"Tessaline/version.txt", "2.0", Kind::file, ""}});
-    testsupport::LoopbackHttpServer server;
-    server.respond("/a.tar.gz", {200, {}, archive});
-    server.respond("/appcast.xml",
-                   {200,
-                    {},
-                    UpdateTestSupport::appcast(UpdateTestSupport::item(
-                        "2.0", server.url("/a.tar.gz"), archive.size(), key.sign(archive)))});
-    platform::SystemClock clock;
-    platform::RealTimeRunLoop loop(clock);
-    platform::InMemoryUserDefaults defaults{
-        {{"SUEnableAutomaticChecks", false}, {"SUAutomaticallyUpdate", true}}};
-    Parlowen::SmokeUserDriver driver;
-    bool ended = false;
-    driver.complete = [&](bool, const std::string&) { ended = true; };
-    update::SPUUpdater updater(
-        {{key.publicKeyBase64(), "1.0", "1.0", server.url("/appcast.xml"), installed()},
-         defaults,
-         loop,
-         std::nullopt},
-        driver, nullptr);
-    ASSERT_EQ(updater.startUpdater(), std::nullopt);
-    EXPECT_TRUE(updater.allowsAutomaticUpdates());
-    EXPECT_TRUE(updater.automaticallyDownloadsUpdates());
-
-    updater.checkForUpdates();
-    for (int turn = 0; turn < 500 && (!ended || updater.sessionInProgress()); ++turn) {
-        loop.runFor(std::chrono::milliseconds(10));
-    }
-
-    ASSERT_TRUE(updater.pendingUpdate().has_value());
-    EXPECT_EQ(TemporaryFolder::read(installed() / "version.txt"), "1.0");
-    EXPECT_EQ(updater.installPendingUpdateOnQuit(), std::nullopt);
-    EXPECT_EQ(TemporaryFolder::read(installed() / "version.txt"), "2.0");
-    EXPECT_FALSE(updater.pendingUpdate().has_value());
 }
 
 TEST_F(UpdateInstallerTest, NoAutomaticUpdatesWhereTheyCannotBeInstalled) {

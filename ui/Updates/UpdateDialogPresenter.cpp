@@ -1,6 +1,6 @@
 #include "ui/Updates/UpdateDialogPresenter.h"
 
-#include "Parlowen/Settings/L10n.h"
+#include "ui/Updates/LocalizedText.h"
 #include "ui/Updates/UpdateFoundWindow.h"
 #include "ui/Updates/UpdateProgressWindow.h"
 
@@ -9,10 +9,6 @@
 
 namespace Parlowen {
 namespace {
-
-QString text(std::string_view key, std::string_view english) {
-    return QString::fromStdString(L10n::string(key, english));
-}
 
 // Hides the window and lets it go at the next turn of the event loop (it may be running one
 // of its own handlers now); the presenter forgets it at once.
@@ -59,10 +55,12 @@ QMessageBox* UpdateDialogPresenter::alertBox() const {
 void UpdateDialogPresenter::presentPermissionRequest(
     std::function<void(update::SUUpdatePermissionResponse)> reply) {
     auto* box = openAlert(
-        "update.permission", text("updates.permission.title", "Check for updates automatically?"),
-        text("updates.permission.message",
-             "Should Tessaline check for updates automatically? You can always check from the "
-             "General preferences."),
+        "update.permission",
+        localizedText("updates.permission.title", "Check for updates automatically?"),
+        localizedText(
+            "updates.permission.message",
+            "Should Tessaline check for updates automatically? You can always check from the "
+            "General preferences."),
         [reply = std::move(reply)](QAbstractButton* clicked) {
             const bool automatic =
                 clicked && clicked->objectName() == "update.permission.automatic";
@@ -70,14 +68,15 @@ void UpdateDialogPresenter::presentPermissionRequest(
                    .automaticUpdateDownloading = false,
                    .sendSystemProfile = false});
         });
-    auto* automatic = box->addButton(text("updates.permission.automatic", "Check Automatically"),
-                                     QMessageBox::AcceptRole);
+    auto* automatic =
+        box->addButton(localizedText("updates.permission.automatic", "Check Automatically"),
+                       QMessageBox::AcceptRole);
     automatic->setObjectName("update.permission.automatic");
-    auto* manual =
-        box->addButton(text("updates.permission.manual", "Don't Check"), QMessageBox::RejectRole);
+    auto* manual = box->addButton(localizedText("updates.permission.manual", "Don't Check"),
+                                  QMessageBox::RejectRole);
     manual->setObjectName("update.permission.manual");
     box->setDefaultButton(automatic);
-    alerts.push_back(box);
+    keep(box);
 }
 
 void UpdateDialogPresenter::presentUpdateFound(
@@ -120,9 +119,14 @@ void UpdateDialogPresenter::presentReadyToInstall(
 
 void UpdateDialogPresenter::presentAlert(const update::UpdateAlert& shown,
                                          std::function<void()> acknowledgement) {
-    alerts.push_back(openAlert(
+    keep(openAlert(
         "update.alert", QString::fromStdString(shown.title), QString::fromStdString(shown.message),
         [acknowledgement = std::move(acknowledgement)](QAbstractButton*) { acknowledgement(); }));
+}
+
+void UpdateDialogPresenter::keep(QMessageBox* box) {
+    std::erase_if(alerts, [](const QPointer<QMessageBox>& open) { return open.isNull(); });
+    alerts.emplace_back(box);
 }
 
 void UpdateDialogPresenter::dismiss() {

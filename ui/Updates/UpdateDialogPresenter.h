@@ -42,6 +42,8 @@ public:
 
 private:
     UpdateProgressWindow& progressWindowShown();
+    // Remembers an open alert, forgetting those already closed.
+    void keep(QMessageBox* box);
 
     QPointer<UpdateFoundWindow> found;
     QPointer<UpdateProgressWindow> progress;

@@ -4,6 +4,7 @@
 #include "Parlowen/Updates/UpdaterController.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineSecondaryButton.h"
+#include "ui/Updates/LocalizedText.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -14,10 +15,6 @@
 
 namespace Parlowen {
 namespace {
-
-QString text(std::string_view key, std::string_view english) {
-    return QString::fromStdString(L10n::string(key, english));
-}
 
 // Release notes come from the network: they are shown, never followed, and load nothing else
 // (no images, no local files).
@@ -37,14 +34,14 @@ UpdateFoundWindow::UpdateFoundWindow(const update::SUAppcastItem& item,
     : QWidget(parent, Qt::Window), reply(std::move(reply)) {
     setObjectName("update.found");
     TessalineDesign::installCenteredTitlebarLabel(
-        this, text("updates.found.window_title", "Software Update"));
+        this, localizedText("updates.found.window_title", "Software Update"));
     resize(560, 420);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 20);
     layout->setSpacing(10);
     auto* title = TessalineDesign::pageTitle(
-        text("updates.found.title", "A new version of Tessaline is available!"), this);
+        localizedText("updates.found.title", "A new version of Tessaline is available!"), this);
     title->setObjectName("update.found.title");
     layout->addWidget(title);
 
@@ -63,9 +60,10 @@ UpdateFoundWindow::UpdateFoundWindow(const update::SUAppcastItem& item,
     messageLabel->setWordWrap(true);
     layout->addWidget(messageLabel);
     if (item.isCriticalUpdate) {
-        auto* critical = new QLabel(
-            text("updates.found.critical", "This is an important update that fixes problems."),
-            this);
+        auto* critical =
+            new QLabel(localizedText("updates.found.critical",
+                                     "This is an important update that fixes problems."),
+                       this);
         critical->setObjectName("update.found.critical");
         critical->setWordWrap(true);
         layout->addWidget(critical);
@@ -76,22 +74,23 @@ UpdateFoundWindow::UpdateFoundWindow(const update::SUAppcastItem& item,
     releaseNotes->setOpenLinks(false);
     releaseNotes->setOpenExternalLinks(false);
     releaseNotes->setVisible(item.releaseNotesURL.has_value());
-    releaseNotes->setPlainText(text("updates.found.notes_loading", "Loading release notes..."));
+    releaseNotes->setPlainText(
+        localizedText("updates.found.notes_loading", "Loading release notes..."));
     layout->addWidget(releaseNotes, 1);
     if (!item.releaseNotesURL) {
         layout->addStretch(1);
     }
 
     auto* buttons = new QHBoxLayout();
-    auto* skip =
-        new TessalineSecondaryButton(text("updates.found.skip", "Skip This Version"), this);
+    auto* skip = new TessalineSecondaryButton(
+        localizedText("updates.found.skip", "Skip This Version"), this);
     skip->setObjectName("update.found.skip");
     TessalineDesign::styleSecondaryButton(skip);
     auto* later =
-        new TessalineSecondaryButton(text("updates.found.later", "Remind Me Later"), this);
+        new TessalineSecondaryButton(localizedText("updates.found.later", "Remind Me Later"), this);
     later->setObjectName("update.found.later");
     TessalineDesign::styleSecondaryButton(later);
-    auto* install = new QPushButton(text("updates.found.install", "Install Update"), this);
+    auto* install = new QPushButton(localizedText("updates.found.install", "Install Update"), this);
     install->setObjectName("update.found.install");
     TessalineDesign::stylePrimaryButton(install);
     install->setDefault(true);
@@ -111,8 +110,8 @@ UpdateFoundWindow::UpdateFoundWindow(const update::SUAppcastItem& item,
 
 void UpdateFoundWindow::showReleaseNotes(const std::optional<std::string>& notes) {
     if (!notes) {
-        releaseNotes->setPlainText(
-            text("updates.found.notes_unavailable", "The release notes could not be loaded."));
+        releaseNotes->setPlainText(localizedText("updates.found.notes_unavailable",
+                                                 "The release notes could not be loaded."));
         return;
     }
     const auto content = QString::fromStdString(*notes);

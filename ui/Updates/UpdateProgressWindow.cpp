@@ -2,6 +2,7 @@
 
 #include "Parlowen/Settings/L10n.h"
 #include "ui/Design/TessalineDesign.h"
+#include "ui/Updates/LocalizedText.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -16,10 +17,6 @@
 
 namespace Parlowen {
 namespace {
-
-QString text(std::string_view key, std::string_view english) {
-    return QString::fromStdString(L10n::string(key, english));
-}
 
 QString bytesText(std::uint64_t bytes) {
     return QLocale::c().formattedDataSize(
@@ -42,7 +39,7 @@ int barValue(double fraction) {
 UpdateProgressWindow::UpdateProgressWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("update.progress");
     TessalineDesign::installCenteredTitlebarLabel(
-        this, text("updates.progress.window_title", "Updating Tessaline"));
+        this, localizedText("updates.progress.window_title", "Updating Tessaline"));
     resize(420, 130);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 20);
@@ -61,14 +58,15 @@ UpdateProgressWindow::UpdateProgressWindow(QWidget* parent) : QWidget(parent, Qt
     TessalineDesign::stylePrimaryButton(action);
     buttons->addWidget(action);
     layout->addLayout(buttons);
-    connect(action, &QPushButton::clicked, this, [this] { pressed(); });
+    connect(action, &QPushButton::clicked, this,
+            [this] { answer(update::SPUUserUpdateChoice::install); });
 }
 
 QString UpdateProgressWindow::statusText(const update::UpdateProgress& progress) {
     using Phase = update::UpdateProgress::Phase;
     switch (progress.phase) {
     case Phase::checking:
-        return text("updates.progress.checking", "Checking for updates...");
+        return localizedText("updates.progress.checking", "Checking for updates...");
     case Phase::downloading:
         if (progress.expectedBytes == 0) {
             return QString::fromStdString(L10n::format(
@@ -80,9 +78,9 @@ QString UpdateProgressWindow::statusText(const update::UpdateProgress& progress)
             {bytesText(progress.receivedBytes).toStdString(),
              bytesText(progress.expectedBytes).toStdString()}));
     case Phase::extracting:
-        return text("updates.progress.extracting", "Preparing to install...");
+        return localizedText("updates.progress.extracting", "Preparing to install...");
     case Phase::installing:
-        return text("updates.progress.installing", "Installing update...");
+        return localizedText("updates.progress.installing", "Installing update...");
     }
     return {};
 }
@@ -110,7 +108,7 @@ void UpdateProgressWindow::showProgress(const update::UpdateProgress& progress,
         bar->setValue(barValue(progress.fraction));
         break;
     }
-    action->setText(text("updates.progress.cancel", "Cancel"));
+    action->setText(localizedText("updates.progress.cancel", "Cancel"));
     action->setEnabled(static_cast<bool>(cancellation));
 }
 
@@ -118,18 +116,18 @@ void UpdateProgressWindow::showReadyToInstall(
     std::function<void(update::SPUUserUpdateChoice)> reply) {
     cancellation = nullptr;
     readyReply = std::move(reply);
-    status->setText(text("updates.progress.ready", "Ready to install"));
+    status->setText(localizedText("updates.progress.ready", "Ready to install"));
     bar->setRange(0, barMaximum);
     bar->setValue(barMaximum);
-    action->setText(text("updates.progress.install", "Install and Relaunch"));
+    action->setText(localizedText("updates.progress.install", "Install and Relaunch"));
     action->setEnabled(true);
 }
 
-void UpdateProgressWindow::pressed() {
+void UpdateProgressWindow::answer(update::SPUUserUpdateChoice readyChoice) {
     if (readyReply) {
         auto reply = std::move(readyReply);
         readyReply = nullptr;
-        reply(update::SPUUserUpdateChoice::install);
+        reply(readyChoice);
     } else if (cancellation) {
         auto cancel = std::move(cancellation);
         cancellation = nullptr;
@@ -139,15 +137,7 @@ void UpdateProgressWindow::pressed() {
 }
 
 void UpdateProgressWindow::closeEvent(QCloseEvent* event) {
-    if (readyReply) {
-        auto reply = std::move(readyReply);
-        readyReply = nullptr;
-        reply(update::SPUUserUpdateChoice::dismiss);
-    } else if (cancellation) {
-        auto cancel = std::move(cancellation);
-        cancellation = nullptr;
-        cancel();
-    }
+    answer(update::SPUUserUpdateChoice::dismiss);
     QWidget::closeEvent(event);
 }
 

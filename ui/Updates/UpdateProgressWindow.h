@@ -34,7 +34,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void pressed();
+    // The button or the window's closing: answers a ready update with `readyChoice`, else
+    // cancels what can be cancelled; once.
+    void answer(update::SPUUserUpdateChoice readyChoice);
 
     QLabel* status = nullptr;
     QProgressBar* bar = nullptr;
