@@ -101,7 +101,7 @@ void AppDelegate::startProductExperience() {
     }
 }
 
-bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
+bool AppDelegate::applicationShouldHandleReopen([[maybe_unused]] bool hasVisibleWindows) {
     switch (context_.mode) {
     case LaunchMode::sentrySmoke:
     case LaunchMode::updateSmoke:
@@ -112,7 +112,7 @@ bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
         }
         return true;
     case LaunchMode::debug:
-        (void)hasVisibleWindows;
+        // Without the debug panel in this build there is no window to show again.
         return true;
     }
     return true;

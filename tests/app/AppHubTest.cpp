@@ -239,7 +239,7 @@ TEST_F(HubFixture, TheLaunchMatrixOpensThePanelOnceOrNever) {
     }
 }
 
-TEST_F(HubFixture, AnActivationRequestOpensThePanelOfTheRunningCopy) {
+TEST_F(HubFixture, AnActivationRequestAndAReopenOpenThePanelOfTheRunningCopy) {
     panel.defaults->set(AppPreferences::launchAtLoginKey, true);
     std::vector<std::string> events;
     AppDelegate delegate(
@@ -258,6 +258,14 @@ TEST_F(HubFixture, AnActivationRequestOpensThePanelOfTheRunningCopy) {
     EXPECT_TRUE(delegate.statusBar()->isPanelWindowVisible());
     EXPECT_EQ(events,
               (std::vector<std::string>{"product", "duplicate-instance-activation-request"}));
+
+    // Opened again (Dock, Finder) with the panel closed: the panel comes back.
+    delegate.statusBar()->statusItemClicked();
+    run();
+    ASSERT_FALSE(delegate.statusBar()->isPanelWindowVisible());
+    EXPECT_TRUE(delegate.applicationShouldHandleReopen(false));
+    run();
+    EXPECT_TRUE(delegate.statusBar()->isPanelWindowVisible());
 }
 
 TEST_F(HubFixture, UnexpectedModesEndAtOnceAndDebugWithoutItsPanelEndsFailing) {

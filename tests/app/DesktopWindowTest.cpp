@@ -1,7 +1,7 @@
+#include "ui/Desktop/DesktopWindow.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "tests/support/UiTestApplication.h"
 #include "tests/support/VirtualDesktop.h"
-#include "ui/Desktop/DesktopWindow.h"
 
 #include <gtest/gtest.h>
 
