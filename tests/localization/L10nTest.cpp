@@ -122,13 +122,21 @@ TEST_F(L10nTest, ShippedEnglishTableHoldsTheDefaults) {
     }
 }
 
+struct FormatRow {
+    const char* name;
+    const char* text;
+    std::vector<L10n::Argument> arguments;
+    const char* expected;
+};
+
+template <std::size_t count> void expectFormats(const FormatRow (&rows)[count]) {
+    for (const auto& row : rows) {
+        EXPECT_EQ(L10n::format(row.text, row.arguments), row.expected) << row.name;
+    }
+}
+
 TEST(L10nFormat, FillsPlaceholdersInOnePass) {
-    const struct {
-        const char* name;
-        const char* text;
-        std::vector<L10n::Argument> arguments;
-        const char* expected;
-    } rows[] = {
+    const FormatRow rows[] = {
         {"one name", "Opened %@", {"Clock"}, "Opened Clock"},
         {"name holding a placeholder",
          "Opening %@...",
@@ -142,18 +150,11 @@ TEST(L10nFormat, FillsPlaceholdersInOnePass) {
         {"text for a whole number kept as written", "%d %@", {"x"}, "%d %@"},
         {"other specifier kept", "%s %@", {"x"}, "%s x"},
     };
-    for (const auto& row : rows) {
-        EXPECT_EQ(L10n::format(row.text, row.arguments), row.expected) << row.name;
-    }
+    expectFormats(rows);
 }
 
 TEST(L10nFormat, FillsCountsAndSeconds) {
-    const struct {
-        const char* name;
-        const char* text;
-        std::vector<L10n::Argument> arguments;
-        const char* expected;
-    } rows[] = {
+    const FormatRow rows[] = {
         {"count", "%d hidden", {3}, "3 hidden"},
         {"negative count", "%d", {-12}, "-12"},
         {"unsigned count", "%d items", {std::size_t{7}}, "7 items"},
@@ -176,9 +177,7 @@ TEST(L10nFormat, FillsCountsAndSeconds) {
         {"position beyond the arguments", "%3$d", {1, 2}, "%3$d"},
         {"escaped before a count", "%%d %d", {9}, "%d 9"},
     };
-    for (const auto& row : rows) {
-        EXPECT_EQ(L10n::format(row.text, row.arguments), row.expected) << row.name;
-    }
+    expectFormats(rows);
 }
 
 TEST(L10nFolders, ForcedIdentifierLanguageLists) {
