@@ -8,7 +8,6 @@
 
 namespace platform::FileReplacement {
 
-namespace {
 int writeAll(int descriptor, std::string_view text) {
     while (!text.empty()) {
         const ssize_t count = ::write(descriptor, text.data(), text.size());
@@ -22,7 +21,6 @@ int writeAll(int descriptor, std::string_view text) {
     }
     return 0;
 }
-} // namespace
 
 int replace(const std::filesystem::path& path, std::string_view contents, mode_t mode) {
     std::string temporary = path.string() + ".XXXXXX";

@@ -11,6 +11,10 @@
 // Files of this user replaced and read without ever following a symbolic link.
 namespace platform::FileReplacement {
 
+// Writes the whole text to the descriptor, again after interruptions and short writes.
+// Answers 0, or the errno of the write that failed.
+int writeAll(int descriptor, std::string_view text);
+
 // Replaces the file atomically: a new temporary file beside it gets the contents and mode and is
 // synced, then renamed over the file (a link at that path is replaced, never followed) and the
 // folder synced. Answers 0, or the errno of the step that failed; the old file then stays.

@@ -1,10 +1,10 @@
 #include "platform/StandardErrorLogSink.h"
 
+#include "platform/FileReplacement.h"
 #include "platform/IsoTimestamp.h"
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 
 namespace platform {
@@ -47,19 +47,8 @@ std::string StandardErrorLogSink::line(const LogEntry& entry) {
 }
 
 void StandardErrorLogSink::write(const LogEntry& entry) {
-    // One write per line keeps lines of several threads whole.
-    const std::string text = line(entry);
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t result = ::write(STDERR_FILENO, text.data() + written, text.size() - written);
-        if (result < 0 && errno == EINTR) {
-            continue;
-        }
-        if (result <= 0) {
-            return;
-        }
-        written += static_cast<std::size_t>(result);
-    }
+    // One write per line keeps lines of several threads whole; a failed write has nowhere to go.
+    FileReplacement::writeAll(STDERR_FILENO, line(entry));
 }
 
 } // namespace platform

@@ -129,6 +129,10 @@ void SocketDistributedNotificationCenter::readMessages() {
         if ((waits[1].revents & POLLIN) != 0) {
             return;
         }
+        if ((waits[0].revents & (POLLERR | POLLNVAL)) != 0) {
+            logger_.error("stopped reading distributed notifications: the socket failed");
+            return;
+        }
         for (;;) {
             iovec part{buffer.data(), buffer.size()};
             alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(ucred))> control{};

@@ -96,6 +96,7 @@ TEST(SimWorkspaceServices, RunningCopiesAreTheDescribedApplicationsOfTheBundle) 
                                    {"launchDate", 100.0}});
     TestSupport::VirtualDesktop sim(description.dump());
     RunningCopies& copies = sim.services().runningCopies;
+    EXPECT_EQ(sim.services().bundle.bundleIdentifier(), "app.tessaline.Tessaline");
 
     const auto running = copies.runningApplications("app.tessaline.Tessaline");
     ASSERT_EQ(running.size(), 2u);
