@@ -1,4 +1,4 @@
-# The two commands of the README. PRESET picks the CMake preset (dev, asan, release).
+# The two commands of the README. PRESET picks the CMake preset (dev, asan, tsan, release).
 PRESET ?= dev
 
 .PHONY: deps configure build test fuzz
