@@ -28,8 +28,6 @@ public:
     // Removes the installed monitors; nothing when none is installed.
     void stop();
 
-    const ModifierPairShortcutDetector& detector() const { return *detector_; }
-
 private:
     platform::EventMonitors& monitors_;
     platform::RunLoop& mainLoop_;

@@ -24,11 +24,6 @@ public:
     // Command 0x100000; other bits are never looked at).
     void handle(platform::CGKeyCode keyCode, platform::NSEventModifierFlags flags);
 
-    QuickAccessModifierShortcut shortcut() const { return shortcut_; }
-    const std::set<ModifierSide>& activeSides() const { return activeSides_; }
-    bool firedForCurrentChord() const { return firedForCurrentChord_; }
-    bool cancelledUntilAllModifiersRelease() const { return cancelledUntilAllModifiersRelease_; }
-
 private:
     void reset();
 

@@ -2,7 +2,6 @@
 
 #include "Parlowen/Hotkeys/HotKeyManager.h"
 #include "Parlowen/Hotkeys/PerAppHotKeyResolver.h"
-#include "Parlowen/Opening/ActionRunner.h"
 #include "Parlowen/Opening/QuickOpenActionFeedback.h"
 #include "Parlowen/Telemetry/CrashReporter.h"
 #include "Parlowen/Telemetry/QuickOpenTelemetrySampling.h"
@@ -53,14 +52,16 @@ PerAppHotKeyRuntime::Stores PerAppHotKeyRuntime::Stores::shared() {
 
 PerAppHotKeyRuntime::Configuration
 PerAppHotKeyRuntime::Configuration::live(const platform::PlatformServices& services,
-                                         HotKeyRegistry& registry, Stores stores) {
+                                         HotKeyRegistry& registry,
+                                         ActionRunner::LiveSettings runnerSettings, Stores stores) {
     const std::map<std::string, std::string> environment(services.environment.begin(),
                                                          services.environment.end());
     auto& accessibility = services.accessibility;
     return Configuration{
         stores,
         [&registry] { return std::make_unique<HotKeyManager>(registry); },
-        [runner = ActionRunner::Configuration::live(services)](const AXMenuBarItemRecord& item) {
+        [runner = ActionRunner::Configuration::live(services, std::move(runnerSettings))](
+            const AXMenuBarItemRecord& item) {
             return ActionRunner::runPreferredActions(item, runner);
         },
         [&accessibility] { return accessibility.isProcessTrusted(false); },

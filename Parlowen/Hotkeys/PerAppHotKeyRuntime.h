@@ -5,6 +5,7 @@
 #include "Parlowen/Hotkeys/PerAppHotKeyStore.h"
 #include "Parlowen/Items/AXMenuBarItemRecord.h"
 #include "Parlowen/Items/ScanSnapshot.h"
+#include "Parlowen/Opening/ActionRunner.h"
 #include "Parlowen/Opening/CompatibilityStore.h"
 #include "Parlowen/Opening/QuickOpenActionOutcome.h"
 #include "Parlowen/QuickOpen/RecentMenuBarItemStore.h"
@@ -60,10 +61,12 @@ public:
         // The program's choice: `HotKeyManager`s on the registry, the live action runner,
         // trust check, clock and bundle of the services, failures always and successes at the
         // environment's sample rate reported through the shared crash reporter, without
-        // waiting for delivery. The services, the registry and the stores must
-        // outlive the runtime.
+        // waiting for delivery. `runnerSettings` tell a reveal whether a window of the program
+        // is open. The services, the registry and the stores must outlive the runtime.
         static Configuration live(const platform::PlatformServices& services,
-                                  HotKeyRegistry& registry, Stores stores = Stores::shared());
+                                  HotKeyRegistry& registry,
+                                  ActionRunner::LiveSettings runnerSettings = {},
+                                  Stores stores = Stores::shared());
     };
 
     explicit PerAppHotKeyRuntime(Configuration configuration);

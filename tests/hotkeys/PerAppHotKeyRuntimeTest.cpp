@@ -47,7 +47,7 @@ struct RuntimeDesktop : OpenTestSupport::Desktop {
     platform::sim::SimHotKeys& hotKeys = desktop.appServices().hotKeys;
     HotKeyRegistry registry{hotKeys, loop};
     PerAppHotKeyRuntime::Configuration configuration = PerAppHotKeyRuntime::Configuration::live(
-        services(), registry, {store, recents, compatibility, status});
+        services(), registry, {}, {store, recents, compatibility, status});
     std::vector<QuickOpenTelemetryEvent> events;
 
     ScanSnapshot scan() { return MenuBarScanner::scan(services(), std::nullopt, true); }
@@ -261,7 +261,7 @@ TEST_F(PerAppHotKeyReporting, TheProgramsReporterSendsTheOpenToTheCrashReporter)
         RuntimeDesktop desktop;
         desktop.configuration.telemetryReporter =
             PerAppHotKeyRuntime::Configuration::live(
-                desktop.services(), desktop.registry,
+                desktop.services(), desktop.registry, {},
                 {desktop.store, desktop.recents, desktop.compatibility, desktop.status})
                 .telemetryReporter;
         const auto snapshot = desktop.scan();
