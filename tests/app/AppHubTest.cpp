@@ -75,7 +75,7 @@ struct HubFixture : ::testing::Test {
         const auto services = desktop->services();
         auto runtime =
             std::make_unique<PerAppHotKeyRuntime>(PerAppHotKeyRuntime::Configuration::live(
-                services, *registry,
+                services, *registry, {},
                 PerAppHotKeyRuntime::Stores{panel.hotKeys, panel.recents, compatibility,
                                             scanStatus}));
         return std::make_unique<StatusBarController>(
@@ -195,8 +195,13 @@ TEST_F(HubFixture, NoShortcutInstallsNoMonitorAndAChangeInstallsOne) {
     EXPECT_FALSE(hub->isPanelWindowVisible());
     hub->applyQuickAccessShortcutChange(QuickAccessModifierShortcut::command);
     ASSERT_NE(hub->quickAccessShortcutController(), nullptr);
-    EXPECT_EQ(hub->quickAccessShortcutController()->detector().shortcut(),
-              QuickAccessModifierShortcut::command);
+    pressOptionPair();
+    EXPECT_FALSE(hub->isPanelWindowVisible());
+    auto& monitors = desktop->appServices().eventMonitors;
+    monitors.pressModifierKey(platform::kVK_Command, true);
+    monitors.pressModifierKey(platform::kVK_RightCommand, true);
+    run();
+    EXPECT_TRUE(hub->isPanelWindowVisible());
 }
 
 TEST_F(HubFixture, AnUnusableScanIntervalFallsBackToFiveSeconds) {
