@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace PreferencesInfoRow {
 
 using namespace Parlowen;
@@ -63,12 +65,19 @@ QWidget* make(const QString& identifier, const QString& title, const QString& de
     detailLabel->setWordWrap(true);
     detailLabel->setFont(TessalineFonts::font(11));
     colour(detailLabel, TessalineDesign::Palette::muted());
-    detailLabel->setMaximumHeight(detailLabel->fontMetrics().lineSpacing() *
-                                  options.detailMaximumLines);
+    // The wrapped detail keeps its height (up to the line limit) however full the page is.
+    const int maximumHeight = detailLabel->fontMetrics().lineSpacing() * options.detailMaximumLines;
+    detailLabel->setMaximumHeight(maximumHeight);
+    detailLabel->setMinimumHeight(
+        std::min(detailLabel->fontMetrics()
+                     .boundingRect(QRect(0, 0, options.textColumnWidth, maximumHeight * 4),
+                                   Qt::TextWordWrap, detailLabel->text())
+                     .height(),
+                 maximumHeight));
     columnLayout->addWidget(titleLabel);
     columnLayout->addWidget(detailLabel);
 
-    rowLayout->addWidget(column, 0, Qt::AlignVCenter);
+    rowLayout->addWidget(column);
     rowLayout->addStretch(1);
     rowLayout->addWidget(accessory, 0, Qt::AlignVCenter);
     groupLayout->addWidget(row);

@@ -107,8 +107,7 @@ PreferencesTabViewController::PreferencesTabViewController(const PreferencesServ
     contentContainer = new QWidget(this);
     contentContainer->setObjectName(QStringLiteral("preferences.content"));
     fill(contentContainer, TessalineDesign::Palette::surface());
-    auto* contentLayout = new QVBoxLayout(contentContainer);
-    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentContainer->setFixedWidth(489);
 
     layout->addWidget(sidebar);
     layout->addWidget(separator);
@@ -157,7 +156,11 @@ void PreferencesTabViewController::show(Pane pane) {
         }
         QWidget& view = next.view();
         if (view.parentWidget() != contentContainer) {
-            contentContainer->layout()->addWidget(&view);
+            // Pinned to the top: a page taller than the window runs past its bottom edge
+            // instead of squeezing its rows.
+            view.setParent(contentContainer);
+            view.move(0, 0);
+            view.resize(view.width(), std::max(view.height(), view.minimumSizeHint().height()));
         }
         view.show();
         activePane = &next;
