@@ -28,9 +28,12 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace PreferencesTesting {
 
-// Runs the deletions that widgets asked for with deleteLater.
+// Runs the deletions that widgets asked for with deleteLater, including those asked for by
+// the deletions themselves (a window's panes release their sheets).
 inline void flushDeferredDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (int round = 0; round < 3; ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 // The object names from the focused widget up to its window, for failure messages.
