@@ -54,17 +54,8 @@ nlohmann::json item(const AXMenuBarItemRecord& record) {
 }
 
 std::string escapedString(const std::string& text) {
-    std::string escaped =
-        nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    std::string result;
-    result.reserve(escaped.size());
-    for (const char byte : escaped) {
-        if (byte == '/') {
-            result += '\\';
-        }
-        result += byte;
-    }
-    return result;
+    return StoredJSONList::escapingSlashes(
+        nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 // Appends `value` at `depth`; false when a number is not finite.

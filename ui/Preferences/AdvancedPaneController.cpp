@@ -10,6 +10,7 @@
 #include "ui/Preferences/PreferencesInfoRow.h"
 #include "ui/Preferences/PreferencesServices.h"
 #include "ui/Preferences/PreferencesSwitch.h"
+#include "ui/Preferences/PreferencesText.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -19,10 +20,6 @@
 using namespace Parlowen;
 
 namespace {
-
-QString text(std::string_view key, std::string_view defaultText) {
-    return QString::fromStdString(L10n::string(key, defaultText));
-}
 
 Parlowen::TessalineSecondaryButton* smallButton(const QString& title) {
     auto* button = new TessalineSecondaryButton(title);
@@ -38,9 +35,10 @@ AdvancedPaneController::AdvancedPaneController(const PreferencesServices& servic
 
 void AdvancedPaneController::loadView(QWidget& root) {
     auto* page = makePage(
-        root, text("preferences.tab.advanced", "Advanced"),
-        text("preferences.advanced.intro",
-             "Support and compatibility controls. Everyday quick access stays in Quick Access."),
+        root, preferencesText("preferences.tab.advanced", "Advanced"),
+        preferencesText(
+            "preferences.advanced.intro",
+            "Support and compatibility controls. Everyday quick access stays in Quick Access."),
         448);
 
     scanInterval = new QComboBox;
@@ -65,44 +63,48 @@ void AdvancedPaneController::loadView(QWidget& root) {
         services.preferences->defaults().set(AppPreferences::labelsEnabledKey,
                                              diagnosticLabels->isChecked());
     });
-    exportControl = smallButton(text("preferences.advanced.export", "Export"));
+    exportControl = smallButton(preferencesText("preferences.advanced.export", "Export"));
     QObject::connect(exportControl, &QPushButton::clicked, this, [this] { exportScanSnapshot(); });
-    resetControl = smallButton(text("preferences.advanced.reset_onboarding", "Reset"));
+    resetControl = smallButton(preferencesText("preferences.advanced.reset_onboarding", "Reset"));
     QObject::connect(resetControl, &QPushButton::clicked, this, [this] { resetOnboarding(); });
 
     page->addWidget(PreferencesInfoRow::make(
         QStringLiteral("preferences.row.advanced.scan-interval"),
-        text("preferences.advanced.scan_interval.title", "Scan interval"),
-        text("preferences.advanced.scan_interval.detail",
-             "Choose how often Tessaline refreshes menu bar geometry while running."),
+        preferencesText("preferences.advanced.scan_interval.title", "Scan interval"),
+        preferencesText("preferences.advanced.scan_interval.detail",
+                        "Choose how often Tessaline refreshes menu bar geometry while running."),
         scanInterval, {}));
     page->addWidget(PreferencesInfoRow::make(
         QStringLiteral("preferences.row.advanced.rendered-frame-assist"),
-        text("preferences.advanced.rendered_frame.title", "Rendered frame assist"),
-        text("preferences.advanced.rendered_frame.detail",
-             "Uses rendered menu bar frames to correct stale Accessibility positions after icons "
-             "move or displays change. Recommended on."),
+        preferencesText("preferences.advanced.rendered_frame.title", "Rendered frame assist"),
+        preferencesText(
+            "preferences.advanced.rendered_frame.detail",
+            "Uses rendered menu bar frames to correct stale Accessibility positions after icons "
+            "move or displays change. Recommended on."),
         renderedFrameAssist, {}));
     page->addWidget(PreferencesInfoRow::make(
         QStringLiteral("preferences.row.advanced.diagnostic-labels"),
-        text("preferences.advanced.diagnostics.title", "Diagnostic labels"),
-        text("preferences.advanced.diagnostics.detail",
-             "Shows raw classification and source hints in rows. Useful for bug reports, noisy "
-             "for daily use."),
+        preferencesText("preferences.advanced.diagnostics.title", "Diagnostic labels"),
+        preferencesText(
+            "preferences.advanced.diagnostics.detail",
+            "Shows raw classification and source hints in rows. Useful for bug reports, noisy "
+            "for daily use."),
         diagnosticLabels, {}));
     page->addWidget(PreferencesInfoRow::make(
         QStringLiteral("preferences.row.advanced.export-snapshot"),
-        text("preferences.advanced.export_snapshot.title", "Export scan snapshot"),
-        text("preferences.advanced.export_snapshot.detail",
-             "Saves a local JSON snapshot of screens, frames, and classifications for support. "
-             "No uploads."),
+        preferencesText("preferences.advanced.export_snapshot.title", "Export scan snapshot"),
+        preferencesText(
+            "preferences.advanced.export_snapshot.detail",
+            "Saves a local JSON snapshot of screens, frames, and classifications for support. "
+            "No uploads."),
         exportControl, {}));
     page->addWidget(PreferencesInfoRow::make(
         QStringLiteral("preferences.row.advanced.reset-onboarding"),
-        text("preferences.advanced.reset_section", "Reset onboarding"),
-        text("preferences.advanced.reset_detail",
-             "Shows the first-run permission walkthrough again at next launch. Your preferences "
-             "are kept."),
+        preferencesText("preferences.advanced.reset_section", "Reset onboarding"),
+        preferencesText(
+            "preferences.advanced.reset_detail",
+            "Shows the first-run permission walkthrough again at next launch. Your preferences "
+            "are kept."),
         resetControl, {.showsSeparator = false}));
     page->addSpacing(6);
     resetStatus = new QLabel;
@@ -153,8 +155,8 @@ void AdvancedPaneController::scanIntervalChanged(int index) {
 
 void AdvancedPaneController::resetOnboarding() {
     services.preferences->defaults().set(AppPreferences::onboardingCompletedKey, false);
-    resetStatus->setText(
-        text("preferences.advanced.reset_done", "Onboarding will appear again next launch."));
+    resetStatus->setText(preferencesText("preferences.advanced.reset_done",
+                                         "Onboarding will appear again next launch."));
     resetStatus->show();
 }
 

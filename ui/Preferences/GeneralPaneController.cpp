@@ -13,6 +13,7 @@
 #include "ui/Preferences/PreferencesInfoRow.h"
 #include "ui/Preferences/PreferencesServices.h"
 #include "ui/Preferences/PreferencesSwitch.h"
+#include "ui/Preferences/PreferencesText.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -20,10 +21,6 @@
 using namespace Parlowen;
 
 namespace {
-
-QString text(std::string_view key, std::string_view defaultText) {
-    return QString::fromStdString(L10n::string(key, defaultText));
-}
 
 const QString crashSeparatorIdentifier =
     QStringLiteral("preferences.separator.general.crash-reporting");
@@ -39,9 +36,10 @@ GeneralPaneController::~GeneralPaneController() {
 
 void GeneralPaneController::loadView(QWidget& root) {
     rootView = &root;
-    auto* page =
-        makePage(root, text("preferences.tab.general", "General"),
-                 text("preferences.general.intro", "Startup, updates, and privacy controls."), 440);
+    auto* page = makePage(
+        root, preferencesText("preferences.tab.general", "General"),
+        preferencesText("preferences.general.intro", "Startup, updates, and privacy controls."),
+        440);
 
     launchAtLogin = new PreferencesSwitch(QStringLiteral("preferences.switch.launch-at-login"));
     updatesAuto = new PreferencesSwitch(QStringLiteral("preferences.switch.updates"));
@@ -53,14 +51,15 @@ void GeneralPaneController::loadView(QWidget& root) {
     QObject::connect(crashReporting, &QAbstractButton::clicked, this,
                      [this] { toggleCrashReporting(); });
 
-    checkUpdates = new TessalineSecondaryButton(text("preferences.updates.check_now", "Check Now"));
+    checkUpdates =
+        new TessalineSecondaryButton(preferencesText("preferences.updates.check_now", "Check Now"));
     checkUpdates->setObjectName(QStringLiteral("preferences.button.check-updates"));
     TessalineDesign::styleSecondaryButton(checkUpdates);
     checkUpdates->setFixedSize(108, 32);
     QObject::connect(checkUpdates, &QPushButton::clicked, this, [this] { checkForUpdates(); });
 
     openPermissions = new TessalineSecondaryButton(
-        text("preferences.permissions.open", "Open Accessibility Settings…"));
+        preferencesText("preferences.permissions.open", "Open Accessibility Settings…"));
     openPermissions->setObjectName(QStringLiteral("preferences.button.open-accessibility"));
     TessalineDesign::styleSecondaryButton(openPermissions);
     openPermissions->setFixedSize(112, 32);
@@ -74,31 +73,33 @@ void GeneralPaneController::loadView(QWidget& root) {
     updatesLayout->addWidget(checkUpdates, 0, Qt::AlignVCenter);
     updatesLayout->addWidget(updatesAuto, 0, Qt::AlignVCenter);
 
-    page->addWidget(PreferencesInfoRow::make(
-        QStringLiteral("preferences.row.general.launch-at-login"),
-        text("preferences.launch_at_login", "Launch at login"),
-        text("preferences.launch_at_login.detail", "Start Tessaline quietly in the menu bar."),
-        launchAtLogin, {}));
+    page->addWidget(
+        PreferencesInfoRow::make(QStringLiteral("preferences.row.general.launch-at-login"),
+                                 preferencesText("preferences.launch_at_login", "Launch at login"),
+                                 preferencesText("preferences.launch_at_login.detail",
+                                                 "Start Tessaline quietly in the menu bar."),
+                                 launchAtLogin, {}));
     page->addWidget(PreferencesInfoRow::make(
         QStringLiteral("preferences.row.general.updates"),
-        text("preferences.updates.auto_check", "Check for updates automatically"),
-        text("preferences.updates.auto_check.detail",
-             "Downloads updates in the background and asks before installing."),
+        preferencesText("preferences.updates.auto_check", "Check for updates automatically"),
+        preferencesText("preferences.updates.auto_check.detail",
+                        "Downloads updates in the background and asks before installing."),
         updatesControls, {.textColumnWidth = 254}));
     // The separator is always built so that a permission revoked later shows it again.
     page->addWidget(PreferencesInfoRow::make(
         QStringLiteral("preferences.row.general.crash-reporting"),
-        text("preferences.diagnostics.crash_reporting", "Diagnostics"),
-        text("preferences.diagnostics.crash_reporting.hint",
-             "Sends crash reports and Quick Open outcomes, including target bundle IDs, your Mac "
-             "account name and your IP address."),
+        preferencesText("preferences.diagnostics.crash_reporting", "Diagnostics"),
+        preferencesText(
+            "preferences.diagnostics.crash_reporting.hint",
+            "Sends crash reports and Quick Open outcomes, including target bundle IDs, your Mac "
+            "account name and your IP address."),
         crashReporting, {.detailMaximumLines = 4}));
-    accessibility =
-        PreferencesInfoRow::make(QStringLiteral("preferences.row.general.accessibility"),
-                                 text("preferences.section.accessibility", "Accessibility"),
-                                 text("preferences.permissions.detail",
-                                      "Required for menu bar positions and opening hidden icons."),
-                                 openPermissions, {.showsSeparator = false});
+    accessibility = PreferencesInfoRow::make(
+        QStringLiteral("preferences.row.general.accessibility"),
+        preferencesText("preferences.section.accessibility", "Accessibility"),
+        preferencesText("preferences.permissions.detail",
+                        "Required for menu bar positions and opening hidden icons."),
+        openPermissions, {.showsSeparator = false});
     page->addWidget(accessibility);
     sync();
 }
@@ -164,9 +165,9 @@ void GeneralPaneController::refreshUpdatesSection() {
     if (!updater) {
         updatesAuto->setEnabled(false);
         checkUpdates->setEnabled(false);
-        checkUpdates->setText(text("preferences.updates.check_now", "Check Now"));
-        checkUpdates->setToolTip(
-            text("preferences.updates.unavailable", "Updater unavailable in this build"));
+        checkUpdates->setText(preferencesText("preferences.updates.check_now", "Check Now"));
+        checkUpdates->setToolTip(preferencesText("preferences.updates.unavailable",
+                                                 "Updater unavailable in this build"));
         return;
     }
     updatesAuto->setEnabled(true);
@@ -195,9 +196,10 @@ void GeneralPaneController::updatePermissionLabel() {
         return;
     }
     const bool trusted = services.isAccessibilityTrusted && services.isAccessibilityTrusted();
-    openPermissions->setToolTip(
-        trusted ? text("preferences.permissions.granted", "Accessibility access granted.")
-                : text("preferences.permissions.missing", "Accessibility access not granted."));
+    openPermissions->setToolTip(trusted ? preferencesText("preferences.permissions.granted",
+                                                          "Accessibility access granted.")
+                                        : preferencesText("preferences.permissions.missing",
+                                                          "Accessibility access not granted."));
     accessibility->setHidden(trusted);
     if (auto* separator = rootView->findChild<QWidget*>(crashSeparatorIdentifier)) {
         separator->setHidden(trusted);
@@ -240,10 +242,11 @@ void GeneralPaneController::renderVisualPreview() {
     updatesAuto->setEnabled(true);
     updatesAuto->setChecked(true);
     crashReporting->setChecked(false);
-    openPermissions->setText(text("preferences.permissions.open.short", "Open Settings"));
+    openPermissions->setText(
+        preferencesText("preferences.permissions.open.short", "Open Settings"));
     openPermissions->setToolTip(
-        text("preferences.permissions.granted", "Accessibility access granted."));
-    checkUpdates->setText(text("preferences.updates.check_now", "Check Now"));
+        preferencesText("preferences.permissions.granted", "Accessibility access granted."));
+    checkUpdates->setText(preferencesText("preferences.updates.check_now", "Check Now"));
     accessibility->setHidden(true);
     if (auto* separator = rootView->findChild<QWidget*>(crashSeparatorIdentifier)) {
         separator->setHidden(true);

@@ -11,6 +11,7 @@
 #include "ui/Design/TessalineSecondaryButton.h"
 #include "ui/Preferences/PreferencesKeyboardKey.h"
 #include "ui/Preferences/PreferencesServices.h"
+#include "ui/Preferences/PreferencesText.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -25,10 +26,6 @@ using namespace Parlowen;
 namespace {
 
 constexpr int listWidth = 420;
-
-QString text(std::string_view key, std::string_view defaultText) {
-    return QString::fromStdString(L10n::string(key, defaultText));
-}
 
 QString badgeStyle(const QColor& foreground, const QColor& background) {
     return QStringLiteral("QLabel { color: %1; background-color: %2; border-radius: 11px; }")
@@ -59,7 +56,7 @@ QLabel* label(const QString& content, const QFont& font, const QColor& color) {
 
 PerAppHotKeyManagementPanel::PerAppHotKeyManagementPanel(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("preferences.app-shortcuts.window"));
-    setWindowTitle(text("preferences.app_shortcuts.title", "App menu bar shortcuts"));
+    setWindowTitle(preferencesText("preferences.app_shortcuts.title", "App menu bar shortcuts"));
     setFixedSize(460, 324);
 }
 
@@ -101,7 +98,7 @@ PerAppHotKeyManagementViewController::PerAppHotKeyManagementViewController(
     auto* header = new QHBoxLayout;
     header->setSpacing(8);
     header->addWidget(TessalineDesign::pageTitle(
-        text("preferences.app_shortcuts.title", "App menu bar shortcuts")));
+        preferencesText("preferences.app_shortcuts.title", "App menu bar shortcuts")));
     summaryPill =
         label({}, TessalineFonts::font(11, QFont::DemiBold), TessalineDesign::Palette::green());
     summaryPill->setObjectName(QStringLiteral("preferences.app-shortcuts.summary"));
@@ -110,12 +107,12 @@ PerAppHotKeyManagementViewController::PerAppHotKeyManagementViewController(
     summaryPill->setFixedHeight(24);
     header->addWidget(summaryPill);
     header->addStretch(1);
-    auto* add = button(text("preferences.app_shortcuts.add", "Add Shortcut..."),
+    auto* add = button(preferencesText("preferences.app_shortcuts.add", "Add Shortcut..."),
                        QStringLiteral("preferences.button.add-app-shortcut"), 128, 30);
     header->addWidget(add);
     layout->addLayout(header);
 
-    auto* intro = TessalineDesign::introLabel(text(
+    auto* intro = TessalineDesign::introLabel(preferencesText(
         "preferences.app_shortcuts.intro", "Use shortcuts to open app menu bar menus directly."));
     intro->setFixedWidth(listWidth);
     layout->addWidget(intro);
@@ -138,11 +135,11 @@ PerAppHotKeyManagementViewController::PerAppHotKeyManagementViewController(
     auto* footer = new QHBoxLayout;
     footer->setSpacing(10);
     clearStaleButton =
-        button(text("preferences.app_shortcuts.clear_stale", "Remove Not Seen"),
+        button(preferencesText("preferences.app_shortcuts.clear_stale", "Remove Not Seen"),
                QStringLiteral("preferences.button.clear-stale-app-shortcuts"), 148, 32);
     footer->addWidget(clearStaleButton);
     footer->addStretch(1);
-    auto* done = button(text("preferences.app_shortcuts.close", "Close"), {}, 76, 32);
+    auto* done = button(preferencesText("preferences.app_shortcuts.close", "Close"), {}, 76, 32);
     footer->addWidget(done);
     layout->addLayout(footer);
 
@@ -210,10 +207,11 @@ void PerAppHotKeyManagementViewController::render() {
                                          : badgeStyle(Palette::green(), Palette::greenSoft()));
     if (resolutions.empty()) {
         clearStaleButton->setEnabled(false);
-        auto* empty = label(text("preferences.app_shortcuts.empty",
-                                 "No app shortcuts yet. Add one from Quick Open or choose Add "
-                                 "Shortcut."),
-                            TessalineFonts::font(12), Palette::muted());
+        auto* empty =
+            label(preferencesText("preferences.app_shortcuts.empty",
+                                  "No app shortcuts yet. Add one from Quick Open or choose Add "
+                                  "Shortcut."),
+                  TessalineFonts::font(12), Palette::muted());
         empty->setObjectName(QStringLiteral("preferences.app-shortcuts.empty"));
         empty->setWordWrap(true);
         empty->setAlignment(Qt::AlignCenter);
@@ -255,9 +253,10 @@ QWidget* PerAppHotKeyManagementViewController::makeRow(const PerAppHotKeyResolut
     row->addStretch(1);
 
     const bool available = resolution.state == PerAppHotKeyResolutionState::available;
-    auto* badge = label(available ? text("preferences.app_shortcuts.status.active", "Ready")
-                                  : text("preferences.app_shortcuts.status.stale", "Not seen now"),
-                        TessalineFonts::font(11, QFont::Medium), Palette::green());
+    auto* badge =
+        label(available ? preferencesText("preferences.app_shortcuts.status.active", "Ready")
+                        : preferencesText("preferences.app_shortcuts.status.stale", "Not seen now"),
+              TessalineFonts::font(11, QFont::Medium), Palette::green());
     badge->setAlignment(Qt::AlignCenter);
     badge->setFixedSize(62, 24);
     badge->setStyleSheet(available ? badgeStyle(Palette::green(), Palette::greenSoft())
@@ -265,11 +264,11 @@ QWidget* PerAppHotKeyManagementViewController::makeRow(const PerAppHotKeyResolut
     row->addWidget(badge);
 
     const QString key = QString::fromStdString(resolution.binding.identity.rawValue);
-    auto* change = button(text("preferences.app_shortcuts.change", "Change"),
+    auto* change = button(preferencesText("preferences.app_shortcuts.change", "Change"),
                           QStringLiteral("preferences.button.change-app-shortcut.") + key, 64, 28);
     change->setEnabled(available);
     auto* removeButton =
-        button(text("preferences.app_shortcuts.remove", "Remove"),
+        button(preferencesText("preferences.app_shortcuts.remove", "Remove"),
                QStringLiteral("preferences.button.remove-app-shortcut.") + key, 54, 28);
     row->addWidget(change);
     row->addWidget(removeButton);

@@ -14,6 +14,7 @@
 #include "ui/Preferences/PreferencesInfoRow.h"
 #include "ui/Preferences/PreferencesServices.h"
 #include "ui/Preferences/PreferencesSwitch.h"
+#include "ui/Preferences/PreferencesText.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -26,10 +27,6 @@ using namespace Parlowen;
 
 namespace {
 
-QString text(std::string_view key, std::string_view defaultText) {
-    return QString::fromStdString(L10n::string(key, defaultText));
-}
-
 QString shortcutTitle(QuickAccessModifierShortcut shortcut) {
     switch (shortcut) {
     case QuickAccessModifierShortcut::option:
@@ -41,7 +38,7 @@ QString shortcutTitle(QuickAccessModifierShortcut shortcut) {
     case QuickAccessModifierShortcut::none:
         break;
     }
-    return text("quick_access.shortcut.none", "None");
+    return preferencesText("quick_access.shortcut.none", "None");
 }
 
 } // namespace
@@ -53,10 +50,11 @@ QuickAccessPaneController::QuickAccessPaneController(const PreferencesServices& 
 QuickAccessPaneController::~QuickAccessPaneController() = default;
 
 void QuickAccessPaneController::loadView(QWidget& root) {
-    auto* page = makePage(root, text("preferences.tab.quick_access", "Quick Access"),
-                          text("preferences.quick_access.intro",
-                               "Ways to open Quick Open when the menu bar icon is hidden."),
-                          448);
+    auto* page =
+        makePage(root, preferencesText("preferences.tab.quick_access", "Quick Access"),
+                 preferencesText("preferences.quick_access.intro",
+                                 "Ways to open Quick Open when the menu bar icon is hidden."),
+                 448);
 
     shortcut = new QComboBox;
     shortcut->setObjectName(QStringLiteral("preferences.popup.quick-access-shortcut"));
@@ -68,7 +66,7 @@ void QuickAccessPaneController::loadView(QWidget& root) {
                      [this](int index) { quickAccessShortcutChanged(index); });
 
     manage = new TessalineSecondaryButton(
-        text("preferences.quick_access.app_shortcuts.manage", "Manage…"));
+        preferencesText("preferences.quick_access.app_shortcuts.manage", "Manage…"));
     manage->setObjectName(QStringLiteral("preferences.button.manage-app-shortcuts"));
     TessalineDesign::styleSecondaryButton(manage);
     manage->setFixedSize(84, 32);
@@ -97,27 +95,29 @@ void QuickAccessPaneController::loadView(QWidget& root) {
 
     page->addWidget(PreferencesInfoRow::make(
         QStringLiteral("preferences.row.quick-access.shortcut"),
-        text("preferences.quick_access.shortcut.title", "Quick Open shortcut"),
-        text("preferences.quick_access.shortcut.hint",
-             "Press the matching left and right modifier keys together to open Quick Open."),
+        preferencesText("preferences.quick_access.shortcut.title", "Quick Open shortcut"),
+        preferencesText(
+            "preferences.quick_access.shortcut.hint",
+            "Press the matching left and right modifier keys together to open Quick Open."),
         shortcut, {.textColumnWidth = 250}));
     page->addWidget(PreferencesInfoRow::make(
         QStringLiteral("preferences.row.quick-access.app-shortcuts"),
-        text("preferences.quick_access.app_shortcuts.title", "App menu bar shortcuts"),
-        text("preferences.quick_access.app_shortcuts.hint",
-             "Use shortcuts to open specific app menu bar menus"),
+        preferencesText("preferences.quick_access.app_shortcuts.title", "App menu bar shortcuts"),
+        preferencesText("preferences.quick_access.app_shortcuts.hint",
+                        "Use shortcuts to open specific app menu bar menus"),
         appShortcuts, {.textColumnWidth = 228}));
     page->addWidget(PreferencesInfoRow::make(
         QStringLiteral("preferences.row.quick-access.recent"),
-        text("preferences.quick_access.recent.title", "Remember recent items"),
-        text("preferences.quick_access.recent.hint",
-             "Rank menus you open often higher in Quick Open"),
+        preferencesText("preferences.quick_access.recent.title", "Remember recent items"),
+        preferencesText("preferences.quick_access.recent.hint",
+                        "Rank menus you open often higher in Quick Open"),
         recentHistory, {.textColumnWidth = 228}));
     page->addWidget(PreferencesInfoRow::make(
         QStringLiteral("preferences.row.quick-access.panel-layout"),
-        text("preferences.quick_access.panel_layout.title", "Show menu bar apps by default"),
-        text("preferences.quick_access.panel_layout.hint",
-             "Turn off to show only icons hidden by the notch or pushed off screen"),
+        preferencesText("preferences.quick_access.panel_layout.title",
+                        "Show menu bar apps by default"),
+        preferencesText("preferences.quick_access.panel_layout.hint",
+                        "Turn off to show only icons hidden by the notch or pushed off screen"),
         panelLayout, {.textColumnWidth = 228, .showsSeparator = false}));
     sync();
 }
