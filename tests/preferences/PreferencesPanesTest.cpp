@@ -293,4 +293,20 @@ TEST(PreferencesRenderTest, EveryPaneRendersOffscreen) {
     controller.window()->hide();
 }
 
+TEST_F(PerAppShortcutsTest, ListRendersOffscreen) {
+    const auto services = fixture.services();
+    PerAppHotKeyManagementViewController::Callbacks callbacks;
+    callbacks.menuBarItemsProvider = [this] { return scanItems(); };
+    PerAppHotKeyManagementViewController list(services, std::move(callbacks), nullptr);
+    list.panel()->show();
+    const QImage image = tessaline::testing::renderWidget(*list.panel());
+    EXPECT_EQ(image.size(), QSize(460, 324));
+    const QString folder = QString::fromLocal8Bit(qgetenv("TESSALINE_PREFERENCES_RENDER_DIR"));
+    if (!folder.isEmpty()) {
+        EXPECT_TRUE(tessaline::testing::savePng(
+            image, QDir(folder).filePath(QStringLiteral("preferences-app-shortcuts.png"))));
+    }
+    list.panel()->hide();
+}
+
 } // namespace

@@ -24,7 +24,7 @@ namespace {
 Parlowen::TessalineSecondaryButton* smallButton(const QString& title) {
     auto* button = new TessalineSecondaryButton(title);
     TessalineDesign::styleSecondaryButton(button);
-    button->setFixedSize(72, 32);
+    PreferencesInfoRow::fixButtonSize(button, 72, 32);
     return button;
 }
 

@@ -17,6 +17,7 @@
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using namespace Parlowen;
 
@@ -55,14 +56,14 @@ void GeneralPaneController::loadView(QWidget& root) {
         new TessalineSecondaryButton(preferencesText("preferences.updates.check_now", "Check Now"));
     checkUpdates->setObjectName(QStringLiteral("preferences.button.check-updates"));
     TessalineDesign::styleSecondaryButton(checkUpdates);
-    checkUpdates->setFixedSize(108, 32);
+    PreferencesInfoRow::fixButtonSize(checkUpdates, 108, 32);
     QObject::connect(checkUpdates, &QPushButton::clicked, this, [this] { checkForUpdates(); });
 
     openPermissions = new TessalineSecondaryButton(
         preferencesText("preferences.permissions.open", "Open Accessibility Settings…"));
     openPermissions->setObjectName(QStringLiteral("preferences.button.open-accessibility"));
     TessalineDesign::styleSecondaryButton(openPermissions);
-    openPermissions->setFixedSize(112, 32);
+    PreferencesInfoRow::fixButtonSize(openPermissions, 112, 32);
     QObject::connect(openPermissions, &QPushButton::clicked, this,
                      [this] { openAccessibilityPane(); });
 
@@ -99,7 +100,11 @@ void GeneralPaneController::loadView(QWidget& root) {
         preferencesText("preferences.section.accessibility", "Accessibility"),
         preferencesText("preferences.permissions.detail",
                         "Required for menu bar positions and opening hidden icons."),
-        openPermissions, {.showsSeparator = false});
+        openPermissions,
+        // The full button title needs more room than the usual column leaves.
+        {.textColumnWidth =
+             std::min(300, PreferencesInfoRow::rowWidth - 12 - openPermissions->width()),
+         .showsSeparator = false});
     page->addWidget(accessibility);
     sync();
 }

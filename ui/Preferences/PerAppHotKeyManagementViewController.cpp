@@ -9,6 +9,7 @@
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineFonts.h"
 #include "ui/Design/TessalineSecondaryButton.h"
+#include "ui/Preferences/PreferencesInfoRow.h"
 #include "ui/Preferences/PreferencesKeyboardKey.h"
 #include "ui/Preferences/PreferencesServices.h"
 #include "ui/Preferences/PreferencesText.h"
@@ -39,7 +40,7 @@ TessalineSecondaryButton* button(const QString& title, const QString& identifier
         result->setObjectName(identifier);
     }
     TessalineDesign::styleSecondaryButton(result);
-    result->setFixedSize(width, height);
+    PreferencesInfoRow::fixButtonSize(result, width, height);
     return result;
 }
 
@@ -203,6 +204,8 @@ void PerAppHotKeyManagementViewController::render() {
     summaryPill->setText(QString::fromStdString(
         PerAppHotKeySummaryText::managementSummary(resolutions.size() - stale, stale)));
     summaryPill->setHidden(resolutions.empty());
+    summaryPill->setMinimumWidth(
+        std::max(74, summaryPill->fontMetrics().horizontalAdvance(summaryPill->text()) + 20));
     summaryPill->setStyleSheet(stale > 0 ? badgeStyle(Palette::orangeText(), Palette::orangeSoft())
                                          : badgeStyle(Palette::green(), Palette::greenSoft()));
     if (resolutions.empty()) {
@@ -242,7 +245,8 @@ QWidget* PerAppHotKeyManagementViewController::makeRow(const PerAppHotKeyResolut
     column->setSpacing(2);
     auto* name = label(QString::fromStdString(resolution.binding.displayName),
                        TessalineFonts::font(13, QFont::Medium), Palette::ink());
-    name->setFixedWidth(170);
+    name->setMaximumWidth(170);
+    name->setWordWrap(true);
     const auto& shortcut = resolution.binding.shortcut;
     auto* chord = label(
         QString::fromStdString(HotKeyFormatter::format(shortcut.keyCode, shortcut.modifierFlags)),
@@ -258,7 +262,8 @@ QWidget* PerAppHotKeyManagementViewController::makeRow(const PerAppHotKeyResolut
                         : preferencesText("preferences.app_shortcuts.status.stale", "Not seen now"),
               TessalineFonts::font(11, QFont::Medium), Palette::green());
     badge->setAlignment(Qt::AlignCenter);
-    badge->setFixedSize(62, 24);
+    badge->setFixedSize(std::max(62, badge->fontMetrics().horizontalAdvance(badge->text()) + 16),
+                        24);
     badge->setStyleSheet(available ? badgeStyle(Palette::green(), Palette::greenSoft())
                                    : badgeStyle(Palette::orangeText(), Palette::orangeSoft()));
     row->addWidget(badge);

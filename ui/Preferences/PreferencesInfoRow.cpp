@@ -35,6 +35,10 @@ QString separatorIdentifier(const QString& rowIdentifier) {
     return rowIdentifier + QStringLiteral(".separator");
 }
 
+void fixButtonSize(QWidget* button, int width, int height) {
+    button->setFixedSize(std::max(width, button->sizeHint().width()), height);
+}
+
 void styleTitleLabel(QWidget* label) {
     label->setFont(TessalineFonts::font(13, QFont::Medium));
     colour(label, TessalineDesign::Palette::ink());

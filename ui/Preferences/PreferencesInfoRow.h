@@ -23,6 +23,10 @@ QWidget* make(const QString& identifier, const QString& title, const QString& de
 // The separator's identifier for a row identifier.
 QString separatorIdentifier(const QString& rowIdentifier);
 
+// Gives a button its fixed size, widened to its own size hint when the design's padding needs
+// more room for the title, so that no title is cut.
+void fixButtonSize(QWidget* button, int width, int height);
+
 // The title and detail labels of a pane's rows share these looks.
 void styleTitleLabel(QWidget* label);
 

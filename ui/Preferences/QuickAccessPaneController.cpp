@@ -69,7 +69,7 @@ void QuickAccessPaneController::loadView(QWidget& root) {
         preferencesText("preferences.quick_access.app_shortcuts.manage", "Manage…"));
     manage->setObjectName(QStringLiteral("preferences.button.manage-app-shortcuts"));
     TessalineDesign::styleSecondaryButton(manage);
-    manage->setFixedSize(84, 32);
+    PreferencesInfoRow::fixButtonSize(manage, 84, 32);
     QObject::connect(manage, &QPushButton::clicked, this, [this] { manageAppShortcuts(); });
     statusLabel = new QLabel;
     statusLabel->setObjectName(QStringLiteral("preferences.label.app-shortcuts-status"));
