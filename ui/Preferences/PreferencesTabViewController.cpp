@@ -6,6 +6,7 @@
 #include "ui/Preferences/AdvancedPaneController.h"
 #include "ui/Preferences/GeneralPaneController.h"
 #include "ui/Preferences/HotKeyCaptureField.h"
+#include "ui/Preferences/PreferencesServices.h"
 #include "ui/Preferences/PreferencesSwitch.h"
 #include "ui/Preferences/QuickAccessPaneController.h"
 
@@ -72,11 +73,12 @@ QString identifier(PreferencesTabViewController::Pane pane) {
 
 } // namespace
 
-PreferencesTabViewController::PreferencesTabViewController(const PreferencesServices& services,
+PreferencesTabViewController::PreferencesTabViewController(PreferencesServices services,
                                                            QWidget* parent)
-    : QWidget(parent), general(std::make_unique<GeneralPaneController>(services)),
-      quickAccess(std::make_unique<QuickAccessPaneController>(services)),
-      advanced(std::make_unique<AdvancedPaneController>(services)) {
+    : QWidget(parent), services(std::make_unique<PreferencesServices>(std::move(services))),
+      general(std::make_unique<GeneralPaneController>(*this->services)),
+      quickAccess(std::make_unique<QuickAccessPaneController>(*this->services)),
+      advanced(std::make_unique<AdvancedPaneController>(*this->services)) {
     resize(640, 460);
     fill(this, TessalineDesign::Palette::surface());
     auto* layout = new QHBoxLayout(this);

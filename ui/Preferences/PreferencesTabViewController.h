@@ -22,8 +22,9 @@ class PreferencesTabViewController : public QWidget {
 public:
     enum class Pane { general, quickAccess, advanced };
 
-    explicit PreferencesTabViewController(const PreferencesServices& services,
-                                          QWidget* parent = nullptr);
+    // The panes use the tab controller's own copy of the services, so they stay valid as long
+    // as the window, which may outlive the window controller for a moment.
+    explicit PreferencesTabViewController(PreferencesServices services, QWidget* parent = nullptr);
     ~PreferencesTabViewController() override;
 
     GeneralPaneController& generalPane() { return *general; }
@@ -59,6 +60,7 @@ private:
     QWidget* focusedWidget() const;
     void focus(QWidget* widget);
 
+    std::unique_ptr<PreferencesServices> services;
     std::unique_ptr<GeneralPaneController> general;
     std::unique_ptr<QuickAccessPaneController> quickAccess;
     std::unique_ptr<AdvancedPaneController> advanced;
