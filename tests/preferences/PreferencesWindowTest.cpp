@@ -209,6 +209,28 @@ TEST_F(PreferencesWindowTest, ShortcutChoiceIsStoredAndPassedOn) {
     EXPECT_EQ(chosen, std::vector{Parlowen::QuickAccessModifierShortcut::none});
 }
 
+TEST_F(PreferencesWindowTest, ReturnOnTheShownPanesButtonMovesTheFocusIntoIt) {
+    ASSERT_TRUE(showAndActivate(window()));
+    QWidget* generalView = &tabs().generalPane().view();
+    tabs().sidebarButton(Pane::general)->setFocus();
+    sendKey(window(), Qt::Key_Return);
+    EXPECT_EQ(&tabs().generalPane().view(), generalView);
+    EXPECT_EQ(focusedName(), "preferences.switch.launch-at-login") << focusChain();
+}
+
+TEST_F(PreferencesWindowTest, VisualPreviewsWriteNothing) {
+    tabs().quickAccessPane().renderVisualPreview();
+    tabs().generalPane().renderVisualPreview();
+    EXPECT_FALSE(tabs().quickAccessPane().panelLayoutAllRightSideSwitch()->isChecked());
+    EXPECT_TRUE(tabs().generalPane().launchAtLoginSwitch()->isChecked());
+    for (const auto key :
+         {Parlowen::AppPreferences::panelScopeKey, Parlowen::AppPreferences::launchAtLoginKey,
+          Parlowen::AppPreferences::quickAccessModifierShortcutKey}) {
+        EXPECT_FALSE(fixture.defaults->objectForKey(key)) << key;
+    }
+    EXPECT_EQ(fixture.loginItems.status(), platform::SMAppServiceStatusNotRegistered);
+}
+
 TEST_F(PreferencesWindowTest, ProviderSetBeforeThePaneLoadsDoesNotLoadIt) {
     controller->setMenuBarItemsProvider([] { return std::nullopt; });
     EXPECT_FALSE(tabs().quickAccessPane().isViewLoaded());
