@@ -3,6 +3,8 @@
 #include "Parlowen/Onboarding/AccessibilityPermissionPreviewPhase.h"
 #include "Parlowen/Onboarding/OnboardingDemoMedia.h"
 #include "Parlowen/Onboarding/QuickOpenDemoScript.h"
+#include "Parlowen/Settings/AppResourceBundles.h"
+#include "tests/support/TemporaryFolder.h"
 #include "ui/Onboarding/AccessibilityPermissionPreviewView.h"
 #include "ui/Onboarding/DraggableApplicationOverlayView.h"
 #include "ui/Onboarding/QuickOpenIntroDemoView.h"
@@ -10,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QUrl>
 
@@ -151,6 +154,33 @@ TEST(QuickOpenIntroDemoView, DrawsTheScriptWithoutAVideoAndStandsStillWithReduce
     EXPECT_EQ(still.view->mode(), QuickOpenIntroDemoView::Mode::still);
     fixture.loop.runFor(std::chrono::seconds(2));
     EXPECT_EQ(still.view->animationPhase(), Script::stillPhase);
+}
+
+TEST(QuickOpenIntroDemoView, AnUnplayableVideoFallsBackToTheDrawnDemo) {
+    // Qt's GStreamer backend crashes on a file it cannot parse on this system; FFmpeg reports it.
+    qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+    TemporaryFolder resources;
+    const std::filesystem::path video = resources.path() / "onboarding-quick-open-demo.mp4";
+    std::ofstream(video) << "not a video";
+    Parlowen::AppResourceBundles::overrideCandidates(
+        std::vector{Parlowen::ResourceBundle(resources.path())});
+    OnboardingFixture fixture;
+    {
+        ShownView<QuickOpenIntroDemoView> shown(fixture);
+        EXPECT_EQ(Media::videoURL(QuickAccessModifierShortcut::option), video);
+        EXPECT_EQ(shown.view->mode(), QuickOpenIntroDemoView::Mode::video);
+        // The player reports the bad file from its own threads, through Qt's event loop.
+        QElapsedTimer waited;
+        waited.start();
+        while (shown.view->mode() == QuickOpenIntroDemoView::Mode::video &&
+               waited.elapsed() < 10'000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            fixture.loop.runFor(std::chrono::milliseconds(1));
+        }
+        EXPECT_EQ(shown.view->mode(), QuickOpenIntroDemoView::Mode::drawn);
+    }
+    flushDeferredDeletes();
+    Parlowen::AppResourceBundles::overrideCandidates(std::nullopt);
 }
 
 TEST(QuickOpenIntroDemoView, PostersForSnapshotsStandStill) {

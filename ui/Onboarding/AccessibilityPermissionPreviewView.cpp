@@ -5,14 +5,11 @@
 #include "ui/Onboarding/OnboardingText.h"
 #include "ui/Onboarding/TessalineAppMarkView.h"
 
-#include "platform/RunLoop.h"
 #include "platform/Workspace.h"
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QPointer>
 
-#include <chrono>
 #include <cmath>
 
 namespace {
@@ -169,20 +166,17 @@ AccessibilityPermissionPreviewView::geometry(const QSizeF& size) {
 
 AccessibilityPermissionPreviewView::AccessibilityPermissionPreviewView(
     platform::RunLoop& loop, platform::Workspace& workspace, QWidget* parent)
-    : QWidget(parent), loop_(loop), workspace_(workspace) {
+    : QWidget(parent), workspace_(workspace),
+      ticker_(loop, RunLoopTicker::seconds(Phase::tickSeconds)) {
     setObjectName("onboarding.permission-visual");
     setAccessibleName(
         onboardingText("onboarding.permission.visual.body", "Turn on Tessaline in Accessibility."));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-AccessibilityPermissionPreviewView::~AccessibilityPermissionPreviewView() {
-    stopTimer();
-}
-
 void AccessibilityPermissionPreviewView::restartAnimationAfterInitialDelay() {
     if (reduceMotion()) {
-        stopTimer();
+        ticker_.stop();
         phase_.animationPhase = Phase::reducedMotionPhase;
         update();
         return;
@@ -195,7 +189,7 @@ void AccessibilityPermissionPreviewView::restartAnimationAfterInitialDelay() {
 }
 
 void AccessibilityPermissionPreviewView::suspendAnimation() {
-    stopTimer();
+    ticker_.stop();
     phase_.reset();
     update();
 }
@@ -212,28 +206,11 @@ void AccessibilityPermissionPreviewView::showEvent(QShowEvent* event) {
 
 void AccessibilityPermissionPreviewView::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    stopTimer();
+    ticker_.stop();
 }
 
 void AccessibilityPermissionPreviewView::startTimerIfNeeded() {
-    if (timer_) {
-        return;
-    }
-    QPointer<AccessibilityPermissionPreviewView> view(this);
-    timer_ = loop_.scheduleRepeatingTimer(std::chrono::duration_cast<platform::Duration>(
-                                              std::chrono::duration<double>(Phase::tickSeconds)),
-                                          [view] {
-                                              if (view) {
-                                                  view->tick();
-                                              }
-                                          });
-}
-
-void AccessibilityPermissionPreviewView::stopTimer() {
-    if (timer_) {
-        timer_->invalidate();
-        timer_.reset();
-    }
+    ticker_.startIfNeeded(this, [this] { tick(); });
 }
 
 void AccessibilityPermissionPreviewView::tick() {

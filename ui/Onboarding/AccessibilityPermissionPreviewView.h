@@ -1,16 +1,14 @@
 #pragma once
 
 #include "Parlowen/Onboarding/AccessibilityPermissionPreviewPhase.h"
+#include "ui/Onboarding/RunLoopTicker.h"
 
 #include <QPointF>
 #include <QRectF>
 #include <QWidget>
 
-#include <memory>
-
 namespace platform {
 class RunLoop;
-class Timer;
 class Workspace;
 } // namespace platform
 
@@ -41,7 +39,6 @@ public:
     // `loop` runs the ticks and `workspace` answers reduce motion; both outlive the view.
     AccessibilityPermissionPreviewView(platform::RunLoop& loop, platform::Workspace& workspace,
                                        QWidget* parent = nullptr);
-    ~AccessibilityPermissionPreviewView() override;
 
     // The permission page is shown: the still start again, then the loop (or, with reduce
     // motion, the finished picture and no timer).
@@ -51,7 +48,7 @@ public:
 
     double animationPhase() const { return phase_.animationPhase; }
     int remainingInitialDelayTicks() const { return phase_.remainingInitialDelayTicks; }
-    bool isTimerRunning() const { return timer_ != nullptr; }
+    bool isTimerRunning() const { return ticker_.isRunning(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -60,12 +57,10 @@ protected:
 
 private:
     void startTimerIfNeeded();
-    void stopTimer();
     void tick();
     bool reduceMotion() const;
 
-    platform::RunLoop& loop_;
     platform::Workspace& workspace_;
     Parlowen::AccessibilityPermissionPreviewPhase phase_;
-    std::shared_ptr<platform::Timer> timer_;
+    RunLoopTicker ticker_;
 };

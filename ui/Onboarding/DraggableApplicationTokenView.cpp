@@ -8,7 +8,6 @@
 
 #include <QLabel>
 #include <QPainter>
-#include <QPointer>
 #include <QVBoxLayout>
 
 #include <chrono>
@@ -34,7 +33,8 @@ double easeInOut(double t) {
 DraggableApplicationTokenView::DraggableApplicationTokenView(const QPixmap& icon,
                                                              platform::RunLoop& loop,
                                                              QWidget* parent)
-    : QWidget(parent), loop_(loop), iconView_(new QLabel), icon_(icon) {
+    : QWidget(parent), loop_(loop), iconView_(new QLabel), icon_(icon),
+      animation_(loop, std::chrono::milliseconds(16)) {
     setObjectName("onboarding.permission-drag-source");
     setFixedSize(84, 92);
     setToolTip(onboardingText("onboarding.permission.drag_overlay.tooltip",
@@ -60,10 +60,6 @@ DraggableApplicationTokenView::DraggableApplicationTokenView(const QPixmap& icon
     stack->addStretch();
 }
 
-DraggableApplicationTokenView::~DraggableApplicationTokenView() {
-    stopAnimation();
-}
-
 double DraggableApplicationTokenView::pickupScale(double seconds) {
     const double t = seconds / pickupSeconds;
     if (t <= 0 || t >= 1) {
@@ -77,18 +73,12 @@ double DraggableApplicationTokenView::pickupScale(double seconds) {
 }
 
 void DraggableApplicationTokenView::playDragPickupAnimation() {
-    stopAnimation();
     const platform::MonotonicTime start = loop_.clock().now();
-    QPointer<DraggableApplicationTokenView> token(this);
-    animation_ = loop_.scheduleRepeatingTimer(std::chrono::milliseconds(16), [token, start] {
-        if (!token) {
-            return;
-        }
-        const double seconds =
-            std::chrono::duration<double>(token->loop_.clock().now() - start).count();
-        token->applyIconScale(pickupScale(seconds));
+    animation_.restart(this, [this, start] {
+        const double seconds = std::chrono::duration<double>(loop_.clock().now() - start).count();
+        applyIconScale(pickupScale(seconds));
         if (seconds >= pickupSeconds) {
-            token->stopAnimation();
+            animation_.stop();
         }
     });
 }
@@ -100,13 +90,6 @@ void DraggableApplicationTokenView::applyIconScale(double scale) {
         const int side = static_cast<int>(std::lround(iconSide * scale));
         iconView_->setPixmap(
             icon_.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    }
-}
-
-void DraggableApplicationTokenView::stopAnimation() {
-    if (animation_) {
-        animation_->invalidate();
-        animation_.reset();
     }
 }
 

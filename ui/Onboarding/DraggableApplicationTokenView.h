@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QWidget>
+#include "ui/Onboarding/RunLoopTicker.h"
 
-#include <memory>
+#include <QWidget>
 
 class QLabel;
 
 namespace platform {
 class RunLoop;
-class Timer;
 } // namespace platform
 
 // The app card inside the drag-the-app panel: the app's icon, its name and "Drag app". Clicks
@@ -19,7 +18,6 @@ public:
 
     DraggableApplicationTokenView(const QPixmap& icon, platform::RunLoop& loop,
                                   QWidget* parent = nullptr);
-    ~DraggableApplicationTokenView() override;
 
     // The icon grows and settles (1.0, 1.22, 1.09 over 0.18 s), then returns to its size.
     void playDragPickupAnimation();
@@ -34,11 +32,10 @@ protected:
 
 private:
     void applyIconScale(double scale);
-    void stopAnimation();
 
     platform::RunLoop& loop_;
     QLabel* iconView_;
     QPixmap icon_;
     double iconScale_ = 1.0;
-    std::shared_ptr<platform::Timer> animation_;
+    RunLoopTicker animation_;
 };

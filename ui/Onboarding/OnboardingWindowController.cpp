@@ -35,7 +35,7 @@ namespace Palette = Parlowen::TessalineDesign::Palette;
 using Parlowen::QuickAccessModifierShortcut;
 using Parlowen::OnboardingDiagnostics::flag;
 
-constexpr auto pollInterval = std::chrono::seconds(1);
+constexpr double pollSeconds = 1.0;
 // The rechecks after each request: the system's answer to a prompt takes a moment to show.
 constexpr std::chrono::milliseconds refreshDelays[] = {
     std::chrono::milliseconds(500), std::chrono::milliseconds(1500),
@@ -78,7 +78,8 @@ OnboardingWindowController::Dependencies::production(const platform::PlatformSer
 }
 
 OnboardingWindowController::OnboardingWindowController(Dependencies dependencies)
-    : dependencies_(std::move(dependencies)) {
+    : dependencies_(std::move(dependencies)),
+      pollTicker_(*dependencies_.mainLoop, RunLoopTicker::seconds(pollSeconds)) {
     auto* window = new OnboardingKeyboardWindow;
     window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     window->setObjectName("onboarding.window");
@@ -94,7 +95,7 @@ OnboardingWindowController::OnboardingWindowController(Dependencies dependencies
 }
 
 OnboardingWindowController::~OnboardingWindowController() {
-    stopPolling();
+    pollTicker_.stop();
     stopActivationRefresh();
     closeAccessibilityDragOverlay();
     // The window may be in the middle of delivering the click that led here.
@@ -320,20 +321,7 @@ void OnboardingWindowController::schedulePermissionRefreshes() {
 }
 
 void OnboardingWindowController::startPolling() {
-    stopPolling();
-    QPointer<OnboardingWindowController> self(this);
-    pollTimer_ = dependencies_.mainLoop->scheduleRepeatingTimer(pollInterval, [self] {
-        if (self) {
-            self->refreshStatus();
-        }
-    });
-}
-
-void OnboardingWindowController::stopPolling() {
-    if (pollTimer_) {
-        pollTimer_->invalidate();
-        pollTimer_.reset();
-    }
+    pollTicker_.restart(this, [this] { refreshStatus(); });
 }
 
 void OnboardingWindowController::startActivationRefresh() {
@@ -363,7 +351,7 @@ void OnboardingWindowController::completeOnboarding() {
     dependencies_.preferences->defaults().set(Parlowen::AppPreferences::onboardingCompletedKey,
                                               true);
     isPresented_ = false;
-    stopPolling();
+    pollTicker_.stop();
     stopActivationRefresh();
     closeAccessibilityDragOverlay();
     if (window_) {

@@ -4,6 +4,7 @@
 #include "platform/ObserverToken.h"
 #include "platform/ProcessEnvironment.h"
 #include "ui/Onboarding/OnboardingPageViews.h"
+#include "ui/Onboarding/RunLoopTicker.h"
 
 #include <QObject>
 #include <QPointer>
@@ -24,7 +25,6 @@ namespace platform {
 struct PlatformServices;
 class BundleInfo;
 class RunLoop;
-class Timer;
 class Workspace;
 } // namespace platform
 
@@ -97,7 +97,7 @@ public:
     Step step() const { return step_; }
     bool isGranted() const { return isGranted_; }
     bool isPresented() const { return isPresented_; }
-    bool isPolling() const { return pollTimer_ != nullptr; }
+    bool isPolling() const { return pollTicker_.isRunning(); }
     QWidget* accessibilityDragOverlayPanel() const { return accessibilityDragOverlayPanel_; }
     // The running app's ".app" bundle folder, or none outside a bundle.
     std::optional<std::string> currentApplicationBundleURL() const;
@@ -108,7 +108,6 @@ private:
     void setPermissionHelpText();
     void completeOnboarding();
     void startPolling();
-    void stopPolling();
     void schedulePermissionRefreshes();
     void startActivationRefresh();
     void stopActivationRefresh();
@@ -124,7 +123,7 @@ private:
     Dependencies dependencies_;
     QPointer<QWidget> window_;
     std::unique_ptr<OnboardingPageViews> views_;
-    std::shared_ptr<platform::Timer> pollTimer_;
+    RunLoopTicker pollTicker_;
     std::optional<platform::ObserverToken> activationObserver_;
     bool isGranted_ = false;
     bool isPresented_ = false;

@@ -13,18 +13,17 @@
 #include <QUrl>
 #include <QVideoWidget>
 
-#include <chrono>
-
 namespace Script = Parlowen::QuickOpenDemoScript;
 
 QuickOpenIntroDemoView::QuickOpenIntroDemoView(platform::RunLoop& loop,
                                                platform::Workspace& workspace, QWidget* parent)
-    : QWidget(parent), loop_(loop), workspace_(workspace), animationPhase_(Script::stillPhase) {
+    : QWidget(parent), loop_(loop), workspace_(workspace), animationPhase_(Script::stillPhase),
+      ticker_(loop, RunLoopTicker::seconds(Script::tickSeconds)) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 QuickOpenIntroDemoView::~QuickOpenIntroDemoView() {
-    stopTimer();
+    ticker_.stop();
     stopVideo();
 }
 
@@ -37,7 +36,7 @@ QuickOpenIntroDemoView::Mode QuickOpenIntroDemoView::mode() const {
     if (player_ != nullptr) {
         return Mode::video;
     }
-    if (timer_) {
+    if (ticker_.isRunning()) {
         return Mode::drawn;
     }
     return isVisible() ? Mode::still : Mode::idle;
@@ -63,19 +62,22 @@ void QuickOpenIntroDemoView::updatePlaybackMode() {
         return;
     }
     if (const auto file = videoToPlay()) {
-        stopTimer();
+        ticker_.stop();
         startVideo(*file);
         return;
     }
     stopVideo();
     if (reduceMotion() || Parlowen::OnboardingDemoMedia::forcePosterForSnapshots) {
         // Motion is unwelcome, or a still picture is being taken: the picture stands still.
-        stopTimer();
+        ticker_.stop();
         animationPhase_ = Script::stillPhase;
         update();
         return;
     }
-    startTimerIfNeeded();
+    ticker_.startIfNeeded(this, [this] {
+        animationPhase_ = Script::advance(animationPhase_);
+        update();
+    });
 }
 
 void QuickOpenIntroDemoView::startVideo(const std::filesystem::path& file) {
@@ -89,24 +91,11 @@ void QuickOpenIntroDemoView::startVideo(const std::filesystem::path& file) {
     player_ = new QMediaPlayer(this);
     player_->setVideoOutput(videoWidget_);
     player_->setLoops(QMediaPlayer::Infinite);
-    QPointer<QuickOpenIntroDemoView> view(this);
-    connect(player_, &QMediaPlayer::errorOccurred, this, [view] {
-        // Handled on a later turn: the player that reports it must not be deleted inside its
-        // own signal.
-        view->loop_.post([view] {
-            if (view) {
-                view->videoFailed();
-            }
-        });
-    });
+    connect(player_, &QMediaPlayer::errorOccurred, this, [this] { postVideoFailure(); });
     connect(player_, &QMediaPlayer::mediaStatusChanged, this,
-            [view](QMediaPlayer::MediaStatus status) {
+            [this](QMediaPlayer::MediaStatus status) {
                 if (status == QMediaPlayer::InvalidMedia) {
-                    view->loop_.post([view] {
-                        if (view) {
-                            view->videoFailed();
-                        }
-                    });
+                    postVideoFailure();
                 }
             });
     playerURL_ = file;
@@ -130,35 +119,22 @@ void QuickOpenIntroDemoView::stopVideo() {
     playerURL_.reset();
 }
 
+void QuickOpenIntroDemoView::postVideoFailure() {
+    // Handled on a later turn: the player that reports it must not be deleted inside its own
+    // signal.
+    loop_.post([view = QPointer<QuickOpenIntroDemoView>(this)] {
+        if (view) {
+            view->videoFailed();
+        }
+    });
+}
+
 void QuickOpenIntroDemoView::videoFailed() {
     if (player_ == nullptr) {
         return;
     }
     unplayableURL_ = playerURL_;
     updatePlaybackMode();
-}
-
-void QuickOpenIntroDemoView::startTimerIfNeeded() {
-    if (timer_) {
-        return;
-    }
-    QPointer<QuickOpenIntroDemoView> view(this);
-    timer_ = loop_.scheduleRepeatingTimer(std::chrono::duration_cast<platform::Duration>(
-                                              std::chrono::duration<double>(Script::tickSeconds)),
-                                          [view] {
-                                              if (view) {
-                                                  view->animationPhase_ =
-                                                      Script::advance(view->animationPhase_);
-                                                  view->update();
-                                              }
-                                          });
-}
-
-void QuickOpenIntroDemoView::stopTimer() {
-    if (timer_) {
-        timer_->invalidate();
-        timer_.reset();
-    }
 }
 
 void QuickOpenIntroDemoView::showEvent(QShowEvent* event) {
@@ -168,7 +144,7 @@ void QuickOpenIntroDemoView::showEvent(QShowEvent* event) {
 
 void QuickOpenIntroDemoView::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    stopTimer();
+    ticker_.stop();
     stopVideo();
 }
 

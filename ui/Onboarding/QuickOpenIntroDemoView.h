@@ -1,11 +1,11 @@
 #pragma once
 
 #include "Parlowen/Settings/QuickAccessModifierShortcut.h"
+#include "ui/Onboarding/RunLoopTicker.h"
 
 #include <QWidget>
 
 #include <filesystem>
-#include <memory>
 #include <optional>
 
 class QMediaPlayer;
@@ -13,7 +13,6 @@ class QVideoWidget;
 
 namespace platform {
 class RunLoop;
-class Timer;
 class Workspace;
 } // namespace platform
 
@@ -36,7 +35,7 @@ public:
 
     Mode mode() const;
     double animationPhase() const { return animationPhase_; }
-    bool isTimerRunning() const { return timer_ != nullptr; }
+    bool isTimerRunning() const { return ticker_.isRunning(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -51,16 +50,15 @@ private:
     std::optional<std::filesystem::path> videoToPlay() const;
     void startVideo(const std::filesystem::path& file);
     void stopVideo();
+    void postVideoFailure();
     // The player could not play its file: remember it and draw the demo instead.
     void videoFailed();
-    void startTimerIfNeeded();
-    void stopTimer();
 
     platform::RunLoop& loop_;
     platform::Workspace& workspace_;
     Parlowen::QuickAccessModifierShortcut shortcut_ = Parlowen::QuickAccessModifierShortcut::option;
     double animationPhase_;
-    std::shared_ptr<platform::Timer> timer_;
+    RunLoopTicker ticker_;
     QMediaPlayer* player_ = nullptr;
     QVideoWidget* videoWidget_ = nullptr;
     std::optional<std::filesystem::path> playerURL_;
