@@ -1,8 +1,8 @@
 #include "ui/Onboarding/AccessibilityPermissionPreviewView.h"
 
+#include "ui/Design/LocalizedText.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Onboarding/OnboardingPainting.h"
-#include "ui/Onboarding/OnboardingText.h"
 #include "ui/Onboarding/TessalineAppMarkView.h"
 
 #include "platform/Workspace.h"
@@ -48,9 +48,10 @@ void drawWindowChrome(QPainter& painter, const AccessibilityPermissionPreviewVie
         painter.setBrush(withAlpha(dots[index], 0.82));
         painter.drawEllipse(QPointF(g.window.x() + 18 + 20 * index, g.window.y() + 17), 4, 4);
     }
-    drawLine(painter, QRectF(g.window.x() + 86, g.window.y() + 9, 160, 18),
-             onboardingText("onboarding.permission.visual.system_settings", "System Settings"),
-             font(12.5, QFont::DemiBold), Palette::ink());
+    drawLine(
+        painter, QRectF(g.window.x() + 86, g.window.y() + 9, 160, 18),
+        Parlowen::localizedText("onboarding.permission.visual.system_settings", "System Settings"),
+        font(12.5, QFont::DemiBold), Palette::ink());
 }
 
 void drawAccessibilityGlyph(QPainter& painter, const QRectF& rect) {
@@ -80,28 +81,28 @@ void drawSidebar(QPainter& painter, const AccessibilityPermissionPreviewView::Ge
     painter.drawEllipse(QRectF(glass.x(), glass.y(), 7, 7));
     painter.drawLine(QPointF(glass.x() + 6, glass.y() + 6), glass.bottomRight());
     drawLine(painter, g.searchField.adjusted(24, 0, -6, 0),
-             onboardingText("onboarding.permission.visual.search", "Search"), font(10.5),
+             Parlowen::localizedText("onboarding.permission.visual.search", "Search"), font(10.5),
              Palette::grayText());
 
     fillRounded(painter, g.selectedRow, 8, Palette::rowSelection());
     drawAccessibilityGlyph(painter,
                            QRectF(g.selectedRow.x() + 8, g.selectedRow.center().y() - 11, 22, 22));
     drawLine(painter, g.selectedRow.adjusted(38, 0, -6, 0),
-             onboardingText("onboarding.permission.visual.settings", "Accessibility"),
+             Parlowen::localizedText("onboarding.permission.visual.settings", "Accessibility"),
              font(9.8, QFont::DemiBold), Palette::ink());
 }
 
 void drawPane(QPainter& painter, const AccessibilityPermissionPreviewView::Geometry& g,
               double phase, bool reduceMotion) {
     drawLine(painter, QRectF(g.pane.x(), g.pane.y(), g.pane.width(), 20),
-             onboardingText("onboarding.permission.visual.settings", "Accessibility"),
+             Parlowen::localizedText("onboarding.permission.visual.settings", "Accessibility"),
              font(16, QFont::DemiBold), Palette::ink());
     painter.setFont(font(11.5));
     painter.setPen(Palette::muted());
     painter.drawText(QRectF(g.pane.x(), g.pane.y() + 26, g.pane.width(), 34),
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                     onboardingText("onboarding.permission.visual.caption",
-                                    "Allow Tessaline to control your computer."));
+                     Parlowen::localizedText("onboarding.permission.visual.caption",
+                                             "Allow Tessaline to control your computer."));
 
     const double u = reduceMotion ? 0.0 : Phase::pulse(phase);
     if (u > 0) {
@@ -169,8 +170,8 @@ AccessibilityPermissionPreviewView::AccessibilityPermissionPreviewView(
     : QWidget(parent), workspace_(workspace),
       ticker_(loop, RunLoopTicker::seconds(Phase::tickSeconds)) {
     setObjectName("onboarding.permission-visual");
-    setAccessibleName(
-        onboardingText("onboarding.permission.visual.body", "Turn on Tessaline in Accessibility."));
+    setAccessibleName(Parlowen::localizedText("onboarding.permission.visual.body",
+                                              "Turn on Tessaline in Accessibility."));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 

@@ -1,9 +1,9 @@
 #include "ui/Onboarding/DraggableApplicationOverlayView.h"
 
+#include "ui/Design/LocalizedText.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Onboarding/DraggableApplicationTokenView.h"
 #include "ui/Onboarding/OnboardingPainting.h"
-#include "ui/Onboarding/OnboardingText.h"
 #include "ui/Onboarding/TessalineAppMarkView.h"
 #include "ui/QuickOpenPanel/AppIconImage.h"
 
@@ -48,8 +48,9 @@ DraggableApplicationOverlayView::DraggableApplicationOverlayView(
     : QWidget(parent), applicationURL_(std::move(bundlePath)) {
     setObjectName("onboarding.permission-drag-overlay");
     setFixedSize(size);
-    setToolTip(onboardingText("onboarding.permission.drag_overlay.tooltip",
-                              "Drag the current Tessaline app into the Accessibility list."));
+    setToolTip(
+        Parlowen::localizedText("onboarding.permission.drag_overlay.tooltip",
+                                "Drag the current Tessaline app into the Accessibility list."));
     // With no bundle the workspace answers its generic application icon.
     const platform::NSImage icon = workspace.iconForFile(applicationURL_.value_or(""));
     dragIcon_ = iconPixmap(icon, dragImageSide);
@@ -59,14 +60,15 @@ DraggableApplicationOverlayView::DraggableApplicationOverlayView(
     token->setAttribute(Qt::WA_TransparentForMouseEvents);
     dragFeedbackView_ = token;
 
-    auto* title = makeLabel(onboardingText("onboarding.permission.drag_overlay.title",
-                                           "Drag Tessaline into Accessibility"),
+    auto* title = makeLabel(Parlowen::localizedText("onboarding.permission.drag_overlay.title",
+                                                    "Drag Tessaline into Accessibility"),
                             OnboardingPainting::font(13, QFont::DemiBold), Palette::ink());
-    auto* body = makeLabel(
-        onboardingText("onboarding.permission.drag_overlay.body",
-                       "If Tessaline is missing, drag this app into the Accessibility list, then "
-                       "turn it on."),
-        OnboardingPainting::font(11.5), Palette::muted());
+    auto* body =
+        makeLabel(Parlowen::localizedText(
+                      "onboarding.permission.drag_overlay.body",
+                      "If Tessaline is missing, drag this app into the Accessibility list, then "
+                      "turn it on."),
+                  OnboardingPainting::font(11.5), Palette::muted());
     body->setWordWrap(true);
     body->setMaximumHeight(3 * body->fontMetrics().lineSpacing());
     auto* column = new QVBoxLayout;

@@ -1,8 +1,8 @@
 #include "ui/Onboarding/DraggableApplicationTokenView.h"
 
+#include "ui/Design/LocalizedText.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Onboarding/OnboardingPainting.h"
-#include "ui/Onboarding/OnboardingText.h"
 
 #include "platform/RunLoop.h"
 
@@ -37,8 +37,9 @@ DraggableApplicationTokenView::DraggableApplicationTokenView(const QPixmap& icon
       animation_(loop, std::chrono::milliseconds(16)) {
     setObjectName("onboarding.permission-drag-source");
     setFixedSize(84, 92);
-    setToolTip(onboardingText("onboarding.permission.drag_overlay.tooltip",
-                              "Drag the current Tessaline app into the Accessibility list."));
+    setToolTip(
+        Parlowen::localizedText("onboarding.permission.drag_overlay.tooltip",
+                                "Drag the current Tessaline app into the Accessibility list."));
     iconView_->setObjectName("onboarding.permission-drag-icon");
     iconView_->setFixedSize(iconSide, iconSide);
     iconView_->setAlignment(Qt::AlignCenter);
@@ -47,8 +48,9 @@ DraggableApplicationTokenView::DraggableApplicationTokenView(const QPixmap& icon
     auto* title =
         makeLabel("Tessaline", OnboardingPainting::font(10.5, QFont::DemiBold), Palette::ink());
     title->setAlignment(Qt::AlignCenter);
-    auto* hint = makeLabel(onboardingText("onboarding.permission.drag_overlay.hint", "Drag app"),
-                           OnboardingPainting::font(10), Palette::blue());
+    auto* hint =
+        makeLabel(Parlowen::localizedText("onboarding.permission.drag_overlay.hint", "Drag app"),
+                  OnboardingPainting::font(10), Palette::blue());
     hint->setAlignment(Qt::AlignCenter);
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(8, 0, 8, 0);

@@ -1,12 +1,12 @@
 #include "ui/Onboarding/OnboardingPageViews.h"
 
 #include "Parlowen/QuickOpen/QuickAccessHintFormatter.h"
+#include "ui/Design/LocalizedText.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineSecondaryButton.h"
 #include "ui/Onboarding/AccessibilityPermissionPreviewView.h"
 #include "ui/Onboarding/OnboardingCard.h"
 #include "ui/Onboarding/OnboardingPainting.h"
-#include "ui/Onboarding/OnboardingText.h"
 #include "ui/Onboarding/QuickOpenIntroDemoView.h"
 #include "ui/Onboarding/TessalineAppMarkView.h"
 
@@ -57,7 +57,8 @@ QComboBox* shortcutPopup() {
         popup->addItem(QString::fromStdString(Parlowen::QuickAccessHintFormatter::glyphPair(pair)),
                        QString::fromStdString(QelCore::toString(pair)));
     }
-    popup->addItem(onboardingText("quick_access.shortcut.none", "None"), QStringLiteral("none"));
+    popup->addItem(Parlowen::localizedText("quick_access.shortcut.none", "None"),
+                   QStringLiteral("none"));
     popup->setCurrentIndex(0);
     return popup;
 }
@@ -72,7 +73,7 @@ OnboardingCard* shortcutCard(QComboBox* popup, QLabel* instruction) {
     QVBoxLayout* textLayout = nullptr;
     QWidget* text = stack(nullptr, 3, textLayout);
     textLayout->addWidget(
-        makeLabel(onboardingText("onboarding.shortcut.title", "Quick Open shortcut"),
+        makeLabel(Parlowen::localizedText("onboarding.shortcut.title", "Quick Open shortcut"),
                   font(13, QFont::DemiBold), Palette::ink()));
     textLayout->addWidget(instruction);
     row->addWidget(text, 0, Qt::AlignVCenter);
@@ -145,10 +146,10 @@ OnboardingPageViews::OnboardingPageViews(QWidget& window, platform::RunLoop& loo
     primaryButton->setObjectName("onboarding.primary-button");
     Parlowen::TessalineDesign::stylePrimaryButton(primaryButton);
     recheckButton = new Parlowen::TessalineSecondaryButton(
-        onboardingText("onboarding.button.recheck", "Re-check"));
+        Parlowen::localizedText("onboarding.button.recheck", "Re-check"));
     recheckButton->setObjectName("onboarding.recheck-button");
     Parlowen::TessalineDesign::styleSecondaryButton(recheckButton);
-    skipLink = new QPushButton(onboardingText("onboarding.skip", "Skip for now"));
+    skipLink = new QPushButton(Parlowen::localizedText("onboarding.skip", "Skip for now"));
     skipLink->setObjectName("onboarding.skip-button");
     skipLink->setFlat(true);
     skipLink->setFont(font(13, QFont::DemiBold));
@@ -175,7 +176,7 @@ OnboardingPageViews::OnboardingPageViews(QWidget& window, platform::RunLoop& loo
     helpLayout->setContentsMargins(14, 10, 14, 10);
     permissionHelpLabel = wrappingLabel(font(12), Palette::muted(), 2);
     permissionHelpLabel->setObjectName("onboarding.permission-help");
-    permissionHelpLabel->setText(onboardingText(
+    permissionHelpLabel->setText(Parlowen::localizedText(
         "onboarding.permission.if_checked",
         "If Tessaline is missing, open System Settings and drag the app card from the helper "
         "bubble into the list."));
@@ -237,15 +238,16 @@ void OnboardingPageViews::renderPermissionRows() {
         delete item;
     }
     QWidget* const parts[] = {
-        permissionGuideRow(
-            "1", onboardingText("onboarding.permission.guide.open", "Open Accessibility settings"),
-            onboardingText("onboarding.permission.guide.open_detail",
-                           "Tessaline will open the right settings page.")),
+        permissionGuideRow("1",
+                           Parlowen::localizedText("onboarding.permission.guide.open",
+                                                   "Open Accessibility settings"),
+                           Parlowen::localizedText("onboarding.permission.guide.open_detail",
+                                                   "Tessaline will open the right settings page.")),
         permissionGuideSeparator("onboarding.permission-guide-separator.1"),
         permissionGuideRow(
-            "2", onboardingText("onboarding.permission.guide.enable", "Turn on Tessaline"),
-            onboardingText("onboarding.permission.guide.enable_detail",
-                           "Use the switch next to Tessaline."))};
+            "2", Parlowen::localizedText("onboarding.permission.guide.enable", "Turn on Tessaline"),
+            Parlowen::localizedText("onboarding.permission.guide.enable_detail",
+                                    "Use the switch next to Tessaline."))};
     for (QWidget* part : parts) {
         guideLayout->addWidget(part);
         // Shown now rather than on the next turn of the event loop, so the card has its size

@@ -4,13 +4,13 @@
 #include "Parlowen/QuickOpen/QuickAccessHintFormatter.h"
 #include "Parlowen/Scanning/AccessibilityTrustProbe.h"
 #include "Parlowen/Settings/AppPreferences.h"
+#include "ui/Design/LocalizedText.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineSecondaryButton.h"
 #include "ui/Onboarding/AccessibilityPermissionPreviewView.h"
 #include "ui/Onboarding/DraggableApplicationOverlayView.h"
 #include "ui/Onboarding/OnboardingCard.h"
 #include "ui/Onboarding/OnboardingKeyboardWindow.h"
-#include "ui/Onboarding/OnboardingText.h"
 #include "ui/Onboarding/QuickOpenIntroDemoView.h"
 #include "ui/Onboarding/TessalineAppMarkView.h"
 
@@ -44,19 +44,19 @@ constexpr int dragPanelRightInset = 28;
 constexpr int dragPanelTopInset = 76;
 
 QString startTitle() {
-    return onboardingText("onboarding.button.start", "Start using Tessaline");
+    return Parlowen::localizedText("onboarding.button.start", "Start using Tessaline");
 }
 
 QString grantTitle() {
-    return onboardingText("onboarding.button.grant", "Grant Accessibility Access");
+    return Parlowen::localizedText("onboarding.button.grant", "Grant Accessibility Access");
 }
 
 QString grantedStatus() {
-    return onboardingText("onboarding.status.granted", "Accessibility access granted.");
+    return Parlowen::localizedText("onboarding.status.granted", "Accessibility access granted.");
 }
 
 QString pendingStatus() {
-    return onboardingText("onboarding.status.pending", "Access not yet granted.");
+    return Parlowen::localizedText("onboarding.status.pending", "Access not yet granted.");
 }
 
 } // namespace
@@ -88,7 +88,7 @@ OnboardingWindowController::OnboardingWindowController(Dependencies dependencies
     QPalette palette = window->palette();
     palette.setColor(QPalette::Window, Parlowen::TessalineDesign::SystemColors::windowBackground());
     window->setPalette(palette);
-    window->setWindowTitle(onboardingText("onboarding.window_title", "Tessaline"));
+    window->setWindowTitle(Parlowen::localizedText("onboarding.window_title", "Tessaline"));
     window_ = window;
     configureSubviews();
     refreshStatus();
@@ -179,12 +179,13 @@ void OnboardingWindowController::refreshStatus() {
     }
     views_->primaryButton->setText(
         permissionFlow_.didRequestSystemPrompt
-            ? onboardingText("onboarding.button.open_settings", "Open System Settings…")
+            ? Parlowen::localizedText("onboarding.button.open_settings", "Open System Settings…")
             : grantTitle());
     if (shouldShowPendingFeedback_) {
-        setStatus(onboardingText("onboarding.status.still_pending",
-                                 "Still waiting for Accessibility. If Tessaline is missing, open "
-                                 "System Settings and drag the app card into the list."),
+        setStatus(Parlowen::localizedText(
+                      "onboarding.status.still_pending",
+                      "Still waiting for Accessibility. If Tessaline is missing, open "
+                      "System Settings and drag the app card into the list."),
                   Palette::orangeText(), true);
     } else {
         setStatus(pendingStatus(), Palette::muted(), false);
@@ -197,12 +198,13 @@ void OnboardingWindowController::refreshStatus() {
 
 void OnboardingWindowController::setPermissionHelpText() {
     views_->permissionHelpLabel->setText(
-        isGranted_ ? onboardingText("onboarding.permission.after_enable",
-                                    "After you enable Tessaline, Quick Open opens so you can "
-                                    "start using it.")
-                   : onboardingText("onboarding.permission.if_checked",
-                                    "If Tessaline is missing, open System Settings and drag the "
-                                    "app card from the helper bubble into the list."));
+        isGranted_
+            ? Parlowen::localizedText("onboarding.permission.after_enable",
+                                      "After you enable Tessaline, Quick Open opens so you can "
+                                      "start using it.")
+            : Parlowen::localizedText("onboarding.permission.if_checked",
+                                      "If Tessaline is missing, open System Settings and drag the "
+                                      "app card from the helper bubble into the list."));
 }
 
 void OnboardingWindowController::setStatus(const QString& text, const QColor& colour, bool shown) {
@@ -217,21 +219,23 @@ void OnboardingWindowController::renderCurrentStep() {
     OnboardingPageViews& v = *views_;
     v.applyLayout(step_);
     const bool value = step_ == Step::value;
-    window_->setWindowTitle(
-        value ? onboardingText("onboarding.window_title", "Tessaline")
-              : onboardingText("onboarding.permission.window_title", "Accessibility Access"));
+    window_->setWindowTitle(value ? Parlowen::localizedText("onboarding.window_title", "Tessaline")
+                                  : Parlowen::localizedText("onboarding.permission.window_title",
+                                                            "Accessibility Access"));
     v.iconView->setVisible(value);
     v.titleLabel->setText(
-        value ? onboardingText("onboarding.value.heading", "Mac menu bar Quick Open")
-              : onboardingText("onboarding.permission.heading",
-                               "Allow Accessibility for Quick Open"));
+        value ? Parlowen::localizedText("onboarding.value.heading", "Mac menu bar Quick Open")
+              : Parlowen::localizedText("onboarding.permission.heading",
+                                        "Allow Accessibility for Quick Open"));
     v.bodyLabel->setText(
-        value ? onboardingText("onboarding.value.body",
-                               "Search menu bar apps and open their original menus, whether the "
-                               "icon is hidden by the notch, pushed off screen, or still visible.")
-              : onboardingText("onboarding.permission.body",
-                               "Tessaline uses Accessibility only to locate menu bar icons and "
-                               "open the menu you choose."));
+        value ? Parlowen::localizedText(
+                    "onboarding.value.body",
+                    "Search menu bar apps and open their original menus, whether the "
+                    "icon is hidden by the notch, pushed off screen, or still visible.")
+              : Parlowen::localizedText(
+                    "onboarding.permission.body",
+                    "Tessaline uses Accessibility only to locate menu bar icons and "
+                    "open the menu you choose."));
     v.permissionBottomSpacer->hide();
     v.permissionHelpCard->hide();
     if (value) {
@@ -242,7 +246,7 @@ void OnboardingWindowController::renderCurrentStep() {
         v.permissionVisualView->hide();
         v.permissionVisualView->suspendAnimation();
         v.miniMacView->show();
-        v.primaryButton->setText(onboardingText("onboarding.value.primary", "Continue"));
+        v.primaryButton->setText(Parlowen::localizedText("onboarding.value.primary", "Continue"));
         v.recheckButton->hide();
         setStatus({}, Palette::muted(), false);
         v.skipLink->show();
