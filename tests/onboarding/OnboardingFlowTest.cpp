@@ -125,6 +125,19 @@ TEST(OnboardingFlow, AGrantWhileTheValuePageShowsWaitsForContinue) {
     EXPECT_EQ(fixture.completions, 1);
 }
 
+TEST(OnboardingFlow, BecomingActiveRechecksAtOnce) {
+    OnboardingFixture fixture;
+    OnboardingWindowController& controller = fixture.make();
+    controller.presentIfNeeded();
+    fixture.press();
+    fixture.desktop.setTrusted(true);
+    // Back from System Settings: the app becomes active before any poll or recheck is due.
+    fixture.desktop.setFrontmost(fixture.desktop.initialDescription().apps.front().pid);
+    fixture.desktop.setFrontmost(fixture.desktop.initialDescription().ownProcess.pid);
+    fixture.loop.runFor(std::chrono::milliseconds(10));
+    EXPECT_EQ(fixture.completions, 1);
+}
+
 TEST(OnboardingFlow, ClosingThePermissionPageWithCommandWStillCompletesOnTheGrant) {
     OnboardingFixture fixture;
     OnboardingWindowController& controller = fixture.make();
