@@ -37,3 +37,4 @@ fuzz: deps
 	@cmake --build --preset fuzz
 	$(call run-fuzzer,scan_fixture_fuzz,tests/fixtures)
 	$(call run-fuzzer,display_name_fuzz,fuzz/seeds/display-name)
+	$(call run-fuzzer,sentry_protocol_fuzz,fuzz/seeds/sentry-protocol)
