@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -50,6 +51,21 @@ int signalOfCrashingChild(const fs::path& folder, const std::function<void()>& c
     return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
 
+// Writes to a page that may not be touched: a real fault, not a raised signal.
+void writeToProtectedPage() {
+    void* page = ::mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    *static_cast<volatile int*>(page) = 1;
+}
+
+volatile bool keepRecursing = true;
+
+// Recurses until the stack runs out; the handler then needs its alternate stack.
+int overflowTheStack(int depth) {
+    volatile char frame[1024];
+    frame[0] = static_cast<char>(depth);
+    return keepRecursing ? overflowTheStack(depth + 1) + frame[0] : 0;
+}
+
 std::vector<fs::path> reportsIn(const fs::path& folder) {
     return sentry::CrashReportStore(folder).pending();
 }
@@ -70,6 +86,8 @@ TEST(CrashCapture, ACrashingChildDiesOfItsSignalAndTheNextStartSendsOneFatalEven
     const std::vector<Row> rows{
         {"segmentation fault", [] { std::raise(SIGSEGV); }, SIGSEGV, "SIGSEGV"},
         {"floating-point exception", [] { std::raise(SIGFPE); }, SIGFPE, "SIGFPE"},
+        {"fault on a protected page", writeToProtectedPage, SIGSEGV, "SIGSEGV"},
+        {"stack overflow", [] { overflowTheStack(0); }, SIGSEGV, "SIGSEGV"},
         {"uncaught exception", [] { std::thread([] { throw std::runtime_error("boom"); }).join(); },
          SIGABRT, "std::runtime_error"},
     };
