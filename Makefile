@@ -1,4 +1,4 @@
-# The two commands of the README. PRESET picks the CMake preset (dev, asan, release).
+# The two commands of the README. PRESET picks the CMake preset (dev, asan, tsan, release).
 PRESET ?= dev
 
 .PHONY: deps configure build test fuzz
@@ -38,3 +38,4 @@ fuzz: deps
 	$(call run-fuzzer,scan_fixture_fuzz,tests/fixtures)
 	$(call run-fuzzer,display_name_fuzz,fuzz/seeds/display-name)
 	$(call run-fuzzer,sentry_protocol_fuzz,fuzz/seeds/sentry-protocol)
+	$(call run-fuzzer,distributed_notification_fuzz,fuzz/seeds/distributed-notification)
