@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <thread>
@@ -134,7 +136,7 @@ TEST(CrashCapture, ReportsStayForTheNextStartWhenTheServerCannotBeReached) {
     EXPECT_EQ(reportsIn(folder).size(), 1u);
 }
 
-TEST(CrashCapture, UnreadableReportsAreRemovedAndForeignFoldersRefused) {
+TEST(CrashCapture, UnreadableOldAndForeignReportsAreNotSent) {
     TemporaryFolder temporary;
     const auto folder = temporary.path() / "crash-reports";
     ASSERT_TRUE(sentry::CrashReportStore(folder).prepare());
@@ -147,6 +149,18 @@ TEST(CrashCapture, UnreadableReportsAreRemovedAndForeignFoldersRefused) {
     }
     EXPECT_TRUE(reportsIn(folder).empty());
     EXPECT_TRUE(server.http.requests().empty());
+
+    // Reports beyond the limit drop the oldest.
+    const auto now = fs::file_time_type::clock::now();
+    for (std::size_t i = 0; i < sentry::CrashReportStore::maxPendingReports + 5; ++i) {
+        const auto report = folder / ("report-" + std::to_string(i) + ".envelope");
+        std::ofstream(report) << "{}\n";
+        fs::last_write_time(report, now - std::chrono::hours(100 - i));
+    }
+    const auto kept = sentry::CrashReportStore(folder).pruned();
+    ASSERT_EQ(kept.size(), sentry::CrashReportStore::maxPendingReports);
+    EXPECT_EQ(kept.front().filename(), "report-5.envelope");
+    EXPECT_EQ(reportsIn(folder), kept);
 
     // A link in place of the folder is not followed.
     const auto link = temporary.path() / "linked";
