@@ -56,6 +56,20 @@ void RecentMenuBarItemStore::record(const AXMenuBarItemRecord& item, QuickOpenAc
         return entry.identity.namesSameItem(identity);
     });
     entries.push_back({identity, item.appName, StoredMenuBarItem::displayName(item), outcome, at});
+    sortInRecentsOrder(entries);
+    if (entries.size() > maxItems) {
+        entries.resize(maxItems);
+    }
+    StoredJSONList::saveEntries(*defaults, key, entries);
+}
+
+std::vector<RecentMenuBarItem> RecentMenuBarItemStore::loadInRecentsOrder() const {
+    auto entries = load();
+    sortInRecentsOrder(entries);
+    return entries;
+}
+
+void RecentMenuBarItemStore::sortInRecentsOrder(std::vector<RecentMenuBarItem>& entries) {
     std::stable_sort(entries.begin(), entries.end(), [](const auto& lhs, const auto& rhs) {
         const int lhsRank = outcomeRank(lhs.outcome);
         const int rhsRank = outcomeRank(rhs.outcome);
@@ -64,10 +78,6 @@ void RecentMenuBarItemStore::record(const AXMenuBarItemRecord& item, QuickOpenAc
         }
         return lhs.lastOpenedAt > rhs.lastOpenedAt;
     });
-    if (entries.size() > maxItems) {
-        entries.resize(maxItems);
-    }
-    StoredJSONList::saveEntries(*defaults, key, entries);
 }
 
 bool RecentMenuBarItemStore::isRecordingEnabled() const {

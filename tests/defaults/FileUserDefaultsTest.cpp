@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <latch>
 #include <thread>
 
 namespace {
@@ -143,8 +144,13 @@ TEST_F(FileUserDefaultsTest, ConcurrentWritersKeepEachOthersKeys) {
         writeKeys("process.");
         ::_exit(0);
     }
-    std::thread first(writeKeys, "first.");
-    std::thread second(writeKeys, "second.");
+    std::latch start(2); // the two threads write at the same time
+    const auto writeAfterStart = [&](const std::string& prefix) {
+        start.arrive_and_wait();
+        writeKeys(prefix);
+    };
+    std::thread first(writeAfterStart, "first.");
+    std::thread second(writeAfterStart, "second.");
     first.join();
     second.join();
     int status = 0;

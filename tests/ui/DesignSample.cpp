@@ -20,8 +20,8 @@ std::unique_ptr<QWidget> makeDesignSample() {
     auto* layout = new QVBoxLayout(window.get());
     layout->setContentsMargins(24, 12, 24, 20);
     layout->setSpacing(10);
-    layout->addWidget(TessalineDesign::centeredTitleLabel(
-        QStringLiteral("Tessaline Settings — a title long enough to be cut at its end")));
+    layout->addWidget(TessalineDesign::centeredTitleLabel(QStringLiteral(
+        "Tessaline Settings — a window title long enough to be cut with an ellipsis at its end")));
     layout->addWidget(TessalineDesign::pageTitle(QStringLiteral("Quick Open")));
     layout->addWidget(TessalineDesign::introLabel(QStringLiteral(
         "  Find every menu-bar item, even those behind the notch. Type to search, use the "

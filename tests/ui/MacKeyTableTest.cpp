@@ -1,4 +1,5 @@
 #include "platform/qt/MacKeyTable.h"
+#include "tests/support/UiTestApplication.h"
 
 #include <QKeyEvent>
 
@@ -38,6 +39,8 @@ struct Press {
 };
 
 std::optional<MacKeyEvent> translated(const Press& press) {
+    // Key events name the application's keyboard device.
+    tessaline::testing::uiTestApplication();
     const QKeyEvent event(press.type, press.key, press.modifiers, press.scanCode, press.keySymbol,
                           0, press.text);
     return MacKeyTable::translate(event);
@@ -181,6 +184,7 @@ TEST(MacKeyTable, ReleasesAndRepeatsKeepTheirKind) {
     Press release{Qt::Key_A, Qt::NoModifier, "a"};
     release.type = QEvent::KeyRelease;
     EXPECT_EQ(translated(release)->type, Type::keyUp);
+    tessaline::testing::uiTestApplication();
     const QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, QString(), true);
     EXPECT_TRUE(MacKeyTable::translate(repeat)->isARepeat);
     EXPECT_FALSE(translated({Qt::Key_unknown}));

@@ -53,10 +53,10 @@ TEST_F(QtRunLoopTest, InputDuringAWaitArrivesAfterIt) {
     EventLog receiver(log);
     loop.postAfter(5ms, [&] {
         QApplication::postEvent(&receiver, new QKeyEvent(QEvent::KeyPress, Qt::Key_A,
-                                                             Qt::NoModifier, QStringLiteral("a")));
-        QApplication::postEvent(
-            &receiver, new QMouseEvent(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1),
-                                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+                                                         Qt::NoModifier, QStringLiteral("a")));
+        QApplication::postEvent(&receiver, new QMouseEvent(QEvent::MouseButtonPress, QPointF(1, 1),
+                                                           QPointF(1, 1), Qt::LeftButton,
+                                                           Qt::LeftButton, Qt::NoModifier));
         QApplication::postEvent(&receiver, new QEvent(QEvent::User));
     });
     loop.post([&] {

@@ -189,6 +189,23 @@ TEST_F(SecondaryButtonFocusTest, TabOntoAndAwayAndDisabledColours) {
     EXPECT_NE(focusName(), "button");
 }
 
+TEST_F(TessalineDesignTest, PrimaryButtonIsFilledBlueWithWhiteText) {
+    QPushButton button(QStringLiteral("Open"));
+    TessalineDesign::stylePrimaryButton(&button);
+    button.resize(button.sizeHint());
+    const QImage image = renderWidget(button);
+    const int middle = image.height() / 2;
+    EXPECT_EQ(pixelColor(image, 0, middle), TessalineDesign::Palette::blue());
+    EXPECT_EQ(pixelColor(image, image.width() - 1, middle), TessalineDesign::Palette::blue());
+    int white = 0;
+    for (int x = 0; x < image.width(); ++x) {
+        white += qGray(image.pixel(x, middle)) > 240;
+    }
+    EXPECT_GT(white, 0) << "the label is drawn in white";
+    EXPECT_EQ(button.font().pixelSize(), 13);
+    EXPECT_EQ(button.font().weight(), QFont::DemiBold);
+}
+
 TEST_F(TessalineDesignTest, CenteredTitleIsReplacedNotAddedAndCutAtItsEnd) {
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
@@ -215,13 +232,22 @@ TEST_F(TessalineDesignTest, FontsAreInterAtPixelSizesWithoutHinting) {
     EXPECT_EQ(QApplication::style()->name(), QStringLiteral("fusion"));
 }
 
-TEST_F(TessalineDesignTest, SampleRendersToTheSameBytesInTwoProcesses) {
+TEST_F(TessalineDesignTest, SampleRendersToTheSameBytesInTwoProcessesWhateverTheirSettings) {
     TemporaryFolder folder;
     std::vector<std::string> renders;
-    for (const char* name : {"first.png", "second.png"}) {
+    // The second process runs in an environment that asks for another style, scale, font DPI
+    // and a machine's font configuration that knows only DejaVu: none of it may reach the render.
+    const auto machineFonts = folder.path() / "machine-fonts.conf";
+    std::ofstream(machineFonts) << "<?xml version=\"1.0\"?><fontconfig>"
+                                   "<dir>/usr/share/fonts/truetype/dejavu</dir></fontconfig>\n";
+    const std::string hostile = "QT_STYLE_OVERRIDE=Windows QT_SCALE_FACTOR=2 QT_FONT_DPI=144 "
+                                "QT_QPA_PLATFORMTHEME=gtk3 FONTCONFIG_FILE='" +
+                                machineFonts.string() + "' ";
+    const std::pair<const char*, std::string> runs[] = {{"first.png", ""}, {"second.png", hostile}};
+    for (const auto& [name, environment] : runs) {
         const auto path = folder.path() / name;
         const std::string command =
-            std::string(TESSALINE_DESIGN_SAMPLE_RENDER) + " '" + path.string() + "'";
+            std::string(environment) + TESSALINE_DESIGN_SAMPLE_RENDER + " '" + path.string() + "'";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         std::ifstream file(path, std::ios::binary);
         renders.emplace_back(std::istreambuf_iterator<char>(file),
