@@ -2,6 +2,7 @@
 #include "core/ActionAttemptPlanner.h"
 #include "tests/quickopen/RecordBuilder.h"
 #include "tests/support/KeySender.h"
+#include "tests/support/WidgetImage.h"
 #include "ui/QuickOpenPanel/ElidingLabel.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/OverflowRowView.h"
@@ -354,6 +355,22 @@ TEST_F(OverflowPanelInteractionTest, HiddenOnlyLocksTheNormalPanelButNotTheShort
     EXPECT_EQ(panel->displayedItems().size(), 2u);
     sendKey(window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(OverflowPanelInteractionTest, TheWindowShowsThePanelWithItsFeedbackLine) {
+    status.recordActionFeedback(QuickOpenActionFeedback::opening("Dropbox"), now);
+    auto& window = present();
+    const QImage image = tessaline::testing::renderWidget(window);
+    EXPECT_EQ(image.size(), QSize(440, 452));
+    EXPECT_EQ(window.windowTitle(), "Tessaline");
+    EXPECT_TRUE(view().footerStatusLabel->isVisibleTo(&window));
+    // The refresh button is unfocused (white) while the search field has the focus.
+    const QPoint refresh = view().refreshButton->mapTo(&window, QPoint(4, 4));
+    EXPECT_EQ(tessaline::testing::pixelColor(image, refresh.x(), refresh.y()), QColor(Qt::white));
 }
 
 } // namespace
