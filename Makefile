@@ -37,3 +37,5 @@ fuzz: deps
 	@cmake --build --preset fuzz
 	$(call run-fuzzer,scan_fixture_fuzz,tests/fixtures)
 	$(call run-fuzzer,display_name_fuzz,fuzz/seeds/display-name)
+	$(call run-fuzzer,appcast_fuzz,fuzz/seeds/appcast)
+	$(call run-fuzzer,archive_extraction_fuzz,)
