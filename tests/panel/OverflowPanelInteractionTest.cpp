@@ -24,17 +24,6 @@ using namespace std::chrono_literals;
 using enum VisibilityClassification;
 using tessaline::testing::sendKey;
 
-ScanSnapshot scanOf(std::vector<AXMenuBarItemRecord> items) {
-    ScanSnapshot snapshot;
-    snapshot.items = std::move(items);
-    snapshot.scanStartedAt = *ReferenceDate::fromSecondsSinceReferenceDate(799'999'990);
-    return snapshot;
-}
-
-AXMenuBarItemRecord hiddenAt(const char* appName, double centre) {
-    return record(appName, "", hiddenBehindNotch, frameCentredAt(centre));
-}
-
 QelCore::ActionAttemptLog attempt(std::string_view result, std::int32_t errorCode = 0) {
     QelCore::ActionAttemptLog log;
     log.action = "AXPress";
@@ -371,6 +360,26 @@ TEST_F(OverflowPanelInteractionTest, TheWindowShowsThePanelWithItsFeedbackLine) 
     // The refresh button is unfocused (white) while the search field has the focus.
     const QPoint refresh = view().refreshButton->mapTo(&window, QPoint(4, 4));
     EXPECT_EQ(tessaline::testing::pixelColor(image, refresh.x(), refresh.y()), QColor(Qt::white));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(OverflowPanelInteractionTest, TheSecondFocusPassLeavesAFocusTheUserMoved) {
+    panel->update(scanOf({hiddenAt("A", 500)}));
+    panel->presentInRescueWindow();
+    ASSERT_TRUE(tessaline::testing::showAndActivate(*panel->rescueWindowController()));
+    view().refreshButton->setFocus();
+    loop.runFor(0s);
+    EXPECT_EQ(focusedName(), "panel.refresh");
+}
+
+TEST_F(OverflowPanelInteractionTest, EscapeInTheNormalPanelGoesToTheFocusedControl) {
+    auto& window = present();
+    sendKey(window, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(focusedName(), "panel.search");
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/VirtualRunLoop.h"
+#include "tests/quickopen/RecordBuilder.h"
 #include "tests/support/UiTestApplication.h"
 #include "ui/QuickOpenPanel/OverflowPanelController.h"
 
@@ -37,6 +38,21 @@ inline QApplication& application() {
 // Runs the deletions that widgets asked for with deleteLater.
 inline void flushDeferredDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A scan of the items, taken 10 seconds before the fixture's `now`.
+inline Parlowen::ScanSnapshot scanOf(std::vector<Parlowen::AXMenuBarItemRecord> items) {
+    Parlowen::ScanSnapshot snapshot;
+    snapshot.items = std::move(items);
+    snapshot.scanStartedAt = *Parlowen::ReferenceDate::fromSecondsSinceReferenceDate(799'999'990);
+    return snapshot;
+}
+
+// An item hidden behind the notch, its frame centred at x = `centre`.
+inline Parlowen::AXMenuBarItemRecord hiddenAt(const char* appName, double centre) {
+    return QuickOpenTesting::record(appName, "",
+                                    QelCore::VisibilityClassification::hiddenBehindNotch,
+                                    QuickOpenTesting::frameCentredAt(centre));
 }
 
 // A panel controller over throwaway stores, trusted unless told otherwise. Its action runner
