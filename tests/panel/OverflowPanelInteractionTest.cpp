@@ -3,6 +3,7 @@
 #include "tests/quickopen/RecordBuilder.h"
 #include "tests/support/KeySender.h"
 #include "tests/support/WidgetImage.h"
+#include "ui/Design/TessalineDesign.h"
 #include "ui/QuickOpenPanel/ElidingLabel.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/OverflowRowView.h"
@@ -380,6 +381,24 @@ TEST_F(OverflowPanelInteractionTest, EscapeInTheNormalPanelGoesToTheFocusedContr
     sendKey(window, Qt::Key_Escape);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(focusedName(), "panel.search");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(OverflowPanelInteractionTest, AFocusedHeaderButtonShowsTheSoftFocusColour) {
+    auto& window = present();
+    view().refreshButton->setFocus();
+    panel->focusNextPanelControl(true);
+    ASSERT_EQ(focusedName(), "panel.preferences");
+    const QImage image = tessaline::testing::renderWidget(window);
+    const auto colourAt = [&](QWidget* button) {
+        const QPoint corner = button->mapTo(&window, QPoint(4, 4));
+        return tessaline::testing::pixelColor(image, corner.x(), corner.y());
+    };
+    EXPECT_EQ(colourAt(view().settingsButton), TessalineDesign::Palette::focusSoft());
+    EXPECT_EQ(colourAt(view().refreshButton), QColor(Qt::white));
 }
 
 } // namespace
