@@ -14,6 +14,7 @@
 #include "Parlowen/Settings/AppPreferences.h"
 #include "Parlowen/Settings/L10n.h"
 #include "Parlowen/Status/ScanStatusStore.h"
+#include "Parlowen/Telemetry/CrashReporter.h"
 #include "Parlowen/Telemetry/QuickOpenTelemetrySampling.h"
 #include "platform/PlatformServices.h"
 #include "ui/QuickOpenPanel/AppIconImage.h"
@@ -79,6 +80,9 @@ OverflowPanelController::Dependencies::production(const platform::PlatformServic
     dependencies.telemetrySampler =
         sampledTelemetry(QuickOpenTelemetrySampling::configuredSuccessSampleRate(
             {services.environment.begin(), services.environment.end()}));
+    dependencies.telemetryReporter = [](const QuickOpenTelemetryEvent& event) {
+        CrashReporter::shared().captureDiagnosticEvent(event.diagnosticEvent(), std::nullopt);
+    };
     dependencies.appVersion =
         platform::infoString(services.bundle, platform::kCFBundleShortVersionStringKey)
             .value_or("0.0.0");
