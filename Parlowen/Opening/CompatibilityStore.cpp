@@ -102,4 +102,23 @@ void CompatibilityStore::save(const std::vector<CompatibilityRecord>& records) {
     StoredJSONList::saveEntries(*defaults, key, records);
 }
 
+std::optional<CompatibilityAttemptOutcome>
+compatibilityOutcome(QuickOpenActionOutcome outcome,
+                     QelCore::VisibilityClassification classification) {
+    using enum QelCore::VisibilityClassification;
+    switch (outcome) {
+    case QuickOpenActionOutcome::observedOpen:
+        return CompatibilityAttemptOutcome::observedOpen;
+    case QuickOpenActionOutcome::actionSent:
+        return classification == hiddenBehindNotch || classification == pushedOffscreen
+                   ? CompatibilityAttemptOutcome::actionSentWhileObstructed
+                   : CompatibilityAttemptOutcome::actionSent;
+    case QuickOpenActionOutcome::failed:
+        return CompatibilityAttemptOutcome::failed;
+    case QuickOpenActionOutcome::opening:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace Parlowen
