@@ -61,6 +61,17 @@ std::vector<std::filesystem::path> CrashReportStore::pending() const {
     return paths;
 }
 
+std::vector<std::filesystem::path> CrashReportStore::pruned() const {
+    auto reports = pending();
+    if (reports.size() > maxPendingReports) {
+        const auto excess = reports.size() - maxPendingReports;
+        std::for_each(reports.begin(), reports.begin() + static_cast<std::ptrdiff_t>(excess),
+                      [this](const auto& report) { remove(report); });
+        reports.erase(reports.begin(), reports.begin() + static_cast<std::ptrdiff_t>(excess));
+    }
+    return reports;
+}
+
 std::optional<std::string> CrashReportStore::read(const std::filesystem::path& report) const {
     const int descriptor = ::open(report.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (descriptor < 0) {

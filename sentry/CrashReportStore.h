@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -16,6 +17,8 @@ public:
     static constexpr const char* reportExtension = ".envelope";
     // Reports larger than this are not read (and are removed).
     static constexpr std::uintmax_t maxReportSize = 1 << 20;
+    // More waiting reports than this (a crash at every start without a network) drop the oldest.
+    static constexpr std::size_t maxPendingReports = 30;
 
     explicit CrashReportStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
@@ -26,6 +29,8 @@ public:
     bool prepare() const;
     // The reports waiting to be sent, oldest first.
     std::vector<std::filesystem::path> pending() const;
+    // Removes the oldest reports beyond `maxPendingReports`; answers those that remain.
+    std::vector<std::filesystem::path> pruned() const;
     // A report's contents; none when it cannot be read or is not a report of this user.
     std::optional<std::string> read(const std::filesystem::path& report) const;
     void remove(const std::filesystem::path& report) const;

@@ -72,7 +72,7 @@ bool SentrySDK::start(Options options) {
         log("No crash capture: the report folder is not a private folder of this user");
         return true;
     }
-    for (const auto& report : store.pending()) {
+    for (const auto& report : store.pruned()) {
         const auto text = store.read(report);
         const auto envelope = text ? Envelope::parse(*text) : std::nullopt;
         const auto payload = envelope ? envelope->eventPayload() : std::nullopt;

@@ -4,10 +4,10 @@
 #include "Parlowen/Telemetry/TelemetryBundleValues.h"
 #include "core/NumberText.h"
 #include "core/TextFolding.h"
-#include "platform/InMemoryBundleInfo.h"
 #include "platform/StandardErrorLogSink.h"
 #include "platform/SystemClock.h"
 #include "platform/ThreadSerialQueue.h"
+#include "platform/linux/BuiltBundleInfo.h"
 #include "sentry/CrashReportStore.h"
 #include "sentry/Dsn.h"
 
@@ -84,14 +84,14 @@ CrashReporter::~CrashReporter() {
 CrashReporter& CrashReporter::shared() {
     auto& instance = sharedInstance();
     if (!instance) {
-        static const platform::InMemoryBundleInfo bundle(std::nullopt, "");
+        static const auto bundle = platform::native::builtBundleInfo();
         static platform::StandardErrorLogSink log;
         static const platform::SystemClock clock;
         auto environment = platform::currentProcessEnvironment();
         auto folder = defaultCrashReportFolder(environment);
         instance = std::make_unique<CrashReporter>(
             AppPreferences::shared(),
-            Services{bundle, log, clock, std::move(environment), std::move(folder)});
+            Services{*bundle, log, clock, std::move(environment), std::move(folder)});
     }
     return *instance;
 }

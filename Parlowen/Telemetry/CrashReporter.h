@@ -46,8 +46,8 @@ public:
     CrashReporter& operator=(const CrashReporter&) = delete;
 
     // The process-wide reporter: the one given to `setShared`, else (made on first use) one over
-    // the standard preferences, a bundle without values, the process environment, the default
-    // crash folder and a log on standard error.
+    // the standard preferences, the built bundle, the process environment, the default crash
+    // folder and a log on standard error.
     static CrashReporter& shared();
     // Replaces the process-wide reporter (start-up and tests); the earlier one is closed.
     static void setShared(std::unique_ptr<CrashReporter> reporter);

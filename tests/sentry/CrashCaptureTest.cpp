@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <thread>
@@ -50,6 +53,21 @@ int signalOfCrashingChild(const fs::path& folder, const std::function<void()>& c
     return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
 
+// Writes to a page that may not be touched: a real fault, not a raised signal.
+void writeToProtectedPage() {
+    void* page = ::mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    *static_cast<volatile int*>(page) = 1;
+}
+
+volatile bool keepRecursing = true;
+
+// Recurses until the stack runs out; the handler then needs its alternate stack.
+int overflowTheStack(int depth) {
+    volatile char frame[1024];
+    frame[0] = static_cast<char>(depth);
+    return keepRecursing ? overflowTheStack(depth + 1) + frame[0] : 0;
+}
+
 std::vector<fs::path> reportsIn(const fs::path& folder) {
     return sentry::CrashReportStore(folder).pending();
 }
@@ -70,6 +88,8 @@ TEST(CrashCapture, ACrashingChildDiesOfItsSignalAndTheNextStartSendsOneFatalEven
     const std::vector<Row> rows{
         {"segmentation fault", [] { std::raise(SIGSEGV); }, SIGSEGV, "SIGSEGV"},
         {"floating-point exception", [] { std::raise(SIGFPE); }, SIGFPE, "SIGFPE"},
+        {"fault on a protected page", writeToProtectedPage, SIGSEGV, "SIGSEGV"},
+        {"stack overflow", [] { overflowTheStack(0); }, SIGSEGV, "SIGSEGV"},
         {"uncaught exception", [] { std::thread([] { throw std::runtime_error("boom"); }).join(); },
          SIGABRT, "std::runtime_error"},
     };
@@ -116,7 +136,7 @@ TEST(CrashCapture, ReportsStayForTheNextStartWhenTheServerCannotBeReached) {
     EXPECT_EQ(reportsIn(folder).size(), 1u);
 }
 
-TEST(CrashCapture, UnreadableReportsAreRemovedAndForeignFoldersRefused) {
+TEST(CrashCapture, UnreadableOldAndForeignReportsAreNotSent) {
     TemporaryFolder temporary;
     const auto folder = temporary.path() / "crash-reports";
     ASSERT_TRUE(sentry::CrashReportStore(folder).prepare());
@@ -129,6 +149,18 @@ TEST(CrashCapture, UnreadableReportsAreRemovedAndForeignFoldersRefused) {
     }
     EXPECT_TRUE(reportsIn(folder).empty());
     EXPECT_TRUE(server.http.requests().empty());
+
+    // Reports beyond the limit drop the oldest.
+    const auto now = fs::file_time_type::clock::now();
+    for (std::size_t i = 0; i < sentry::CrashReportStore::maxPendingReports + 5; ++i) {
+        const auto report = folder / ("report-" + std::to_string(i) + ".envelope");
+        std::ofstream(report) << "{}\n";
+        fs::last_write_time(report, now - std::chrono::hours(100 - i));
+    }
+    const auto kept = sentry::CrashReportStore(folder).pruned();
+    ASSERT_EQ(kept.size(), sentry::CrashReportStore::maxPendingReports);
+    EXPECT_EQ(kept.front().filename(), "report-5.envelope");
+    EXPECT_EQ(reportsIn(folder), kept);
 
     // A link in place of the folder is not followed.
     const auto link = temporary.path() / "linked";

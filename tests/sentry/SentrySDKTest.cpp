@@ -14,6 +14,22 @@ using sentry::SentrySDK;
 using testsupport::HttpRequest;
 using testsupport::HttpResponse;
 
+// Makes the server's answers wait until `release`, to keep a request in flight.
+class HeldAnswers {
+public:
+    explicit HeldAnswers(SentryTestServer& server) : hold_(gate_) {
+        server.http.setHandler([this](const HttpRequest&) {
+            std::lock_guard wait(gate_);
+            return HttpResponse{200, {}, ""};
+        });
+    }
+    void release() { hold_.unlock(); }
+
+private:
+    std::mutex gate_;
+    std::unique_lock<std::mutex> hold_;
+};
+
 sentry::Options optionsFor(const SentryTestServer& server) {
     sentry::Options options;
     options.dsn = server.dsn();
@@ -206,12 +222,7 @@ TEST(SentrySDK, HonoursRateLimitsUntilTheyExpire) {
 
 TEST(SentrySDK, FlushTimeOutsAreSanitized) {
     SentryTestServer server;
-    std::mutex gate;
-    std::unique_lock hold(gate);
-    server.http.setHandler([&](const HttpRequest&) {
-        std::lock_guard wait(gate);
-        return HttpResponse{200, {}, ""};
-    });
+    HeldAnswers held(server);
     SentrySDK sdk;
     ASSERT_TRUE(sdk.start(optionsFor(server)));
     sdk.capture("slow");
@@ -220,18 +231,13 @@ TEST(SentrySDK, FlushTimeOutsAreSanitized) {
         EXPECT_FALSE(sdk.flush(timeout)) << timeout;
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
     }
-    hold.unlock();
+    held.release();
     EXPECT_TRUE(sdk.flush(1e300)) << "an absurd time-out is capped, not overflowed";
 }
 
 TEST(SentrySDK, CloseDropsWhatWasNotSentAndStopsCapturing) {
     SentryTestServer server;
-    std::mutex gate;
-    std::unique_lock hold(gate);
-    server.http.setHandler([&](const HttpRequest&) {
-        std::lock_guard wait(gate);
-        return HttpResponse{200, {}, ""};
-    });
+    HeldAnswers held(server);
     SentrySDK sdk;
     ASSERT_TRUE(sdk.start(optionsFor(server)));
     for (int i = 0; i < 5; ++i) {
@@ -245,7 +251,7 @@ TEST(SentrySDK, CloseDropsWhatWasNotSentAndStopsCapturing) {
     sdk.close();
     EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(3))
         << "the request in flight is abandoned";
-    hold.unlock();
+    held.release();
     EXPECT_FALSE(sdk.isEnabled());
     EXPECT_EQ(sdk.capture("after close"), sentry::SentryId::empty());
     EXPECT_EQ(server.http.requests().size(), 1u);
