@@ -2,6 +2,7 @@
 
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineFonts.h"
+#include "ui/Onboarding/OnboardingPainting.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -26,14 +27,7 @@ QString colorText(const QColor& color) {
     return color.name(QColor::HexArgb);
 }
 
-QLabel* label(const QString& text, const QFont& labelFont, const QColor& color) {
-    auto* result = new QLabel(text);
-    result->setFont(labelFont);
-    QPalette palette = result->palette();
-    palette.setColor(QPalette::WindowText, color);
-    result->setPalette(palette);
-    return result;
-}
+using OnboardingPainting::makeLabel;
 
 struct Row {
     const char* identifier;
@@ -51,7 +45,7 @@ QLabel* priorityBadge(const QString& text, const QColor& textColor, const QColor
     // Half points are drawn as they are: the fonts are unhinted.
     badgeFont.setPointSizeF(10.5);
     badgeFont.setPixelSize(-1);
-    auto* badge = label(text, badgeFont, textColor);
+    auto* badge = makeLabel(text, badgeFont, textColor);
     badge->setAlignment(Qt::AlignCenter);
     badge->setFixedSize(42, 22);
     badge->setStyleSheet(
@@ -62,8 +56,8 @@ QLabel* priorityBadge(const QString& text, const QColor& textColor, const QColor
 
 QWidget* fallbackInfoRow(const QString& identifier, const QString& title, const QString& detail,
                          QWidget* accessory, int width) {
-    auto* titleLabel = label(title, font(13, QFont::Medium), Palette::ink());
-    auto* detailLabel = label(detail, font(11), Palette::muted());
+    auto* titleLabel = makeLabel(title, font(13, QFont::Medium), Palette::ink());
+    auto* detailLabel = makeLabel(detail, font(11), Palette::muted());
     detailLabel->setWordWrap(true);
     detailLabel->setMaximumHeight(QFontMetrics(detailLabel->font()).lineSpacing() *
                                   detailMaximumLines);
