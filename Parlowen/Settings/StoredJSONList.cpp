@@ -23,19 +23,6 @@ std::optional<nlohmann::json> storedArray(const platform::UserDefaults& defaults
     return parsed;
 }
 
-std::string escapingSlashes(const std::string& text) {
-    std::string result;
-    result.reserve(text.size());
-    for (const char byte : text) {
-        // A slash only ever occurs inside a string of the compact output.
-        if (byte == '/') {
-            result += '\\';
-        }
-        result += byte;
-    }
-    return result;
-}
-
 } // namespace
 
 std::vector<nlohmann::json> load(const platform::UserDefaults& defaults, std::string_view key) {
@@ -60,6 +47,18 @@ void save(platform::UserDefaults& defaults, std::string_view key,
     }
     text = escapingSlashes(text);
     defaults.set(key, platform::DefaultsData(text.begin(), text.end()));
+}
+
+std::string escapingSlashes(const std::string& compactJson) {
+    std::string result;
+    result.reserve(compactJson.size());
+    for (const char byte : compactJson) {
+        if (byte == '/') {
+            result += '\\';
+        }
+        result += byte;
+    }
+    return result;
 }
 
 std::string backupKey(std::string_view key) {

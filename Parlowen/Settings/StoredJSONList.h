@@ -21,6 +21,10 @@ std::vector<nlohmann::json> load(const platform::UserDefaults& defaults, std::st
 void save(platform::UserDefaults& defaults, std::string_view key,
           const nlohmann::ordered_json& array);
 
+// Compact JSON text with every "/" written as "\/", as Foundation's encoders do; a slash can
+// only occur inside a string of compact output.
+std::string escapingSlashes(const std::string& compactJson);
+
 // Where an unreadable value of `key` is kept.
 std::string backupKey(std::string_view key);
 
