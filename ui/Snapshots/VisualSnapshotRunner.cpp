@@ -13,6 +13,10 @@
 #include "platform/OverlayUserDefaults.h"
 #include "platform/PlatformServices.h"
 #include "ui/Onboarding/OnboardingWindowController.h"
+#include "ui/Preferences/GeneralPaneController.h"
+#include "ui/Preferences/PreferencesServices.h"
+#include "ui/Preferences/PreferencesTabViewController.h"
+#include "ui/Preferences/QuickAccessPaneController.h"
 #include "ui/QuickOpenPanel/OverflowPanelController.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/Snapshots/AppIconFile.h"
@@ -197,6 +201,24 @@ SnapshotView makeOnboardingView(RenderContext& context, bool permissionStep) {
     return {std::move(controller), view};
 }
 
+SnapshotView makePreferencesView(RenderContext& context, PreferencesTabViewController::Pane pane) {
+    auto services = PreferencesServices::production(context.environment.services);
+    services.preferences = &context.preferences;
+    services.recentStore = &context.recents;
+    services.perAppHotKeyStore = &context.hotKeys;
+    services.applyCrashReportingConsent = [defaults = context.defaults](bool enabled) {
+        defaults->set(Parlowen::AppPreferences::crashReportingEnabledKey, enabled);
+    };
+    auto* tabs = new PreferencesTabViewController(std::move(services));
+    tabs->show(pane);
+    if (pane == PreferencesTabViewController::Pane::general) {
+        tabs->generalPane().renderVisualPreview();
+    } else if (pane == PreferencesTabViewController::Pane::quickAccess) {
+        tabs->quickAccessPane().renderVisualPreview();
+    }
+    return ownedView(tabs);
+}
+
 Result<SnapshotView> makeAppIconView(const std::filesystem::path& currentDirectory) {
     const auto url = appIconURL(currentDirectory);
     if (!url) {
@@ -232,10 +254,11 @@ Result<SnapshotView> makeView(RenderContext& context, SnapshotTarget target) {
     case SnapshotTarget::quickAccessFallback:
         return ownedView(QuickAccessFallbackBoard::make());
     case SnapshotTarget::preferencesGeneral:
+        return makePreferencesView(context, PreferencesTabViewController::Pane::general);
     case SnapshotTarget::preferencesQuickAccess:
+        return makePreferencesView(context, PreferencesTabViewController::Pane::quickAccess);
     case SnapshotTarget::preferencesAdvanced:
-        // The preferences window is not part of this build yet: its pictures stay empty.
-        return ownedView(new QWidget);
+        return makePreferencesView(context, PreferencesTabViewController::Pane::advanced);
     case SnapshotTarget::appIcon:
         return makeAppIconView(context.environment.currentDirectory);
     }
