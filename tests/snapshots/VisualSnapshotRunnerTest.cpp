@@ -1,5 +1,6 @@
 #include "ui/Snapshots/VisualSnapshotRunner.h"
 #include "Parlowen/QuickOpen/RecentMenuBarItemStore.h"
+#include "Parlowen/Settings/L10n.h"
 #include "platform/FileUserDefaults.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/VirtualRunLoop.h"
@@ -13,6 +14,7 @@
 #include <QImageReader>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -82,6 +84,27 @@ TEST(VisualSnapshotArguments, FailuresNameTheirCauseAndWriteNothing) {
         EXPECT_EQ(output.out, "");
         EXPECT_FALSE(fs::exists(fixture.folder.path() / "out" / "manifest.json"));
     }
+}
+
+TEST(VisualSnapshotArguments, AFolderThatCannotBeMadeFailsBeforeAnyPicture) {
+    SnapshotFixture fixture;
+    std::ofstream(fixture.folder.path() / "blocker") << "a file, not a folder";
+    const RunOutput output = fixture.run({"--output", "blocker/out", "--visual-snapshot"});
+    EXPECT_EQ(output.status, 1);
+    EXPECT_TRUE(output.err.starts_with("Visual snapshot failed: Could not create ")) << output.err;
+    EXPECT_EQ(output.out, "");
+}
+
+TEST(VisualSnapshotArguments, TheForcedLanguageEndsWithTheRun) {
+    SnapshotFixture fixture;
+    Parlowen::L10n::setLocaleOverride("fr");
+    const RunOutput output = fixture.run(
+        {"--language", "ZH_TW", "--visual-snapshot", "all-clear-panel", "--output", "out"});
+    EXPECT_EQ(output.status, 0) << output.err;
+    EXPECT_EQ(Parlowen::L10n::localeOverride(), std::optional<std::string>("fr"));
+    fixture.run({"--language", "de", "--visual-snapshot", "ALL", "--output", "out"});
+    EXPECT_EQ(Parlowen::L10n::localeOverride(), std::optional<std::string>("fr"));
+    Parlowen::L10n::setLocaleOverride(std::nullopt);
 }
 
 TEST(VisualSnapshotRunner, OneTargetWritesItsPictureManifestAndResultLine) {
