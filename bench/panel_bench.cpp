@@ -5,10 +5,10 @@
 #include "Parlowen/QuickOpen/FavoriteMenuBarItemStore.h"
 #include "Parlowen/QuickOpen/RecentMenuBarItemStore.h"
 #include "Parlowen/Settings/AppPreferences.h"
+#include "bench/OffscreenBenchmarkMain.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/VirtualRunLoop.h"
-#include "ui/Design/TessalineAppearance.h"
 #include "ui/QuickOpenPanel/OverflowPanelController.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 
@@ -135,14 +135,5 @@ BENCHMARK(BM_UpdateWithNewScan)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    Parlowen::TessalineAppearance::prepareEnvironment();
-    QApplication application(argc, argv);
-    Parlowen::TessalineAppearance::install(application);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOffscreenBenchmarks(argc, argv);
 }

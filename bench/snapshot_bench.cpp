@@ -1,8 +1,8 @@
 // One visual snapshot run of all twelve targets on the offscreen platform, from the source folder
 // so that the committed icon is found; the figure to watch is the mean (at most 3 s).
+#include "bench/OffscreenBenchmarkMain.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/VirtualRunLoop.h"
-#include "ui/Design/TessalineAppearance.h"
 #include "ui/Snapshots/VisualSnapshotRunner.h"
 
 #include <QApplication>
@@ -45,14 +45,5 @@ BENCHMARK(BM_VisualSnapshotAllTargets)->Unit(benchmark::kMillisecond)->Iteration
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    Parlowen::TessalineAppearance::prepareEnvironment();
-    QApplication application(argc, argv);
-    Parlowen::TessalineAppearance::install(application);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOffscreenBenchmarks(argc, argv);
 }
