@@ -9,11 +9,11 @@
 #include "Parlowen/QuickOpen/RecentMenuBarItemStore.h"
 #include "Parlowen/Settings/AppPreferences.h"
 #include "Parlowen/Status/ScanStatusStore.h"
+#include "bench/OffscreenBenchmarkMain.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/VirtualRunLoop.h"
-#include "ui/Design/TessalineAppearance.h"
 #include "ui/QuickOpenPanel/OverflowPanelController.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 
@@ -196,20 +196,12 @@ void registerEventBenchmark(const char* name, void (*function)(benchmark::State&
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    Parlowen::TessalineAppearance::prepareEnvironment();
-    QApplication application(argc, argv);
-    Parlowen::TessalineAppearance::install(application);
-    // As the program does at start: the transliterator is built away from the main thread.
-    std::thread(Parlowen::QuickOpenSearchMatcher::warmUp).detach();
-    registerEventBenchmark("BM_PresentPanel", BM_PresentPanel, 50, true);
-    registerEventBenchmark("BM_ActivationToRunner", BM_ActivationToRunner, 50, true);
-    registerEventBenchmark("BM_SearchKeystroke", BM_SearchKeystroke, 200, false);
-    registerEventBenchmark("BM_UpdateWithNewScan", BM_UpdateWithNewScan, 200, false);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOffscreenBenchmarks(argc, argv, [] {
+        // As the program does at start: the transliterator is built away from the main thread.
+        std::thread(Parlowen::QuickOpenSearchMatcher::warmUp).detach();
+        registerEventBenchmark("BM_PresentPanel", BM_PresentPanel, 50, true);
+        registerEventBenchmark("BM_ActivationToRunner", BM_ActivationToRunner, 50, true);
+        registerEventBenchmark("BM_SearchKeystroke", BM_SearchKeystroke, 200, false);
+        registerEventBenchmark("BM_UpdateWithNewScan", BM_UpdateWithNewScan, 200, false);
+    });
 }

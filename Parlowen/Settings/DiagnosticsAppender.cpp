@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <random>
 
 namespace Parlowen::DiagnosticsAppender {
 
@@ -49,6 +50,35 @@ bool append(const std::filesystem::path& file, std::string_view line) {
     }
     ::close(descriptor);
     return written;
+}
+
+bool replace(const std::filesystem::path& file, std::string_view contents) {
+    static constexpr std::string_view alphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::string name = "." + file.filename().string() + ".";
+        for (int index = 0; index < 12; ++index) {
+            name += alphabet[random() % alphabet.size()];
+        }
+        const std::filesystem::path temporary = file.parent_path() / name;
+        const int descriptor =
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (descriptor < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            return false;
+        }
+        const ssize_t count = ::write(descriptor, contents.data(), contents.size());
+        const bool written = count == static_cast<ssize_t>(contents.size());
+        const bool closed = ::close(descriptor) == 0;
+        if (written && closed && ::rename(temporary.c_str(), file.c_str()) == 0) {
+            return true;
+        }
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return false;
 }
 
 } // namespace Parlowen::DiagnosticsAppender

@@ -24,6 +24,12 @@ std::filesystem::path path(std::string_view fileName);
 // with mode 0600. False when the path was skipped or the write failed.
 bool append(const std::filesystem::path& file, std::string_view line);
 
+// Replaces the file with `contents`: written to a temporary file of an unpredictable name in the
+// same folder (created exclusively, not following links, mode 0600) and renamed over it, so a
+// reader sees the old or the new text and a link planted at the temporary name is never
+// followed. False when the write or the rename failed; the temporary file is then removed.
+bool replace(const std::filesystem::path& file, std::string_view contents);
+
 } // namespace DiagnosticsAppender
 
 } // namespace Parlowen
