@@ -51,23 +51,25 @@ void RecentMenuBarItemStore::record(const AXMenuBarItemRecord& item, QuickOpenAc
         return;
     }
     const auto identity = MenuBarItemStableIdentity::of(item);
-    auto entries = load();
-    std::erase_if(entries, [&](const RecentMenuBarItem& entry) {
-        return entry.identity.namesSameItem(identity);
-    });
-    entries.push_back({identity, item.appName, StoredMenuBarItem::displayName(item), outcome, at});
-    std::stable_sort(entries.begin(), entries.end(), [](const auto& lhs, const auto& rhs) {
-        const int lhsRank = outcomeRank(lhs.outcome);
-        const int rhsRank = outcomeRank(rhs.outcome);
-        if (lhsRank != rhsRank) {
-            return lhsRank > rhsRank;
+    RecentMenuBarItem added{identity, item.appName, StoredMenuBarItem::displayName(item), outcome,
+                            at};
+    StoredJSONList::updateEntries<RecentMenuBarItem>(*defaults, key, [&](auto& entries) {
+        std::erase_if(entries, [&](const RecentMenuBarItem& entry) {
+            return entry.identity.namesSameItem(identity);
+        });
+        entries.push_back(added);
+        std::stable_sort(entries.begin(), entries.end(), [](const auto& lhs, const auto& rhs) {
+            const int lhsRank = outcomeRank(lhs.outcome);
+            const int rhsRank = outcomeRank(rhs.outcome);
+            if (lhsRank != rhsRank) {
+                return lhsRank > rhsRank;
+            }
+            return lhs.lastOpenedAt > rhs.lastOpenedAt;
+        });
+        if (entries.size() > maxItems) {
+            entries.resize(maxItems);
         }
-        return lhs.lastOpenedAt > rhs.lastOpenedAt;
     });
-    if (entries.size() > maxItems) {
-        entries.resize(maxItems);
-    }
-    StoredJSONList::saveEntries(*defaults, key, entries);
 }
 
 bool RecentMenuBarItemStore::isRecordingEnabled() const {
