@@ -56,6 +56,12 @@ void appendEscaped(std::string& out, std::string_view text) {
 
 } // namespace
 
+std::string escaped(std::string_view text) {
+    std::string out;
+    appendEscaped(out, text);
+    return out;
+}
+
 std::string format(const ActionAttemptLog& log) {
     std::string line = "- app=";
     appendEscaped(line, log.appName);
