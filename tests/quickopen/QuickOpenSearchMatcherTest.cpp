@@ -1,7 +1,10 @@
 #include "Parlowen/QuickOpen/QuickOpenSearchMatcher.h"
+#include "Parlowen/QuickOpen/QuickOpenListPlanner.h"
+#include "RecordBuilder.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -29,6 +32,27 @@ TEST(QuickOpenSearchVariants, FoldAndTransliterate) {
     for (const auto& row : rows) {
         EXPECT_EQ(searchVariants(row.text), row.variants) << row.name;
     }
+}
+
+// One application with a title of a megabyte in several scripts must not freeze the panel: a
+// search over it, keys included, stays far below a frame's worth of waiting.
+TEST(QuickOpenSearchVariants, MegabyteTitleSearchesQuickly) {
+    std::string title;
+    while (title.size() < 1'000'000) {
+        title += "Ab Ωμέγα Привет 東京 مرحبا ｆｕｌｌ é\n";
+    }
+    // The transliterator is built once per process, before any panel opens.
+    searchVariants("東京");
+    const std::vector<Parlowen::AXMenuBarItemRecord> items = {
+        QuickOpenTesting::record("Hostile", title), QuickOpenTesting::record("Dropbox")};
+    const auto start = std::chrono::steady_clock::now();
+    const auto sections = Parlowen::QuickOpenListPlanner::makeSections(
+        items, {}, Parlowen::OverflowPanelScope::allRightSide, "privet", {}, {});
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(elapsed, std::chrono::milliseconds(50));
+    ASSERT_EQ(sections.size(), 1u);
+    ASSERT_EQ(sections[0].items.size(), 1u);
+    EXPECT_EQ(sections[0].items[0].appName, "Hostile");
 }
 
 TEST(QuickOpenSearchVariants, SameResultOnEveryThread) {
