@@ -37,3 +37,5 @@ fuzz: deps
 	@cmake --build --preset fuzz
 	$(call run-fuzzer,scan_fixture_fuzz,tests/fixtures)
 	$(call run-fuzzer,display_name_fuzz,fuzz/seeds/display-name)
+	$(call run-fuzzer,defaults_file_fuzz,fuzz/seeds/defaults-file)
+	$(call run-fuzzer,desktop_description_fuzz,desktops)
