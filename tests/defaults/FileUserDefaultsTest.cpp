@@ -1,5 +1,6 @@
 #include "platform/FileUserDefaults.h"
 
+#include "tests/support/ChildProcesses.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -248,25 +249,17 @@ TEST_F(FileUserDefaultsTest, TwoProcessesLoseNothingOrWriteNothing) {
             std::filesystem::create_symlink(temporary.path() / "elsewhere",
                                             file.string() + ".lock");
         }
-        std::vector<pid_t> children;
-        for (const char* prefix : {"one.", "two."}) {
-            const pid_t child = ::fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
+        const auto writer = [&](std::string prefix) {
+            return [&, prefix] {
                 int refused = 0;
                 FileUserDefaults store(file, [&](std::string_view) { ++refused; });
                 for (int index = 0; index < keysPerProcess; ++index) {
                     store.set(prefix + std::to_string(index), std::int64_t{index});
                 }
-                ::_exit(refused == (planted ? keysPerProcess : 0) ? 0 : 1);
-            }
-            children.push_back(child);
-        }
-        for (const pid_t child : children) {
-            int status = 0;
-            ASSERT_EQ(::waitpid(child, &status, 0), child);
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << planted;
-        }
+                return refused == (planted ? keysPerProcess : 0);
+            };
+        };
+        EXPECT_TRUE(runInChildProcesses({writer("one."), writer("two.")})) << planted;
         const FileUserDefaults reader(file);
         int kept = 0;
         for (const std::string prefix : {"one.", "two."}) {

@@ -2,12 +2,10 @@
 #include "RecordBuilder.h"
 #include "platform/FileUserDefaults.h"
 
+#include "tests/support/ChildProcesses.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <set>
 
@@ -28,11 +26,8 @@ TEST(ConcurrentFavorites, TwoProcessesKeepEveryFavoriteOrWriteNone) {
             std::filesystem::create_symlink(temporary.path() / "elsewhere",
                                             file.string() + ".lock");
         }
-        std::vector<pid_t> children;
-        for (const char* app : {"One", "Two"}) {
-            const pid_t child = ::fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
+        const auto favoriter = [&](std::string app) {
+            return [&, app] {
                 int refused = 0;
                 FavoriteMenuBarItemStore store(std::make_shared<platform::FileUserDefaults>(
                     file, [&](std::string_view) { ++refused; }));
@@ -40,15 +35,10 @@ TEST(ConcurrentFavorites, TwoProcessesKeepEveryFavoriteOrWriteNone) {
                     store.favorite(record(app, "Item " + std::to_string(index)),
                                    *ReferenceDate::fromSecondsSinceReferenceDate(index));
                 }
-                ::_exit(refused == (planted ? favoritesPerProcess : 0) ? 0 : 1);
-            }
-            children.push_back(child);
-        }
-        for (const pid_t child : children) {
-            int status = 0;
-            ASSERT_EQ(::waitpid(child, &status, 0), child);
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << planted;
-        }
+                return refused == (planted ? favoritesPerProcess : 0);
+            };
+        };
+        EXPECT_TRUE(runInChildProcesses({favoriter("One"), favoriter("Two")})) << planted;
 
         FavoriteMenuBarItemStore reader(std::make_shared<platform::FileUserDefaults>(file));
         std::set<std::string> kept;
