@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string encoded = Codec::encode(*contents);
     const auto again = Codec::decode(encoded);
     // NaN never equals itself, so the texts are compared rather than the values.
-    if (!again || Codec::encode(*again) != encoded || again->otherMembers != contents->otherMembers) {
+    if (!again || Codec::encode(*again) != encoded ||
+        again->otherMembers != contents->otherMembers) {
         std::abort();
     }
     for (const auto& [key, member] : contents->otherMembers) {
