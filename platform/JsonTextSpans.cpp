@@ -15,6 +15,12 @@ std::size_t skipSpace(std::string_view text, std::size_t at) {
     return at;
 }
 
+// Where the value starts: past a UTF-8 byte-order mark and white space.
+std::size_t valueStart(std::string_view text) {
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    return skipSpace(text, text.starts_with(byteOrderMark) ? byteOrderMark.size() : 0);
+}
+
 // The index just past the string token that starts at `at`.
 std::size_t skipString(std::string_view text, std::size_t at) {
     for (++at; at < text.size() && text[at] != '"'; ++at) {
@@ -56,7 +62,7 @@ std::size_t skipValue(std::string_view text, std::size_t at) {
 // Calls `each` with the index of every top-level entry of the container opening at the
 // text's first non-space character; `each` answers the index just past the entry.
 template <typename Each> void forEachEntry(std::string_view text, Each each) {
-    std::size_t at = skipSpace(text, 0) + 1; // past the opening bracket
+    std::size_t at = valueStart(text) + 1; // past the opening bracket
     for (;;) {
         at = skipSpace(text, at);
         if (at >= text.size() || text[at] == '}' || text[at] == ']') {
@@ -70,6 +76,11 @@ template <typename Each> void forEachEntry(std::string_view text, Each each) {
 }
 
 } // namespace
+
+char openingCharacter(std::string_view text) {
+    const std::size_t start = valueStart(text);
+    return start < text.size() && (text[start] == '{' || text[start] == '[') ? text[start] : 0;
+}
 
 std::vector<Member> members(std::string_view object) {
     std::vector<Member> found;

@@ -16,6 +16,10 @@ struct Member {
     std::string_view value;
 };
 
+// The first character of the value: '{' for an object, '[' for an array. A byte-order mark and
+// white space before it are skipped, as JSON parsers do; 0 for a text of neither.
+char openingCharacter(std::string_view text);
+
 // The members of an object, in text order, duplicates included.
 std::vector<Member> members(std::string_view object);
 // The elements of an array, in order.

@@ -158,8 +158,7 @@ std::string encode(const UserDefaultsFileContents& contents) {
 }
 
 std::optional<UserDefaultsFileContents> decode(std::string_view text) {
-    // An object's text starts with '{' once leading white space is skipped.
-    if (!json::accept(text) || text[text.find_first_not_of(" \t\r\n")] != '{') {
+    if (!json::accept(text) || JsonTextSpans::openingCharacter(text) != '{') {
         return std::nullopt;
     }
     UserDefaultsFileContents contents;

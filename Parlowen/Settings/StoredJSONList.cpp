@@ -21,8 +21,7 @@ std::optional<std::string> arrayText(const std::optional<platform::DefaultsValue
         return std::nullopt;
     }
     std::string text(data->begin(), data->end());
-    const auto start = text.find_first_not_of(" \t\r\n");
-    if (start == std::string::npos || text[start] != '[' || !nlohmann::json::accept(text)) {
+    if (platform::JsonTextSpans::openingCharacter(text) != '[' || !nlohmann::json::accept(text)) {
         return std::nullopt;
     }
     return text;
