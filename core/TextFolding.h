@@ -17,7 +17,7 @@ inline constexpr std::string_view missingValuePlaceholder = "missing value";
 // Texts that other applications hand us have no length limit. Folding, transliterating and
 // matching look at no more than this many bytes of one, far above any real title or name, so
 // that one hostile application cannot freeze a search.
-inline constexpr std::size_t maximumLength = 4096;
+inline constexpr std::size_t maximumLength = 1024;
 
 // The text cut to at most `maximumLength` bytes, at a scalar boundary.
 std::string_view capped(std::string_view text);

@@ -41,15 +41,19 @@ TEST(QuickOpenSearchVariants, MegabyteTitleSearchesQuickly) {
     while (title.size() < 1'000'000) {
         title += "Ab Ωμέγα Привет 東京 مرحبا ｆｕｌｌ é\n";
     }
-    // The transliterator is built once per process, before any panel opens.
-    searchVariants("東京");
+    const auto search = [](const std::vector<Parlowen::AXMenuBarItemRecord>& items) {
+        return Parlowen::QuickOpenListPlanner::makeSections(
+            items, {}, Parlowen::OverflowPanelScope::allRightSide, "privet", {}, {});
+    };
+    // The transliterator and the collator are made once, by the first search of the process.
+    search({QuickOpenTesting::record("東京")});
     const std::vector<Parlowen::AXMenuBarItemRecord> items = {
         QuickOpenTesting::record("Hostile", title), QuickOpenTesting::record("Dropbox")};
     const auto start = std::chrono::steady_clock::now();
-    const auto sections = Parlowen::QuickOpenListPlanner::makeSections(
-        items, {}, Parlowen::OverflowPanelScope::allRightSide, "privet", {}, {});
+    const auto sections = search(items);
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(elapsed, std::chrono::milliseconds(50));
+    EXPECT_LT(elapsed, std::chrono::milliseconds(50))
+        << std::chrono::duration<double, std::milli>(elapsed).count() << " ms";
     ASSERT_EQ(sections.size(), 1u);
     ASSERT_EQ(sections[0].items.size(), 1u);
     EXPECT_EQ(sections[0].items[0].appName, "Hostile");
