@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 namespace {
@@ -49,9 +50,15 @@ TEST(QuickOpenSearchVariants, MegabyteTitleSearchesQuickly) {
     search({QuickOpenTesting::record("東京")});
     const std::vector<Parlowen::AXMenuBarItemRecord> items = {
         QuickOpenTesting::record("Hostile", title), QuickOpenTesting::record("Dropbox")};
-    const auto start = std::chrono::steady_clock::now();
+    // The search's own processor time, so that other processes on the machine do not count.
+    const auto threadTime = [] {
+        timespec now{};
+        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    };
+    const auto start = threadTime();
     const auto sections = search(items);
-    const auto elapsed = std::chrono::steady_clock::now() - start;
+    const auto elapsed = threadTime() - start;
     EXPECT_LT(elapsed, std::chrono::milliseconds(50))
         << std::chrono::duration<double, std::milli>(elapsed).count() << " ms";
     ASSERT_EQ(sections.size(), 1u);
