@@ -60,6 +60,33 @@ AXChildrenSnapshotNode capture(platform::Accessibility& accessibility,
     return node;
 }
 
+// Captures and compares with `before` until a menu is seen or the time is up, sleeping the
+// whole poll interval between captures; no capture at all for a time-out of 0.
+template <typename Capture>
+MenuOpenEvidenceSource pollForEvidence(platform::Clock& clock, const Capture& captureNow,
+                                       const std::vector<AXChildrenSnapshotNode>& before,
+                                       std::uint32_t timeoutMilliseconds,
+                                       std::uint32_t pollIntervalMilliseconds) {
+    using std::chrono::milliseconds;
+    if (timeoutMilliseconds == 0) {
+        return MenuOpenEvidenceSource::none;
+    }
+    const auto deadline = clock.now() + milliseconds(timeoutMilliseconds);
+    // A zero interval would spin; waiting at least a millisecond lets the application move.
+    const platform::Duration pollInterval =
+        milliseconds(std::max<std::uint32_t>(pollIntervalMilliseconds, 1));
+    while (true) {
+        const auto source = evidenceSource(before, captureNow());
+        if (source != MenuOpenEvidenceSource::none || clock.now() >= deadline) {
+            return source;
+        }
+        clock.sleep(pollInterval);
+        if (clock.now() >= deadline) {
+            return MenuOpenEvidenceSource::none;
+        }
+    }
+}
+
 } // namespace
 
 std::vector<AXChildrenSnapshotNode> snapshotMenuTree(platform::Accessibility& accessibility,
@@ -82,30 +109,34 @@ std::vector<AXChildrenSnapshotNode> snapshotMenuTree(platform::Accessibility& ac
     return roots;
 }
 
+std::vector<AXChildrenSnapshotNode> snapshotElementTree(platform::Accessibility& accessibility,
+                                                        const platform::AXUIElement& element,
+                                                        int maxDepth) {
+    if (maxDepth < 0) {
+        return {};
+    }
+    return {capture(accessibility, element, maxDepth)};
+}
+
 MenuOpenEvidenceSource waitForEvidence(platform::Accessibility& accessibility,
                                        platform::Clock& clock, pid_t pid,
                                        const std::vector<AXChildrenSnapshotNode>& before,
                                        std::uint32_t timeoutMilliseconds,
                                        std::uint32_t pollIntervalMilliseconds) {
-    using std::chrono::milliseconds;
-    if (timeoutMilliseconds == 0) {
-        return MenuOpenEvidenceSource::none;
-    }
-    const auto deadline = clock.now() + milliseconds(timeoutMilliseconds);
-    // A zero interval would spin; waiting at least a millisecond lets the application move.
-    const platform::Duration pollInterval =
-        milliseconds(std::max<std::uint32_t>(pollIntervalMilliseconds, 1));
-    while (true) {
-        const auto source =
-            evidenceSource(before, snapshotMenuTree(accessibility, pid, evidenceCaptureDepth));
-        if (source != MenuOpenEvidenceSource::none || clock.now() >= deadline) {
-            return source;
-        }
-        clock.sleep(pollInterval);
-        if (clock.now() >= deadline) {
-            return MenuOpenEvidenceSource::none;
-        }
-    }
+    return pollForEvidence(
+        clock, [&] { return snapshotMenuTree(accessibility, pid, evidenceCaptureDepth); }, before,
+        timeoutMilliseconds, pollIntervalMilliseconds);
+}
+
+MenuOpenEvidenceSource waitForEvidence(platform::Accessibility& accessibility,
+                                       platform::Clock& clock, const platform::AXUIElement& element,
+                                       const std::vector<AXChildrenSnapshotNode>& before,
+                                       std::uint32_t timeoutMilliseconds,
+                                       std::uint32_t pollIntervalMilliseconds) {
+    return pollForEvidence(
+        clock,
+        [&] { return snapshotElementTree(accessibility, element, elementEvidenceCaptureDepth); },
+        before, timeoutMilliseconds, pollIntervalMilliseconds);
 }
 
 std::vector<std::string> menuSignatures(const std::vector<AXChildrenSnapshotNode>& roots) {

@@ -16,6 +16,8 @@ namespace QelCore::AXChildrenMenuDiff {
 
 // The depth at which the wait captures, and so at which callers capture "before".
 inline constexpr int evidenceCaptureDepth = 4;
+// The same levels seen from one menu-bar item, one level below its menu bar.
+inline constexpr int elementEvidenceCaptureDepth = evidenceCaptureDepth - 1;
 
 // One node per menu bar of the process ("AXMenuBar", then "AXExtrasMenuBar"), each captured to
 // `maxDepth` levels below it; empty for a negative depth. Read failures give empty texts and
@@ -23,11 +25,24 @@ inline constexpr int evidenceCaptureDepth = 4;
 std::vector<AXChildrenSnapshotNode> snapshotMenuTree(platform::Accessibility& accessibility,
                                                      pid_t pid, int maxDepth);
 
+// The element alone, captured to `maxDepth` levels below it; empty for a negative depth. A menu
+// that opens from a menu-bar item is its child, so another item's menu never shows here.
+std::vector<AXChildrenSnapshotNode> snapshotElementTree(platform::Accessibility& accessibility,
+                                                        const platform::AXUIElement& element,
+                                                        int maxDepth);
+
 // Captures at depth 4 and compares with `before` until a menu is seen or the time is up,
 // sleeping the whole poll interval (at least 1 ms) between captures; no capture at all for a
 // time-out of 0. Blocks the calling thread without running its loop.
 MenuOpenEvidenceSource waitForEvidence(platform::Accessibility& accessibility,
                                        platform::Clock& clock, pid_t pid,
+                                       const std::vector<AXChildrenSnapshotNode>& before,
+                                       std::uint32_t timeoutMilliseconds,
+                                       std::uint32_t pollIntervalMilliseconds);
+
+// As above for one element's tree, captured at `elementEvidenceCaptureDepth`.
+MenuOpenEvidenceSource waitForEvidence(platform::Accessibility& accessibility,
+                                       platform::Clock& clock, const platform::AXUIElement& element,
                                        const std::vector<AXChildrenSnapshotNode>& before,
                                        std::uint32_t timeoutMilliseconds,
                                        std::uint32_t pollIntervalMilliseconds);

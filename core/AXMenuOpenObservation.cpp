@@ -12,17 +12,44 @@ AXMenuOpenObservation::start(platform::Accessibility& accessibility, platform::R
 }
 
 std::unique_ptr<AXMenuOpenObservation>
+AXMenuOpenObservation::startForElement(platform::Accessibility& accessibility,
+                                       platform::RunLoop& runLoop,
+                                       const platform::AXUIElement& element) {
+    const auto accepts = [&accessibility, element](const platform::AXUIElement& notified) {
+        if (notified == element) {
+            return true;
+        }
+        const auto children =
+            accessibility.copyAttributeValue(element, platform::kAXChildrenAttribute);
+        const auto elements =
+            children.error == platform::kAXErrorSuccess ? children.value.elements() : std::nullopt;
+        return elements &&
+               std::find(elements->begin(), elements->end(), notified) != elements->end();
+    };
+    return start(accessibility, runLoop, element.pid(),
+                 {defaultNotificationNames.begin(), defaultNotificationNames.end()}, accepts);
+}
+
+std::unique_ptr<AXMenuOpenObservation>
 AXMenuOpenObservation::start(platform::Accessibility& accessibility, platform::RunLoop& runLoop,
                              pid_t pid, const std::vector<std::string>& notificationNames) {
+    return start(accessibility, runLoop, pid, notificationNames, {});
+}
+
+std::unique_ptr<AXMenuOpenObservation>
+AXMenuOpenObservation::start(platform::Accessibility& accessibility, platform::RunLoop& runLoop,
+                             pid_t pid, const std::vector<std::string>& notificationNames,
+                             ElementFilter accepts) {
     auto state = std::make_shared<State>();
     // The callback holds the state weakly: a delivery that outlives the observation finds
     // nothing to fill.
     auto observer = accessibility.createObserver(
-        pid, [weakState = std::weak_ptr<State>(state)](const platform::AXUIElement&,
-                                                       const std::string& name) {
+        pid, [weakState = std::weak_ptr<State>(state), accepts = std::move(accepts)](
+                 const platform::AXUIElement& element, const std::string& name) {
             const auto source = evidenceSource(name);
             const auto target = weakState.lock();
-            if (!target || source == MenuOpenEvidenceSource::none) {
+            if (!target || source == MenuOpenEvidenceSource::none ||
+                (accepts && !accepts(element))) {
                 return;
             }
             std::lock_guard guard(target->lock);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -37,6 +38,12 @@ public:
           const std::vector<std::string>& notificationNames);
     static std::unique_ptr<AXMenuOpenObservation> start(platform::Accessibility& accessibility,
                                                         platform::RunLoop& runLoop, pid_t pid);
+    // As `start` with the default names for the element's process, keeping only notifications
+    // about the element itself or one of its children (the menu of a menu-bar item is its
+    // child), so that another item of the same process never answers for this one.
+    static std::unique_ptr<AXMenuOpenObservation>
+    startForElement(platform::Accessibility& accessibility, platform::RunLoop& runLoop,
+                    const platform::AXUIElement& element);
 
     // "AXMenuOpened" and "AXWindowCreated" map to their sources, any other name to none.
     static MenuOpenEvidenceSource evidenceSource(std::string_view notificationName);
@@ -52,6 +59,12 @@ public:
     ~AXMenuOpenObservation();
 
 private:
+    using ElementFilter = std::function<bool(const platform::AXUIElement&)>;
+
+    static std::unique_ptr<AXMenuOpenObservation>
+    start(platform::Accessibility& accessibility, platform::RunLoop& runLoop, pid_t pid,
+          const std::vector<std::string>& notificationNames, ElementFilter accepts);
+
     // The slot the callback fills: only the first accepted notification is kept.
     struct State {
         std::mutex lock;

@@ -32,6 +32,9 @@ inline constexpr std::string_view visibilityRevealNoPlanResult = "no-visible-rev
 inline constexpr std::string_view visibilityRevealMoveFailedResult = "move-failed";
 inline constexpr std::string_view visibilityRevealMovePostedUnconfirmedResult =
     "move-posted-unconfirmed";
+// Items sharing the target's identity could not be told apart: neither its element nor its
+// place among them names one, so nothing stands for it.
+inline constexpr std::string_view visibilityRevealAmbiguousTargetResult = "ambiguous-reveal-target";
 
 // The only Accessibility actions ever tried, in the order they are tried.
 inline constexpr std::array<std::string_view, 2> preferredActionPriority{axPressActionName,

@@ -11,7 +11,9 @@
 #include "runtime/AXHelpers.h"
 #include "runtime/RuntimeScreenProbe.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <ctime>
 #include <string_view>
 
@@ -20,6 +22,7 @@ namespace QelRuntime::MenuBarScanSteps {
 namespace {
 
 using platform::AXUIElement;
+using platform::CGFloat;
 using platform::CGRect;
 using QelCore::FixtureMenuBarItemSourceHint;
 using QelCore::ScreenSnapshot;
@@ -83,21 +86,35 @@ ChildAttributes readAttributes(platform::Accessibility& accessibility, const AXU
     return attributes;
 }
 
+// How far the item lies left or right of the screen; 0 when their horizontal spans meet.
+CGFloat horizontalGap(const CGRect& frame, const ScreenSnapshot& screen) {
+    return std::max(
+        {screen.frame.minX() - frame.maxX(), frame.minX() - screen.frame.maxX(), CGFloat(0)});
+}
+
 // The screen the item lies on. An item pushed wholly past a screen's side edge meets no screen;
-// it belongs to the first screen whose height it shares, so that it is classified as pushed off
-// that screen instead of being lost as unknown.
+// it belongs to the screen whose side edge is nearest among those whose height it shares (the
+// first listed on a tie), so that it is classified as pushed off the display it left instead of
+// being lost as unknown or given to a display listed earlier.
 const ScreenSnapshot* screenFor(const CGRect& frame, const std::vector<ScreenSnapshot>& screens) {
     if (const ScreenSnapshot* screen = RuntimeScreenProbe::matchingScreen(frame, screens)) {
         return screen;
     }
+    if (frame.isEmpty()) {
+        return nullptr;
+    }
+    const ScreenSnapshot* nearest = nullptr;
+    CGFloat nearestGap = 0;
     for (const ScreenSnapshot& screen : screens) {
         const bool sharesHeight =
             frame.minY() < screen.frame.maxY() && screen.frame.minY() < frame.maxY();
-        if (sharesHeight && !frame.isEmpty()) {
-            return &screen;
+        const CGFloat gap = horizontalGap(frame, screen);
+        if (sharesHeight && std::isfinite(gap) && (!nearest || gap < nearestGap)) {
+            nearest = &screen;
+            nearestGap = gap;
         }
     }
-    return nullptr;
+    return nearest;
 }
 
 RuntimeAXMenuBarItemRecord makeRecord(const ScanContext& context, const ScannedApp& app,

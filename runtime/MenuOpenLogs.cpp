@@ -13,6 +13,8 @@ using QelCore::ActionAttemptLog;
 // Accessibility codes carried by logs that delivered nothing.
 constexpr std::int32_t generalFailureCode = -25200;
 constexpr std::int32_t unsupportedActionCode = -25206;
+// The target's element is no longer valid, and nothing else tells it from its twins.
+constexpr std::int32_t invalidElementCode = -25202;
 
 } // namespace
 
@@ -55,6 +57,8 @@ ActionAttemptLog visibilityReveal(ActionAttemptLog log, const std::string& resul
         log.errorCode = unsupportedActionCode;
     } else if (result == Planner::visibilityRevealMoveFailedResult) {
         log.errorCode = generalFailureCode;
+    } else if (result == Planner::visibilityRevealAmbiguousTargetResult) {
+        log.errorCode = invalidElementCode;
     }
     return log;
 }

@@ -24,6 +24,22 @@ constexpr std::uint32_t menuTreePollMilliseconds = 75;
 constexpr auto clickHold = milliseconds(50);
 constexpr auto escapeSettle = milliseconds(220);
 
+// The windows whose horizontal span meets the item's, where its menu opens; all of them when
+// the item's place is unknown.
+std::vector<StatusItemWindowFrameIndex::WindowRecord>
+underItem(std::vector<StatusItemWindowFrameIndex::WindowRecord> windows, const ObservedItem& item) {
+    if (!item.position || !item.size || !item.position->isFinite() || !item.size->isFinite() ||
+        !(item.size->width > 0)) {
+        return windows;
+    }
+    const platform::CGFloat left = item.position->x;
+    const platform::CGFloat right = left + item.size->width;
+    std::erase_if(windows, [&](const StatusItemWindowFrameIndex::WindowRecord& window) {
+        return !(window.bounds.minX() < right && left < window.bounds.maxX());
+    });
+    return windows;
+}
+
 // What is captured before an action or click, so that its effect can be told afterwards.
 struct Watch {
     std::vector<QelCore::ScreenSnapshot> screens;
@@ -32,26 +48,31 @@ struct Watch {
     // Started last, just before the action, so that a menu opening at once is seen.
     std::unique_ptr<QelCore::AXMenuOpenObservation> observation;
 
-    Watch(const platform::PlatformServices& services, const ObservedItem& item)
+    Watch(const platform::PlatformServices& services, const ObservedItem& item,
+          platform::RunLoop* callerLoop)
         : screens(RuntimeScreenProbe::captureScreens(services.displays)),
           windowsBefore(
               StatusItemWindowFrameIndex::captureOnScreenWindowRecords(services.windowServer)),
-          menuTreeBefore(QelCore::AXChildrenMenuDiff::snapshotMenuTree(
-              services.accessibility, item.pid, QelCore::AXChildrenMenuDiff::evidenceCaptureDepth)),
-          observation(QelCore::AXMenuOpenObservation::start(services.accessibility,
-                                                            services.mainLoop, item.pid)) {}
+          menuTreeBefore(QelCore::AXChildrenMenuDiff::snapshotElementTree(
+              services.accessibility, item.element,
+              QelCore::AXChildrenMenuDiff::elementEvidenceCaptureDepth)),
+          observation(callerLoop ? QelCore::AXMenuOpenObservation::startForElement(
+                                       services.accessibility, *callerLoop, item.element)
+                                 : nullptr) {}
 
     // Waits for evidence, reads the window list again and asks the detector; the observation
     // ends here.
     QelCore::MenuOpenObservation verdict(const platform::PlatformServices& services,
                                          const ObservedItem& item) {
-        const auto source = observedMenuEvidenceSource(services.accessibility, services.clock,
-                                                       observation.get(), item.pid, menuTreeBefore);
+        const auto source =
+            observedMenuEvidenceSource(services.accessibility, services.clock, observation.get(),
+                                       item.element, menuTreeBefore);
         const auto windowsAfter =
             StatusItemWindowFrameIndex::captureOnScreenWindowRecords(services.windowServer);
         observation.reset();
-        return QelCore::MenuOpenObservationDetector::observe(item.appName, item.title, source,
-                                                             windowsBefore, windowsAfter, screens);
+        return QelCore::MenuOpenObservationDetector::observe(
+            item.appName, item.title, source, underItem(windowsBefore, item),
+            underItem(windowsAfter, item), screens);
     }
 };
 
@@ -70,8 +91,9 @@ bool liesOnSomeScreen(platform::CGPoint point,
 } // namespace
 
 AXActionExecution executeObservedAXAction(const platform::PlatformServices& services,
-                                          const std::string& actionName, const ObservedItem& item) {
-    Watch watch(services, item);
+                                          const std::string& actionName, const ObservedItem& item,
+                                          platform::RunLoop* callerLoop) {
+    Watch watch(services, item, callerLoop);
     const auto error = services.accessibility.performAction(item.element, actionName);
     const auto observation = watch.verdict(services, item);
     return {static_cast<std::int32_t>(error), observation.observedOpen, observation.evidenceSource};
@@ -79,8 +101,9 @@ AXActionExecution executeObservedAXAction(const platform::PlatformServices& serv
 
 CoordinateClickExecution executeObservedCoordinateClick(const platform::PlatformServices& services,
                                                         platform::CGPoint point,
-                                                        const ObservedItem& item) {
-    Watch watch(services, item);
+                                                        const ObservedItem& item,
+                                                        platform::RunLoop* callerLoop) {
+    Watch watch(services, item, callerLoop);
     if (!postCoordinateClick(services.events, services.clock, point, watch.screens)) {
         return {false, false, MenuOpenEvidenceSource::none};
     }
@@ -110,7 +133,8 @@ bool postCoordinateClick(platform::Events& events, platform::Clock& clock, platf
 
 std::optional<MenuOpenEvidenceSource>
 observedMenuEvidenceSource(platform::Accessibility& accessibility, platform::Clock& clock,
-                           QelCore::AXMenuOpenObservation* observation, pid_t pid,
+                           QelCore::AXMenuOpenObservation* observation,
+                           const platform::AXUIElement& element,
                            const std::vector<QelCore::AXChildrenSnapshotNode>& axChildrenBefore) {
     if (observation) {
         if (const auto event = observation->waitForEvidence(notificationTimeoutMilliseconds,
@@ -119,7 +143,7 @@ observedMenuEvidenceSource(platform::Accessibility& accessibility, platform::Clo
         }
     }
     const auto source = QelCore::AXChildrenMenuDiff::waitForEvidence(
-        accessibility, clock, pid, axChildrenBefore, menuTreeTimeoutMilliseconds,
+        accessibility, clock, element, axChildrenBefore, menuTreeTimeoutMilliseconds,
         menuTreePollMilliseconds);
     if (source == MenuOpenEvidenceSource::none) {
         return std::nullopt;

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 // One menu opening over the caller's record type: the core pipeline decides the order of the
@@ -29,15 +30,25 @@ template <typename Record> struct Executors {
 };
 
 // The live Accessibility action, click and Escape executors over the platform services; the
-// caller adds the reveal.
+// caller adds the reveal. `mainThread` runs the services' main loop: called there, the executors
+// watch for notifications on that loop; called on any other thread they start no observation
+// and run no loop, so main-loop tasks never run beside the main thread.
 template <typename Record>
-Executors<Record> observedExecutors(const platform::PlatformServices& services) {
-    Executors<Record> executors;
-    executors.executeAXAction = [services](const std::string& actionName, const Record& item) {
-        return ObservedMenuActions::executeObservedAXAction(services, actionName, item);
+Executors<Record> observedExecutors(const platform::PlatformServices& services,
+                                    std::thread::id mainThread) {
+    const auto callerLoop = [services, mainThread]() -> platform::RunLoop* {
+        return std::this_thread::get_id() == mainThread ? &services.mainLoop : nullptr;
     };
-    executors.performCoordinateClick = [services](platform::CGPoint point, const Record& item) {
-        return ObservedMenuActions::executeObservedCoordinateClick(services, point, item);
+    Executors<Record> executors;
+    executors.executeAXAction = [services, callerLoop](const std::string& actionName,
+                                                       const Record& item) {
+        return ObservedMenuActions::executeObservedAXAction(services, actionName, item,
+                                                            callerLoop());
+    };
+    executors.performCoordinateClick = [services, callerLoop](platform::CGPoint point,
+                                                              const Record& item) {
+        return ObservedMenuActions::executeObservedCoordinateClick(services, point, item,
+                                                                   callerLoop());
     };
     executors.dismissOpenMenus = [services] {
         ObservedMenuActions::dismissOpenMenus(services.events, services.clock);

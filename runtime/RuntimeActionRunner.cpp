@@ -5,6 +5,8 @@
 #include "runtime/RuntimeItemIdentity.h"
 #include "runtime/RuntimeMenuBarScanner.h"
 
+#include <thread>
+
 namespace QelRuntime::RuntimeActionRunner {
 
 std::vector<QelCore::ActionAttemptLog>
@@ -14,7 +16,9 @@ runPreferredActions(const platform::PlatformServices& services,
     const NeighborDisplacementReveal<RuntimeScanSnapshot, RuntimeItemIdentity> reveal(
         services, [&services] { return RuntimeMenuBarScanner::scan(services); },
         RuntimeItemIdentity::of, std::equal_to<RuntimeItemIdentity>());
-    auto executors = PreferredActions::observedExecutors<Record>(services);
+    // The calling thread runs the services' main loop, as the library asks of its host.
+    auto executors =
+        PreferredActions::observedExecutors<Record>(services, std::this_thread::get_id());
     // No activation step: the host decides whether it comes to the front.
     executors.revealItem = [&reveal](const Record& target) {
         return reveal.displaceVisibleNeighborsToReveal(target);

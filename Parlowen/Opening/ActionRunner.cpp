@@ -44,7 +44,8 @@ std::vector<QelCore::ActionAttemptLog> runPreferredActions(const AXMenuBarItemRe
 Configuration Configuration::live(const platform::PlatformServices& services,
                                   LiveSettings settings) {
     Configuration configuration{
-        QelRuntime::PreferredActions::observedExecutors<AXMenuBarItemRecord>(services)};
+        QelRuntime::PreferredActions::observedExecutors<AXMenuBarItemRecord>(services,
+                                                                             settings.mainThread)};
     configuration.revealItem = [services,
                                 settings = std::move(settings)](const AXMenuBarItemRecord& item) {
         return LiveVisibilityReveal::revealLiveObstructedItemForCoordinateClick(services, settings,

@@ -26,7 +26,8 @@ struct LiveSettings {
     // Whether one of this program's windows is visible; a reveal leaves the program a regular
     // application only then. None counts as no window.
     std::function<bool()> hasVisibleWindow;
-    // The thread that runs the main loop; only there does the reveal activate the program.
+    // The thread that runs the main loop; only there does the reveal activate the program and
+    // do the light executors watch for notifications on that loop.
     std::thread::id mainThread = std::this_thread::get_id();
 };
 

@@ -23,7 +23,7 @@ MenuBarItemStableIdentity identityOf(const AXMenuBarItemRecord& record) {
 // setting.
 QelRuntime::NeighborDisplacementReveal<ScanSnapshot, MenuBarItemStableIdentity>
 reveal(const platform::PlatformServices& services) {
-    return {services, [&services] { return MenuBarScanner::scan(services, std::nullopt, true); },
+    return {services, [services] { return MenuBarScanner::scan(services, std::nullopt, true); },
             identityOf, identitiesMatch};
 }
 

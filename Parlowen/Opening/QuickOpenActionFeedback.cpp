@@ -15,10 +15,16 @@ using enum QuickOpenActionOutcome;
 
 using QelCore::ActionAttemptPlanner::noSupportedActionResult;
 using QelCore::ActionAttemptPlanner::observedOpenResult;
+using QelCore::ActionAttemptPlanner::visibilityRevealAmbiguousTargetResult;
 
 std::string namedMessage(std::string_view key, std::string_view defaultText,
                          const std::string& appName) {
     return L10n::format(L10n::string(key, defaultText), {appName});
+}
+
+QuickOpenActionFeedback failedFeedback(const std::string& appName) {
+    return {appName, failed, namedMessage("quick_open.action.failed", "Could not open %@", appName),
+            false, MenuKeyboardNavigability::unknown};
 }
 
 bool anyAttempt(const std::vector<ActionAttemptLog>& attempts, auto predicate) {
@@ -63,6 +69,13 @@ QuickOpenActionFeedback QuickOpenActionFeedback::make(const std::string& appName
                 namedMessage("quick_open.action.opened", "Opened %@", appName), true,
                 keyboardNavigabilityIn(attempts, true)};
     }
+    // Actions accepted on an item that the reveal could not tell from its twins opened
+    // nothing that can be called this item's menu.
+    if (anyAttempt(attempts, [](const auto& log) {
+            return log.result == visibilityRevealAmbiguousTargetResult;
+        })) {
+        return failedFeedback(appName);
+    }
     if (anyAttempt(attempts,
                    [](const auto& log) { return log.result == noSupportedActionResult; })) {
         return {appName, failed,
@@ -78,8 +91,7 @@ QuickOpenActionFeedback QuickOpenActionFeedback::make(const std::string& appName
                              appName),
                 false, MenuKeyboardNavigability::unknown};
     }
-    return {appName, failed, namedMessage("quick_open.action.failed", "Could not open %@", appName),
-            false, MenuKeyboardNavigability::unknown};
+    return failedFeedback(appName);
 }
 
 } // namespace Parlowen

@@ -29,7 +29,10 @@ void ScreenChangeObserver::start() {
 
 void ScreenChangeObserver::handleChange() {
     if (onChange) {
-        onChange();
+        // A copy, so that the callback may replace `onChange` or destroy this observer; nothing
+        // of the observer is touched after the call.
+        const auto callback = onChange;
+        callback();
     }
 }
 

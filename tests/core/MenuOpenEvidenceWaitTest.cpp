@@ -65,6 +65,28 @@ TEST(AXMenuOpenObservation, FirstAnnouncementWins) {
     EXPECT_EQ(event->evidenceSource, MenuOpenEvidenceSource::axWindowCreated);
 }
 
+TEST(AXMenuOpenObservation, AnElementsObservationHearsOnlyItsOwnMenu) {
+    Fixture fixture({Fixture::item("window", "AXWindowCreated", 10),
+                     Fixture::item("menu", "AXMenuOpened", 20)});
+    const auto element = fixture.desktop->statusItemElement("menu");
+    ASSERT_TRUE(element);
+    auto observation = AXMenuOpenObservation::startForElement(fixture.desktop->accessibility(),
+                                                              fixture.loop, *element);
+    ASSERT_NE(observation, nullptr);
+    fixture.press("window");
+    fixture.press("menu");
+    fixture.loop.runFor(std::chrono::milliseconds(50));
+    // The other item of the process spoke first; only this item's menu answers.
+    const auto event = observation->waitForEvidence(0, 25);
+    ASSERT_TRUE(event.has_value());
+    EXPECT_EQ(event->evidenceSource, MenuOpenEvidenceSource::axMenuOpened);
+
+    auto silent = AXMenuOpenObservation::startForElement(fixture.desktop->accessibility(),
+                                                         fixture.loop, *element);
+    fixture.press("window");
+    EXPECT_EQ(silent->waitForEvidence(100, 25), std::nullopt);
+}
+
 TEST(AXMenuOpenObservation, EndingDropsPendingDeliveries) {
     Fixture fixture({Fixture::item("clock", "AXMenuOpened", 40)});
     auto observation = observe(fixture);

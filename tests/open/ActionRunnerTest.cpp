@@ -11,7 +11,9 @@
 
 #include <chrono>
 #include <cmath>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -138,17 +140,74 @@ TEST(ActionRunner, WaitsStayWithinTheirBudgets) {
 
     // A notification 30 ms after the press is seen at the end of its 25 ms slice.
     auto start = desktop.clock.now();
-    auto execution = ObservedMenuActions::executeObservedAXAction(services, "AXPress", *clock);
+    auto execution =
+        ObservedMenuActions::executeObservedAXAction(services, "AXPress", *clock, &desktop.loop);
     EXPECT_TRUE(execution.observedOpen);
     EXPECT_LE(desktop.elapsed(start), milliseconds(75));
 
     // Nothing happens: the whole notification wait, then the whole menu-tree wait.
     start = desktop.clock.now();
-    execution = ObservedMenuActions::executeObservedAXAction(services, "AXRaise", *mail);
+    execution =
+        ObservedMenuActions::executeObservedAXAction(services, "AXRaise", *mail, &desktop.loop);
     EXPECT_EQ(execution.errorCode, -25206);
     EXPECT_FALSE(execution.observedOpen);
     EXPECT_GE(desktop.elapsed(start), milliseconds(800));
     EXPECT_LE(desktop.elapsed(start), milliseconds(900));
+}
+
+TEST(ActionRunner, OffTheMainThreadNoMainLoopTaskRunsOnTheCaller) {
+    Desktop desktop;
+    const auto clock = desktop.record("clock");
+    ASSERT_TRUE(clock);
+    // Built here, so this thread is the one that runs the main loop.
+    const auto configuration = ActionRunner::Configuration::live(desktop.services());
+    std::optional<std::thread::id> ranOn;
+    desktop.loop.post([&ranOn] { ranOn = std::this_thread::get_id(); });
+
+    std::vector<ActionAttemptLog> logs;
+    std::thread worker([&] { logs = ActionRunner::runPreferredActions(*clock, configuration); });
+    worker.join();
+    EXPECT_FALSE(ranOn.has_value()) << "a main-loop task ran on the worker thread";
+    // Without an observation the menu tree still witnesses the opening.
+    EXPECT_EQ(steps(logs), (std::vector<Step>{{"AXPress", "observed-open", 0,
+                                               MenuOpenEvidenceSource::axChildrenDiff}}))
+        << describe(steps(logs));
+
+    desktop.loop.runFor(milliseconds(1));
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
+
+TEST(ActionRunner, EvidenceCountsOnlyForTheItemActedOn) {
+    const struct {
+        const char* name;
+        // mail-2's notification, for the rows where mail-2 opens while mail-34 is pressed.
+        const char* notification;
+        std::string acted;
+        bool observed;
+    } rows[] = {
+        {"its twin opens, silently", "none", "mail-34", false},
+        {"its twin opens and says so", "AXMenuOpened", "mail-34", false},
+        {"the item itself opens", "AXMenuOpened", "mail-2", true},
+    };
+    for (const auto& row : rows) {
+        auto description = sampleDesktop();
+        statusItem(description, "mail-2")["menu"]["notification"] = row.notification;
+        Desktop desktop(description);
+        const auto acted = desktop.record(row.acted);
+        const auto twin = desktop.record("mail-2");
+        ASSERT_TRUE(acted && twin) << row.name;
+        // mail-34 takes the press without effect; mail-2 opens 50 ms later, inside the wait.
+        if (row.acted != "mail-2") {
+            desktop.loop.postAfter(milliseconds(50), [&desktop, element = twin->element] {
+                desktop.desktop.accessibility().performAction(element, "AXPress");
+            });
+        }
+        const auto execution = ObservedMenuActions::executeObservedAXAction(
+            desktop.services(), "AXPress", *acted, &desktop.loop);
+        EXPECT_TRUE(desktop.desktop.isMenuOpen("mail-2")) << row.name;
+        EXPECT_EQ(execution.observedOpen, row.observed)
+            << row.name << " " << QelCore::toString(execution.evidenceSource);
+    }
 }
 
 TEST(ActionRunner, ClickIsRefusedOffEveryDisplay) {
@@ -178,7 +237,8 @@ TEST(ActionRunner, ClickIsRefusedOffEveryDisplay) {
     ASSERT_TRUE(offscreen && offscreen->position && offscreen->size);
     desktop.desktop.clearRecord();
     const auto execution = ObservedMenuActions::executeObservedCoordinateClick(
-        desktop.services(), {offscreen->position->x + 5, offscreen->position->y + 5}, *offscreen);
+        desktop.services(), {offscreen->position->x + 5, offscreen->position->y + 5}, *offscreen,
+        &desktop.loop);
     EXPECT_FALSE(execution.posted);
     EXPECT_TRUE(desktop.desktop.record().events.empty());
     const auto log = ActionRunner::coordinateClickLog("CoordinateClick", execution, *offscreen);

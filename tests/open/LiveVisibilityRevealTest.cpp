@@ -13,6 +13,7 @@ namespace {
 
 using namespace Parlowen;
 using OpenTestSupport::Desktop;
+using OpenTestSupport::dragCount;
 using OpenTestSupport::sampleDesktop;
 using OpenTestSupport::statusItem;
 using platform::sim::ActivationCall;
@@ -21,16 +22,6 @@ using std::chrono::milliseconds;
 
 // Three passes of two drags (about 550 ms each), two rechecks (260 ms) and a 200 ms pause.
 constexpr auto revealBudget = milliseconds(6000);
-
-// Command-presses posted: one per drag.
-int dragCount(const platform::sim::SimRecord& record) {
-    int count = 0;
-    for (const auto& posted : record.events) {
-        count += posted.event.type == platform::kCGEventLeftMouseDown &&
-                 posted.event.flags == platform::kCGEventFlagMaskCommand;
-    }
-    return count;
-}
 
 // The sample desktop with one hidden item that offers no Accessibility action and opens on a
 // click only.

@@ -84,6 +84,15 @@ TEST(RuntimeActionRunner, OpensItemsOfTheSampleDesktop) {
           {"VisibilityReveal", "neighbor-displacement-moved-into-view", 0, none, visibilityReveal},
           {"CoordinateClick", "observed-open", 0, axChildrenDiff, postReveal}},
          milliseconds(8000)},
+        {"an off-screen item is not stood for by its visible twin",
+         "mail-34",
+         sample,
+         nothing,
+         {{"AXPress", "success", 0, none, lightweight},
+          {"AXShowMenu", "success", 0, none, lightweight},
+          {"CoordinateClick", "failure", -25200, none, lightweight},
+          {"VisibilityReveal", "move-posted-unconfirmed", 0, none, visibilityReveal}},
+         milliseconds(8000)},
         {"click events that cannot be made are not waited on",
          "zoom-5",
          [](nlohmann::json& description) {
@@ -113,6 +122,7 @@ TEST(RuntimeActionRunner, OpensItemsOfTheSampleDesktop) {
         if (row.expected.back().result == "observed-open") {
             EXPECT_TRUE(desktop.desktop.isMenuOpen(row.itemId)) << row.name;
         }
+        EXPECT_FALSE(desktop.desktop.isMenuOpen("mail-2")) << row.name;
         // The library leaves the host's activation alone, also when it reveals.
         EXPECT_TRUE(desktop.desktop.record().activationCalls.empty()) << row.name;
         EXPECT_EQ(desktop.desktop.workspace().activationPolicy(), policyBefore) << row.name;

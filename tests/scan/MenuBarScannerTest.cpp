@@ -214,6 +214,32 @@ TEST(MenuBarScanner, RenderedFrameAssistFramesMenuExtrasOnly) {
               (std::vector<std::string>{"source=menuExtra", "missing AXPosition/AXSize"}));
 }
 
+TEST(MenuBarScanner, ItemsPushedOffADisplayStayWithIt) {
+    // An extra display to the right of the built-in one, listed first and as tall: the items
+    // pushed past the built-in display's left edge meet no screen but share both heights.
+    auto description = SampleDesktops::sampleDesktop("notched-crowded");
+    const nlohmann::json extra = {
+        {"id", 2},
+        {"name", "LG UltraFine"},
+        {"frame", {{"x", 1512}, {"y", 0}, {"width", 2560}, {"height", 1440}}}};
+    description["displays"].insert(description["displays"].begin(), extra);
+    Desktop desktop(description.dump());
+    const auto snapshot = scan(desktop);
+    const auto records = recordsById(desktop, snapshot);
+    const auto offscreen =
+        desktop.desktop.statusItemIds(platform::sim::StatusBarLayout::Placement::pushedOffscreen);
+    ASSERT_EQ(offscreen.size(), 7u);
+    for (const auto& id : offscreen) {
+        const AXMenuBarItemRecord& record = *records.at(id);
+        EXPECT_EQ(record.screenID, "Built-in Retina Display#1") << id;
+        EXPECT_EQ(record.classification, VisibilityClassification::pushedOffscreen) << id;
+    }
+    // Items that meet a screen keep it.
+    EXPECT_EQ(records.at("clock")->screenID, "Built-in Retina Display#1");
+    EXPECT_EQ(records.at("amphetamine-14")->classification,
+              VisibilityClassification::hiddenBehindNotch);
+}
+
 TEST(MenuBarScanner, RescansGiveFreshIdsButTheSameIdentitiesAndOrder) {
     Desktop desktop(ScanTestSupport::sampleDesktopJson("dual-display"));
     const auto first = scan(desktop);

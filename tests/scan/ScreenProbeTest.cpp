@@ -6,6 +6,7 @@
 
 #include <limits>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -139,6 +140,38 @@ TEST(ScreenChangeObserver, DestroyedOrUnstartedObserversAreNeverCalled) {
     fixture.changeDisplays();
     fixture.loop.runFor(10ms);
     EXPECT_GT(withoutHandlerCalls, 0) << "a handler set after start is called";
+}
+
+TEST(ScreenChangeObserver, HandlerMayReplaceItselfOrDestroyItsObserver) {
+    ObserverDesktop fixture;
+    // Each handler reads what it captured after the deed, which would be freed memory if it
+    // ran in place.
+    const std::string captured(64, 'x');
+    std::size_t replacedCalls = 0;
+    int replacementCalls = 0;
+    auto replacing =
+        std::make_unique<Parlowen::ScreenChangeObserver>(fixture.desktop.displays(), fixture.loop);
+    replacing->onChange = [&, captured] {
+        replacing->onChange = [&replacementCalls] { ++replacementCalls; };
+        replacedCalls += captured.size();
+    };
+    replacing->start();
+
+    std::size_t destroyingCalls = 0;
+    auto destroying =
+        std::make_unique<Parlowen::ScreenChangeObserver>(fixture.desktop.displays(), fixture.loop);
+    destroying->onChange = [&, captured] {
+        destroying.reset();
+        destroyingCalls += captured.size();
+    };
+    destroying->start();
+
+    fixture.changeDisplays();
+    fixture.loop.runFor(10ms);
+    EXPECT_EQ(replacedCalls, captured.size()) << "the first handler ran once";
+    EXPECT_GT(replacementCalls, 0) << "its replacement heard the rest of the burst";
+    EXPECT_EQ(destroyingCalls, captured.size()) << "a destroyed observer hears nothing more";
+    EXPECT_EQ(destroying, nullptr);
 }
 
 } // namespace

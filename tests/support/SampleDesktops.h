@@ -26,4 +26,14 @@ inline nlohmann::json& statusItem(nlohmann::json& description, const std::string
                          [&](const auto& item) { return item["id"] == id; });
 }
 
+// Makes a status item one more Mail item (titled "Mail", of Mail's process) that opens on a
+// click only, so that it shares the identity of the sample's visible Mail item.
+inline void makeClickOnlyMailTwin(nlohmann::json& description, const std::string& id) {
+    auto& item = statusItem(description, id);
+    item["pid"] = 202;
+    item["attributes"] = {{"AXTitle", "Mail"}};
+    item["actions"] = nlohmann::json::array();
+    item["menu"]["opensOn"] = {"click"};
+}
+
 } // namespace SampleDesktops
