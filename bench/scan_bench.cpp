@@ -3,6 +3,7 @@
 // child element (at most 10 attribute reads and 1 action-names read). The generated desktops
 // of 50 to 10,000 status items show that the scan's own work per item stays flat (at 10,000
 // items within twice what it is at 50).
+#include "GeneratedDesktop.h"
 #include "Parlowen/Scanning/MenuBarScanner.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/VirtualRunLoop.h"
@@ -59,30 +60,6 @@ private:
 
     platform::Accessibility& inner_;
 };
-
-// A notched display crowded with `count` status items, two per application, each named.
-std::string generatedDesktop(std::size_t count) {
-    std::string apps;
-    std::string items;
-    for (std::size_t index = 0; index < count; ++index) {
-        const std::string pid = std::to_string(1000 + index / 2);
-        if (index % 2 == 0) {
-            apps += std::string(apps.empty() ? "" : ",") + R"({"pid": )" + pid +
-                    R"(, "name": "App )" + pid + R"(", "bundleIdentifier": "com.example.app)" +
-                    pid + R"(", "activationPolicy": "accessory"})";
-        }
-        items += std::string(items.empty() ? "" : ",") + R"({"id": "item-)" +
-                 std::to_string(index) + R"(", "pid": )" + pid +
-                 R"(, "width": 24, "attributes": {"AXDescription": "Item )" +
-                 std::to_string(index) + R"("}})";
-    }
-    return R"({"name": "generated", "displays": [{"id": 1, "name": "Built-in Retina Display",)"
-           R"( "frame": {"x": 0, "y": 0, "width": 1512, "height": 982},)"
-           R"( "notch": {"width": 200, "height": 32}}],)"
-           R"( "ownProcess": {"pid": 100, "name": "Tessaline", "activationPolicy": "accessory"},)"
-           R"( "apps": [)" +
-           apps + R"(], "statusItems": [)" + items + "]}";
-}
 
 std::string sampleDesktop(const char* name) {
     std::ifstream file(std::string(TESSALINE_DESKTOPS_DIR) + "/" + name + ".json");
