@@ -1,4 +1,4 @@
-# The two commands of the README. PRESET picks the CMake preset (dev, asan, release).
+# The two commands of the README. PRESET picks the CMake preset (dev, asan, tsan, release).
 PRESET ?= dev
 
 .PHONY: deps configure build test fuzz
@@ -37,5 +37,7 @@ fuzz: deps
 	@cmake --build --preset fuzz
 	$(call run-fuzzer,scan_fixture_fuzz,tests/fixtures)
 	$(call run-fuzzer,display_name_fuzz,fuzz/seeds/display-name)
+	$(call run-fuzzer,appcast_fuzz,fuzz/seeds/appcast)
+	$(call run-fuzzer,archive_extraction_fuzz,)
 	$(call run-fuzzer,defaults_file_fuzz,fuzz/seeds/defaults-file)
 	$(call run-fuzzer,desktop_description_fuzz,desktops)

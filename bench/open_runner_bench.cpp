@@ -106,8 +106,22 @@ struct Desktop {
 
     platform::PlatformServices services() {
         const auto simulated = desktop.services();
-        return {accessibility,       windowServer,       simulated.events, simulated.displays,
-                simulated.workspace, simulated.mainLoop, simulated.clock};
+        return {accessibility,
+                windowServer,
+                simulated.events,
+                simulated.displays,
+                simulated.workspace,
+                simulated.mainLoop,
+                simulated.clock,
+                simulated.bundle,
+                simulated.log,
+                simulated.environment,
+                simulated.loginItems,
+                simulated.statusBar,
+                simulated.hotKeys,
+                simulated.eventMonitors,
+                simulated.distributedNotifications,
+                simulated.runningCopies};
     }
 
     platform::sim::VirtualClock clock;

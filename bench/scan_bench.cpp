@@ -83,8 +83,12 @@ void scanDescription(benchmark::State& state, const std::string& description) {
     CountingAccessibility accessibility(desktop.accessibility());
     platform::PlatformServices services = desktop.services();
     const platform::PlatformServices counted{
-        accessibility,      services.windowServer, services.events, services.displays,
-        services.workspace, services.mainLoop,     services.clock};
+        accessibility,         services.windowServer,  services.events,
+        services.displays,     services.workspace,     services.mainLoop,
+        services.clock,        services.bundle,        services.log,
+        services.environment,  services.loginItems,    services.statusBar,
+        services.hotKeys,      services.eventMonitors, services.distributedNotifications,
+        services.runningCopies};
 
     Clock::duration total{};
     std::size_t records = 0;

@@ -10,16 +10,37 @@ function(tessaline_target_defaults target)
                                                  -fno-sanitize-recover=all)
         target_link_options(${target} PRIVATE -fsanitize=address,undefined)
     endif()
+    if(TESSALINE_TSAN)
+        target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+        target_link_options(${target} PRIVATE -fsanitize=thread)
+    endif()
+    get_target_property(type ${target} TYPE)
+    if((TESSALINE_SANITIZE OR TESSALINE_TSAN) AND type STREQUAL "EXECUTABLE")
+        target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/SanitizerSuppressions.cpp)
+    endif()
     if(TESSALINE_FUZZ)
         # Coverage for libFuzzer everywhere; only the fuzz programs link its main.
         target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
     endif()
 endfunction()
 
-# A GoogleTest executable registered with CTest under one label.
+# A GoogleTest executable registered with CTest under one label; ENVIRONMENT lists NAME=value
+# settings its tests run with.
 function(tessaline_test_suite name label)
-    add_executable(${name} ${ARGN})
+    cmake_parse_arguments(PARSE_ARGV 2 suite "" "" "ENVIRONMENT")
+    add_executable(${name} ${suite_UNPARSED_ARGUMENTS})
     tessaline_target_defaults(${name})
     target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock)
-    gtest_discover_tests(${name} PROPERTIES LABELS ${label} DISCOVERY_TIMEOUT 60)
+    set(properties LABELS ${label})
+    if(suite_ENVIRONMENT)
+        list(APPEND properties ENVIRONMENT "${suite_ENVIRONMENT}")
+    endif()
+    gtest_discover_tests(${name} PROPERTIES ${properties} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# A view test (label "ui"): it runs on Qt's offscreen platform, so it needs no display and is
+# never skipped for want of one.
+function(tessaline_ui_test_suite name)
+    tessaline_test_suite(${name} ui ${ARGN} ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+    target_link_libraries(${name} PRIVATE Tessaline::UiTestSupport)
 endfunction()

@@ -3,7 +3,6 @@
 #include "core/ActionAttemptLog.h"
 
 #include <string>
-#include <string_view>
 
 // One attempt log as one line of a copyable experiment log.
 namespace QelCore::ExperimentLogFormatter {
@@ -12,9 +11,5 @@ namespace QelCore::ExperimentLogFormatter {
 // fields escape backslashes, double quotes and control or line-separator characters, so the
 // line never breaks whatever an application calls its item.
 std::string format(const ActionAttemptLog& log);
-
-// `text` escaped as the line's text fields are, for any text that goes into one line of a
-// diagnostic or log file.
-std::string escaped(std::string_view text);
 
 } // namespace QelCore::ExperimentLogFormatter

@@ -141,17 +141,25 @@ bool BasicRunLoop::performOneStep() {
     return performed;
 }
 
-MonotonicTime BasicRunLoop::nextDue(MonotonicTime deadline) {
-    MonotonicTime next = deadline;
+std::optional<MonotonicTime> BasicRunLoop::nextDueLocked() {
+    std::optional<MonotonicTime> next;
+    const auto consider = [&](MonotonicTime due) { next = next ? std::min(*next, due) : due; };
     for (const Scheduled& scheduled : scheduled_) {
-        next = std::min(next, scheduled.due);
+        if (!scheduled.timer || scheduled.timer->isValid()) {
+            consider(scheduled.due);
+        }
     }
     for (const AttachedSource& attached : sources_) {
         if (auto due = attached.source->nextDue()) {
-            next = std::min(next, *due);
+            consider(*due);
         }
     }
     return next;
+}
+
+std::optional<MonotonicTime> BasicRunLoop::nextDueTime() {
+    std::lock_guard lock(mutex_);
+    return nextDueLocked();
 }
 
 void BasicRunLoop::runFor(Duration duration) {
@@ -164,7 +172,7 @@ void BasicRunLoop::runFor(Duration duration) {
             return;
         }
         std::unique_lock lock(mutex_);
-        waitUntil(lock, nextDue(deadline));
+        waitUntil(lock, std::min(deadline, nextDueLocked().value_or(deadline)));
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -29,6 +30,10 @@ protected:
     virtual void waitUntil(std::unique_lock<std::mutex>& lock, MonotonicTime until) = 0;
     // Makes a wait in progress return early.
     virtual void wake() = 0;
+    // Runs one due task or timer, or the due work of the sources; false when nothing was due.
+    bool performOneStep();
+    // When the next task, timer or source work falls due, if anything is queued.
+    std::optional<MonotonicTime> nextDueTime();
 
     std::mutex mutex_;
 
@@ -46,9 +51,7 @@ private:
     };
 
     void scheduleLocked(MonotonicTime due, Task task, std::shared_ptr<RepeatingTimer> timer);
-    // Runs one due task or timer, or the due work of the sources; false when nothing was due.
-    bool performOneStep();
-    MonotonicTime nextDue(MonotonicTime deadline);
+    std::optional<MonotonicTime> nextDueLocked();
 
     Clock& clock_;
     std::vector<Scheduled> scheduled_;

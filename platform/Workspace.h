@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/Image.h"
 #include "platform/ObserverToken.h"
 
 #include <sys/types.h>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -35,9 +37,13 @@ struct RunningApplication {
     friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
 };
 
-// NSWorkspace's running applications and their notifications, and this application's
-// activation (NSApplication, NSRunningApplication). Notifications arrive as tasks on the main
-// run loop.
+// The address of the Accessibility list in the system settings.
+inline constexpr std::string_view kAccessibilitySettingsURL =
+    "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
+
+// NSWorkspace's running applications and their notifications, URL opening, icons and display
+// settings, and this application's activation (NSApplication, NSRunningApplication).
+// Notifications arrive as tasks on the main run loop.
 class Workspace {
 public:
     using ApplicationHandler = std::function<void(const RunningApplication& application)>;
@@ -65,6 +71,19 @@ public:
     virtual void activateIgnoringOtherApps(bool flag) = 0;
     // Activates a running application (activateWithOptions:); false when it is not running.
     virtual bool activate(pid_t pid, NSApplicationActivationOptions options) = 0;
+    // Observes NSApplicationDidBecomeActiveNotification of this application.
+    virtual ObserverToken addDidBecomeActiveObserver(std::function<void()> handler) = 0;
+    // Opens a URL with its default handler (openURL:); false when nothing opened it.
+    virtual bool openURL(const std::string& url) = 0;
+    // Shows the files selected in the file manager (activateFileViewerSelectingURLs:).
+    virtual void activateFileViewerSelectingURLs(const std::vector<std::string>& fileURLs) = 0;
+    // The icon of a running application (NSRunningApplication icon); none without one.
+    virtual std::optional<NSImage> iconForApplication(pid_t pid) = 0;
+    // The icon of a file or bundle (iconForFile:); a generic icon when it has none of its own.
+    virtual NSImage iconForFile(const std::string& path) = 0;
+    // Whether the user asked the system to reduce motion
+    // (accessibilityDisplayShouldReduceMotion).
+    virtual bool accessibilityDisplayShouldReduceMotion() = 0;
 };
 
 } // namespace platform

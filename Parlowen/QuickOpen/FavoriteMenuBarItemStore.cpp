@@ -41,6 +41,18 @@ std::vector<FavoriteMenuBarItem> FavoriteMenuBarItemStore::load() const {
     return StoredJSONList::loadEntries<FavoriteMenuBarItem>(*defaults, key);
 }
 
+std::vector<FavoriteMenuBarItem> FavoriteMenuBarItemStore::loadNewestFirst() const {
+    auto entries = load();
+    sortNewestFirst(entries);
+    return entries;
+}
+
+void FavoriteMenuBarItemStore::sortNewestFirst(std::vector<FavoriteMenuBarItem>& entries) {
+    std::stable_sort(entries.begin(), entries.end(), [](const auto& lhs, const auto& rhs) {
+        return lhs.favoritedAt > rhs.favoritedAt;
+    });
+}
+
 void FavoriteMenuBarItemStore::favorite(const AXMenuBarItemRecord& item, Date at) {
     const auto identity = MenuBarItemStableIdentity::of(item);
     FavoriteMenuBarItem added{identity, item.appName, StoredMenuBarItem::displayName(item), at};
@@ -49,9 +61,7 @@ void FavoriteMenuBarItemStore::favorite(const AXMenuBarItemRecord& item, Date at
             return entry.identity.namesSameItem(identity);
         });
         entries.push_back(added);
-        std::stable_sort(entries.begin(), entries.end(), [](const auto& lhs, const auto& rhs) {
-            return lhs.favoritedAt > rhs.favoritedAt;
-        });
+        sortNewestFirst(entries);
     });
 }
 

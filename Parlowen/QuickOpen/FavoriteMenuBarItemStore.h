@@ -44,6 +44,8 @@ public:
 
     // The stored entries in stored order; entries that cannot be read are left out.
     std::vector<FavoriteMenuBarItem> load() const;
+    // The stored entries, newest first (a stable sort, so equal dates keep their stored order).
+    std::vector<FavoriteMenuBarItem> loadNewestFirst() const;
     // Replaces any entry of the item with a new one under its version-2 identity, dated `at`;
     // the list is saved newest first.
     void favorite(const AXMenuBarItemRecord& item, Date at);
@@ -52,6 +54,8 @@ public:
     bool isFavorite(const MenuBarItemStableIdentity& identity) const;
 
 private:
+    static void sortNewestFirst(std::vector<FavoriteMenuBarItem>& entries);
+
     std::shared_ptr<platform::UserDefaults> defaults;
 };
 

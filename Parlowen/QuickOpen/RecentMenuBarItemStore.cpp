@@ -58,17 +58,27 @@ void RecentMenuBarItemStore::record(const AXMenuBarItemRecord& item, QuickOpenAc
             return entry.identity.namesSameItem(identity);
         });
         entries.push_back(added);
-        std::stable_sort(entries.begin(), entries.end(), [](const auto& lhs, const auto& rhs) {
-            const int lhsRank = outcomeRank(lhs.outcome);
-            const int rhsRank = outcomeRank(rhs.outcome);
-            if (lhsRank != rhsRank) {
-                return lhsRank > rhsRank;
-            }
-            return lhs.lastOpenedAt > rhs.lastOpenedAt;
-        });
+        sortInRecentsOrder(entries);
         if (entries.size() > maxItems) {
             entries.resize(maxItems);
         }
+    });
+}
+
+std::vector<RecentMenuBarItem> RecentMenuBarItemStore::loadInRecentsOrder() const {
+    auto entries = load();
+    sortInRecentsOrder(entries);
+    return entries;
+}
+
+void RecentMenuBarItemStore::sortInRecentsOrder(std::vector<RecentMenuBarItem>& entries) {
+    std::stable_sort(entries.begin(), entries.end(), [](const auto& lhs, const auto& rhs) {
+        const int lhsRank = outcomeRank(lhs.outcome);
+        const int rhsRank = outcomeRank(rhs.outcome);
+        if (lhsRank != rhsRank) {
+            return lhsRank > rhsRank;
+        }
+        return lhs.lastOpenedAt > rhs.lastOpenedAt;
     });
 }
 

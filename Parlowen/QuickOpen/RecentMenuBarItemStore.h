@@ -49,6 +49,8 @@ public:
 
     // The stored entries in stored order; entries that cannot be read are left out.
     std::vector<RecentMenuBarItem> load() const;
+    // The stored entries in the recents order: best outcome first, then newest first.
+    std::vector<RecentMenuBarItem> loadInRecentsOrder() const;
     // Records an open that reached the item (`actionSent` or `observedOpen`) while recording is
     // on; any other outcome, or recording switched off, changes nothing.
     void record(const AXMenuBarItemRecord& item, QuickOpenActionOutcome outcome, Date at);
@@ -61,6 +63,8 @@ public:
     static int outcomeRank(QuickOpenActionOutcome outcome);
 
 private:
+    static void sortInRecentsOrder(std::vector<RecentMenuBarItem>& entries);
+
     std::shared_ptr<platform::UserDefaults> defaults;
 };
 

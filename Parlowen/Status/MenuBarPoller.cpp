@@ -4,7 +4,7 @@
 #include "Parlowen/Scanning/ScreenProbe.h"
 #include "Parlowen/Settings/DiagnosticsAppender.h"
 #include "Parlowen/Status/TessalineScanStatus.h"
-#include "core/ExperimentLogFormatter.h"
+#include "core/LineEscaping.h"
 #include "platform/IsoTimestamp.h"
 
 #include <algorithm>
@@ -26,7 +26,7 @@ platform::Duration timerInterval(double seconds) {
 // is escaped, so that whatever a caller passes stays on its line.
 std::string lineStart(platform::Clock& clock, const std::string& reason, bool trusted) {
     return platform::isoTimestamp(clock.wallNow()) +
-           " reason=" + QelCore::ExperimentLogFormatter::escaped(reason) +
+           " reason=" + QelCore::LineEscaping::escaped(reason) +
            " accessibilityTrusted=" + (trusted ? "true" : "false");
 }
 

@@ -236,6 +236,7 @@ DesktopDescription readDesktop(const JsonFieldReader& root) {
         desktop.expectedHiddenBehindNotch = expected.strings("hiddenBehindNotch");
         desktop.expectedPushedOffscreen = expected.strings("pushedOffscreen");
     }
+    desktop.appServices = readAppServices(root);
     checkReferences(desktop, root);
     return desktop;
 }

@@ -3,6 +3,7 @@
 #include "platform/Events.h"
 #include "platform/Value.h"
 #include "platform/Workspace.h"
+#include "platform/sim/AppServicesDescription.h"
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -98,6 +99,7 @@ struct DesktopDescription {
     std::vector<TimelineEvent> timeline;
     std::vector<std::string> expectedHiddenBehindNotch;
     std::vector<std::string> expectedPushedOffscreen;
+    AppServicesDescription appServices;
 };
 
 // Why a description was refused: the path of the offending field ("statusItems[3].width") and

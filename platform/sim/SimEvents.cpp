@@ -1,5 +1,7 @@
 #include "platform/sim/SimEvents.h"
 
+#include "platform/sim/SimAppServices.h"
+
 namespace platform::sim {
 
 bool SimEvents::failing(EventFailure failure) {
@@ -82,6 +84,9 @@ void SimEvents::deliver(const CGEvent& event) {
             break;
         }
         desktop_.closeMenus();
+        if (item != nullptr && desktop_.appServices_->statusBar.click(item->serial)) {
+            break;
+        }
         const bool opensOnClick = item != nullptr && item->description.menu &&
                                   std::find(item->description.menu->opensOn.begin(),
                                             item->description.menu->opensOn.end(),

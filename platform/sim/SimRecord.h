@@ -3,6 +3,7 @@
 #include "platform/Events.h"
 #include "platform/Workspace.h"
 
+#include <string>
 #include <vector>
 
 namespace platform::sim {
@@ -36,6 +37,8 @@ struct SimRecord {
     std::vector<CursorCall> cursorCalls;
     std::vector<ActivationCall> activationCalls;
     int trustPrompts = 0;
+    std::vector<std::string> openedURLs;
+    std::vector<std::string> revealedFiles;
 };
 
 // Which event call a test makes fail.

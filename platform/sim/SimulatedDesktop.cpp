@@ -2,6 +2,7 @@
 
 #include "platform/ReferenceDate.h"
 #include "platform/sim/SimAccessibility.h"
+#include "platform/sim/SimAppServices.h"
 #include "platform/sim/SimDisplays.h"
 #include "platform/sim/SimEvents.h"
 #include "platform/sim/SimWindowServer.h"
@@ -27,7 +28,8 @@ SimulatedDesktop::SimulatedDesktop(DesktopDescription description, RunLoop& main
       windowServer_(std::make_unique<SimWindowServer>(*this)),
       events_(std::make_unique<SimEvents>(*this)),
       displaysService_(std::make_unique<SimDisplays>(*this)),
-      workspace_(std::make_unique<SimWorkspace>(*this)) {
+      workspace_(std::make_unique<SimWorkspace>(*this)),
+      appServices_(std::make_unique<SimAppServices>(*this, mainLoop, *workspace_)) {
     std::lock_guard lock(mutex_);
     addItems(initial_.statusItems);
     for (const TimelineEvent& event : initial_.timeline) {
@@ -61,8 +63,27 @@ SimulatedDesktop::fromJson(std::string_view jsonText, RunLoop& mainLoop) {
 }
 
 PlatformServices SimulatedDesktop::services() {
-    return {*accessibility_, *windowServer_, *events_,         *displaysService_,
-            *workspace_,     mainLoop_,      mainLoop_.clock()};
+    SimAppServices& app = *appServices_;
+    return {.accessibility = *accessibility_,
+            .windowServer = *windowServer_,
+            .events = *events_,
+            .displays = *displaysService_,
+            .workspace = *workspace_,
+            .mainLoop = mainLoop_,
+            .clock = mainLoop_.clock(),
+            .bundle = app.bundle,
+            .log = app.log,
+            .environment = app.environment,
+            .loginItems = app.loginItems,
+            .statusBar = app.statusBar,
+            .hotKeys = app.hotKeys,
+            .eventMonitors = app.eventMonitors,
+            .distributedNotifications = app.distributedNotifications,
+            .runningCopies = app.runningCopies};
+}
+
+SimAppServices& SimulatedDesktop::appServices() {
+    return *appServices_;
 }
 
 Accessibility& SimulatedDesktop::accessibility() {
@@ -118,6 +139,7 @@ void SimulatedDesktop::quit(pid_t pid) {
     std::erase_if(items_, [pid](const StatusItem& item) { return item.description.pid == pid; });
     if (frontmost_ == pid) {
         frontmost_ = ownProcess_.pid;
+        workspace_->frontmostChanged(pid);
     }
     layOut();
     workspace_->notify(SimWorkspace::Change::terminated, gone);
@@ -144,7 +166,7 @@ void SimulatedDesktop::setDisplays(std::vector<DisplayDescription> displays) {
 void SimulatedDesktop::setFrontmost(pid_t pid) {
     std::lock_guard lock(mutex_);
     if (findApp(pid) != nullptr) {
-        frontmost_ = pid;
+        workspace_->frontmostChanged(std::exchange(frontmost_, pid));
     }
 }
 

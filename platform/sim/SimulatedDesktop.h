@@ -20,6 +20,8 @@ class SimDisplays;
 class SimEvents;
 class SimWindowServer;
 class SimWorkspace;
+class SimStatusBar;
+struct SimAppServices;
 
 // A Mac desktop in memory, built from a description: displays, running applications, a menu bar
 // whose status items are laid out right to left (some behind the notch, some off screen), their
@@ -48,6 +50,8 @@ public:
     Displays& displays();
     Workspace& workspace();
     const DesktopDescription& initialDescription() const { return initial_; }
+    // The own process's application services, with their test API.
+    SimAppServices& appServices();
 
     // Test API: change the desktop. Notifications follow on the main loop.
     void launch(const AppDescription& app, const std::vector<StatusItemDescription>& items);
@@ -88,6 +92,8 @@ private:
     friend class SimEvents;
     friend class SimWindowServer;
     friend class SimWorkspace;
+    friend class SimStatusBar;
+    friend struct SimAppServices;
 
     struct StatusItem {
         StatusItemDescription description;
@@ -146,6 +152,7 @@ private:
     std::unique_ptr<SimEvents> events_;
     std::unique_ptr<SimDisplays> displaysService_;
     std::unique_ptr<SimWorkspace> workspace_;
+    std::unique_ptr<SimAppServices> appServices_;
 };
 
 } // namespace platform::sim

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <latch>
 #include <thread>
 
 namespace {
@@ -219,8 +220,13 @@ TEST_F(FileUserDefaultsTest, ConcurrentWritersKeepEachOthersKeys) {
         writeKeys("process.");
         ::_exit(0);
     }
-    std::thread first(writeKeys, "first.");
-    std::thread second(writeKeys, "second.");
+    std::latch start(2); // the two threads write at the same time
+    const auto writeAfterStart = [&](const std::string& prefix) {
+        start.arrive_and_wait();
+        writeKeys(prefix);
+    };
+    std::thread first(writeAfterStart, "first.");
+    std::thread second(writeAfterStart, "second.");
     first.join();
     second.join();
     int status = 0;

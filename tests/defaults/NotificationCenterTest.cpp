@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <latch>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -83,8 +84,10 @@ TEST(NotificationCenter, ConcurrentPostsAndObservationsDeliverEveryPost) {
     std::atomic<int> delivered = 0;
     auto counter = center.addObserver("tick", [&](const Notification&) { ++delivered; });
     std::vector<std::thread> threads;
+    std::latch start(4); // the threads post and observe at the same time
     for (int thread = 0; thread < 4; ++thread) {
         threads.emplace_back([&] {
+            start.arrive_and_wait();
             for (int index = 0; index < 200; ++index) {
                 auto transient = center.addObserver("tick", [](const Notification&) {});
                 center.post("tick");

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <latch>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -73,8 +74,10 @@ TEST_F(DiagnosticsAppenderTest, ConcurrentLinesArriveWhole) {
     constexpr int linesPerWriter = 200;
     const std::string padding(300, 'x');
     std::vector<std::thread> threads;
+    std::latch start(writers); // the writers append at the same time
     for (int writer = 0; writer < writers; ++writer) {
         threads.emplace_back([&, writer] {
+            start.arrive_and_wait();
             for (int index = 0; index < linesPerWriter; ++index) {
                 Appender::append(file, "writer=" + std::to_string(writer) +
                                            " index=" + std::to_string(index) + " " + padding);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -121,13 +122,21 @@ TEST_F(L10nTest, ShippedEnglishTableHoldsTheDefaults) {
     }
 }
 
+struct FormatRow {
+    const char* name;
+    const char* text;
+    std::vector<L10n::Argument> arguments;
+    const char* expected;
+};
+
+template <std::size_t count> void expectFormats(const FormatRow (&rows)[count]) {
+    for (const auto& row : rows) {
+        EXPECT_EQ(L10n::format(row.text, row.arguments), row.expected) << row.name;
+    }
+}
+
 TEST(L10nFormat, FillsPlaceholdersInOnePass) {
-    const struct {
-        const char* name;
-        const char* text;
-        std::vector<std::string> arguments;
-        const char* expected;
-    } rows[] = {
+    const FormatRow rows[] = {
         {"one name", "Opened %@", {"Clock"}, "Opened Clock"},
         {"name holding a placeholder",
          "Opening %@...",
@@ -138,11 +147,37 @@ TEST(L10nFormat, FillsPlaceholdersInOnePass) {
         {"percent sign", "100%% of %@", {"it"}, "100% of it"},
         {"missing argument", "Open %@ and %@", {"A"}, "Open A and %@"},
         {"lone percent at end", "50%", {}, "50%"},
-        {"other specifier kept", "%d %@", {"x"}, "%d x"},
+        {"text for a whole number kept as written", "%d %@", {"x"}, "%d %@"},
+        {"other specifier kept", "%s %@", {"x"}, "%s x"},
     };
-    for (const auto& row : rows) {
-        EXPECT_EQ(L10n::format(row.text, row.arguments), row.expected) << row.name;
-    }
+    expectFormats(rows);
+}
+
+TEST(L10nFormat, FillsCountsAndSeconds) {
+    const FormatRow rows[] = {
+        {"count", "%d hidden", {3}, "3 hidden"},
+        {"negative count", "%d", {-12}, "-12"},
+        {"unsigned count", "%d items", {std::size_t{7}}, "7 items"},
+        {"largest unsigned saturates",
+         "%d",
+         {std::numeric_limits<std::uint64_t>::max()},
+         "9223372036854775807"},
+        {"count and name share one order", "%d of %@", {2, "Clock"}, "2 of Clock"},
+        {"positional count", "%2$@: %1$d", {5, "Wi-Fi"}, "Wi-Fi: 5"},
+        {"seconds rounded", "%.0f s", {4.6}, "5 s"},
+        {"seconds of a whole number", "%.0f s", {4}, "4 s"},
+        {"positional seconds", "%2$.0f/%1$.0f", {10.0, 2.4}, "2/10"},
+        {"fraction cut for a count", "%d", {2.9}, "2"},
+        {"non-finite count kept", "%d left", {std::numeric_limits<double>::infinity()}, "%d left"},
+        {"number as a text", "%@ s", {1.5}, "1.5 s"},
+        {"count as a text", "%@", {42}, "42"},
+        {"text for seconds kept", "%.0f", {"soon"}, "%.0f"},
+        {"other precision kept", "%.1f", {1.25}, "%.1f"},
+        {"missing count", "%d and %d", {1}, "1 and %d"},
+        {"position beyond the arguments", "%3$d", {1, 2}, "%3$d"},
+        {"escaped before a count", "%%d %d", {9}, "%d 9"},
+    };
+    expectFormats(rows);
 }
 
 TEST(L10nFolders, ForcedIdentifierLanguageLists) {

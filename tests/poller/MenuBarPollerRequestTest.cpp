@@ -142,7 +142,9 @@ TEST(MenuBarPollerRequests, WallClockSetBackDoesNotStallTheThrottle) {
     SetBackClock clock(rig.sim.clock);
     const platform::PlatformServices real = rig.sim.desktop.services();
     rig.makePoller({real.accessibility, real.windowServer, real.events, real.displays,
-                    real.workspace, real.mainLoop, clock},
+                    real.workspace, real.mainLoop, clock, real.bundle, real.log, real.environment,
+                    real.loginItems, real.statusBar, real.hotKeys, real.eventMonitors,
+                    real.distributedNotifications, real.runningCopies},
                    5);
     rig.poller->scan("start", false);
     rig.run(0ms);

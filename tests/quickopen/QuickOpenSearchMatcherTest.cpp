@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <latch>
 #include <thread>
 
 namespace {
@@ -67,12 +68,33 @@ TEST(QuickOpenSearchVariants, MegabyteTitleSearchesQuickly) {
 }
 
 TEST(QuickOpenSearchVariants, SameResultOnEveryThread) {
-    const Strings expected = searchVariants("微信 钉钉");
-    Strings other;
-    std::thread worker([&] { other = searchVariants("微信 钉钉"); });
-    worker.join();
-    EXPECT_EQ(other, expected);
-    EXPECT_EQ(expected.size(), 3u);
+    // The threads start together and transliterate at the same time, so the shared
+    // transliterator is really used from several threads at once.
+    const std::vector<std::string> texts = {"微信 钉钉", "Привет мир",  "東京 タワー",
+                                            "Ελληνικά",  "한국어 입력", "עברית"};
+    std::vector<Strings> expected;
+    for (const auto& text : texts) {
+        expected.push_back(searchVariants(text));
+    }
+    constexpr int threads = 4;
+    std::latch start(threads);
+    std::vector<int> mismatches(threads, 0);
+    std::vector<std::thread> workers;
+    for (int worker = 0; worker < threads; ++worker) {
+        workers.emplace_back([&, worker] {
+            start.arrive_and_wait();
+            for (int round = 0; round < 60; ++round) {
+                for (std::size_t index = 0; index < texts.size(); ++index) {
+                    mismatches[worker] += searchVariants(texts[index]) != expected[index];
+                }
+            }
+        });
+    }
+    for (auto& worker : workers) {
+        worker.join();
+    }
+    EXPECT_EQ(mismatches, std::vector<int>(threads, 0));
+    EXPECT_EQ(expected[0].size(), 3u);
 }
 
 TEST(QuickOpenSearchFields, VariantsOfAllThreeTextsWithoutRepeats) {

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Parlowen/Hotkeys/ModifierFlags.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <optional>
+
+namespace Parlowen {
+
+// A global key chord: a macOS virtual key code with a Carbon modifier mask.
+struct PerAppHotKeyShortcut {
+    std::uint32_t keyCode = 0;
+    std::uint32_t modifierFlags = 0;
+
+    // Whether Command, Shift, Option or Control is part of the chord. A chord without any would
+    // take a bare key away from every application, so it is never registered.
+    bool hasModifier() const { return (modifierFlags & CarbonModifier::chordMask) != 0; }
+
+    // {"keyCode": n, "modifierFlags": n}.
+    nlohmann::ordered_json toJson() const;
+    // None unless both members are whole numbers within 32 unsigned bits.
+    static std::optional<PerAppHotKeyShortcut> fromJson(const nlohmann::json& json);
+
+    friend bool operator==(const PerAppHotKeyShortcut&, const PerAppHotKeyShortcut&) = default;
+};
+
+} // namespace Parlowen
+
+template <> struct std::hash<Parlowen::PerAppHotKeyShortcut> {
+    std::size_t operator()(const Parlowen::PerAppHotKeyShortcut& shortcut) const noexcept {
+        return std::hash<std::uint64_t>{}((std::uint64_t{shortcut.keyCode} << 32) |
+                                          shortcut.modifierFlags);
+    }
+};

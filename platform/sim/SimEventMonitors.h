@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/EventMonitors.h"
+#include "platform/RunLoop.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+
+namespace platform::sim {
+
+// Event monitors over the simulated keyboard. The test API presses and releases modifier keys;
+// each change becomes one flags-changed event with the flags of every key then held, delivered
+// to the local monitors while this program is active and to the global ones otherwise.
+class SimEventMonitors final : public EventMonitors {
+public:
+    SimEventMonitors(RunLoop& mainLoop, std::function<bool()> isActive);
+
+    ObserverToken addLocalMonitor(NSEventMask mask, LocalHandler handler) override;
+    ObserverToken addGlobalMonitor(NSEventMask mask, GlobalHandler handler) override;
+    void removeMonitor(ObserverToken monitor) override;
+
+    // Test API: a modifier key (by virtual key code) goes down or up. Answers the event sent,
+    // none for a key that is no modifier or a change that changes nothing.
+    std::optional<NSEvent> pressModifierKey(CGKeyCode keyCode, bool down);
+    // Test API: the number of monitors installed.
+    std::size_t monitorCount() const;
+
+private:
+    struct Monitor {
+        bool local = false;
+        NSEventMask mask = 0;
+        LocalHandler localHandler;
+        GlobalHandler globalHandler;
+    };
+    struct State {
+        mutable std::mutex mutex;
+        ObserverToken nextToken = 1;
+        std::map<ObserverToken, std::shared_ptr<const Monitor>> monitors;
+    };
+
+    ObserverToken add(Monitor monitor);
+    NSEventModifierFlags flags() const;
+
+    RunLoop& mainLoop_;
+    const std::function<bool()> isActive_;
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+    std::mutex keysMutex_;
+    std::set<CGKeyCode> held_;
+    bool capsLock_ = false;
+};
+
+} // namespace platform::sim

@@ -1,0 +1,94 @@
+#include "ui/QuickOpenPanel/OverflowRowView.h"
+#include "PanelTestSupport.h"
+#include "tests/quickopen/RecordBuilder.h"
+#include "ui/QuickOpenPanel/ElidingLabel.h"
+#include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
+#include "ui/QuickOpenPanel/ReasonBadgeView.h"
+
+#include <QLabel>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace Parlowen;
+using namespace PanelTesting;
+using namespace QuickOpenTesting;
+
+struct Counts {
+    int activate = 0;
+    int favorite = 0;
+    int captureBegin = 0;
+};
+
+class OverflowRowViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        row.populate(record("Dropbox", "", VisibilityClassification::hiddenBehindNotch), false,
+                     std::nullopt, false, false);
+        row.onActivate = [this] { ++counts.activate; };
+        row.onFavoriteToggle = [this] { ++counts.favorite; };
+        row.onHotKeyCaptureBegin = [this] { ++counts.captureBegin; };
+        row.resize(412, OverflowRowView::rowHeight);
+        row.show();
+    }
+
+    QApplication& app = application();
+    OverflowRowView row{QStringLiteral("overflow.row")};
+    Counts counts;
+};
+
+TEST_F(OverflowRowViewTest, OnlyTheStarAndShortcutButtonTakeTheirOwnClicks) {
+    for (QWidget* part : std::initializer_list<QWidget*>{row.iconView, row.titleLabel,
+                                                         row.subtitleLabel, row.badgeView}) {
+        const QPoint centre = part->mapTo(&row, part->rect().center());
+        QTest::mouseClick(&row, Qt::LeftButton, {}, centre);
+    }
+    QTest::mouseClick(&row, Qt::LeftButton, {}, QPoint(200, 4));
+    EXPECT_EQ(counts.activate, 5);
+
+    QTest::mouseClick(row.favoriteButton, Qt::LeftButton);
+    EXPECT_EQ(counts.favorite, 1);
+    QTest::mouseClick(row.hotKeyButton, Qt::LeftButton);
+    EXPECT_EQ(counts.captureBegin, 1);
+    EXPECT_EQ(counts.activate, 5);
+    // Recording shows at once on the button.
+    EXPECT_EQ(row.hotKeyButton->toolTip(), "Press shortcut");
+}
+
+TEST_F(OverflowRowViewTest, ContentsFollowTheItem) {
+    auto item = record("Clock", "(untitled)", VisibilityClassification::visible);
+    row.populate(item, true, QStringLiteral("\u2303\u2325C"), false, false);
+    EXPECT_EQ(row.titleLabel->text(), "Clock");
+    EXPECT_EQ(row.subtitleLabel->text(),
+              "Menu bar app \u00B7 Favorite \u00B7 Shortcut \u2303\u2325C");
+    EXPECT_EQ(row.badgeView->text(), "Visible");
+    EXPECT_EQ(row.favoriteButton->toolTip(),
+              "Remove from Favorites: stop ranking higher in Quick Open");
+    EXPECT_EQ(row.hotKeyButton->toolTip(), "Shortcut \u2303\u2325C: click to change");
+
+    item.classification = VisibilityClassification::unknown;
+    row.populate(item, false, std::nullopt, false, false);
+    EXPECT_FALSE(row.badgeView->isVisibleTo(&row));
+    EXPECT_EQ(row.hotKeyButton->toolTip(), "Set shortcut: click, then press keys");
+    EXPECT_FALSE(row.iconView->pixmap().isNull());
+}
+
+TEST_F(OverflowRowViewTest, KeyboardSelectionWinsOverTheSampleHighlight) {
+    auto item = record("Tailscale", "", VisibilityClassification::hiddenBehindNotch);
+    item.notes = {"visual-snapshot", "visual-highlight"};
+    row.populate(item, false, std::nullopt, false, false);
+    const QColor highlighted = row.grab().toImage().pixelColor(200, 4);
+    row.isSelectedForKeyboard = true;
+    row.renderBackground();
+    const QColor selected = row.grab().toImage().pixelColor(200, 4);
+    row.isSelectedForKeyboard = false;
+    row.isVisualHighlight = false;
+    row.renderBackground();
+    const QColor plain = row.grab().toImage().pixelColor(200, 4);
+    EXPECT_NE(highlighted, plain);
+    EXPECT_NE(selected, highlighted);
+}
+
+} // namespace

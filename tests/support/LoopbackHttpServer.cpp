@@ -1,0 +1,128 @@
+#include "tests/support/LoopbackHttpServer.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+namespace testsupport {
+
+struct LoopbackHttpServer::State {
+    httplib::Server server;
+    std::thread thread;
+    int port = -1;
+    mutable std::mutex mutex;
+    std::map<std::string, HttpResponse> responses;
+    std::function<HttpResponse(const HttpRequest&)> handler;
+    std::vector<HttpRequest> received;
+    std::once_flag stopped;
+
+    HttpResponse answer(const HttpRequest& request) {
+        std::function<HttpResponse(const HttpRequest&)> current;
+        {
+            std::lock_guard lock(mutex);
+            received.push_back(request);
+            if (!handler) {
+                const auto found = responses.find(request.path);
+                return found == responses.end() ? HttpResponse{404, {}, {}} : found->second;
+            }
+            current = handler;
+        }
+        // Outside the lock, so a handler may itself look at requests().
+        return current(request);
+    }
+};
+
+namespace {
+
+std::string lowerCased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+HttpRequest recorded(const httplib::Request& request) {
+    HttpRequest result;
+    result.method = request.method;
+    result.path = request.path;
+    const auto mark = request.target.find('?');
+    if (mark != std::string::npos) {
+        result.query = request.target.substr(mark + 1);
+    }
+    for (const auto& [name, value] : request.headers) {
+        auto& slot = result.headers[lowerCased(name)];
+        slot = slot.empty() ? value : slot + ", " + value;
+    }
+    result.body = request.body;
+    return result;
+}
+
+} // namespace
+
+LoopbackHttpServer::LoopbackHttpServer() : state(std::make_unique<State>()) {
+    const auto serve = [this](const httplib::Request& request, httplib::Response& response) {
+        const HttpResponse answer = state->answer(recorded(request));
+        response.status = answer.status;
+        for (const auto& [name, value] : answer.headers) {
+            response.set_header(name, value);
+        }
+        response.body = answer.body;
+    };
+    const std::string anyPath = ".*";
+    state->server.Get(anyPath, serve)
+        .Post(anyPath, serve)
+        .Put(anyPath, serve)
+        .Patch(anyPath, serve)
+        .Delete(anyPath, serve)
+        .Options(anyPath, serve);
+    // Binding happens here, so connections made right after construction wait in the backlog.
+    state->port = state->server.bind_to_any_port("127.0.0.1");
+    if (state->port > 0) {
+        state->thread = std::thread([this] { state->server.listen_after_bind(); });
+        // The server ignores stop() until its loop has started, so wait for that here.
+        while (!state->server.is_running()) {
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+    }
+}
+
+LoopbackHttpServer::~LoopbackHttpServer() {
+    stop();
+}
+
+int LoopbackHttpServer::port() const {
+    return state->port;
+}
+
+std::string LoopbackHttpServer::url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(state->port) + path;
+}
+
+void LoopbackHttpServer::respond(const std::string& path, HttpResponse response) {
+    std::lock_guard lock(state->mutex);
+    state->responses[path] = std::move(response);
+}
+
+void LoopbackHttpServer::setHandler(std::function<HttpResponse(const HttpRequest&)> handler) {
+    std::lock_guard lock(state->mutex);
+    state->handler = std::move(handler);
+}
+
+std::vector<HttpRequest> LoopbackHttpServer::requests() const {
+    std::lock_guard lock(state->mutex);
+    return state->received;
+}
+
+void LoopbackHttpServer::stop() {
+    std::call_once(state->stopped, [this] {
+        state->server.stop();
+        if (state->thread.joinable()) {
+            state->thread.join();
+        }
+    });
+}
+
+} // namespace testsupport

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// One request as the server received it.
+struct HttpRequest {
+    std::string method;
+    std::string path;
+    std::string query;
+    std::map<std::string, std::string>
+        headers; // names lower-cased; repeated headers joined by ", "
+    std::string body;
+};
+
+// What the server answers.
+struct HttpResponse {
+    int status = 200;
+    std::map<std::string, std::string> headers;
+    std::string body;
+};
+
+// An HTTP server on 127.0.0.1 and an ephemeral port for tests: it records every request and answers
+// scripted responses. It serves on its own thread from construction until stop() or destruction.
+class LoopbackHttpServer {
+public:
+    LoopbackHttpServer();
+    ~LoopbackHttpServer();
+    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+
+    int port() const;
+    // "http://127.0.0.1:<port>" followed by the path.
+    std::string url(const std::string& path) const;
+    // The answer for requests to this path; paths without an answer get 404.
+    void respond(const std::string& path, HttpResponse response);
+    // Answers every request, taking precedence over respond(); called on the server's threads.
+    void setHandler(std::function<HttpResponse(const HttpRequest&)> handler);
+    // Everything received so far, in order of arrival.
+    std::vector<HttpRequest> requests() const;
+    // Stops serving; connections are refused afterwards. Safe to call more than once.
+    void stop();
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
+};
+
+} // namespace testsupport

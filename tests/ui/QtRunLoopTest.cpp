@@ -1,0 +1,92 @@
+// What only the product's loop has: it turns inside Qt's own event loop, and its waits hold
+// user input until they end.
+#include "platform/qt/QtRunLoop.h"
+#include "platform/SystemClock.h"
+#include "tests/support/UiTestApplication.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Records the events that reach it.
+class EventLog : public QObject {
+public:
+    explicit EventLog(std::vector<std::string>& log) : log_(log) {}
+
+    bool event(QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            log_.push_back("key");
+            return true;
+        case QEvent::MouseButtonPress:
+            log_.push_back("click");
+            return true;
+        case QEvent::User:
+            log_.push_back("other event");
+            return true;
+        default:
+            return QObject::event(event);
+        }
+    }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+class QtRunLoopTest : public testing::Test {
+protected:
+    // Made before the loop, which needs it.
+    QApplication& application = tessaline::testing::uiTestApplication();
+    platform::SystemClock clock;
+    platform::qt::QtRunLoop loop{clock};
+};
+
+TEST_F(QtRunLoopTest, InputDuringAWaitArrivesAfterIt) {
+    std::vector<std::string> log;
+    EventLog receiver(log);
+    loop.postAfter(5ms, [&] {
+        QApplication::postEvent(&receiver, new QKeyEvent(QEvent::KeyPress, Qt::Key_A,
+                                                         Qt::NoModifier, QStringLiteral("a")));
+        QApplication::postEvent(&receiver, new QMouseEvent(QEvent::MouseButtonPress, QPointF(1, 1),
+                                                           QPointF(1, 1), Qt::LeftButton,
+                                                           Qt::LeftButton, Qt::NoModifier));
+        QApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    });
+    loop.post([&] {
+        // A nested wait inside the outer one: the input waits for the outermost to end.
+        loop.runFor(20ms);
+        log.push_back("inner wait over");
+    });
+    loop.runFor(40ms);
+    log.push_back("wait over");
+    QApplication::processEvents();
+    EXPECT_EQ(log, (std::vector<std::string>{"other event", "inner wait over", "wait over", "key",
+                                             "click"}));
+}
+
+TEST_F(QtRunLoopTest, TasksAndTimersRunInQtsOwnEventLoop) {
+    QEventLoop outer;
+    std::vector<std::string> log;
+    int ticks = 0;
+    auto timer = loop.scheduleRepeatingTimer(5ms, [&] { ++ticks; });
+    loop.post([&] { log.push_back("task"); });
+    loop.postAfter(40ms, [&] {
+        log.push_back("quit");
+        outer.quit();
+    });
+    std::thread other([&] { loop.post([&] { log.push_back("from a thread"); }); });
+    other.join();
+    outer.exec();
+    timer->invalidate();
+    EXPECT_EQ(log, (std::vector<std::string>{"task", "from a thread", "quit"}));
+    EXPECT_GE(ticks, 2);
+}
+
+} // namespace

@@ -1,0 +1,187 @@
+#include "ui/Updates/UpdateDialogPresenter.h"
+#include "ui/Updates/UpdateFoundWindow.h"
+#include "ui/Updates/UpdateProgressWindow.h"
+
+#include "tests/support/UiTestApplication.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextBrowser>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Choice = update::SPUUserUpdateChoice;
+using Phase = update::UpdateProgress::Phase;
+using Parlowen::UpdateDialogPresenter;
+using Parlowen::UpdateFoundWindow;
+using Parlowen::UpdateProgressWindow;
+
+update::SUAppcastItem item(bool critical, bool notes) {
+    update::SUAppcastItem item;
+    item.versionString = "200";
+    item.displayVersionString = "2.0";
+    item.fileURL = "https://example.test/a.tar.gz";
+    item.isCriticalUpdate = critical;
+    if (notes) {
+        item.releaseNotesURL = "https://example.test/notes.html";
+    }
+    return item;
+}
+
+template <typename Widget> Widget* child(QWidget& window, const char* name) {
+    auto* found = window.findChild<Widget*>(name);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+class UpdateDialogsTest : public testing::Test {
+protected:
+    void SetUp() override { tessaline::testing::uiTestApplication(); }
+    void TearDown() override {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+TEST_F(UpdateDialogsTest, UpdateFoundAnswersOnceWithTheButtonPressed) {
+    struct Row {
+        const char* button;
+        Choice choice;
+    };
+    for (const auto& row :
+         {Row{"update.found.install", Choice::install}, Row{"update.found.later", Choice::dismiss},
+          Row{"update.found.skip", Choice::skip}}) {
+        std::vector<Choice> answers;
+        UpdateFoundWindow window(item(false, false), {}, "1.0",
+                                 [&](Choice choice) { answers.push_back(choice); });
+        window.show();
+        child<QPushButton>(window, row.button)->click();
+        window.close();
+        EXPECT_EQ(answers, std::vector<Choice>{row.choice}) << row.button;
+    }
+}
+
+TEST_F(UpdateDialogsTest, ClosingTheUpdateFoundWindowMeansLater) {
+    std::vector<Choice> answers;
+    UpdateFoundWindow window(item(false, false), {}, "1.0",
+                             [&](Choice choice) { answers.push_back(choice); });
+    window.show();
+    window.close();
+    EXPECT_EQ(answers, std::vector<Choice>{Choice::dismiss});
+}
+
+TEST_F(UpdateDialogsTest, UpdateFoundShowsVersionsCriticalNoteAndReleaseNotes) {
+    UpdateFoundWindow window(item(true, true), {}, "1.0", [](Choice) {});
+    EXPECT_EQ(child<QLabel>(window, "update.found.message")->text(),
+              "Tessaline 2.0 is now available. You have 1.0. Would you like to install it now?");
+    EXPECT_NE(window.findChild<QLabel*>("update.found.critical"), nullptr);
+    auto* notes = child<QTextBrowser>(window, "update.found.releaseNotes");
+
+    window.showReleaseNotes("<h1>New</h1><p>Faster <img src=\"file:///etc/passwd\"></p>");
+    EXPECT_TRUE(notes->toPlainText().contains("Faster"));
+    window.showReleaseNotes(std::nullopt);
+    EXPECT_EQ(notes->toPlainText(), "The release notes could not be loaded.");
+
+    UpdateFoundWindow plain(item(false, false), {}, "1.0", [](Choice) {});
+    EXPECT_EQ(plain.findChild<QLabel*>("update.found.critical"), nullptr);
+}
+
+TEST_F(UpdateDialogsTest, ProgressTexts) {
+    struct Row {
+        update::UpdateProgress progress;
+        const char* text;
+    };
+    const Row rows[] = {
+        {{Phase::checking, 0, 0, 0}, "Checking for updates..."},
+        {{Phase::downloading, 1500, 3000000, 0}, "Downloading update... 1.5 kB of 3.0 MB"},
+        {{Phase::downloading, 1500, 0, 0}, "Downloading update... 1.5 kB"},
+        {{Phase::extracting, 0, 0, 0.5}, "Preparing to install..."},
+        {{Phase::installing, 0, 0, 0}, "Installing update..."},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(UpdateProgressWindow::statusText(row.progress), row.text);
+    }
+}
+
+TEST_F(UpdateDialogsTest, ProgressCancelsOnceThenOffersTheInstall) {
+    UpdateProgressWindow window;
+    int cancels = 0;
+    window.showProgress({Phase::downloading, 500, 1000, 0}, [&] { ++cancels; });
+    auto* bar = child<QProgressBar>(window, "update.progress.bar");
+    auto* action = child<QPushButton>(window, "update.progress.action");
+    EXPECT_EQ(bar->value() * 2, bar->maximum());
+    action->click();
+    action->click();
+    EXPECT_EQ(cancels, 1);
+    EXPECT_FALSE(action->isEnabled());
+
+    window.showProgress({Phase::extracting, 0, 0, std::nan("")}, nullptr);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_FALSE(action->isEnabled());
+
+    std::vector<Choice> answers;
+    window.showReadyToInstall([&](Choice choice) { answers.push_back(choice); });
+    EXPECT_TRUE(action->isEnabled());
+    EXPECT_EQ(action->text(), "Install and Relaunch");
+    action->click();
+    window.close();
+    EXPECT_EQ(answers, std::vector<Choice>{Choice::install});
+}
+
+TEST_F(UpdateDialogsTest, ClosingAReadyUpdateMeansLater) {
+    UpdateProgressWindow window;
+    std::vector<Choice> answers;
+    window.show();
+    window.showReadyToInstall([&](Choice choice) { answers.push_back(choice); });
+    window.close();
+    EXPECT_EQ(answers, std::vector<Choice>{Choice::dismiss});
+}
+
+TEST_F(UpdateDialogsTest, AlertsAndPermissionAnswerThroughTheirButtons) {
+    UpdateDialogPresenter presenter;
+    int acknowledged = 0;
+    presenter.presentAlert({"Update Error!", "The archive is damaged."}, [&] { ++acknowledged; });
+    std::optional<update::SUUpdatePermissionResponse> response;
+    presenter.presentPermissionRequest([&](auto answer) { response = answer; });
+
+    auto* permission = presenter.alertBox();
+    ASSERT_NE(permission, nullptr);
+    EXPECT_EQ(permission->objectName(), "update.permission");
+    child<QAbstractButton>(*permission, "update.permission.automatic")->click();
+    ASSERT_TRUE(response.has_value());
+    EXPECT_TRUE(response->automaticUpdateChecks);
+    EXPECT_FALSE(response->automaticUpdateDownloading);
+
+    auto* alert = presenter.alertBox();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->objectName(), "update.alert");
+    EXPECT_EQ(alert->text(), "The archive is damaged.");
+    alert->buttons().front()->click();
+    EXPECT_EQ(acknowledged, 1);
+    EXPECT_EQ(presenter.alertBox(), nullptr);
+}
+
+TEST_F(UpdateDialogsTest, PresenterReplacesTheStatusWindowWithTheUpdateAndDismisses) {
+    UpdateDialogPresenter presenter;
+    presenter.presentProgress({Phase::checking, 0, 0, 0}, [] {});
+    ASSERT_NE(presenter.progressWindow(), nullptr);
+    EXPECT_TRUE(presenter.progressWindow()->isVisible());
+
+    presenter.presentUpdateFound(item(false, true), {}, "1.0", [](Choice) {});
+    presenter.presentReleaseNotes("Faster scans.");
+    EXPECT_EQ(presenter.progressWindow(), nullptr);
+    ASSERT_NE(presenter.updateFoundWindow(), nullptr);
+    EXPECT_EQ(child<QTextBrowser>(*presenter.updateFoundWindow(), "update.found.releaseNotes")
+                  ->toPlainText(),
+              "Faster scans.");
+
+    presenter.dismiss();
+    EXPECT_EQ(presenter.updateFoundWindow(), nullptr);
+}
+
+} // namespace

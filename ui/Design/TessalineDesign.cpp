@@ -1,0 +1,139 @@
+#include "ui/Design/TessalineDesign.h"
+
+#include "ui/Design/CenteredTextMargins.h"
+#include "ui/Design/TessalineFonts.h"
+#include "ui/Design/TessalineSecondaryButton.h"
+#include "ui/Design/TessalineTitleLabel.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace Parlowen::TessalineDesign {
+
+namespace {
+
+constexpr char16_t ideographicFullStop = u'\u3002';
+
+bool isTrimmed(QChar character) {
+    return character.isSpace() || character == u'.' || character == ideographicFullStop;
+}
+
+void setTextColor(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
+}
+
+QLabel* plainLabel(QLabel* label, const QFont& font, const QColor& color) {
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(font);
+    setTextColor(label, color);
+    return label;
+}
+
+// The part of both button styles that does not change with state: shape, text and no focus
+// ring.
+QString buttonShape(const QColor& text) {
+    return QStringLiteral("border-radius: 7px; padding: 4px 14px; min-height: 20px; outline: none; "
+                          "color: %1;")
+        .arg(text.name(QColor::HexArgb));
+}
+
+} // namespace
+
+QLabel* pageTitle(const QString& text, QWidget* parent) {
+    auto* label = plainLabel(new QLabel(text, parent), TessalineFonts::font(18, QFont::DemiBold),
+                             SystemColors::label());
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return label;
+}
+
+QString introText(const QString& text) {
+    qsizetype first = 0;
+    qsizetype end = text.size();
+    while (first < end && isTrimmed(text[first])) {
+        ++first;
+    }
+    while (end > first && isTrimmed(text[end - 1])) {
+        --end;
+    }
+    return text.mid(first, end - first);
+}
+
+QLabel* introLabel(const QString& text, QWidget* parent) {
+    auto* label = plainLabel(new QLabel(introText(text), parent), TessalineFonts::font(12),
+                             SystemColors::secondaryLabel());
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Lines past the third are cut off, not shown.
+    label->setMaximumHeight(label->fontMetrics().lineSpacing() * introLabelMaximumLines);
+    return label;
+}
+
+QRectF centeredTextRect(const QRectF& bounds, qreal textHeight, qreal opticalYOffset) {
+    const qreal extra = bounds.height() - textHeight;
+    if (!(extra > 0)) {
+        return bounds;
+    }
+    QRectF centered = bounds;
+    centered.setHeight(textHeight);
+    centered.moveTop(bounds.top() + extra / 2 + opticalYOffset);
+    return centered;
+}
+
+void verticallyCenterText(QLineEdit* field, qreal opticalYOffset) {
+    field->setAlignment((field->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
+    CenteredTextMargins::of(field)->setOpticalYOffset(opticalYOffset);
+}
+
+QLabel* centeredTitleLabel(const QString& title, QWidget* parent) {
+    auto* label = plainLabel(new TessalineTitleLabel(title, parent),
+                             TessalineFonts::font(13, QFont::DemiBold), Palette::grayText());
+    label->setObjectName(QString::fromLatin1(centeredTitleIdentifier));
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+void installCenteredTitlebarLabel(QWidget* window, const QString& title) {
+    window->setWindowTitle(title);
+    if (auto* label = window->findChild<QLabel*>(QString::fromLatin1(centeredTitleIdentifier))) {
+        label->setText(title);
+    }
+}
+
+QWidget* preferenceSeparator(const std::optional<QString>& identifier, int width, QWidget* parent) {
+    auto* separator = new QWidget(parent);
+    if (identifier) {
+        separator->setObjectName(*identifier);
+    }
+    separator->setFixedSize(width, 1);
+    separator->setAutoFillBackground(true);
+    QPalette palette = separator->palette();
+    palette.setColor(QPalette::Window, Palette::line());
+    separator->setPalette(palette);
+    return separator;
+}
+
+void stylePrimaryButton(QPushButton* button) {
+    button->setFont(TessalineFonts::font(13, QFont::DemiBold));
+    button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: none; %2 }")
+                              .arg(Palette::blue().name(), buttonShape(Qt::white)));
+}
+
+QString secondaryButtonStyleSheet(const QColor& background, const QColor& border) {
+    return QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2; %3 }")
+        .arg(background.name(), border.name(), buttonShape(Palette::ink()));
+}
+
+void styleSecondaryButton(QPushButton* button) {
+    button->setFont(TessalineFonts::font(13, QFont::DemiBold));
+    button->setStyleSheet(secondaryButtonStyleSheet(Qt::white, Palette::line()));
+    if (auto* secondary = qobject_cast<TessalineSecondaryButton*>(button)) {
+        secondary->updateSecondaryFocusAppearance();
+    }
+}
+
+} // namespace Parlowen::TessalineDesign

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QFont>
+
+namespace Parlowen::TessalineFonts {
+
+// The family every window draws with; the application's font configuration holds only it.
+inline constexpr const char* family = "Inter";
+
+// Inter at a size in points, where one point is one logical pixel, drawn without hinting so that
+// a text has the same shape on every machine.
+QFont font(int points, QFont::Weight weight = QFont::Normal);
+
+} // namespace Parlowen::TessalineFonts

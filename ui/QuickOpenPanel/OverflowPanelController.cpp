@@ -1,0 +1,450 @@
+#include "ui/QuickOpenPanel/OverflowPanelController.h"
+
+#include "Parlowen/Hotkeys/HotKeyFormatter.h"
+#include "Parlowen/Hotkeys/PerAppHotKeyStore.h"
+#include "Parlowen/Items/MenuBarItemStableIdentity.h"
+#include "Parlowen/QuickOpen/FavoriteMenuBarItemStore.h"
+#include "Parlowen/QuickOpen/OverflowPanelHeader.h"
+#include "Parlowen/QuickOpen/OverflowPanelRows.h"
+#include "Parlowen/QuickOpen/QuickOpenListPlanner.h"
+#include "Parlowen/QuickOpen/RecentMenuBarItemStore.h"
+#include "Parlowen/Scanning/AccessibilityTrustProbe.h"
+#include "Parlowen/Settings/AppPreferences.h"
+#include "platform/PlatformServices.h"
+#include "ui/QuickOpenPanel/AppIconImage.h"
+#include "ui/QuickOpenPanel/OverflowPanelView.h"
+#include "ui/QuickOpenPanel/OverflowRowView.h"
+#include "ui/QuickOpenPanel/PanelIconButton.h"
+#include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
+#include "ui/QuickOpenPanel/PanelScopeControl.h"
+#include "ui/QuickOpenPanel/SampleAppIconFactory.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <chrono>
+
+using namespace Parlowen;
+
+namespace {
+
+QString qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+OverflowPanelController::Dependencies
+OverflowPanelController::Dependencies::production(const platform::PlatformServices& services) {
+    Dependencies dependencies;
+    dependencies.preferences = &AppPreferences::shared();
+    dependencies.recentStore = &RecentMenuBarItemStore::shared();
+    dependencies.favoriteStore = &FavoriteMenuBarItemStore::shared();
+    dependencies.perAppHotKeyStore = &PerAppHotKeyStore::shared();
+    dependencies.now = [] {
+        return std::chrono::time_point_cast<platform::Duration>(std::chrono::system_clock::now());
+    };
+    dependencies.accessibilityTrustChecker =
+        [probe = AccessibilityTrustProbe::live(services.accessibility)] {
+            return probe.isTrusted(false);
+        };
+    dependencies.workspace = &services.workspace;
+    return dependencies;
+}
+
+OverflowPanelController::OverflowPanelController(Dependencies dependencies)
+    : dependencies(std::move(dependencies)), scope(this->dependencies.preferences->panelScope()) {}
+
+OverflowPanelController::~OverflowPanelController() {
+    if (panelView) {
+        // The views go first, while the state their callbacks would read still exists.
+        panelView->scopeControl->onChange = nullptr;
+        panelView->tableView->populateRow = nullptr;
+        panelView->tableView->onSelectionChanged = nullptr;
+        panelView.reset();
+    }
+}
+
+OverflowPanelView& OverflowPanelController::view() {
+    if (!panelView) {
+        panelView = std::make_unique<OverflowPanelView>();
+        configureView();
+        rerender(std::nullopt);
+    }
+    return *panelView;
+}
+
+void OverflowPanelController::configureView() {
+    QPointer<OverflowPanelController> weak(this);
+    auto& panel = *panelView;
+    panel.scopeControl->selectedScope = scope;
+    panel.scopeControl->onChange = [weak](OverflowPanelScope scope) {
+        if (weak) {
+            weak->scopeChanged(scope);
+        }
+    };
+    panel.tableView->populateRow = [weak](OverflowRowView& row, int index) {
+        if (weak) {
+            weak->populateRow(row, index);
+        }
+    };
+    panel.tableView->onSelectionChanged = [weak] {
+        if (weak) {
+            weak->tableSelectionChanged();
+        }
+    };
+    connect(panel.searchField, &QLineEdit::textChanged, this,
+            [this](const QString& text) { applySearchQuery(text.toStdString()); });
+    connect(panel.emptyActionButton, &QAbstractButton::clicked, this,
+            [this] { openAccessibilitySettingsTapped(); });
+    connect(panel.refreshButton, &QAbstractButton::clicked, this, [this] {
+        if (auto callback = onRequestRefresh) {
+            callback();
+        }
+    });
+    connect(panel.settingsButton, &QAbstractButton::clicked, this, [this] {
+        if (auto callback = onRequestPreferences) {
+            callback();
+        }
+    });
+}
+
+// MARK: state
+
+void OverflowPanelController::setSnapshot(std::optional<ScanSnapshot> scan) {
+    snapshot = std::move(scan);
+    // Counted once per scan: every render reads it, and it depends on the scan alone.
+    hiddenCount =
+        snapshot ? QuickOpenListPlanner::displayableHiddenCount(snapshot->items, snapshot->screens)
+                 : 0;
+}
+
+OverflowPanelAvailability OverflowPanelController::effectiveAvailability() const {
+    return visualPreviewContext ? visualPreviewContext->availability : availability;
+}
+
+QuickAccessModifierShortcut OverflowPanelController::effectiveShortcut() const {
+    return visualPreviewContext ? visualPreviewContext->quickAccessShortcut
+                                : dependencies.preferences->quickAccessModifierShortcut();
+}
+
+OverflowPanelViewState OverflowPanelController::currentViewState() const {
+    return OverflowPanelViewState::make(
+        {hiddenCount, rows.size(), query, effectiveAvailability(), effectiveShortcut()});
+}
+
+std::vector<AXMenuBarItemRecord>
+OverflowPanelController::filtered(const std::vector<AXMenuBarItemRecord>& items,
+                                  OverflowPanelScope scope) const {
+    static const std::vector<QelCore::ScreenSnapshot> noScreens;
+    return OverflowPanelRows::filtered(items, snapshot ? snapshot->screens : noScreens, scope,
+                                       query, *dependencies.recentStore,
+                                       *dependencies.favoriteStore);
+}
+
+std::optional<std::string> OverflowPanelController::currentSelectionKey() const {
+    if (!panelView) {
+        return std::nullopt;
+    }
+    const int selected = panelView->tableView->selectedRow();
+    if (selected < 0 || static_cast<std::size_t>(selected) >= rows.size()) {
+        return std::nullopt;
+    }
+    return MenuBarItemStableIdentity::of(rows[static_cast<std::size_t>(selected)]).rawValue;
+}
+
+void OverflowPanelController::update(const ScanSnapshot& scan) {
+    const auto key = currentSelectionKey();
+    setSnapshot(scan);
+    rows = filtered(scan.items, scope);
+    availability =
+        dependencies.accessibilityTrustChecker && dependencies.accessibilityTrustChecker()
+            ? OverflowPanelAvailability::available
+            : OverflowPanelAvailability::needsAccessibility;
+    rerender(key);
+}
+
+void OverflowPanelController::applySearchQuery(const std::string& text) {
+    query = text;
+    if (snapshot) {
+        rows = filtered(snapshot->items, scope);
+    }
+    rerender(std::nullopt);
+}
+
+void OverflowPanelController::scopeChanged(OverflowPanelScope requested) {
+    if (requested == OverflowPanelScope::allRightSide &&
+        dependencies.preferences->panelScope() == OverflowPanelScope::hiddenOnly) {
+        return;
+    }
+    const auto key = currentSelectionKey();
+    scope = requested;
+    if (snapshot) {
+        rows = filtered(snapshot->items, scope);
+    }
+    rerender(key);
+}
+
+void OverflowPanelController::reloadScopeFromPreferences() {
+    const auto key = currentSelectionKey();
+    scope = dependencies.preferences->panelScope();
+    if (snapshot) {
+        rows = filtered(snapshot->items, scope);
+    }
+    if (panelView) {
+        panelView->scopeControl->selectedScope = scope;
+        panelView->scopeControl->update();
+    }
+    rerender(key);
+}
+
+void OverflowPanelController::toggleFavorite(const AXMenuBarItemRecord& item) {
+    const auto identity = MenuBarItemStableIdentity::of(item);
+    auto& favorites = *dependencies.favoriteStore;
+    if (favorites.isFavorite(identity)) {
+        favorites.unfavorite(identity);
+    } else {
+        favorites.favorite(item, dependencies.now());
+    }
+    if (snapshot) {
+        rows = filtered(snapshot->items, scope);
+    }
+    rerender(identity.rawValue);
+}
+
+// MARK: rendering
+
+// Without a key the selection stays where it is while that row exists, else goes to row 0.
+void OverflowPanelController::rerender(const std::optional<std::string>& selectionKey) {
+    if (!panelView) {
+        return;
+    }
+    updateHeader();
+    resizeTableForCurrentRows();
+    reloadTable();
+    restoreSelection(selectionKey);
+    refreshVisibleRowSelectionStyles();
+    renderVisualPreviewRows();
+    applyGateToUI();
+}
+
+void OverflowPanelController::updateHeader() {
+    const auto state = currentViewState();
+    const bool searching = hasSearchQuery(query);
+    OverflowPanelHeader::SubtitleInputs inputs;
+    inputs.availability = effectiveAvailability();
+    inputs.listEmpty = rows.empty();
+    inputs.hiddenCount = hiddenCount;
+    inputs.hasSearchQuery = searching;
+    if (snapshot) {
+        inputs.scannedAt = snapshot->scanStartedAt;
+    }
+    inputs.now = dependencies.now();
+    // Rows listed in the all-right-side scope answer the question without a second search.
+    const bool allRightSideEmpty =
+        scope == OverflowPanelScope::allRightSide && !rows.empty()
+            ? false
+            : (snapshot ? filtered(snapshot->items, OverflowPanelScope::allRightSide).empty()
+                        : rows.empty());
+    panelView->renderHeader(
+        qt(state.header.title), qt(OverflowPanelHeader::subtitle(inputs)),
+        OverflowPanelHeader::showsScopeControl(effectiveAvailability(), allRightSideEmpty,
+                                               searching, dependencies.preferences->panelScope()),
+        scope);
+}
+
+void OverflowPanelController::resizeTableForCurrentRows() {
+    auto& table = *panelView->tableView;
+    table.setGeometry(0, table.y(), panelView->tableWidth(),
+                      PanelKeyboardTableView::heightFor(static_cast<int>(rows.size())));
+}
+
+void OverflowPanelController::reloadTable() {
+    diagnosticLabelsEnabled = dependencies.preferences->labelsEnabled();
+    panelView->tableView->reloadData(static_cast<int>(rows.size()));
+}
+
+void OverflowPanelController::restoreSelection(const std::optional<std::string>& key) {
+    auto& table = *panelView->tableView;
+    if (rows.empty()) {
+        table.deselectAll();
+        return;
+    }
+    if (key) {
+        for (std::size_t index = 0; index < rows.size(); ++index) {
+            if (MenuBarItemStableIdentity::of(rows[index]).rawValue == *key) {
+                table.selectRow(static_cast<int>(index), false);
+                return;
+            }
+        }
+    }
+    selectFirstRowForKeyboardIfNeeded();
+}
+
+void OverflowPanelController::selectFirstRowForKeyboardIfNeeded() {
+    auto& table = *panelView->tableView;
+    if (rows.empty()) {
+        table.deselectAll();
+        return;
+    }
+    const int selected = table.selectedRow();
+    if (selected < 0 || static_cast<std::size_t>(selected) >= rows.size()) {
+        table.selectRow(0, true);
+    }
+    refreshVisibleRowSelectionStyles();
+}
+
+void OverflowPanelController::tableSelectionChanged() {
+    if (auto key = currentSelectionKey()) {
+        preferredSelectionKey = std::move(key);
+    }
+    refreshVisibleRowSelectionStyles();
+}
+
+void OverflowPanelController::refreshVisibleRowSelectionStyles() {
+    auto& table = *panelView->tableView;
+    for (const int index : table.rowsWithViews()) {
+        if (auto* row = table.existingRowView(index)) {
+            row->isSelectedForKeyboard = index == table.selectedRow();
+            row->renderBackground();
+            row->renderHotKeyButton(shortcutText(rows[static_cast<std::size_t>(index)]));
+        }
+    }
+}
+
+void OverflowPanelController::populateRow(OverflowRowView& row, int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) {
+        return;
+    }
+    const AXMenuBarItemRecord& item = rows[static_cast<std::size_t>(index)];
+    const bool isFavorite =
+        dependencies.favoriteStore->isFavorite(MenuBarItemStableIdentity::of(item));
+    row.populate(item, isFavorite, shortcutText(item), false, diagnosticLabelsEnabled,
+                 appIcon(item));
+    QPointer<OverflowPanelController> weak(this);
+    row.onFavoriteToggle = [weak, item] {
+        if (weak) {
+            weak->toggleFavorite(item);
+        }
+    };
+    row.onActivate = [weak, item] {
+        if (weak) {
+            weak->selectRowOfItem(item);
+        }
+    };
+    row.isSelectedForKeyboard = index == panelView->tableView->selectedRow();
+    row.renderBackground();
+}
+
+std::optional<QString>
+OverflowPanelController::shortcutText(const AXMenuBarItemRecord& item) const {
+    const auto binding = dependencies.perAppHotKeyStore->binding(item);
+    if (!binding) {
+        return std::nullopt;
+    }
+    return qt(HotKeyFormatter::format(binding->shortcut.keyCode, binding->shortcut.modifierFlags));
+}
+
+QPixmap OverflowPanelController::appIcon(const AXMenuBarItemRecord& item) const {
+    const auto icon = dependencies.workspace->iconForApplication(item.pid);
+    return icon ? AppIconImage::pixmap(*icon, SampleAppIconFactory::iconSize,
+                                       panelView->devicePixelRatioF())
+                : QPixmap();
+}
+
+void OverflowPanelController::openAccessibilitySettingsTapped() {
+    dependencies.workspace->openURL(
+        "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility");
+}
+
+void OverflowPanelController::selectRowOfItem(const AXMenuBarItemRecord& item) {
+    const auto identity = MenuBarItemStableIdentity::of(item);
+    for (std::size_t index = 0; index < rows.size(); ++index) {
+        if (MenuBarItemStableIdentity::of(rows[index]) == identity) {
+            panelView->tableView->selectRow(static_cast<int>(index), false);
+            return;
+        }
+    }
+}
+
+void OverflowPanelController::renderVisualPreviewRows() {
+    auto& layout = *panelView->visualRowsLayout;
+    while (auto* entry = layout.takeAt(0)) {
+        if (auto* widget = entry->widget()) {
+            widget->hide();
+            widget->deleteLater();
+        }
+        delete entry;
+    }
+    if (!visualPreviewContext) {
+        panelView->visualRowsContainer->hide();
+        return;
+    }
+    for (const auto& item : rows) {
+        auto* row = new OverflowRowView(QStringLiteral("panel.visual-row"));
+        row->populate(item, false, std::nullopt, false, false);
+        row->clearCallbacks();
+        row->setFixedWidth(panelView->tableWidth());
+        layout.addWidget(row);
+    }
+    panelView->placeVisualRows();
+}
+
+void OverflowPanelController::applyGateToUI() {
+    if (!panelView) {
+        return;
+    }
+    const auto state = currentViewState();
+    if (state.content == OverflowPanelContentState::rows) {
+        panelView->showContent(!visualPreviewContext, visualPreviewContext.has_value(), false);
+    } else {
+        if (state.empty) {
+            panelView->renderEmptyState(*state.empty);
+        }
+        panelView->showContent(false, false, true);
+    }
+    panelView->renderFooter(qt(state.footer.quickAccessHint));
+}
+
+// MARK: visual preview
+
+void OverflowPanelController::renderVisualPreview(OverflowPanelVisualPreview scene) {
+    using enum OverflowPanelVisualPreview;
+    auto& panel = view();
+    visualPreviewContext = OverflowPanelVisualPreviewContext{
+        scene == missingPermission ? OverflowPanelAvailability::needsAccessibility
+                                   : OverflowPanelAvailability::available,
+        dependencies.preferences->quickAccessModifierShortcut()};
+    scope =
+        scene == hiddenIcons ? OverflowPanelScope::hiddenOnly : OverflowPanelScope::allRightSide;
+    query.clear();
+    {
+        const QSignalBlocker quiet(panel.searchField);
+        panel.searchField->clear();
+    }
+    switch (scene) {
+    case hiddenIcons:
+    case quickOpenSearch:
+        setSnapshot(OverflowPanelVisualPreviewData::makeVisualPreviewSnapshot(true));
+        break;
+    case quickOpenNoHidden:
+    case allClear:
+        setSnapshot(OverflowPanelVisualPreviewData::makeVisualPreviewSnapshot(false));
+        break;
+    case missingPermission:
+        setSnapshot(std::nullopt);
+        break;
+    }
+    if (scene == quickOpenSearch) {
+        query = "drop";
+        const QSignalBlocker quiet(panel.searchField);
+        panel.searchField->setText(QStringLiteral("drop"));
+    }
+    rows = snapshot && scene != allClear ? filtered(snapshot->items, scope)
+                                         : std::vector<AXMenuBarItemRecord>{};
+    availability = visualPreviewContext->availability;
+    panel.scopeControl->selectedScope = scope;
+    rerender(std::nullopt);
+}

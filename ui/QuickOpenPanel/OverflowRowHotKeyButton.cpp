@@ -1,0 +1,71 @@
+#include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
+
+#include "Parlowen/Hotkeys/HotKeyFormatter.h"
+#include "Parlowen/Hotkeys/ModifierFlags.h"
+#include "platform/qt/MacKeyTable.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace {
+
+constexpr std::uint32_t keyCodeW = 13;
+
+} // namespace
+
+OverflowRowHotKeyButton::OverflowRowHotKeyButton(QWidget* parent) : PanelIconButton(parent) {}
+
+std::optional<OverflowRowHotKeyButton::Chord>
+OverflowRowHotKeyButton::chord(const QKeyEvent& event) {
+    using namespace Parlowen;
+    const auto key = platform::qt::MacKeyTable::translate(event);
+    if (!key || key->type != platform::qt::MacKeyEvent::Type::keyDown) {
+        return std::nullopt;
+    }
+    const auto held = key->modifierFlags & EventModifierFlag::anyModifier;
+    if (key->keyCode == keyCodeW && held == EventModifierFlag::command) {
+        return std::nullopt;
+    }
+    const auto modifiers = HotKeyFormatter::carbonModifiers(key->modifierFlags);
+    if (modifiers == 0) {
+        return std::nullopt;
+    }
+    return Chord{key->keyCode, modifiers};
+}
+
+bool OverflowRowHotKeyButton::event(QEvent* event) {
+    // A chord reaches the button before any window shortcut could take it.
+    if (event->type() == QEvent::ShortcutOverride && chord(*static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return PanelIconButton::event(event);
+}
+
+void OverflowRowHotKeyButton::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    setFocus(Qt::MouseFocusReason);
+    // A copy: starting a capture re-renders the rows, which may hand this button a new callback.
+    if (auto callback = onBeginCapture) {
+        callback();
+    }
+}
+
+void OverflowRowHotKeyButton::mouseReleaseEvent(QMouseEvent* event) {
+    // The button's own click never runs: recording starts on the press.
+    event->accept();
+}
+
+void OverflowRowHotKeyButton::keyPressEvent(QKeyEvent* event) {
+    const auto recorded = chord(*event);
+    if (!recorded) {
+        // Not ours: Escape, Space and the rest stay the panel's keys.
+        event->ignore();
+        return;
+    }
+    event->accept();
+    clearFocus();
+    if (auto callback = onCapture) {
+        callback(recorded->keyCode, recorded->carbonModifiers);
+    }
+}

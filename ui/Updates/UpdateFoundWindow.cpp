@@ -1,0 +1,141 @@
+#include "ui/Updates/UpdateFoundWindow.h"
+
+#include "Parlowen/Settings/L10n.h"
+#include "Parlowen/Updates/UpdaterController.h"
+#include "ui/Design/TessalineDesign.h"
+#include "ui/Design/TessalineSecondaryButton.h"
+#include "ui/Updates/LocalizedText.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace Parlowen {
+namespace {
+
+// Release notes come from the network: they are shown, never followed, and load nothing else
+// (no images, no local files).
+class ReleaseNotesBrowser final : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+    QVariant loadResource(int, const QUrl&) override { return {}; }
+};
+
+} // namespace
+
+UpdateFoundWindow::UpdateFoundWindow(const update::SUAppcastItem& item,
+                                     update::SPUUserUpdateState state,
+                                     const std::string& installedVersion,
+                                     std::function<void(update::SPUUserUpdateChoice)> reply,
+                                     QWidget* parent)
+    : QWidget(parent, Qt::Window), reply(std::move(reply)) {
+    setObjectName("update.found");
+    TessalineDesign::installCenteredTitlebarLabel(
+        this, localizedText("updates.found.window_title", "Software Update"));
+    resize(560, 420);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->setSpacing(10);
+    auto* title = TessalineDesign::pageTitle(
+        localizedText("updates.found.title", "A new version of Tessaline is available!"), this);
+    title->setObjectName("update.found.title");
+    layout->addWidget(title);
+
+    const auto version = QString::fromStdString(UpdaterController::displayVersion(item));
+    const bool downloaded = state.stage != update::SPUUserUpdateStage::notDownloaded;
+    const auto message = QString::fromStdString(
+        L10n::format(downloaded ? L10n::string("updates.found.message_downloaded",
+                                               "Tessaline %1$@ is ready to install. You have "
+                                               "%2$@.")
+                                : L10n::string("updates.found.message",
+                                               "Tessaline %1$@ is now available. You have "
+                                               "%2$@. Would you like to install it now?"),
+                     {version.toStdString(), installedVersion}));
+    auto* messageLabel = new QLabel(message, this);
+    messageLabel->setObjectName("update.found.message");
+    messageLabel->setWordWrap(true);
+    layout->addWidget(messageLabel);
+    if (item.isCriticalUpdate) {
+        auto* critical =
+            new QLabel(localizedText("updates.found.critical",
+                                     "This is an important update that fixes problems."),
+                       this);
+        critical->setObjectName("update.found.critical");
+        critical->setWordWrap(true);
+        layout->addWidget(critical);
+    }
+
+    releaseNotes = new ReleaseNotesBrowser(this);
+    releaseNotes->setObjectName("update.found.releaseNotes");
+    releaseNotes->setOpenLinks(false);
+    releaseNotes->setOpenExternalLinks(false);
+    releaseNotes->setVisible(item.releaseNotesURL.has_value());
+    releaseNotes->setPlainText(
+        localizedText("updates.found.notes_loading", "Loading release notes..."));
+    layout->addWidget(releaseNotes, 1);
+    if (!item.releaseNotesURL) {
+        layout->addStretch(1);
+    }
+
+    auto* buttons = new QHBoxLayout();
+    auto* skip = new TessalineSecondaryButton(
+        localizedText("updates.found.skip", "Skip This Version"), this);
+    skip->setObjectName("update.found.skip");
+    TessalineDesign::styleSecondaryButton(skip);
+    auto* later =
+        new TessalineSecondaryButton(localizedText("updates.found.later", "Remind Me Later"), this);
+    later->setObjectName("update.found.later");
+    TessalineDesign::styleSecondaryButton(later);
+    auto* install = new QPushButton(localizedText("updates.found.install", "Install Update"), this);
+    install->setObjectName("update.found.install");
+    TessalineDesign::stylePrimaryButton(install);
+    install->setDefault(true);
+    buttons->addWidget(skip);
+    buttons->addStretch(1);
+    buttons->addWidget(later);
+    buttons->addWidget(install);
+    layout->addLayout(buttons);
+
+    connect(skip, &QPushButton::clicked, this,
+            [this] { answer(update::SPUUserUpdateChoice::skip); });
+    connect(later, &QPushButton::clicked, this,
+            [this] { answer(update::SPUUserUpdateChoice::dismiss); });
+    connect(install, &QPushButton::clicked, this,
+            [this] { answer(update::SPUUserUpdateChoice::install); });
+}
+
+void UpdateFoundWindow::showReleaseNotes(const std::optional<std::string>& notes) {
+    if (!notes) {
+        releaseNotes->setPlainText(localizedText("updates.found.notes_unavailable",
+                                                 "The release notes could not be loaded."));
+        return;
+    }
+    const auto content = QString::fromStdString(*notes);
+    if (Qt::mightBeRichText(content)) {
+        releaseNotes->setHtml(content);
+    } else {
+        releaseNotes->setPlainText(content);
+    }
+}
+
+void UpdateFoundWindow::closeEvent(QCloseEvent* event) {
+    answer(update::SPUUserUpdateChoice::dismiss);
+    QWidget::closeEvent(event);
+}
+
+void UpdateFoundWindow::answer(update::SPUUserUpdateChoice choice) {
+    if (!reply) {
+        return;
+    }
+    // The reply may start the next step, which may replace this window: answer last.
+    auto pending = std::move(reply);
+    reply = nullptr;
+    hide();
+    pending(choice);
+}
+
+} // namespace Parlowen

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "update/SPUUserDriver.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QLabel;
+class QTextBrowser;
+
+namespace Parlowen {
+
+// "A new version is available": the versions, a note for critical updates, the release notes
+// and the three answers. Closing the window answers "later" (dismiss). The answer is given once.
+class UpdateFoundWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    UpdateFoundWindow(const update::SUAppcastItem& item, update::SPUUserUpdateState state,
+                      const std::string& installedVersion,
+                      std::function<void(update::SPUUserUpdateChoice)> reply,
+                      QWidget* parent = nullptr);
+
+    // Shows the release notes (HTML or plain text); none says they could not be loaded.
+    void showReleaseNotes(const std::optional<std::string>& notes);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void answer(update::SPUUserUpdateChoice choice);
+
+    std::function<void(update::SPUUserUpdateChoice)> reply;
+    QTextBrowser* releaseNotes = nullptr;
+};
+
+} // namespace Parlowen

@@ -1,0 +1,173 @@
+#include "update/ArchiveExtractor.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <memory>
+#include <string>
+
+namespace update::ArchiveExtractor {
+namespace {
+
+using ReadArchive = std::unique_ptr<archive, decltype(&archive_read_free)>;
+using WriteArchive = std::unique_ptr<archive, decltype(&archive_write_free)>;
+
+UpdateError refusal(std::string text) {
+    return {UpdateErrorCode::unarchiving, "The update archive could not be extracted: " + text};
+}
+
+// How many folders deep a relative path leads, lexically; none when it climbs above its start
+// or is absolute. `startDepth` is the depth of the folder it is read from.
+std::optional<int> lexicalDepth(std::string_view path, int startDepth) {
+    if (path.empty() || path.front() == '/') {
+        return std::nullopt;
+    }
+    int depth = startDepth;
+    while (!path.empty()) {
+        const auto slash = path.find('/');
+        const auto component = path.substr(0, slash);
+        if (component == "..") {
+            if (--depth < 0) {
+                return std::nullopt;
+            }
+        } else if (!component.empty() && component != ".") {
+            ++depth;
+        }
+        path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+    }
+    return depth;
+}
+
+bool hasDotDot(std::string_view path) {
+    while (!path.empty()) {
+        const auto slash = path.find('/');
+        if (path.substr(0, slash) == "..") {
+            return true;
+        }
+        path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+    }
+    return false;
+}
+
+// Why the entry may not be extracted; none when it stays inside the target folder.
+std::optional<std::string> entryProblem(archive_entry* entry) {
+    const char* rawPath = archive_entry_pathname(entry);
+    const std::string_view path = rawPath ? rawPath : "";
+    if (path.empty() || path.front() == '/' || hasDotDot(path)) {
+        return "the entry \"" + std::string(path) + "\" leaves the target folder";
+    }
+    const auto type = archive_entry_filetype(entry);
+    if (const char* hardlink = archive_entry_hardlink(entry)) {
+        if (!lexicalDepth(hardlink, 0) || hasDotDot(hardlink)) {
+            return "the hard link \"" + std::string(path) + "\" leaves the target folder";
+        }
+        return std::nullopt;
+    }
+    if (type == AE_IFLNK) {
+        const char* target = archive_entry_symlink(entry);
+        // The link is read from its own folder: one level above the entry itself.
+        const auto entryDepth = lexicalDepth(path, 0).value_or(1);
+        if (!target || !lexicalDepth(target, entryDepth - 1)) {
+            return "the link \"" + std::string(path) + "\" points outside the target folder";
+        }
+        return std::nullopt;
+    }
+    if (type != AE_IFREG && type != AE_IFDIR) {
+        return "the entry \"" + std::string(path) + "\" is not a file, folder or link";
+    }
+    return std::nullopt;
+}
+
+std::optional<UpdateError> copyData(archive* reader, archive* writer, std::uint64_t& written,
+                                    std::uint64_t limit) {
+    const void* block = nullptr;
+    std::size_t size = 0;
+    la_int64_t offset = 0;
+    while (true) {
+        const int status = archive_read_data_block(reader, &block, &size, &offset);
+        if (status == ARCHIVE_EOF) {
+            return std::nullopt;
+        }
+        if (status != ARCHIVE_OK) {
+            return refusal(archive_error_string(reader) ? archive_error_string(reader)
+                                                        : "damaged data");
+        }
+        written += size;
+        if (written > limit) {
+            return refusal("it holds more data than allowed");
+        }
+        if (archive_write_data_block(writer, block, size, offset) != ARCHIVE_OK) {
+            return refusal(archive_error_string(writer) ? archive_error_string(writer)
+                                                        : "a file could not be written");
+        }
+    }
+}
+
+} // namespace
+
+std::optional<UpdateError> extract(std::string_view archiveBytes,
+                                   const std::filesystem::path& destination,
+                                   const Options& options) {
+    std::error_code error;
+    // Resolved once, so the check for links on the way only looks inside the archive's paths.
+    const auto root = std::filesystem::canonical(destination, error);
+    if (error) {
+        return refusal("the target folder is missing");
+    }
+    ReadArchive reader(archive_read_new(), archive_read_free);
+    WriteArchive writer(archive_write_disk_new(), archive_write_free);
+    archive_read_support_filter_all(reader.get());
+    archive_read_support_format_all(reader.get());
+    archive_write_disk_set_options(writer.get(), ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_PERM |
+                                                     ARCHIVE_EXTRACT_SECURE_SYMLINKS |
+                                                     ARCHIVE_EXTRACT_SECURE_NODOTDOT);
+    if (archive_read_open_memory(reader.get(), archiveBytes.data(), archiveBytes.size()) !=
+        ARCHIVE_OK) {
+        return refusal("it is not an archive");
+    }
+    std::uint64_t written = 0;
+    bool anyEntry = false;
+    archive_entry* entry = nullptr;
+    while (true) {
+        const int status = archive_read_next_header(reader.get(), &entry);
+        if (status == ARCHIVE_EOF) {
+            break;
+        }
+        if (status != ARCHIVE_OK && status != ARCHIVE_WARN) {
+            return refusal("it is damaged");
+        }
+        if (auto problem = entryProblem(entry)) {
+            return refusal(*problem);
+        }
+        anyEntry = true;
+        archive_entry_set_pathname(entry, (root / archive_entry_pathname(entry)).c_str());
+        if (const char* hardlink = archive_entry_hardlink(entry)) {
+            archive_entry_set_hardlink(entry, (root / hardlink).c_str());
+        }
+        // Never set-user-id, set-group-id or sticky bits from a download.
+        archive_entry_set_perm(entry, archive_entry_perm(entry) & 0777);
+        if (archive_write_header(writer.get(), entry) != ARCHIVE_OK) {
+            return refusal(archive_error_string(writer.get()) ? archive_error_string(writer.get())
+                                                              : "an entry could not be written");
+        }
+        if (archive_entry_size(entry) > 0) {
+            if (auto failure =
+                    copyData(reader.get(), writer.get(), written, options.maxExtractedBytes)) {
+                return failure;
+            }
+        }
+        if (archive_write_finish_entry(writer.get()) != ARCHIVE_OK) {
+            return refusal("an entry could not be completed");
+        }
+        if (options.onProgress && !archiveBytes.empty()) {
+            const auto consumed = static_cast<double>(archive_filter_bytes(reader.get(), -1));
+            options.onProgress(std::min(1.0, consumed / static_cast<double>(archiveBytes.size())));
+        }
+    }
+    if (!anyEntry) {
+        return refusal("it is empty");
+    }
+    return std::nullopt;
+}
+
+} // namespace update::ArchiveExtractor

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "update/UpdateError.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace update {
+
+// Unpacks a downloaded (and already verified) update archive: zip or tar, plain or compressed.
+namespace ArchiveExtractor {
+
+struct Options {
+    // The extracted data may not exceed this many bytes in total.
+    std::uint64_t maxExtractedBytes = std::uint64_t{4} << 30;
+    // Called with the share of the archive read so far, from 0 to 1.
+    std::function<void(double fraction)> onProgress;
+};
+
+// Extracts `archive` into the existing folder `destination`. Refuses, with an `unarchiving`
+// error, absolute paths, ".." components, symbolic and hard links whose target leaves the
+// folder, paths that pass through a link on disk, special files, and archives that are empty,
+// damaged or larger than allowed. What was extracted before a refusal stays in the folder;
+// the caller removes the folder.
+std::optional<UpdateError>
+extract(std::string_view archive, const std::filesystem::path& destination, const Options& options);
+
+} // namespace ArchiveExtractor
+
+} // namespace update

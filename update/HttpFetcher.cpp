@@ -1,0 +1,110 @@
+#include "update/HttpFetcher.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <mutex>
+
+namespace update::HttpFetcher {
+namespace {
+
+struct Transfer {
+    const HttpFetchRequest& request;
+    CURL* handle = nullptr;
+    std::string body;
+    bool tooLarge = false;
+    bool announced = false;
+};
+
+// Reports the length the server announced (0 when none), once, before the first chunk.
+void announceLength(Transfer& transfer) {
+    if (transfer.announced) {
+        return;
+    }
+    transfer.announced = true;
+    curl_off_t length = -1;
+    curl_easy_getinfo(transfer.handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    if (transfer.request.onExpectedLength) {
+        transfer.request.onExpectedLength(length > 0 ? static_cast<std::uint64_t>(length) : 0);
+    }
+}
+
+std::size_t receive(char* data, std::size_t size, std::size_t count, void* context) {
+    auto& transfer = *static_cast<Transfer*>(context);
+    const std::size_t length = size * count;
+    announceLength(transfer);
+    if (transfer.body.size() + length > transfer.request.maxBytes) {
+        transfer.tooLarge = true;
+        return 0;
+    }
+    transfer.body.append(data, length);
+    if (transfer.request.onData) {
+        transfer.request.onData(length);
+    }
+    return length;
+}
+
+int progress(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto& transfer = *static_cast<Transfer*>(context);
+    return transfer.request.cancelled && transfer.request.cancelled->load() ? 1 : 0;
+}
+
+UpdateError failure(const HttpFetchRequest& request, std::string text) {
+    return {request.errorCode, std::move(text)};
+}
+
+} // namespace
+
+std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
+    static std::once_flag initialized;
+    std::call_once(initialized, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+
+    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(),
+                                                                   curl_easy_cleanup);
+    if (!curl) {
+        return failure(request, "The download could not be started.");
+    }
+    CURL* handle = curl.get();
+    Transfer transfer{request, handle, {}, false, false};
+    curl_easy_setopt(handle, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 30L);
+    // A stalled server fails the download instead of hanging it.
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, 60L);
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(std::min<std::uint64_t>(
+                         request.maxBytes, std::numeric_limits<curl_off_t>::max())));
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, receive);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, progress);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
+
+    const CURLcode code = curl_easy_perform(handle);
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+        return UpdateError{UpdateErrorCode::installationCanceled, "The download was cancelled."};
+    }
+    if (transfer.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
+        return failure(request, "The server sent more data than the update announced.");
+    }
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    if (code == CURLE_HTTP_RETURNED_ERROR || (code == CURLE_OK && (status < 200 || status > 299))) {
+        return failure(request,
+                       "The server answered with HTTP status " + std::to_string(status) + ".");
+    }
+    if (code != CURLE_OK) {
+        return failure(request, std::string("The download failed: ") + curl_easy_strerror(code));
+    }
+    return std::move(transfer.body);
+}
+
+} // namespace update::HttpFetcher

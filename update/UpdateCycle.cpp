@@ -1,0 +1,357 @@
+#include "update/UpdateCycle.h"
+
+#include "update/AppcastParser.h"
+#include "update/ArchiveExtractor.h"
+#include "update/EdSignatureVerifier.h"
+#include "update/HttpFetcher.h"
+#include "update/SPUUpdater.h"
+#include "update/VersionComparator.h"
+
+namespace update {
+
+UpdateCycle::UpdateCycle(Setup setup) : setup(std::move(setup)) {}
+
+UpdateCycle::~UpdateCycle() {
+    cancelled->store(true);
+}
+
+std::optional<SUAppcastItem> UpdateCycle::bestUpdate(const std::vector<SUAppcastItem>& items,
+                                                     std::string_view hostVersion) {
+    const SUAppcastItem* best = nullptr;
+    for (const auto& candidate : items) {
+        if (!candidate.fileURL ||
+            VersionComparator::compare(candidate.versionString, hostVersion) <= 0) {
+            continue;
+        }
+        if (!best || VersionComparator::compare(candidate.versionString, best->versionString) > 0) {
+            best = &candidate;
+        }
+    }
+    return best ? std::optional(*best) : std::nullopt;
+}
+
+std::function<void(std::function<void(UpdateCycle&)>)> UpdateCycle::poster() {
+    return
+        [weak = weak_from_this(), &loop = setup.mainLoop](std::function<void(UpdateCycle&)> step) {
+            loop.post([weak, step = std::move(step)] {
+                if (const auto cycle = weak.lock(); cycle && !cycle->finished) {
+                    step(*cycle);
+                }
+            });
+        };
+}
+
+template <typename Result>
+void UpdateCycle::onWorker(std::function<Result()> work,
+                           std::function<void(UpdateCycle&, Result)> then) {
+    setup.worker.async([post = poster(), work = std::move(work), then = std::move(then)] {
+        auto result = std::make_shared<Result>(work());
+        post([result, then](UpdateCycle& cycle) { then(cycle, std::move(*result)); });
+    });
+}
+
+void UpdateCycle::start() {
+    if (userInitiated()) {
+        setup.userDriver.showUserInitiatedUpdateCheck([weak = weak_from_this()] {
+            if (const auto cycle = weak.lock(); cycle && !cycle->finished) {
+                cycle->cancelled->store(true);
+                cycle->finish(UpdateError{UpdateErrorCode::installationCanceled,
+                                          "The update check was cancelled."});
+            }
+        });
+    }
+    using FeedResult = std::variant<std::vector<SUAppcastItem>, UpdateError>;
+    onWorker<FeedResult>(
+        [url = setup.feedURL, cancelled = cancelled]() -> FeedResult {
+            auto body = HttpFetcher::fetch({.url = url,
+                                            .maxBytes = maxFeedBytes,
+                                            .errorCode = UpdateErrorCode::appcast,
+                                            .onExpectedLength = {},
+                                            .onData = {},
+                                            .cancelled = cancelled.get()});
+            if (auto* error = std::get_if<UpdateError>(&body)) {
+                return *error;
+            }
+            return AppcastParser::parse(std::get<std::string>(body));
+        },
+        [](UpdateCycle& cycle, FeedResult result) { cycle.feedDidLoad(std::move(result)); });
+}
+
+void UpdateCycle::feedDidLoad(std::variant<std::vector<SUAppcastItem>, UpdateError> result) {
+    if (auto* error = std::get_if<UpdateError>(&result)) {
+        abort(*error);
+        return;
+    }
+    item = bestUpdate(std::get<std::vector<SUAppcastItem>>(result), setup.hostVersion);
+    // A skipped version is offered again only when the person asks.
+    if (item && !userInitiated() && setup.settings.skippedVersion() == item->versionString) {
+        item.reset();
+    }
+    if (!item) {
+        const UpdateError notFound{UpdateErrorCode::noUpdate,
+                                   "You're up to date! No newer version is available."};
+        setup.delegate.updaterDidNotFindUpdate(setup.updater, notFound);
+        reportThenFinish(notFound, true);
+        return;
+    }
+    setup.delegate.didFindValidUpdate(setup.updater, *item);
+    alreadyDownloaded = setup.waitingForQuit &&
+                        setup.waitingForQuit->versionString == item->versionString &&
+                        setup.installer.hasStagedUpdate();
+    if (alreadyDownloaded && setup.downloadsSilently) {
+        waitForQuit();
+    } else if (setup.downloadsSilently) {
+        download();
+    } else {
+        showFound();
+    }
+}
+
+void UpdateCycle::showFound() {
+    const SPUUserUpdateState state{alreadyDownloaded ? SPUUserUpdateStage::downloaded
+                                                     : SPUUserUpdateStage::notDownloaded,
+                                   userInitiated()};
+    setup.userDriver.showUpdateFound(
+        *item, state, [weak = weak_from_this()](SPUUserUpdateChoice choice) {
+            if (const auto cycle = weak.lock(); cycle && !cycle->finished) {
+                cycle->foundReply(choice);
+            }
+        });
+    loadReleaseNotes();
+}
+
+void UpdateCycle::loadReleaseNotes() {
+    if (!item->releaseNotesURL) {
+        return;
+    }
+    using NotesResult = std::variant<std::string, UpdateError>;
+    onWorker<NotesResult>(
+        [url = *item->releaseNotesURL, cancelled = cancelled] {
+            return HttpFetcher::fetch({.url = url,
+                                       .maxBytes = maxReleaseNotesBytes,
+                                       .errorCode = UpdateErrorCode::releaseNotes,
+                                       .onExpectedLength = {},
+                                       .onData = {},
+                                       .cancelled = cancelled.get()});
+        },
+        [](UpdateCycle& cycle, NotesResult result) {
+            if (auto* error = std::get_if<UpdateError>(&result)) {
+                cycle.setup.userDriver.showUpdateReleaseNotesFailedToDownload(*error);
+            } else {
+                cycle.setup.userDriver.showUpdateReleaseNotes(std::get<std::string>(result));
+            }
+        });
+}
+
+void UpdateCycle::foundReply(SPUUserUpdateChoice choice) {
+    switch (choice) {
+    case SPUUserUpdateChoice::install:
+        alreadyDownloaded ? installNow() : download();
+        return;
+    case SPUUserUpdateChoice::skip:
+        setup.settings.setSkippedVersion(item->versionString);
+        if (alreadyDownloaded) {
+            setup.installer.discardStaging();
+            setup.waitingForQuit.reset();
+        }
+        finish(std::nullopt);
+        return;
+    case SPUUserUpdateChoice::dismiss:
+        finish(std::nullopt);
+        return;
+    }
+}
+
+void UpdateCycle::download() {
+    setup.waitingForQuit.reset();
+    setup.delegate.willDownloadUpdate(setup.updater, *item);
+    const bool visible = !setup.downloadsSilently;
+    if (visible) {
+        setup.userDriver.showDownloadInitiated([weak = weak_from_this()] {
+            if (const auto cycle = weak.lock(); cycle && !cycle->finished) {
+                cycle->cancelled->store(true);
+            }
+        });
+    }
+    auto post = poster();
+    onWorker<DownloadOutcome>(
+        [post, visible, item = *item, key = setup.publicEDKey, installer = setup.installer,
+         cancelled = cancelled]() -> DownloadOutcome {
+            using Kind = DownloadOutcome::Kind;
+            if (item.contentLength > maxArchiveBytes) {
+                return {Kind::downloadFailed,
+                        UpdateError{UpdateErrorCode::download, "The update is too large."}};
+            }
+            auto body = HttpFetcher::fetch(
+                {.url = *item.fileURL,
+                 .maxBytes = item.contentLength > 0 ? item.contentLength : maxArchiveBytes,
+                 .errorCode = UpdateErrorCode::download,
+                 .onExpectedLength =
+                     [&](std::uint64_t length) {
+                         const auto expected = length > 0 ? length : item.contentLength;
+                         if (visible) {
+                             post([expected](UpdateCycle& cycle) {
+                                 cycle.setup.userDriver.showDownloadDidReceiveExpectedContentLength(
+                                     expected);
+                             });
+                         }
+                     },
+                 .onData =
+                     [&](std::uint64_t length) {
+                         if (visible) {
+                             post([length](UpdateCycle& cycle) {
+                                 cycle.setup.userDriver.showDownloadDidReceiveData(length);
+                             });
+                         }
+                     },
+                 .cancelled = cancelled.get()});
+            if (auto* error = std::get_if<UpdateError>(&body)) {
+                return {error->code == UpdateErrorCode::installationCanceled ? Kind::cancelled
+                                                                             : Kind::downloadFailed,
+                        *error};
+            }
+            post([](UpdateCycle& cycle) {
+                cycle.setup.delegate.didDownloadUpdate(cycle.setup.updater, *cycle.item);
+            });
+            // Nothing of the archive touches the disk before its signature is known good.
+            const auto& archive = std::get<std::string>(body);
+            if (auto error = EdSignatureVerifier::verify(key, item.edSignature, archive)) {
+                return {Kind::aborted, error};
+            }
+            auto staging = installer.prepareStaging();
+            if (auto* error = std::get_if<UpdateError>(&staging)) {
+                return {Kind::aborted, *error};
+            }
+            if (visible) {
+                post([](UpdateCycle& cycle) {
+                    cycle.setup.userDriver.showDownloadDidStartExtractingUpdate();
+                });
+            }
+            ArchiveExtractor::Options options;
+            options.onProgress = [&](double fraction) {
+                if (visible) {
+                    post([fraction](UpdateCycle& cycle) {
+                        cycle.setup.userDriver.showExtractionReceivedProgress(fraction);
+                    });
+                }
+            };
+            if (auto error = ArchiveExtractor::extract(
+                    archive, std::get<std::filesystem::path>(staging), options)) {
+                installer.discardStaging();
+                return {Kind::aborted, error};
+            }
+            return {Kind::extracted, std::nullopt};
+        },
+        [](UpdateCycle& cycle, DownloadOutcome outcome) {
+            cycle.downloadDidEnd(std::move(outcome));
+        });
+}
+
+void UpdateCycle::downloadDidEnd(DownloadOutcome outcome) {
+    using Kind = DownloadOutcome::Kind;
+    switch (outcome.kind) {
+    case Kind::downloadFailed:
+        setup.delegate.failedToDownloadUpdate(setup.updater, *item, *outcome.error);
+        reportThenFinish(*outcome.error, false);
+        return;
+    case Kind::cancelled:
+        setup.delegate.userDidCancelDownload(setup.updater);
+        setup.userDriver.dismissUpdateInstallation();
+        finish(outcome.error);
+        return;
+    case Kind::aborted:
+        abort(*outcome.error);
+        return;
+    case Kind::extracted:
+        break;
+    }
+    if (setup.downloadsSilently) {
+        waitForQuit();
+        return;
+    }
+    setup.userDriver.showReadyToInstallAndRelaunch(
+        [weak = weak_from_this()](SPUUserUpdateChoice choice) {
+            if (const auto cycle = weak.lock(); cycle && !cycle->finished) {
+                cycle->readyReply(choice);
+            }
+        });
+}
+
+void UpdateCycle::readyReply(SPUUserUpdateChoice choice) {
+    switch (choice) {
+    case SPUUserUpdateChoice::install:
+        installNow();
+        return;
+    case SPUUserUpdateChoice::dismiss:
+        waitForQuit();
+        return;
+    case SPUUserUpdateChoice::skip:
+        setup.settings.setSkippedVersion(item->versionString);
+        setup.installer.discardStaging();
+        finish(std::nullopt);
+        return;
+    }
+}
+
+void UpdateCycle::installNow() {
+    setup.delegate.willInstallUpdate(setup.updater, *item);
+    setup.userDriver.showInstallingUpdate(false, [] {});
+    setup.waitingForQuit.reset();
+    if (auto error = setup.installer.installStaged()) {
+        reportThenFinish(*error, false);
+        return;
+    }
+    // The new files are in place; the running copy keeps going until it is restarted.
+    setup.userDriver.showUpdateInstalledAndRelaunched(false, [weak = weak_from_this()] {
+        if (const auto cycle = weak.lock(); cycle && !cycle->finished) {
+            cycle->finish(std::nullopt);
+        }
+    });
+}
+
+void UpdateCycle::waitForQuit() {
+    setup.waitingForQuit = item;
+    setup.delegate.willInstallUpdateOnQuit(
+        setup.updater, *item, [&updater = setup.updater] { updater.installPendingUpdateOnQuit(); });
+    finish(std::nullopt);
+}
+
+void UpdateCycle::abort(const UpdateError& error) {
+    setup.delegate.didAbortWithError(setup.updater, error);
+    reportThenFinish(error, false);
+}
+
+void UpdateCycle::reportThenFinish(const UpdateError& error, bool notFound) {
+    if (!userInitiated()) {
+        finish(error);
+        return;
+    }
+    auto acknowledgement = [weak = weak_from_this(), error] {
+        if (const auto cycle = weak.lock(); cycle && !cycle->finished) {
+            cycle->finish(error);
+        }
+    };
+    if (notFound) {
+        setup.userDriver.showUpdateNotFound(error, std::move(acknowledgement));
+    } else {
+        setup.userDriver.showUpdaterError(error, std::move(acknowledgement));
+    }
+}
+
+void UpdateCycle::finish(std::optional<UpdateError> error) {
+    if (finished) {
+        return;
+    }
+    finished = true;
+    cancelled->store(true);
+    if (setup.logger && error && error->code != UpdateErrorCode::noUpdate) {
+        setup.logger->error("Update cycle ended: " + error->localizedDescription);
+    }
+    // The updater learns first, so the delegate already sees it ready for the next check.
+    if (setup.onFinished) {
+        setup.onFinished(setup.waitingForQuit);
+    }
+    setup.delegate.didFinishUpdateCycleFor(setup.updater, setup.check, error);
+}
+
+} // namespace update
