@@ -27,19 +27,6 @@ std::optional<std::string> arrayText(const std::optional<platform::DefaultsValue
     return text;
 }
 
-std::string escapingSlashes(const std::string& text) {
-    std::string result;
-    result.reserve(text.size());
-    for (const char byte : text) {
-        // A slash only ever occurs inside a string of the compact output.
-        if (byte == '/') {
-            result += '\\';
-        }
-        result += byte;
-    }
-    return result;
-}
-
 // Copies `value` to the first backup key of `key` that is free or holds it already; false
 // when every one holds something else.
 bool keepUnreadable(platform::UserDefaults& defaults, std::string_view key,
@@ -115,6 +102,18 @@ std::optional<std::string> encode(const nlohmann::ordered_json& value) {
     } catch (const nlohmann::json::exception&) {
         return std::nullopt;
     }
+}
+
+std::string escapingSlashes(const std::string& compactJson) {
+    std::string result;
+    result.reserve(compactJson.size());
+    for (const char byte : compactJson) {
+        if (byte == '/') {
+            result += '\\';
+        }
+        result += byte;
+    }
+    return result;
 }
 
 nlohmann::ordered_json number(double value) {

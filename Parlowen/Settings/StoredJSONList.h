@@ -38,6 +38,10 @@ std::string backupKey(std::string_view key, int number = 1);
 // numbers without a fraction); none when the value cannot be encoded.
 std::optional<std::string> encode(const nlohmann::ordered_json& value);
 
+// Compact JSON text with every "/" written as "\/", as Foundation's encoders do; a slash can
+// only occur inside a string of compact output.
+std::string escapingSlashes(const std::string& compactJson);
+
 // The entries of the stored array that `Entry::fromJson` decodes, in stored order.
 template <typename Entry>
 std::vector<Entry> loadEntries(const platform::UserDefaults& defaults, std::string_view key) {

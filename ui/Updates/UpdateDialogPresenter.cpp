@@ -1,6 +1,6 @@
 #include "ui/Updates/UpdateDialogPresenter.h"
 
-#include "ui/Updates/LocalizedText.h"
+#include "ui/Design/LocalizedText.h"
 #include "ui/Updates/UpdateFoundWindow.h"
 #include "ui/Updates/UpdateProgressWindow.h"
 

@@ -2,9 +2,9 @@
 
 #include "Parlowen/Settings/L10n.h"
 #include "Parlowen/Updates/UpdaterController.h"
+#include "ui/Design/LocalizedText.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineSecondaryButton.h"
-#include "ui/Updates/LocalizedText.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

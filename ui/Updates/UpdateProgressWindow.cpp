@@ -1,8 +1,8 @@
 #include "ui/Updates/UpdateProgressWindow.h"
 
 #include "Parlowen/Settings/L10n.h"
+#include "ui/Design/LocalizedText.h"
 #include "ui/Design/TessalineDesign.h"
-#include "ui/Updates/LocalizedText.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -8,7 +8,7 @@
 
 namespace Parlowen {
 
-// A localized text of the update windows, as a QString.
+// A localized text of the windows, as a QString: `english` when no table has the key.
 inline QString localizedText(std::string_view key, std::string_view english) {
     return QString::fromStdString(L10n::string(key, english));
 }

@@ -1,0 +1,141 @@
+#include "Parlowen/Updates/PreferencesUpdater.h"
+#include "Parlowen/Updates/UpdaterController.h"
+#include "tests/preferences/PreferencesTestSupport.h"
+#include "tests/support/KeySender.h"
+#include "ui/Design/TessalineSecondaryButton.h"
+#include "ui/Preferences/GeneralPaneController.h"
+#include "ui/Preferences/PerAppHotKeyManagementViewController.h"
+#include "ui/Preferences/PreferencesSwitch.h"
+#include "ui/Preferences/PreferencesTabViewController.h"
+#include "ui/Preferences/PreferencesWindowController.h"
+#include "ui/Preferences/QuickAccessPaneController.h"
+
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using namespace PreferencesTesting;
+using Pane = PreferencesTabViewController::Pane;
+
+// An updater whose answers the test sets; the General pane only reads and sets these values.
+class ScriptedUpdater final : public Parlowen::PreferencesUpdater {
+public:
+    Parlowen::UpdaterStatus status() const override { return currentStatus; }
+    bool canCheckForUpdates() const override { return canCheck; }
+    bool automaticallyChecksForUpdates() const override { return checks; }
+    void setAutomaticallyChecksForUpdates(bool enabled) override { checks = enabled; }
+    bool automaticallyDownloadsUpdates() const override { return downloads; }
+    void setAutomaticallyDownloadsUpdates(bool enabled) override { downloads = enabled; }
+    bool allowsAutomaticUpdates() const override { return allowsAutomatic; }
+    void checkForUpdates() override {
+        ++checkCount;
+        currentStatus = Parlowen::UpdaterStatus::checking();
+    }
+
+    Parlowen::UpdaterStatus currentStatus;
+    bool canCheck = true;
+    bool checks = false;
+    bool downloads = false;
+    bool allowsAutomatic = false;
+    int checkCount = 0;
+};
+
+class GeneralPaneTest : public ::testing::Test {
+protected:
+    void TearDown() override { flushDeferredDeletes(); }
+
+    PreferencesServices services(bool withUpdater) {
+        auto result = fixture.services();
+        if (withUpdater) {
+            result.updaterProvider = [this] { return &updater; };
+        }
+        return result;
+    }
+
+    PreferencesFixture fixture;
+    ScriptedUpdater updater;
+};
+
+TEST_F(GeneralPaneTest, WithoutAnUpdaterTheControlsStayDisabledWithTheReason) {
+    PreferencesWindowController controller(services(false));
+    auto& pane = controller.tabViewController()->generalPane();
+    EXPECT_FALSE(pane.updatesAutoSwitch()->isEnabled());
+    EXPECT_FALSE(pane.checkUpdatesButton()->isEnabled());
+    EXPECT_EQ(pane.checkUpdatesButton()->text(), "Check Now");
+    EXPECT_EQ(pane.checkUpdatesButton()->toolTip(), "Updater unavailable in this build");
+}
+
+TEST_F(GeneralPaneTest, StatusShowsOnTheButtonAndFollowsAnnouncementsWhileShown) {
+    updater.currentStatus = Parlowen::UpdaterStatus::failed("offline");
+    PreferencesWindowController controller(services(true));
+    ASSERT_TRUE(tessaline::testing::showAndActivate(*controller.window()));
+    auto& pane = controller.tabViewController()->generalPane();
+    EXPECT_EQ(pane.checkUpdatesButton()->text(), "Check Now");
+    EXPECT_EQ(pane.checkUpdatesButton()->toolTip(), "Update check failed: offline");
+
+    updater.currentStatus = Parlowen::UpdaterStatus::downloaded("2.0", true);
+    fixture.notifications.post(Parlowen::UpdaterController::statusDidChangeNotification);
+    EXPECT_EQ(pane.checkUpdatesButton()->text(), "Check Now"); // refreshed on the run loop
+    fixture.loop.runFor(std::chrono::milliseconds(1));
+    EXPECT_EQ(pane.checkUpdatesButton()->text(), "Install...");
+    EXPECT_EQ(pane.checkUpdatesButton()->toolTip(),
+              "Required update 2.0 has downloaded. Click Install to finish.");
+
+    updater.canCheck = false;
+    pane.checkUpdatesButton()->setEnabled(true);
+    controller.tabViewController()->show(Pane::advanced);
+    updater.currentStatus = Parlowen::UpdaterStatus::latest();
+    fixture.notifications.post(Parlowen::UpdaterController::statusDidChangeNotification);
+    fixture.loop.runFor(std::chrono::milliseconds(1));
+    EXPECT_EQ(pane.checkUpdatesButton()->text(), "Install..."); // hidden panes do not follow
+}
+
+TEST_F(GeneralPaneTest, CheckNowStartsACheckAndShowsChecking) {
+    PreferencesWindowController controller(services(true));
+    auto& pane = controller.tabViewController()->generalPane();
+    pane.checkUpdatesButton()->click();
+    EXPECT_EQ(updater.checkCount, 1);
+    EXPECT_EQ(pane.checkUpdatesButton()->text(), "Checking...");
+}
+
+TEST_F(GeneralPaneTest, AutomaticChecksTurnOnDownloadsOnlyWhereAllowed) {
+    PreferencesWindowController controller(services(true));
+    auto* autoSwitch = controller.tabViewController()->generalPane().updatesAutoSwitch();
+    ASSERT_TRUE(autoSwitch->isEnabled());
+    autoSwitch->click();
+    EXPECT_TRUE(updater.checks);
+    EXPECT_FALSE(updater.downloads);
+
+    updater.allowsAutomatic = true;
+    autoSwitch->click(); // off: downloads stay as they were
+    autoSwitch->click(); // on again, now allowed
+    EXPECT_TRUE(updater.checks);
+    EXPECT_TRUE(updater.downloads);
+    autoSwitch->click();
+    EXPECT_FALSE(updater.checks);
+    EXPECT_TRUE(updater.downloads);
+}
+
+TEST_F(GeneralPaneTest, OwnerReleasingThePreferencesFromTheListsHandlerIsSafe) {
+    auto controller = std::make_unique<PreferencesWindowController>(fixture.services());
+    controller->onAddPerAppHotKeyShortcut = [&](std::function<void()> refresh) {
+        // The owner drops the preferences while the list's button handler runs, then the
+        // setup completes later.
+        controller.reset();
+        refresh();
+    };
+    auto& pane = controller->tabViewController()->quickAccessPane();
+    controller->tabViewController()->show(Pane::quickAccess);
+    pane.manageAppShortcuts();
+    QPointer<QWidget> panel = pane.appShortcutsWindowController()->panel();
+    panel->findChild<QPushButton*>("preferences.button.add-app-shortcut")->click();
+    EXPECT_EQ(controller, nullptr);
+    flushDeferredDeletes();
+    EXPECT_TRUE(panel.isNull());
+}
+
+} // namespace

@@ -1,0 +1,312 @@
+#include "Parlowen/Settings/DiagnosticsAppender.h"
+#include "tests/preferences/PreferencesTestSupport.h"
+#include "tests/support/KeySender.h"
+#include "tests/support/TemporaryFolder.h"
+#include "tests/support/WidgetImage.h"
+#include "ui/Design/TessalineSecondaryButton.h"
+#include "ui/Preferences/AdvancedPaneController.h"
+#include "ui/Preferences/GeneralPaneController.h"
+#include "ui/Preferences/HotKeyCaptureField.h"
+#include "ui/Preferences/PerAppHotKeyManagementViewController.h"
+#include "ui/Preferences/PreferencesSwitch.h"
+#include "ui/Preferences/PreferencesTabViewController.h"
+#include "ui/Preferences/PreferencesWindowController.h"
+#include "ui/Preferences/QuickAccessPaneController.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using namespace PreferencesTesting;
+using tessaline::testing::sendKey;
+using tessaline::testing::showAndActivate;
+using Pane = PreferencesTabViewController::Pane;
+
+// --- Capture field ---
+
+struct CaptureCase {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> captured;
+};
+
+TEST(HotKeyCaptureFieldTest, RecordsChordsWithAModifierOnly) {
+    tessaline::testing::uiTestApplication();
+    const std::vector<CaptureCase> cases = {
+        {"plain A keeps recording", Qt::Key_A, Qt::NoModifier, std::nullopt},
+        {"Command-W is left to the window", Qt::Key_W, Qt::ControlModifier, std::nullopt},
+        {"Shift-A", Qt::Key_A, Qt::ShiftModifier, std::pair{0u, 0x200u}},
+        {"Command-Shift-W", Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier,
+         std::pair{13u, 0x300u}},
+        {"Option-Escape", Qt::Key_Escape, Qt::AltModifier, std::pair{53u, 0x800u}},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.name);
+        QWidget window;
+        auto* field = new HotKeyCaptureField(&window);
+        auto* other = new QPushButton(&window);
+        other->move(0, 40);
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> captures;
+        field->onCapture = [&](std::uint32_t keyCode, std::uint32_t modifiers) {
+            // Recording has ended before the owner hears of the chord.
+            EXPECT_FALSE(field->isKeyboardFocused());
+            captures.emplace_back(keyCode, modifiers);
+        };
+        ASSERT_TRUE(showAndActivate(window));
+        field->setFocus();
+        ASSERT_TRUE(field->isKeyboardFocused());
+        EXPECT_EQ(field->text(), "Press a shortcut…");
+        sendKey(window, each.key, each.modifiers);
+        if (each.captured) {
+            EXPECT_EQ(captures, std::vector{*each.captured});
+            EXPECT_FALSE(field->hasFocus());
+        } else {
+            EXPECT_TRUE(captures.empty());
+            EXPECT_TRUE(field->hasFocus());
+        }
+    }
+}
+
+// --- Advanced pane ---
+
+class AdvancedPaneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv(Parlowen::DiagnosticsAppender::directoryVariable, folder.path().c_str(), 1);
+    }
+    void TearDown() override {
+        ::unsetenv(Parlowen::DiagnosticsAppender::directoryVariable);
+        flushDeferredDeletes();
+    }
+
+    PreferencesFixture fixture;
+    TemporaryFolder folder;
+};
+
+TEST_F(AdvancedPaneTest, UnknownIntervalShowsFiveSecondsAndAChoiceIsStoredAndPassedOnce) {
+    fixture.defaults->set(Parlowen::AppPreferences::scanIntervalSecondsKey, 7.0);
+    const auto services = fixture.services();
+    AdvancedPaneController pane(services);
+    std::vector<double> intervals;
+    pane.onScanIntervalChanged = [&](double seconds) { intervals.push_back(seconds); };
+    pane.view();
+    EXPECT_EQ(pane.scanIntervalPopup()->currentText(), "5 seconds");
+    EXPECT_EQ(fixture.defaults->doubleForKey(Parlowen::AppPreferences::scanIntervalSecondsKey),
+              7.0);
+
+    pane.scanIntervalPopup()->setCurrentIndex(3);
+    emit pane.scanIntervalPopup()->activated(3);
+    EXPECT_EQ(fixture.defaults->objectForKey(Parlowen::AppPreferences::scanIntervalSecondsKey),
+              platform::DefaultsValue(30.0));
+    EXPECT_EQ(intervals, std::vector{30.0});
+}
+
+TEST_F(AdvancedPaneTest, ResetWritesFalseAndShowsTheNote) {
+    const auto services = fixture.services();
+    AdvancedPaneController pane(services);
+    pane.view();
+    EXPECT_TRUE(pane.resetStatusLabel()->isHidden());
+    pane.resetButton()->click();
+    EXPECT_EQ(fixture.defaults->objectForKey(Parlowen::AppPreferences::onboardingCompletedKey),
+              platform::DefaultsValue(false));
+    EXPECT_FALSE(pane.resetStatusLabel()->isHidden());
+    EXPECT_EQ(pane.resetStatusLabel()->text(), "Onboarding will appear again next launch.");
+}
+
+TEST_F(AdvancedPaneTest, ExportWritesTheFileAndAFailureBecomesTheTooltip) {
+    auto services = fixture.services();
+    Parlowen::ScanSnapshot scan;
+    Parlowen::AXMenuBarItemRecord item;
+    item.appName = "Clock";
+    item.frame = platform::CGRect{{10, 20}, {30, 22}};
+    scan.items.push_back(item);
+    services.scan = [&scan](bool) { return scan; };
+    AdvancedPaneController pane(services);
+    pane.view();
+
+    pane.exportButton()->click();
+    const auto path = folder.path() / "tessaline-last-scan.json";
+    EXPECT_EQ(pane.exportButton()->toolTip(),
+              QString::fromStdString("Exported to " + path.string()));
+    const auto first = TemporaryFolder::read(path);
+    EXPECT_NE(first.find("\"appName\" : \"Clock\""), std::string::npos);
+
+    scan.items.front().frame->origin.x = std::numeric_limits<double>::infinity();
+    pane.exportButton()->click();
+    EXPECT_TRUE(pane.exportButton()->toolTip().contains("not finite"));
+    EXPECT_EQ(TemporaryFolder::read(path), first);
+}
+
+// --- Per-app shortcuts ---
+
+Parlowen::AXMenuBarItemRecord record(const std::string& appName, const std::string& title) {
+    Parlowen::AXMenuBarItemRecord item;
+    item.appName = appName;
+    item.bundleIdentifier = "com.example." + appName;
+    item.title = title;
+    item.role = "AXMenuBarItem";
+    item.subrole = "AXMenuExtra";
+    item.sourceHint = QelCore::FixtureMenuBarItemSourceHint::menuExtra;
+    return item;
+}
+
+Parlowen::Date date(double seconds) {
+    return *Parlowen::ReferenceDate::fromSecondsSinceReferenceDate(seconds);
+}
+
+class PerAppShortcutsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fixture.hotKeys.assign(record("Clock", "Clock"), 0, 0x100, date(800'000'000));
+        fixture.hotKeys.assign(record("Mail", "Mail"), 1, 0x100, date(800'000'100));
+        fixture.hotKeys.assign(record("Ghost", "Ghost"), 2, 0x100, date(800'000'200));
+    }
+    void TearDown() override { flushDeferredDeletes(); }
+
+    // The latest scan has Clock and Mail but not Ghost.
+    std::optional<std::vector<Parlowen::AXMenuBarItemRecord>> scanItems() const {
+        return std::vector{record("Clock", "Clock"), record("Mail", "Mail")};
+    }
+
+    PreferencesFixture fixture;
+};
+
+TEST_F(PerAppShortcutsTest, PaneSummaryCountsUnavailableShortcutsOnlyWithAScan) {
+    PreferencesWindowController controller(fixture.services());
+    auto& pane = controller.tabViewController()->quickAccessPane();
+    controller.tabViewController()->show(Pane::quickAccess);
+    EXPECT_EQ(pane.appShortcutsStatusLabel()->text(), "3 shortcuts");
+    controller.setMenuBarItemsProvider([this] { return scanItems(); });
+    EXPECT_EQ(pane.appShortcutsStatusLabel()->text(), "3 shortcuts · 1 unavailable");
+}
+
+TEST_F(PerAppShortcutsTest, ListShowsStaleRowsAndRemoveNotSeenDropsOnlyThem) {
+    const auto services = fixture.services();
+    int changes = 0;
+    PerAppHotKeyManagementViewController::Callbacks callbacks;
+    callbacks.menuBarItemsProvider = [this] { return scanItems(); };
+    callbacks.onBindingsChanged = [&] { ++changes; };
+    PerAppHotKeyManagementViewController list(services, std::move(callbacks), nullptr);
+    auto* panel = list.panel();
+    auto* pill = panel->findChild<QLabel*>("preferences.app-shortcuts.summary");
+    EXPECT_EQ(pill->text(), "2 available · 1 unavailable");
+    const auto resolutions = list.currentResolutions();
+    ASSERT_EQ(resolutions.size(), 3u);
+    EXPECT_EQ(resolutions.front().binding.appName, "Ghost"); // newest first
+    auto* change = panel->findChild<QPushButton*>(QString::fromStdString(
+        "preferences.button.change-app-shortcut." + resolutions.front().binding.identity.rawValue));
+    ASSERT_NE(change, nullptr);
+    EXPECT_FALSE(change->isEnabled());
+    EXPECT_NE(panel->findChild<QWidget*>("preferences.app-shortcut.separator.1"), nullptr);
+    EXPECT_EQ(panel->findChild<QWidget*>("preferences.app-shortcut.separator.2"), nullptr);
+
+    panel->findChild<QPushButton*>("preferences.button.clear-stale-app-shortcuts")->click();
+    EXPECT_EQ(fixture.hotKeys.load().size(), 2u);
+    EXPECT_EQ(changes, 1);
+    ASSERT_EQ(fixture.telemetry.size(), 1u);
+    EXPECT_EQ(fixture.telemetry.front().tags.at("source"), "managerRemoveNotSeen");
+    EXPECT_EQ(pill->text(), "2 available");
+}
+
+TEST_F(PerAppShortcutsTest, CommandWClosesTheSheetAndShiftCommandWDoesNot) {
+    PreferencesWindowController controller(fixture.services());
+    ASSERT_TRUE(showAndActivate(*controller.window()));
+    controller.tabViewController()->show(Pane::quickAccess);
+    auto& pane = controller.tabViewController()->quickAccessPane();
+    pane.manageAppShortcutsButton()->click();
+    auto* panel = pane.appShortcutsWindowController()->panel();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
+    EXPECT_EQ(panel->windowModality(), Qt::WindowModal);
+    panel->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel));
+
+    sendKey(*panel, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(panel->isVisible());
+    sendKey(*panel, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(controller.window()->isVisible());
+}
+
+TEST_F(PerAppShortcutsTest, AddCompletionRefreshesSummaryOwnerAndWindow) {
+    PreferencesWindowController controller(fixture.services());
+    int ownerChanges = 0;
+    std::function<void()> pendingRefresh;
+    controller.onPerAppHotKeyBindingsChanged = [&] { ++ownerChanges; };
+    controller.onAddPerAppHotKeyShortcut = [&](std::function<void()> refresh) {
+        pendingRefresh = std::move(refresh);
+    };
+    auto& pane = controller.tabViewController()->quickAccessPane();
+    controller.tabViewController()->show(Pane::quickAccess);
+    pane.manageAppShortcuts();
+    auto* panel = pane.appShortcutsWindowController()->panel();
+    panel->findChild<QPushButton*>("preferences.button.add-app-shortcut")->click();
+    ASSERT_TRUE(pendingRefresh);
+
+    fixture.hotKeys.assign(record("Notes", "Notes"), 3, 0x100, date(800'000'300));
+    pendingRefresh();
+    EXPECT_EQ(pane.appShortcutsStatusLabel()->text(), "4 shortcuts");
+    EXPECT_EQ(panel->findChild<QLabel*>("preferences.app-shortcuts.summary")->text(),
+              "4 available");
+    EXPECT_GE(ownerChanges, 1);
+}
+
+// --- Renders ---
+
+TEST(PreferencesRenderTest, EveryPaneRendersOffscreen) {
+    PreferencesFixture fixture;
+    fixture.trusted = false;
+    PreferencesWindowController controller(fixture.services());
+    auto& tabs = *controller.tabViewController();
+    const QString folder = QString::fromLocal8Bit(qgetenv("TESSALINE_PREFERENCES_RENDER_DIR"));
+    for (const auto& [pane, name] :
+         {std::pair{Pane::general, "general"}, std::pair{Pane::quickAccess, "quick-access"},
+          std::pair{Pane::advanced, "advanced"}}) {
+        tabs.show(pane);
+        if (pane == Pane::general) {
+            tabs.generalPane().renderVisualPreview();
+        } else if (pane == Pane::quickAccess) {
+            tabs.quickAccessPane().renderVisualPreview();
+        }
+        controller.window()->show();
+        const QImage image = tessaline::testing::renderWidget(*controller.window());
+        EXPECT_EQ(image.size(), QSize(640, 460));
+        if (!folder.isEmpty()) {
+            EXPECT_TRUE(tessaline::testing::savePng(
+                image, QDir(folder).filePath(QStringLiteral("preferences-%1.png").arg(name))));
+        }
+    }
+    controller.window()->hide();
+}
+
+TEST_F(PerAppShortcutsTest, ListRendersOffscreen) {
+    const auto services = fixture.services();
+    PerAppHotKeyManagementViewController::Callbacks callbacks;
+    callbacks.menuBarItemsProvider = [this] { return scanItems(); };
+    PerAppHotKeyManagementViewController list(services, std::move(callbacks), nullptr);
+    list.panel()->show();
+    const QImage image = tessaline::testing::renderWidget(*list.panel());
+    EXPECT_EQ(image.size(), QSize(460, 324));
+    const QString folder = QString::fromLocal8Bit(qgetenv("TESSALINE_PREFERENCES_RENDER_DIR"));
+    if (!folder.isEmpty()) {
+        EXPECT_TRUE(tessaline::testing::savePng(
+            image, QDir(folder).filePath(QStringLiteral("preferences-app-shortcuts.png"))));
+    }
+    list.panel()->hide();
+}
+
+} // namespace

@@ -1,0 +1,352 @@
+#include "ui/Preferences/PerAppHotKeyManagementViewController.h"
+
+#include "Parlowen/Hotkeys/HotKeyFormatter.h"
+#include "Parlowen/Hotkeys/PerAppHotKeyStore.h"
+#include "Parlowen/Preferences/PerAppHotKeySummaryText.h"
+#include "Parlowen/Settings/L10n.h"
+#include "Parlowen/Telemetry/PerAppHotKeyTelemetryEvent.h"
+#include "platform/qt/MacKeyTable.h"
+#include "ui/Design/TessalineDesign.h"
+#include "ui/Design/TessalineFonts.h"
+#include "ui/Design/TessalineSecondaryButton.h"
+#include "ui/Preferences/PreferencesInfoRow.h"
+#include "ui/Preferences/PreferencesKeyboardKey.h"
+#include "ui/Preferences/PreferencesServices.h"
+#include "ui/Preferences/PreferencesText.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+using namespace Parlowen;
+
+namespace {
+
+constexpr int listWidth = 420;
+
+QString badgeStyle(const QColor& foreground, const QColor& background) {
+    return QStringLiteral("QLabel { color: %1; background-color: %2; border-radius: 11px; }")
+        .arg(foreground.name(), background.name());
+}
+
+TessalineSecondaryButton* button(const QString& title, const QString& identifier, int width,
+                                 int height) {
+    auto* result = new TessalineSecondaryButton(title);
+    if (!identifier.isEmpty()) {
+        result->setObjectName(identifier);
+    }
+    TessalineDesign::styleSecondaryButton(result);
+    PreferencesInfoRow::fixButtonSize(result, width, height);
+    return result;
+}
+
+QLabel* label(const QString& content, const QFont& font, const QColor& color) {
+    auto* result = new QLabel(content);
+    result->setFont(font);
+    QPalette palette = result->palette();
+    palette.setColor(QPalette::WindowText, color);
+    result->setPalette(palette);
+    return result;
+}
+
+} // namespace
+
+PerAppHotKeyManagementPanel::PerAppHotKeyManagementPanel(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("preferences.app-shortcuts.window"));
+    setWindowTitle(preferencesText("preferences.app_shortcuts.title", "App menu bar shortcuts"));
+    setFixedSize(460, 324);
+}
+
+bool PerAppHotKeyManagementPanel::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto mac = platform::qt::MacKeyTable::translate(static_cast<QKeyEvent&>(*event));
+        if (mac && PreferencesKeyboardKeys::isCloseWindowChord(*mac)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QDialog::event(event);
+}
+
+void PerAppHotKeyManagementPanel::keyPressEvent(QKeyEvent* event) {
+    const auto mac = platform::qt::MacKeyTable::translate(*event);
+    if (mac && PreferencesKeyboardKeys::isCloseWindowChord(*mac)) {
+        reject();
+        return;
+    }
+    // Escape closes through QDialog; everything else goes on as usual.
+    QDialog::keyPressEvent(event);
+}
+
+PerAppHotKeyManagementViewController::PerAppHotKeyManagementViewController(
+    const PreferencesServices& services, Callbacks callbacks, QWidget* parentWindow)
+    : services(services), callbacks(std::move(callbacks)),
+      alive(std::make_shared<PerAppHotKeyManagementViewController*>(this)) {
+    panelWidget = new PerAppHotKeyManagementPanel(parentWindow);
+    panelWidget->setAutoFillBackground(true);
+    QPalette palette = panelWidget->palette();
+    palette.setColor(QPalette::Window, TessalineDesign::Palette::surface());
+    panelWidget->setPalette(palette);
+
+    auto* layout = new QVBoxLayout(panelWidget);
+    layout->setContentsMargins(20, 20, 20, 16);
+    layout->setSpacing(8);
+
+    auto* header = new QHBoxLayout;
+    header->setSpacing(8);
+    header->addWidget(TessalineDesign::pageTitle(
+        preferencesText("preferences.app_shortcuts.title", "App menu bar shortcuts")));
+    summaryPill =
+        label({}, TessalineFonts::font(11, QFont::DemiBold), TessalineDesign::Palette::green());
+    summaryPill->setObjectName(QStringLiteral("preferences.app-shortcuts.summary"));
+    summaryPill->setAlignment(Qt::AlignCenter);
+    summaryPill->setMinimumWidth(74);
+    summaryPill->setFixedHeight(24);
+    header->addWidget(summaryPill);
+    header->addStretch(1);
+    auto* add = button(preferencesText("preferences.app_shortcuts.add", "Add Shortcut..."),
+                       QStringLiteral("preferences.button.add-app-shortcut"), 128, 30);
+    header->addWidget(add);
+    layout->addLayout(header);
+
+    auto* intro = TessalineDesign::introLabel(preferencesText(
+        "preferences.app_shortcuts.intro", "Use shortcuts to open app menu bar menus directly."));
+    intro->setFixedWidth(listWidth);
+    layout->addWidget(intro);
+
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("preferences.app-shortcuts.list"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFixedSize(listWidth, 172);
+    scroll->setWidgetResizable(true);
+    auto* document = new QWidget;
+    rowsStack = new QVBoxLayout(document);
+    rowsStack->setContentsMargins(0, 0, 0, 0);
+    rowsStack->setSpacing(0);
+    rowsStack->setAlignment(Qt::AlignTop);
+    scroll->setWidget(document);
+    layout->addWidget(scroll);
+
+    auto* footer = new QHBoxLayout;
+    footer->setSpacing(10);
+    clearStaleButton =
+        button(preferencesText("preferences.app_shortcuts.clear_stale", "Remove Not Seen"),
+               QStringLiteral("preferences.button.clear-stale-app-shortcuts"), 148, 32);
+    footer->addWidget(clearStaleButton);
+    footer->addStretch(1);
+    auto* done = button(preferencesText("preferences.app_shortcuts.close", "Close"), {}, 76, 32);
+    footer->addWidget(done);
+    layout->addLayout(footer);
+
+    QObject::connect(add, &QPushButton::clicked, panelWidget, [this] { addShortcut(); });
+    QObject::connect(clearStaleButton, &QPushButton::clicked, panelWidget,
+                     [this] { clearStale(); });
+    QObject::connect(done, &QPushButton::clicked, panelWidget, [this] { closeWindow(); });
+    render();
+}
+
+PerAppHotKeyManagementViewController::~PerAppHotKeyManagementViewController() {
+    if (panelWidget) {
+        // Detach now, delete later: a handler of the panel may be running.
+        QObject::disconnect(panelWidget, nullptr, nullptr, nullptr);
+        panelWidget->hide();
+        panelWidget->deleteLater();
+    }
+}
+
+void PerAppHotKeyManagementViewController::present() {
+    // Window-modal on the preferences window, without a nested event loop.
+    panelWidget->setWindowModality(panelWidget->parentWidget() ? Qt::WindowModal : Qt::NonModal);
+    panelWidget->open();
+}
+
+void PerAppHotKeyManagementViewController::closeWindow() {
+    if (panelWidget) {
+        panelWidget->reject();
+    }
+}
+
+std::vector<PerAppHotKeyResolution>
+PerAppHotKeyManagementViewController::currentResolutions() const {
+    const auto bindings = services.perAppHotKeyStore->bindings();
+    if (callbacks.menuBarItemsProvider) {
+        if (const auto items = callbacks.menuBarItemsProvider()) {
+            return PerAppHotKeyResolver::resolve(bindings, *items);
+        }
+    }
+    std::vector<PerAppHotKeyResolution> result;
+    for (const auto& binding : bindings) {
+        result.push_back({binding, std::nullopt, PerAppHotKeyResolutionState::available});
+    }
+    return result;
+}
+
+void PerAppHotKeyManagementViewController::render() {
+    using namespace TessalineDesign;
+    const auto resolutions = currentResolutions();
+    while (QLayoutItem* item = rowsStack->takeAt(0)) {
+        if (QWidget* widget = item->widget()) {
+            widget->hide();
+            widget->deleteLater();
+        }
+        delete item;
+    }
+    const auto stale = static_cast<std::size_t>(
+        std::count_if(resolutions.begin(), resolutions.end(), [](const auto& each) {
+            return each.state == PerAppHotKeyResolutionState::stale;
+        }));
+    summaryPill->setText(QString::fromStdString(
+        PerAppHotKeySummaryText::managementSummary(resolutions.size() - stale, stale)));
+    summaryPill->setHidden(resolutions.empty());
+    summaryPill->setMinimumWidth(
+        std::max(74, summaryPill->fontMetrics().horizontalAdvance(summaryPill->text()) + 20));
+    summaryPill->setStyleSheet(stale > 0 ? badgeStyle(Palette::orangeText(), Palette::orangeSoft())
+                                         : badgeStyle(Palette::green(), Palette::greenSoft()));
+    if (resolutions.empty()) {
+        clearStaleButton->setEnabled(false);
+        auto* empty =
+            label(preferencesText("preferences.app_shortcuts.empty",
+                                  "No app shortcuts yet. Add one from Quick Open or choose Add "
+                                  "Shortcut."),
+                  TessalineFonts::font(12), Palette::muted());
+        empty->setObjectName(QStringLiteral("preferences.app-shortcuts.empty"));
+        empty->setWordWrap(true);
+        empty->setAlignment(Qt::AlignCenter);
+        empty->setContentsMargins(24, 0, 24, 0);
+        empty->setFixedSize(listWidth, 172);
+        rowsStack->addWidget(empty);
+        return;
+    }
+    clearStaleButton->setEnabled(stale > 0);
+    for (std::size_t index = 0; index < resolutions.size(); ++index) {
+        rowsStack->addWidget(makeRow(resolutions[index], index + 1 < resolutions.size(), index));
+    }
+}
+
+QWidget* PerAppHotKeyManagementViewController::makeRow(const PerAppHotKeyResolution& resolution,
+                                                       bool hasSeparator, std::size_t index) {
+    using namespace TessalineDesign;
+    auto* container = new QWidget;
+    container->setObjectName(QStringLiteral("preferences.app-shortcut.row"));
+    auto* outer = new QVBoxLayout(container);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 8, 0, hasSeparator ? 9 : 8);
+    row->setSpacing(10);
+
+    auto* column = new QVBoxLayout;
+    column->setSpacing(2);
+    auto* name = label(QString::fromStdString(resolution.binding.displayName),
+                       TessalineFonts::font(13, QFont::Medium), Palette::ink());
+    name->setMaximumWidth(170);
+    name->setWordWrap(true);
+    const auto& shortcut = resolution.binding.shortcut;
+    auto* chord = label(
+        QString::fromStdString(HotKeyFormatter::format(shortcut.keyCode, shortcut.modifierFlags)),
+        TessalineFonts::font(11, QFont::Medium), Palette::grayText());
+    column->addWidget(name);
+    column->addWidget(chord);
+    row->addLayout(column);
+    row->addStretch(1);
+
+    const bool available = resolution.state == PerAppHotKeyResolutionState::available;
+    auto* badge =
+        label(available ? preferencesText("preferences.app_shortcuts.status.active", "Ready")
+                        : preferencesText("preferences.app_shortcuts.status.stale", "Not seen now"),
+              TessalineFonts::font(11, QFont::Medium), Palette::green());
+    badge->setAlignment(Qt::AlignCenter);
+    badge->setFixedSize(std::max(62, badge->fontMetrics().horizontalAdvance(badge->text()) + 16),
+                        24);
+    badge->setStyleSheet(available ? badgeStyle(Palette::green(), Palette::greenSoft())
+                                   : badgeStyle(Palette::orangeText(), Palette::orangeSoft()));
+    row->addWidget(badge);
+
+    const QString key = QString::fromStdString(resolution.binding.identity.rawValue);
+    auto* change = button(preferencesText("preferences.app_shortcuts.change", "Change"),
+                          QStringLiteral("preferences.button.change-app-shortcut.") + key, 64, 28);
+    change->setEnabled(available);
+    auto* removeButton =
+        button(preferencesText("preferences.app_shortcuts.remove", "Remove"),
+               QStringLiteral("preferences.button.remove-app-shortcut.") + key, 54, 28);
+    row->addWidget(change);
+    row->addWidget(removeButton);
+    outer->addLayout(row);
+    if (hasSeparator) {
+        outer->addWidget(preferenceSeparator(
+            QStringLiteral("preferences.app-shortcut.separator.%1").arg(index), listWidth));
+    }
+
+    const auto binding = resolution.binding;
+    QObject::connect(change, &QPushButton::clicked, container, [this, binding] {
+        if (panelWidget && callbacks.onChangeShortcut) {
+            auto changeShortcut = callbacks.onChangeShortcut;
+            changeShortcut(binding, completion());
+        }
+    });
+    QObject::connect(removeButton, &QPushButton::clicked, container,
+                     [this, identity = binding.identity] { remove(identity); });
+    return container;
+}
+
+PerAppHotKeyManagementViewController::RefreshCallback
+PerAppHotKeyManagementViewController::completion() {
+    std::weak_ptr<PerAppHotKeyManagementViewController*> weak = alive;
+    return [weak] {
+        const auto window = weak.lock();
+        if (!window) {
+            return;
+        }
+        if (auto changed = (*window)->callbacks.onBindingsChanged) {
+            changed();
+        }
+        // The owner may have released the window meanwhile.
+        if (const auto still = weak.lock()) {
+            (*still)->render();
+        }
+    };
+}
+
+void PerAppHotKeyManagementViewController::addShortcut() {
+    if (auto add = callbacks.onAddShortcut) {
+        add(completion());
+    }
+}
+
+void PerAppHotKeyManagementViewController::remove(const MenuBarItemStableIdentity& identity) {
+    if (!services.perAppHotKeyStore->binding(identity)) {
+        return;
+    }
+    services.perAppHotKeyStore->remove(identity);
+    reportRemoval(PerAppHotKeyTelemetrySource::managerSingleRemove, 1);
+    completion()();
+}
+
+void PerAppHotKeyManagementViewController::clearStale() {
+    std::vector<MenuBarItemStableIdentity> stale;
+    for (const auto& each : currentResolutions()) {
+        if (each.state == PerAppHotKeyResolutionState::stale) {
+            stale.push_back(each.binding.identity);
+        }
+    }
+    if (stale.empty()) {
+        return;
+    }
+    services.perAppHotKeyStore->remove(stale);
+    reportRemoval(PerAppHotKeyTelemetrySource::managerRemoveNotSeen, stale.size());
+    completion()();
+}
+
+void PerAppHotKeyManagementViewController::reportRemoval(PerAppHotKeyTelemetrySource source,
+                                                         std::size_t count) {
+    if (services.telemetryReporter) {
+        services.telemetryReporter(PerAppHotKeyTelemetryEvent::removed(
+            source, static_cast<std::int64_t>(count), services.appVersion, services.appBundleID));
+    }
+}

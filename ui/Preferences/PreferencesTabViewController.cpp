@@ -1,0 +1,337 @@
+#include "ui/Preferences/PreferencesTabViewController.h"
+
+#include "Parlowen/Settings/L10n.h"
+#include "ui/Design/TessalineDesign.h"
+#include "ui/Design/TessalineFonts.h"
+#include "ui/Preferences/AdvancedPaneController.h"
+#include "ui/Preferences/GeneralPaneController.h"
+#include "ui/Preferences/HotKeyCaptureField.h"
+#include "ui/Preferences/PreferencesServices.h"
+#include "ui/Preferences/PreferencesSwitch.h"
+#include "ui/Preferences/QuickAccessPaneController.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+using namespace Parlowen;
+
+constexpr int sidebarWidth = 150;
+constexpr int sidebarButtonHeight = 32;
+
+QString colourText(const QColor& color) {
+    return color.name(QColor::HexArgb);
+}
+
+QString sidebarStyle(const QColor& text, const QColor& background) {
+    return QStringLiteral("QPushButton { border: none; border-radius: 7px; text-align: left;"
+                          " padding-left: 12px; padding-right: 10px; color: %1;"
+                          " background-color: %2; }")
+        .arg(colourText(text), colourText(background));
+}
+
+void fill(QWidget* widget, QColor color) {
+    widget->setAutoFillBackground(true);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, color);
+    widget->setPalette(palette);
+}
+
+QString title(PreferencesTabViewController::Pane pane) {
+    using Pane = PreferencesTabViewController::Pane;
+    switch (pane) {
+    case Pane::general:
+        return QString::fromStdString(L10n::string("preferences.tab.general", "General"));
+    case Pane::quickAccess:
+        return QString::fromStdString(L10n::string("preferences.tab.quick_access", "Quick Access"));
+    case Pane::advanced:
+        break;
+    }
+    return QString::fromStdString(L10n::string("preferences.tab.advanced", "Advanced"));
+}
+
+QString identifier(PreferencesTabViewController::Pane pane) {
+    using Pane = PreferencesTabViewController::Pane;
+    switch (pane) {
+    case Pane::general:
+        return QStringLiteral("preferences.sidebar.general");
+    case Pane::quickAccess:
+        return QStringLiteral("preferences.sidebar.quick-access");
+    case Pane::advanced:
+        break;
+    }
+    return QStringLiteral("preferences.sidebar.advanced");
+}
+
+} // namespace
+
+PreferencesTabViewController::PreferencesTabViewController(PreferencesServices services,
+                                                           QWidget* parent)
+    : QWidget(parent), services(std::make_unique<PreferencesServices>(std::move(services))),
+      general(std::make_unique<GeneralPaneController>(*this->services)),
+      quickAccess(std::make_unique<QuickAccessPaneController>(*this->services)),
+      advanced(std::make_unique<AdvancedPaneController>(*this->services)) {
+    resize(640, 460);
+    fill(this, TessalineDesign::Palette::surface());
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* sidebar = new QWidget(this);
+    sidebar->setObjectName(QStringLiteral("preferences.sidebar"));
+    QColor sidebarColour = TessalineDesign::Palette::soft();
+    sidebarColour.setAlphaF(0.74f);
+    fill(sidebar, sidebarColour);
+    sidebar->setFixedWidth(sidebarWidth);
+    auto* stack = new QVBoxLayout(sidebar);
+    stack->setContentsMargins(0, 14, 0, 14);
+    stack->setSpacing(4);
+    stack->setAlignment(Qt::AlignTop);
+    for (const Pane each : allPanes) {
+        auto* button = makeSidebarButton(each, sidebar);
+        sidebarButtons[each] = button;
+        stack->addWidget(button);
+    }
+
+    auto* separator = new QWidget(this);
+    separator->setObjectName(QStringLiteral("preferences.sidebar-separator"));
+    fill(separator, TessalineDesign::Palette::line());
+    separator->setFixedWidth(1);
+
+    contentContainer = new QWidget(this);
+    contentContainer->setObjectName(QStringLiteral("preferences.content"));
+    fill(contentContainer, TessalineDesign::Palette::surface());
+    contentContainer->setFixedWidth(489);
+
+    layout->addWidget(sidebar);
+    layout->addWidget(separator);
+    layout->addWidget(contentContainer, 1);
+    show(Pane::general);
+}
+
+PreferencesTabViewController::~PreferencesTabViewController() = default;
+
+QPushButton* PreferencesTabViewController::makeSidebarButton(Pane pane, QWidget* parent) {
+    auto* button = new QPushButton(title(pane), parent);
+    button->setObjectName(identifier(pane));
+    button->setFlat(true);
+    button->setFont(TessalineFonts::font(13, QFont::Medium));
+    button->setFixedSize(sidebarWidth, sidebarButtonHeight);
+    button->setFocusPolicy(Qt::StrongFocus);
+    connect(button, &QPushButton::clicked, this, [this, pane] {
+        focus(sidebarButtons[pane]);
+        show(pane);
+    });
+    return button;
+}
+
+QPushButton* PreferencesTabViewController::sidebarButton(Pane pane) const {
+    const auto found = sidebarButtons.find(pane);
+    return found == sidebarButtons.end() ? nullptr : found->second;
+}
+
+PreferencesPaneController& PreferencesTabViewController::controller(Pane pane) {
+    switch (pane) {
+    case Pane::general:
+        return *general;
+    case Pane::quickAccess:
+        return *quickAccess;
+    case Pane::advanced:
+        break;
+    }
+    return *advanced;
+}
+
+void PreferencesTabViewController::show(Pane pane) {
+    PreferencesPaneController& next = controller(pane);
+    if (activePane != &next) {
+        if (activePane) {
+            activePane->view().hide();
+        }
+        QWidget& view = next.view();
+        if (view.parentWidget() != contentContainer) {
+            // Pinned to the top: a page taller than the window runs past its bottom edge
+            // instead of squeezing its rows.
+            view.setParent(contentContainer);
+            view.move(0, 0);
+            view.resize(view.width(), std::max(view.height(), view.minimumSizeHint().height()));
+        }
+        view.show();
+        activePane = &next;
+    }
+    selected = pane;
+    updateSidebarSelection();
+}
+
+void PreferencesTabViewController::updateSidebarSelection() {
+    using namespace TessalineDesign;
+    QWidget* focused = focusedWidget();
+    for (const auto& [pane, button] : sidebarButtons) {
+        if (pane == selected) {
+            button->setStyleSheet(sidebarStyle(Palette::blue(), Palette::blueSoft()));
+        } else if (focused == button) {
+            button->setStyleSheet(sidebarStyle(Palette::blue(), Palette::focusSoft()));
+        } else {
+            button->setStyleSheet(sidebarStyle(Palette::grayText(), Qt::transparent));
+        }
+    }
+}
+
+std::vector<QWidget*> PreferencesTabViewController::keyboardFocusOrder() const {
+    std::vector<QWidget*> order;
+    for (const Pane each : allPanes) {
+        if (auto* button = sidebarButton(each)) {
+            order.push_back(button);
+        }
+    }
+    if (activePane) {
+        const auto controls = keyboardFocusableViews(activePane->view());
+        order.insert(order.end(), controls.begin(), controls.end());
+    }
+    return order;
+}
+
+std::vector<QWidget*> PreferencesTabViewController::keyboardFocusableViews(QWidget& root) {
+    std::vector<QWidget*> found;
+    for (QObject* child : root.children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (!widget || widget->isWindow()) {
+            continue;
+        }
+        if (isKeyboardFocusable(*widget)) {
+            found.push_back(widget);
+        }
+        const auto inner = keyboardFocusableViews(*widget);
+        found.insert(found.end(), inner.begin(), inner.end());
+    }
+    return found;
+}
+
+bool PreferencesTabViewController::isKeyboardFocusable(QWidget& view) {
+    if (!isKeyboardVisible(view)) {
+        return false;
+    }
+    if (qobject_cast<QAbstractButton*>(&view) || qobject_cast<QComboBox*>(&view) ||
+        qobject_cast<HotKeyCaptureField*>(&view)) {
+        return true;
+    }
+    const auto* text = qobject_cast<QTextEdit*>(&view);
+    return text && !text->isReadOnly();
+}
+
+bool PreferencesTabViewController::isKeyboardVisible(QWidget& view) {
+    // Widgets not yet shown count by their own hidden flag, so a pane is judged the same before
+    // its window appears.
+    for (QWidget* each = &view; each; each = each->parentWidget()) {
+        if (each->isHidden() || !each->isEnabled()) {
+            return false;
+        }
+        if (each->isWindow()) {
+            break;
+        }
+    }
+    return true;
+}
+
+QWidget* PreferencesTabViewController::focusedWidget() const {
+    return window() ? window()->focusWidget() : nullptr;
+}
+
+void PreferencesTabViewController::focus(QWidget* widget) {
+    if (widget) {
+        widget->setFocus(Qt::TabFocusReason);
+    }
+}
+
+void PreferencesTabViewController::focusNextKeyboardItem(bool forward) {
+    const auto order = keyboardFocusOrder();
+    if (order.empty()) {
+        return;
+    }
+    const auto count = static_cast<std::ptrdiff_t>(order.size());
+    QWidget* focused = focusedWidget();
+    const auto found = std::find_if(order.begin(), order.end(), [focused](QWidget* item) {
+        return focused && (item == focused || item->isAncestorOf(focused));
+    });
+    QWidget* target = nullptr;
+    if (found == order.end()) {
+        target = forward ? order.front() : order.back();
+    } else {
+        const auto index = found - order.begin();
+        target =
+            order[static_cast<std::size_t>(((forward ? index + 1 : index - 1) + count) % count)];
+    }
+    focus(target);
+    updateSidebarSelection();
+}
+
+void PreferencesTabViewController::focusAdjacentSidebarButton(int delta) {
+    std::vector<QPushButton*> buttons;
+    for (const Pane each : allPanes) {
+        if (auto* button = sidebarButton(each)) {
+            buttons.push_back(button);
+        }
+    }
+    if (buttons.empty()) {
+        return;
+    }
+    const auto count = static_cast<std::ptrdiff_t>(buttons.size());
+    QWidget* focused = focusedWidget();
+    auto start = std::find_if(buttons.begin(), buttons.end(), [focused](QPushButton* button) {
+        return focused && (button == focused || button->isAncestorOf(focused));
+    });
+    if (start == buttons.end()) {
+        start = std::find(buttons.begin(), buttons.end(), sidebarButton(selected));
+    }
+    const auto index = start == buttons.end() ? 0 : start - buttons.begin();
+    focus(buttons[static_cast<std::size_t>(((index + delta) % count + count) % count)]);
+    updateSidebarSelection();
+}
+
+std::optional<PreferencesTabViewController::Pane>
+PreferencesTabViewController::pane(QWidget* button) const {
+    for (const auto& [each, sidebar] : sidebarButtons) {
+        if (sidebar == button) {
+            return each;
+        }
+    }
+    return std::nullopt;
+}
+
+void PreferencesTabViewController::activateFocusedKeyboardItem() {
+    QWidget* focused = focusedWidget();
+    // A control disabled or hidden since it took the focus does nothing.
+    if (!focused || !isKeyboardVisible(*focused)) {
+        return;
+    }
+    if (const auto sidebarPane = pane(focused)) {
+        show(*sidebarPane);
+        focusFirstActivePaneControl();
+        updateSidebarSelection();
+    } else if (auto* toggle = qobject_cast<PreferencesSwitch*>(focused)) {
+        toggle->activate();
+    } else if (auto* button = qobject_cast<QAbstractButton*>(focused)) {
+        button->click();
+    } else if (auto* popup = qobject_cast<QComboBox*>(focused)) {
+        popup->showPopup();
+    }
+}
+
+void PreferencesTabViewController::focusFirstActivePaneControl() {
+    if (!activePane) {
+        return;
+    }
+    const auto controls = keyboardFocusableViews(activePane->view());
+    if (!controls.empty()) {
+        focus(controls.front());
+    }
+    updateSidebarSelection();
+}
