@@ -37,6 +37,8 @@ fuzz: deps
 	@cmake --build --preset fuzz
 	$(call run-fuzzer,scan_fixture_fuzz,tests/fixtures)
 	$(call run-fuzzer,display_name_fuzz,fuzz/seeds/display-name)
+	$(call run-fuzzer,sentry_protocol_fuzz,fuzz/seeds/sentry-protocol)
+	$(call run-fuzzer,distributed_notification_fuzz,fuzz/seeds/distributed-notification)
 	$(call run-fuzzer,appcast_fuzz,fuzz/seeds/appcast)
 	$(call run-fuzzer,archive_extraction_fuzz,)
 	$(call run-fuzzer,defaults_file_fuzz,fuzz/seeds/defaults-file)

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/DistributedNotificationCenter.h"
-#include "platform/LogSink.h"
+#include "platform/HandlerRegistry.h"
+#include "platform/Logger.h"
 #include "platform/RunLoop.h"
 
-#include <memory>
 #include <string_view>
 
 namespace platform {
@@ -15,9 +15,6 @@ namespace platform {
 class DistributedNotificationObservers {
 public:
     DistributedNotificationObservers(RunLoop& mainLoop, LogSink& log);
-    ~DistributedNotificationObservers();
-    DistributedNotificationObservers(const DistributedNotificationObservers&) = delete;
-    DistributedNotificationObservers& operator=(const DistributedNotificationObservers&) = delete;
 
     ObserverToken add(std::string name, std::optional<std::string> object,
                       DistributedNotificationCenter::Handler handler);
@@ -26,8 +23,15 @@ public:
     void receive(std::string_view bytes, std::string_view origin);
 
 private:
-    struct State;
-    std::shared_ptr<State> state_;
+    struct Observer {
+        std::string name;
+        std::optional<std::string> object;
+        DistributedNotificationCenter::Handler handler;
+    };
+
+    RunLoop& mainLoop_;
+    const Logger logger_;
+    HandlerRegistry<Observer> observers_;
 };
 
 } // namespace platform

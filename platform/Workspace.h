@@ -79,7 +79,8 @@ public:
     virtual void activateFileViewerSelectingURLs(const std::vector<std::string>& fileURLs) = 0;
     // The icon of a running application (NSRunningApplication icon); none without one.
     virtual std::optional<NSImage> iconForApplication(pid_t pid) = 0;
-    // The icon of a file or bundle (iconForFile:); a generic icon when it has none of its own.
+    // The icon of a file or bundle (iconForFile:); an empty image (the views draw the generic
+    // icon) when it has none of its own.
     virtual NSImage iconForFile(const std::string& path) = 0;
     // Whether the user asked the system to reduce motion
     // (accessibilityDisplayShouldReduceMotion).

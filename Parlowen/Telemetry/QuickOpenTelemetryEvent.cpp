@@ -1,5 +1,6 @@
 #include "Parlowen/Telemetry/QuickOpenTelemetryEvent.h"
 
+#include "Parlowen/Telemetry/TelemetryBundleValues.h"
 #include "core/ActionAttemptPlanner.h"
 
 #include <algorithm>
@@ -137,6 +138,16 @@ QuickOpenTelemetryEvent QuickOpenTelemetryEvent::make(
         {"actionSequence", actionSequence(attempts)},
     };
     return event;
+}
+
+QuickOpenTelemetryEvent QuickOpenTelemetryEvent::make(
+    const AXMenuBarItemRecord& item, const QuickOpenActionFeedback& feedback,
+    const Attempts& attempts, QelCore::MenuOpenEvidenceSource evidenceSource,
+    bool accessibilityGranted, double duration, QuickOpenTelemetryTrigger trigger,
+    const platform::BundleInfo& bundle) {
+    return make(item, feedback, attempts, evidenceSource, accessibilityGranted, duration, trigger,
+                TelemetryBundleValues::shortVersion(bundle),
+                TelemetryBundleValues::appBundleID(bundle));
 }
 
 QelCore::MenuOpenEvidenceSource QuickOpenTelemetryEvent::evidenceSource(const Attempts& attempts) {

@@ -5,6 +5,7 @@
 #include "Parlowen/Telemetry/DiagnosticTelemetryEvent.h"
 #include "Parlowen/Telemetry/QuickOpenTelemetryTrigger.h"
 #include "core/ActionAttemptLog.h"
+#include "platform/BundleInfo.h"
 
 #include <map>
 #include <string>
@@ -33,6 +34,14 @@ struct QuickOpenTelemetryEvent {
          QelCore::MenuOpenEvidenceSource evidenceSource, bool accessibilityGranted, double duration,
          QuickOpenTelemetryTrigger trigger, const std::string& appVersion,
          const std::string& appBundleID);
+
+    // The same, with this app's version ("0.0.0" when its bundle has none) and identifier
+    // ("unknown" when it has none) read from its bundle.
+    static QuickOpenTelemetryEvent
+    make(const AXMenuBarItemRecord& item, const QuickOpenActionFeedback& feedback,
+         const std::vector<QelCore::ActionAttemptLog>& attempts,
+         QelCore::MenuOpenEvidenceSource evidenceSource, bool accessibilityGranted, double duration,
+         QuickOpenTelemetryTrigger trigger, const platform::BundleInfo& bundle);
 
     // The evidence of the first observed opening that has any; `none` when there is none.
     static QelCore::MenuOpenEvidenceSource

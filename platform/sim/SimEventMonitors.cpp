@@ -38,34 +38,19 @@ SimEventMonitors::SimEventMonitors(RunLoop& mainLoop, std::function<bool()> isAc
     : mainLoop_(mainLoop), isActive_(std::move(isActive)) {}
 
 ObserverToken SimEventMonitors::addLocalMonitor(NSEventMask mask, LocalHandler handler) {
-    if (!handler) {
-        return 0;
-    }
-    return add({true, mask, std::move(handler), {}});
+    return handler ? monitors_.add({true, mask, std::move(handler), {}}) : 0;
 }
 
 ObserverToken SimEventMonitors::addGlobalMonitor(NSEventMask mask, GlobalHandler handler) {
-    if (!handler) {
-        return 0;
-    }
-    return add({false, mask, {}, std::move(handler)});
-}
-
-ObserverToken SimEventMonitors::add(Monitor monitor) {
-    std::lock_guard lock(state_->mutex);
-    const ObserverToken token = state_->nextToken++;
-    state_->monitors.emplace(token, std::make_shared<const Monitor>(std::move(monitor)));
-    return token;
+    return handler ? monitors_.add({false, mask, {}, std::move(handler)}) : 0;
 }
 
 void SimEventMonitors::removeMonitor(ObserverToken monitor) {
-    std::lock_guard lock(state_->mutex);
-    state_->monitors.erase(monitor);
+    monitors_.remove(monitor);
 }
 
 std::size_t SimEventMonitors::monitorCount() const {
-    std::lock_guard lock(state_->mutex);
-    return state_->monitors.size();
+    return monitors_.size();
 }
 
 NSEventModifierFlags SimEventMonitors::flags() const {
@@ -96,30 +81,18 @@ std::optional<NSEvent> SimEventMonitors::pressModifierKey(CGKeyCode keyCode, boo
         event.modifierFlags = flags();
     }
     const bool local = isActive_();
-    std::lock_guard lock(state_->mutex);
-    for (const auto& [token, monitor] : state_->monitors) {
-        if (monitor->local != local || (monitor->mask & NSEventMaskFlagsChanged) == 0) {
-            continue;
-        }
-        mainLoop_.post([weak = std::weak_ptr<State>(state_), token = token, event] {
-            std::shared_ptr<const Monitor> current;
-            if (auto state = weak.lock()) {
-                std::lock_guard lock(state->mutex);
-                auto found = state->monitors.find(token);
-                if (found != state->monitors.end()) {
-                    current = found->second;
-                }
-            }
-            if (!current) {
-                return;
-            }
-            if (current->local) {
-                current->localHandler(event);
+    monitors_.post(
+        mainLoop_,
+        [local](const Monitor& monitor) {
+            return monitor.local == local && (monitor.mask & NSEventMaskFlagsChanged) != 0;
+        },
+        [event](const Monitor& monitor) {
+            if (monitor.local) {
+                monitor.localHandler(event);
             } else {
-                current->globalHandler(event);
+                monitor.globalHandler(event);
             }
         });
-    }
     return event;
 }
 

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "platform/EventMonitors.h"
+#include "platform/HandlerRegistry.h"
 #include "platform/RunLoop.h"
 
 #include <functional>
-#include <map>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -36,18 +35,11 @@ private:
         LocalHandler localHandler;
         GlobalHandler globalHandler;
     };
-    struct State {
-        mutable std::mutex mutex;
-        ObserverToken nextToken = 1;
-        std::map<ObserverToken, std::shared_ptr<const Monitor>> monitors;
-    };
-
-    ObserverToken add(Monitor monitor);
     NSEventModifierFlags flags() const;
 
     RunLoop& mainLoop_;
     const std::function<bool()> isActive_;
-    std::shared_ptr<State> state_ = std::make_shared<State>();
+    HandlerRegistry<Monitor> monitors_;
     std::mutex keysMutex_;
     std::set<CGKeyCode> held_;
     bool capsLock_ = false;

@@ -23,15 +23,11 @@ InstallHandlerResult SimHotKeys::installEventHandler(EventTypeSpec type, Handler
         !handler) {
         return {paramErr, 0};
     }
-    std::scoped_lock lock(mutex_, state_->mutex);
-    const EventHandlerRef ref = nextRef_++;
-    state_->handlers.emplace(ref, InstalledHandler{type, std::make_shared<Handler>(handler)});
-    return {noErr, ref};
+    return {noErr, handlers_.add({type, std::move(handler)})};
 }
 
 OSStatus SimHotKeys::removeEventHandler(EventHandlerRef handler) {
-    std::lock_guard lock(state_->mutex);
-    return state_->handlers.erase(handler) == 1 ? noErr : paramErr;
+    return handlers_.remove(handler) ? noErr : paramErr;
 }
 
 RegisterHotKeyResult SimHotKeys::registerEventHotKey(std::uint32_t keyCode, std::uint32_t modifiers,
@@ -44,7 +40,7 @@ RegisterHotKeyResult SimHotKeys::registerEventHotKey(std::uint32_t keyCode, std:
     if (chords_.contains(chord)) {
         return {eventHotKeyExistsErr, 0};
     }
-    const EventHotKeyRef ref = nextRef_++;
+    const EventHotKeyRef ref = nextHotKey_++;
     chords_.emplace(chord, Registration{ownPid_, ref, id});
     return {noErr, ref};
 }
@@ -69,36 +65,24 @@ std::optional<pid_t> SimHotKeys::holder(std::uint32_t keyCode, std::uint32_t mod
 
 bool SimHotKeys::holdForApplication(pid_t pid, std::uint32_t keyCode, std::uint32_t modifiers) {
     std::lock_guard lock(mutex_);
-    return chords_.emplace(chordOf(keyCode, modifiers), Registration{pid, nextRef_++, {}}).second;
+    return chords_.emplace(chordOf(keyCode, modifiers), Registration{pid, nextHotKey_++, {}})
+        .second;
 }
 
 std::optional<pid_t> SimHotKeys::press(std::uint32_t keyCode, std::uint32_t modifiers) {
-    std::scoped_lock lock(mutex_, state_->mutex);
+    std::lock_guard lock(mutex_);
     auto found = chords_.find(chordOf(keyCode, modifiers));
     if (found == chords_.end()) {
         return std::nullopt;
     }
     if (found->second.pid == ownPid_) {
-        const EventHotKeyID id = found->second.id;
-        for (const auto& [ref, installed] : state_->handlers) {
-            if (installed.type.eventKind != kEventHotKeyPressed) {
-                continue;
-            }
-            // The handler runs only while it is still installed when the task comes up.
-            mainLoop_.post([weak = std::weak_ptr<State>(state_), ref = ref, id] {
-                std::shared_ptr<Handler> handler;
-                if (auto state = weak.lock()) {
-                    std::lock_guard lock(state->mutex);
-                    auto installed = state->handlers.find(ref);
-                    if (installed != state->handlers.end()) {
-                        handler = installed->second.handler;
-                    }
-                }
-                if (handler) {
-                    (*handler)({{kEventClassKeyboard, kEventHotKeyPressed}, id});
-                }
-            });
-        }
+        const HotKeyEvent event{{kEventClassKeyboard, kEventHotKeyPressed}, found->second.id};
+        handlers_.post(
+            mainLoop_,
+            [](const InstalledHandler& installed) {
+                return installed.type.eventKind == kEventHotKeyPressed;
+            },
+            [event](const InstalledHandler& installed) { installed.handler(event); });
     }
     return found->second.pid;
 }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/GlobalHotKeys.h"
+#include "platform/HandlerRegistry.h"
 #include "platform/RunLoop.h"
 #include "platform/sim/AppServicesDescription.h"
 
 #include <map>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -42,11 +42,7 @@ private:
     };
     struct InstalledHandler {
         EventTypeSpec type;
-        std::shared_ptr<Handler> handler;
-    };
-    struct State {
-        std::mutex mutex;
-        std::map<EventHandlerRef, InstalledHandler> handlers;
+        Handler handler;
     };
 
     static Chord chordOf(std::uint32_t keyCode, std::uint32_t modifiers);
@@ -55,8 +51,8 @@ private:
     const pid_t ownPid_;
     mutable std::mutex mutex_;
     std::map<Chord, Registration> chords_;
-    std::uint64_t nextRef_ = 1;
-    std::shared_ptr<State> state_ = std::make_shared<State>();
+    EventHotKeyRef nextHotKey_ = 1;
+    HandlerRegistry<InstalledHandler> handlers_;
 };
 
 } // namespace platform::sim

@@ -3,6 +3,7 @@
 #include "platform/sim/SimulatedDesktop.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace platform::sim {
 
@@ -105,8 +106,9 @@ bool SimStatusBar::click(std::uint64_t serial) {
 }
 
 CGFloat SimStatusBar::widthOf(const ItemState& state) const {
-    if (state.length > 0) {
-        return state.length;
+    if (state.length > 0 && std::isfinite(state.length)) {
+        // No item is wider than the bar it stands in.
+        return std::min(state.length, desktop_.primary().frame.width());
     }
     if (state.length == NSSquareStatusItemLength) {
         return desktop_.primary().menuBarHeight;

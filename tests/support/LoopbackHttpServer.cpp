@@ -71,6 +71,8 @@ LoopbackHttpServer::LoopbackHttpServer() : state(std::make_unique<State>()) {
         }
         response.body = answer.body;
     };
+    // Answers go out at once instead of waiting for the client's delayed acknowledgement.
+    state->server.set_tcp_nodelay(true);
     const std::string anyPath = ".*";
     state->server.Get(anyPath, serve)
         .Post(anyPath, serve)
