@@ -1,7 +1,7 @@
-# The two commands of the README. PRESET picks the CMake preset (dev, asan, tsan, release).
+# The commands of the README. PRESET picks the CMake preset (dev, asan, tsan, release).
 PRESET ?= dev
 
-.PHONY: deps configure build test fuzz
+.PHONY: deps configure build test fuzz run
 
 deps:
 	@scripts/install-deps
@@ -14,6 +14,13 @@ build: configure
 
 test: build
 	@ctest --preset $(PRESET)
+
+# Starts the program on the built-in simulated desktop (DESKTOP=path picks another description).
+# Its window needs a display; without one this says so in one line and fails.
+run:
+	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error no display to show the simulated desktop on; start it as: xvfb-run make run))
+	@$(MAKE) --no-print-directory build
+	@build/$(PRESET)/app/tessaline $(if $(DESKTOP),--desktop $(DESKTOP))
 
 .PHONY: bench
 # Builds everything with the release preset and runs every benchmark program of bench/.

@@ -1,6 +1,7 @@
 #include "Parlowen/Hotkeys/HotKeyFormatter.h"
 
-#include "Parlowen/Hotkeys/ModifierFlags.h"
+#include "platform/EventMonitors.h"
+#include "platform/GlobalHotKeys.h"
 
 #include <array>
 #include <string_view>
@@ -21,10 +22,10 @@ constexpr std::array<std::pair<std::uint32_t, std::string_view>, 31> keyNames{{
 
 // Display order of the modifier glyphs.
 constexpr std::array<std::pair<std::uint32_t, std::string_view>, 4> modifierGlyphs{{
-    {CarbonModifier::control, "\u2303"},
-    {CarbonModifier::option, "\u2325"},
-    {CarbonModifier::shift, "\u21E7"},
-    {CarbonModifier::command, "\u2318"},
+    {platform::controlKey, "\u2303"},
+    {platform::optionKey, "\u2325"},
+    {platform::shiftKey, "\u21E7"},
+    {platform::cmdKey, "\u2318"},
 }};
 
 std::string keyName(std::uint32_t keyCode) {
@@ -48,12 +49,12 @@ std::string format(std::uint32_t keyCode, std::uint32_t modifierFlags) {
     return text + keyName(keyCode);
 }
 
-std::uint32_t carbonModifiers(std::uint64_t eventModifierFlags) {
-    constexpr std::array<std::pair<std::uint64_t, std::uint32_t>, 4> bits{{
-        {EventModifierFlag::command, CarbonModifier::command},
-        {EventModifierFlag::shift, CarbonModifier::shift},
-        {EventModifierFlag::option, CarbonModifier::option},
-        {EventModifierFlag::control, CarbonModifier::control},
+std::uint32_t carbonModifiers(platform::NSEventModifierFlags eventModifierFlags) {
+    constexpr std::array<std::pair<platform::NSEventModifierFlags, std::uint32_t>, 4> bits{{
+        {platform::NSEventModifierFlagCommand, platform::cmdKey},
+        {platform::NSEventModifierFlagShift, platform::shiftKey},
+        {platform::NSEventModifierFlagOption, platform::optionKey},
+        {platform::NSEventModifierFlagControl, platform::controlKey},
     }};
     std::uint32_t carbon = 0;
     for (const auto& [eventBit, carbonBit] : bits) {

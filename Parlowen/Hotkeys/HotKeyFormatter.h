@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/EventMonitors.h"
+
 #include <cstdint>
 #include <string>
 
@@ -15,6 +17,6 @@ std::string format(std::uint32_t keyCode, std::uint32_t modifierFlags);
 // The Carbon bits of device-independent event modifier flags: Command 0x100000 gives 0x100,
 // Shift 0x20000 0x200, Option 0x80000 0x800, Control 0x40000 0x1000. Caps Lock, Function,
 // numeric-pad and help flags give nothing.
-std::uint32_t carbonModifiers(std::uint64_t eventModifierFlags);
+std::uint32_t carbonModifiers(platform::NSEventModifierFlags eventModifierFlags);
 
 } // namespace Parlowen::HotKeyFormatter

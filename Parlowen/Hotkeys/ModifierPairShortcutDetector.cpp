@@ -1,6 +1,6 @@
 #include "Parlowen/Hotkeys/ModifierPairShortcutDetector.h"
 
-#include "Parlowen/Hotkeys/ModifierFlags.h"
+#include "platform/EventMonitors.h"
 
 #include <optional>
 
@@ -10,27 +10,34 @@ namespace {
 
 using ModifierSide = ModifierPairShortcutDetector::ModifierSide;
 
+constexpr platform::NSEventModifierFlags anyModifier =
+    platform::NSEventModifierFlagShift | platform::NSEventModifierFlagControl |
+    platform::NSEventModifierFlagOption | platform::NSEventModifierFlagCommand;
+
 struct WatchedModifier {
-    std::uint16_t leftKeyCode;
-    std::uint16_t rightKeyCode;
-    std::uint64_t flag;
+    platform::CGKeyCode leftKeyCode;
+    platform::CGKeyCode rightKeyCode;
+    platform::NSEventModifierFlags flag;
 };
 
 std::optional<WatchedModifier> watched(QuickAccessModifierShortcut shortcut) {
     switch (shortcut) {
     case QuickAccessModifierShortcut::shift:
-        return WatchedModifier{56, 60, EventModifierFlag::shift};
+        return WatchedModifier{platform::kVK_Shift, platform::kVK_RightShift,
+                               platform::NSEventModifierFlagShift};
     case QuickAccessModifierShortcut::option:
-        return WatchedModifier{58, 61, EventModifierFlag::option};
+        return WatchedModifier{platform::kVK_Option, platform::kVK_RightOption,
+                               platform::NSEventModifierFlagOption};
     case QuickAccessModifierShortcut::command:
-        return WatchedModifier{55, 54, EventModifierFlag::command};
+        return WatchedModifier{platform::kVK_Command, platform::kVK_RightCommand,
+                               platform::NSEventModifierFlagCommand};
     case QuickAccessModifierShortcut::none:
         return std::nullopt;
     }
     return std::nullopt;
 }
 
-std::optional<ModifierSide> side(const WatchedModifier& modifier, std::uint16_t keyCode) {
+std::optional<ModifierSide> side(const WatchedModifier& modifier, platform::CGKeyCode keyCode) {
     if (keyCode == modifier.leftKeyCode) {
         return ModifierSide::left;
     }
@@ -46,20 +53,21 @@ ModifierPairShortcutDetector::ModifierPairShortcutDetector(QuickAccessModifierSh
                                                            std::function<void()> onTrigger)
     : shortcut_(shortcut), onTrigger_(std::move(onTrigger)) {}
 
-void ModifierPairShortcutDetector::handle(std::uint16_t keyCode, std::uint64_t flags) {
+void ModifierPairShortcutDetector::handle(platform::CGKeyCode keyCode,
+                                          platform::NSEventModifierFlags flags) {
     const auto modifier = watched(shortcut_);
     if (!modifier) {
         reset();
         return;
     }
-    const bool anyModifierHeld = (flags & EventModifierFlag::anyModifier) != 0;
+    const bool anyModifierHeld = (flags & anyModifier) != 0;
     if (cancelledUntilAllModifiersRelease_) {
         if (!anyModifierHeld) {
             cancelledUntilAllModifiersRelease_ = false;
         }
         return;
     }
-    if ((flags & EventModifierFlag::anyModifier & ~modifier->flag) != 0) {
+    if ((flags & anyModifier & ~modifier->flag) != 0) {
         reset();
         cancelledUntilAllModifiersRelease_ = true;
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Parlowen/Settings/QuickAccessModifierShortcut.h"
+#include "platform/EventMonitors.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,12 +22,7 @@ public:
     // One modifier-change event: the virtual key code of the key that changed and the event's
     // device-independent modifier flags (Shift 0x20000, Control 0x40000, Option 0x80000,
     // Command 0x100000; other bits are never looked at).
-    void handle(std::uint16_t keyCode, std::uint64_t flags);
-
-    QuickAccessModifierShortcut shortcut() const { return shortcut_; }
-    const std::set<ModifierSide>& activeSides() const { return activeSides_; }
-    bool firedForCurrentChord() const { return firedForCurrentChord_; }
-    bool cancelledUntilAllModifiersRelease() const { return cancelledUntilAllModifiersRelease_; }
+    void handle(platform::CGKeyCode keyCode, platform::NSEventModifierFlags flags);
 
 private:
     void reset();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Parlowen/Hotkeys/ModifierFlags.h"
+#include "platform/GlobalHotKeys.h"
 
 #include <nlohmann/json.hpp>
 
@@ -16,7 +16,10 @@ struct PerAppHotKeyShortcut {
 
     // Whether Command, Shift, Option or Control is part of the chord. A chord without any would
     // take a bare key away from every application, so it is never registered.
-    bool hasModifier() const { return (modifierFlags & CarbonModifier::chordMask) != 0; }
+    bool hasModifier() const {
+        return (modifierFlags & (platform::cmdKey | platform::shiftKey | platform::optionKey |
+                                 platform::controlKey)) != 0;
+    }
 
     // {"keyCode": n, "modifierFlags": n}.
     nlohmann::ordered_json toJson() const;
@@ -27,10 +30,3 @@ struct PerAppHotKeyShortcut {
 };
 
 } // namespace Parlowen
-
-template <> struct std::hash<Parlowen::PerAppHotKeyShortcut> {
-    std::size_t operator()(const Parlowen::PerAppHotKeyShortcut& shortcut) const noexcept {
-        return std::hash<std::uint64_t>{}((std::uint64_t{shortcut.keyCode} << 32) |
-                                          shortcut.modifierFlags);
-    }
-};

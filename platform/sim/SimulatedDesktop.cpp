@@ -166,6 +166,7 @@ void SimulatedDesktop::setDisplays(std::vector<DisplayDescription> displays) {
 void SimulatedDesktop::setFrontmost(pid_t pid) {
     std::lock_guard lock(mutex_);
     if (findApp(pid) != nullptr) {
+        ++generation_;
         workspace_->frontmostChanged(std::exchange(frontmost_, pid));
     }
 }
@@ -174,6 +175,7 @@ void SimulatedDesktop::setTrusted(bool trusted) {
     std::lock_guard lock(mutex_);
     trusted_ = trusted;
     trustGrantAt_.reset();
+    ++generation_;
 }
 
 void SimulatedDesktop::failNext(EventFailure failure, int count) {
@@ -227,6 +229,28 @@ std::optional<AXUIElement> SimulatedDesktop::statusItemElement(std::string_view 
         return std::nullopt;
     }
     return AXUIElement(item->description.pid, item->serial << serialShift | statusItemPart);
+}
+
+std::uint64_t SimulatedDesktop::generation() const {
+    std::lock_guard lock(mutex_);
+    return generation_;
+}
+
+SimulatedDesktop::MenuBarState SimulatedDesktop::menuBarState() const {
+    std::lock_guard lock(mutex_);
+    MenuBarState state;
+    state.displays = displays_;
+    state.apps = apps_;
+    if (const AppDescription* frontmost = findApp(frontmost_)) {
+        state.frontmost = *frontmost;
+    }
+    for (const StatusItem& item : items_) {
+        state.items.push_back({item.description, item.axFrame,
+                               StatusBarLayout::placementOf(item.axFrame, primary()), item.menuOpen,
+                               item.description.pid == ownProcess_.pid});
+    }
+    state.trusted = trustedNow();
+    return state;
 }
 
 bool SimulatedDesktop::isMenuOpen(std::string_view id) const {
@@ -295,6 +319,7 @@ bool SimulatedDesktop::trustedNow() const {
 }
 
 void SimulatedDesktop::layOut() {
+    ++generation_;
     std::vector<CGFloat> widths;
     widths.reserve(items_.size());
     for (const StatusItem& item : items_) {
@@ -339,6 +364,7 @@ void SimulatedDesktop::openMenu(StatusItem& item) {
     if (item.menuOpen || !item.description.menu) {
         return;
     }
+    ++generation_;
     closeMenus();
     item.menuOpen = true;
     const MenuDescription& menu = *item.description.menu;
@@ -356,6 +382,7 @@ void SimulatedDesktop::openMenu(StatusItem& item) {
 }
 
 void SimulatedDesktop::closeMenus() {
+    ++generation_;
     for (StatusItem& item : items_) {
         item.menuOpen = false;
     }

@@ -62,6 +62,27 @@ public:
     // Makes the next `count` calls of that kind fail.
     void failNext(EventFailure failure, int count);
 
+    // What a picture of the menu bar needs, read in one go: the displays, the frontmost app's
+    // menus, every status item right to left with its frame and open menu, and trust.
+    struct MenuBarState {
+        struct Item {
+            StatusItemDescription description;
+            CGRect axFrame;
+            StatusBarLayout::Placement placement = StatusBarLayout::Placement::visible;
+            bool menuOpen = false;
+            bool ownItem = false;
+        };
+        std::vector<DisplayDescription> displays;
+        std::optional<AppDescription> frontmost;
+        std::vector<AppDescription> apps;
+        std::vector<Item> items;
+        bool trusted = true;
+    };
+    MenuBarState menuBarState() const;
+    // Counts the changes a picture of the menu bar shows (layout, open menus, frontmost app,
+    // trust), so a window can look for them cheaply.
+    std::uint64_t generation() const;
+
     // Test API: read back.
     SimRecord record() const;
     void clearRecord();
@@ -145,6 +166,7 @@ private:
     std::map<EventFailure, int> failures_;
     CGPoint cursor_;
     std::optional<std::uint64_t> dragged_;
+    std::uint64_t generation_ = 0;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
     std::unique_ptr<SimAccessibility> accessibility_;

@@ -121,17 +121,6 @@ TEST(ModifierPairShortcutDetector, EventTable) {
     }
 }
 
-TEST(ModifierPairShortcutDetector, StateAfterAForeignModifierAndItsRelease) {
-    ModifierPairShortcutDetector detector(QuickAccessModifierShortcut::option, [] {});
-    detector.handle(leftOption, optionFlag);
-    detector.handle(leftControl, optionFlag | controlFlag);
-    EXPECT_TRUE(detector.cancelledUntilAllModifiersRelease());
-    EXPECT_TRUE(detector.activeSides().empty());
-    detector.handle(leftOption, 0);
-    EXPECT_FALSE(detector.cancelledUntilAllModifiersRelease());
-    EXPECT_FALSE(detector.firedForCurrentChord());
-}
-
 TEST(ModifierPairShortcutDetector, TriggerMayReplaceItsOwnDetector) {
     std::optional<ModifierPairShortcutDetector> detector;
     int triggered = 0;

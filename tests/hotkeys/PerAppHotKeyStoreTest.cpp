@@ -173,12 +173,4 @@ TEST(PerAppHotKeyStore, AValueThatIsNoListIsKeptBeforeTheNextSave) {
     EXPECT_EQ(stores.store.load().size(), 1u);
 }
 
-TEST(PerAppHotKeyStore, StoresOnOneDefaultsSeeEachOther) {
-    Stores stores;
-    PerAppHotKeyStore other(stores.defaults);
-    stores.store.assign(dropbox, 1, 0x100, at(1));
-    EXPECT_TRUE(other.binding(dropbox).has_value());
-    EXPECT_EQ(other.assign(slack, 1, 0x100, at(2)).kind, Kind::conflict);
-}
-
 } // namespace

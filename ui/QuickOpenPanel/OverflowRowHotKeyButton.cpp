@@ -1,7 +1,7 @@
 #include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
 
 #include "Parlowen/Hotkeys/HotKeyFormatter.h"
-#include "Parlowen/Hotkeys/ModifierFlags.h"
+#include "platform/GlobalHotKeys.h"
 #include "platform/qt/MacKeyTable.h"
 
 #include <QKeyEvent>
@@ -22,11 +22,11 @@ OverflowRowHotKeyButton::chord(const QKeyEvent& event) {
     if (!key || key->type != platform::qt::MacKeyEvent::Type::keyDown) {
         return std::nullopt;
     }
-    const auto held = key->modifierFlags & EventModifierFlag::anyModifier;
-    if (key->keyCode == keyCodeW && held == EventModifierFlag::command) {
+    // The Carbon bits are exactly the four modifiers held: bare Command-W closes the window.
+    const auto modifiers = HotKeyFormatter::carbonModifiers(key->modifierFlags);
+    if (key->keyCode == keyCodeW && modifiers == platform::cmdKey) {
         return std::nullopt;
     }
-    const auto modifiers = HotKeyFormatter::carbonModifiers(key->modifierFlags);
     if (modifiers == 0) {
         return std::nullopt;
     }

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "Parlowen/Hotkeys/ModifierPairShortcutController.h"
+#include "Parlowen/Hotkeys/PerAppHotKeyRuntime.h"
+#include "Parlowen/Items/ScanSnapshot.h"
+#include "Parlowen/Settings/AppPreferences.h"
+#include "Parlowen/Status/MenuBarPoller.h"
+#include "Parlowen/Status/ScanStatusStore.h"
+#include "app/PanelWindowPresentation.h"
+#include "platform/PlatformServices.h"
+#include "ui/QuickOpenPanel/OverflowPanelController.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace Parlowen {
+
+// The hub of the running product: Tessaline's status item with its icon and hidden-item count,
+// the Quick Open panel, the poller, the modifier-pair shortcut and the per-app hotkeys. It fans
+// every scan out, opens the panel on a click, the shortcut or the delegate's request, and
+// switches between the regular and the accessory activation policy as its windows open and
+// close. Main thread only.
+class StatusBarController {
+public:
+    struct Context {
+        platform::PlatformServices services;
+        AppPreferences& preferences;
+        ScanStatusStore& scanStatusStore;
+        // The panel's settings, stores, clock, trust check (never prompting) and workspace.
+        OverflowPanelController::Dependencies panel;
+    };
+
+    // The services, preferences and stores outlive the hub.
+    StatusBarController(Context context, std::unique_ptr<PerAppHotKeyRuntime> perAppHotKeyRuntime);
+    ~StatusBarController();
+    StatusBarController(const StatusBarController&) = delete;
+    StatusBarController& operator=(const StatusBarController&) = delete;
+
+    // Called once each, in this order, right after creation.
+    void configureStatusButton();
+    void wirePoller();
+    void wireQuickAccessShortcut();
+    void wirePanelCallbacks();
+
+    // Opens the panel in its own window.
+    void showRescuePanel();
+    // The status button's action: toggles the panel's window.
+    void statusItemClicked();
+    // The quick-access shortcut: always opens, never closes.
+    void handleQuickAccessShortcut();
+    // The preferences window; not part of this build yet, so the request is only logged.
+    void showPreferences();
+    // Replaces the shortcut controller (none for `none`); the caller has stored the setting.
+    void applyQuickAccessShortcutChange(QuickAccessModifierShortcut shortcut);
+
+    platform::StatusItem* statusItem() const { return statusItem_.get(); }
+    OverflowPanelController& overflowPanel() { return overflowPanel_; }
+    MenuBarPoller& poller() { return poller_; }
+    const std::optional<ScanSnapshot>& lastSnapshot() const { return lastSnapshot_; }
+    const ModifierPairShortcutController* quickAccessShortcutController() const {
+        return quickAccessShortcutController_.get();
+    }
+    bool isPanelWindowVisible() const { return presentation_.isVisible(); }
+    QWidget* panelWindow() const { return presentation_.window(); }
+
+    // After every scan has been fanned out (the desktop window redraws the badge).
+    std::function<void()> onSnapshotHandled;
+
+private:
+    void refreshAvailability();
+    void handleSnapshot(const ScanSnapshot& snapshot);
+    void updateBadgeForOverflow(const ScanSnapshot& snapshot);
+    void resyncPerAppHotKeys();
+    void setActivationPolicy(platform::NSApplicationActivationPolicy policy);
+    // Runs `action` on the hub while it exists.
+    std::function<void()> weakly(std::function<void(StatusBarController&)> action) const;
+
+    Context context_;
+    std::unique_ptr<platform::StatusItem> statusItem_;
+    OverflowPanelController overflowPanel_;
+    PanelWindowPresentation presentation_;
+    MenuBarPoller poller_;
+    std::unique_ptr<ModifierPairShortcutController> quickAccessShortcutController_;
+    std::optional<ScanSnapshot> lastSnapshot_;
+    std::unique_ptr<PerAppHotKeyRuntime> perAppHotKeyRuntime_;
+    // Callbacks hold this weakly; it goes first when the hub does.
+    std::shared_ptr<StatusBarController*> self_;
+};
+
+} // namespace Parlowen

@@ -1,0 +1,89 @@
+#include "ui/Desktop/DesktopWindow.h"
+#include "platform/sim/SimulatedDesktop.h"
+#include "tests/support/UiTestApplication.h"
+#include "tests/support/VirtualDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const std::string desktopJson = R"({
+  "name": "window",
+  "displays": [{"id": 1, "name": "Built-in", "frame": {"x": 0, "y": 0, "width": 1000, "height": 700},
+                "notch": {"width": 200, "height": 32}}],
+  "ownProcess": {"pid": 100, "name": "Tessaline", "activationPolicy": "accessory"},
+  "apps": [{"pid": 201, "name": "Clock", "activationPolicy": "accessory"},
+           {"pid": 202, "name": "Wifi", "activationPolicy": "accessory"}],
+  "statusItems": [
+    {"id": "clock", "pid": 201, "width": 80,
+     "menu": {"opensOn": ["click"], "notification": "none", "items": ["Open Date & Time"]}},
+    {"id": "wifi", "pid": 202, "width": 40}
+  ]
+})";
+
+struct DesktopWindowTest : ::testing::Test {
+    TestSupport::VirtualDesktop desk{desktopJson};
+    DesktopWindow* window = nullptr;
+
+    void SetUp() override {
+        tessaline::testing::uiTestApplication();
+        window = new DesktopWindow(desk.desktop, desk.loop);
+        window->show();
+    }
+    void TearDown() override { delete window; }
+
+    QPoint centreOf(std::string_view id) {
+        const auto frame = desk.desktop.statusItemFrame(id);
+        EXPECT_TRUE(frame);
+        return QPoint(static_cast<int>(frame->origin.x + frame->size.width / 2),
+                      static_cast<int>(frame->origin.y + frame->size.height / 2));
+    }
+};
+
+TEST_F(DesktopWindowTest, AClickOpensAMenuAndEscapeClosesIt) {
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centreOf("clock"));
+    EXPECT_TRUE(desk.desktop.isMenuOpen("clock"));
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_FALSE(desk.desktop.isMenuOpen("clock"));
+}
+
+TEST_F(DesktopWindowTest, ACtrlDragMovesAnItemAlongTheBar) {
+    const double before = desk.desktop.statusItemFrame("wifi")->origin.x;
+    const QPoint from = centreOf("clock");
+    QTest::mousePress(window, Qt::LeftButton, Qt::ControlModifier, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(from + QPoint(-200, 0)),
+                     window->mapToGlobal(QPointF(from + QPoint(-200, 0))), Qt::NoButton,
+                     Qt::LeftButton, Qt::ControlModifier);
+    QApplication::sendEvent(window, &move);
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::ControlModifier, from + QPoint(-200, 0));
+    EXPECT_FALSE(desk.desktop.isMenuOpen("clock"));
+    EXPECT_NE(desk.desktop.statusItemFrame("wifi")->origin.x, before);
+}
+
+TEST_F(DesktopWindowTest, TheControlsActOnTheDesktopAndClosingReportsIt) {
+    auto* accessibility = window->findChild<QCheckBox*>("desktop.controls.accessibility");
+    ASSERT_NE(accessibility, nullptr);
+    accessibility->setChecked(false);
+    EXPECT_FALSE(desk.desktop.menuBarState().trusted);
+
+    bool reopened = false;
+    window->onReopen = [&] { reopened = true; };
+    window->findChild<QPushButton*>("desktop.controls.reopen")->click();
+    EXPECT_TRUE(reopened);
+
+    window->findChild<QPushButton*>("desktop.controls.quit")->click();
+    EXPECT_FALSE(desk.desktop.statusItemFrame("clock"));
+    window->findChild<QPushButton*>("desktop.controls.launch")->click();
+    EXPECT_TRUE(desk.desktop.statusItemFrame("clock"));
+
+    bool closed = false;
+    window->onClosed = [&] { closed = true; };
+    window->close();
+    EXPECT_TRUE(closed);
+}
+
+} // namespace

@@ -1,0 +1,155 @@
+// Real copies of the program (offscreen) racing for the one-copy lock.
+#include "tests/support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+// A user of its own for each test: data, config, runtime and diagnostic folders.
+struct IsolatedUser {
+    TemporaryFolder home;
+
+    std::vector<std::string> environment() const {
+        std::vector<std::string> variables;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            const std::string text = *entry;
+            if (!text.starts_with("XDG_") && !text.starts_with("HOME=") &&
+                !text.starts_with("TESSALINE_") && !text.starts_with("QT_QPA_PLATFORM=") &&
+                !text.starts_with("DISPLAY=")) {
+                variables.push_back(text);
+            }
+        }
+        const auto folder = [this](const char* name) {
+            const auto path = home.path() / name;
+            std::filesystem::create_directories(path);
+            ::chmod(path.c_str(), 0700);
+            return path.string();
+        };
+        variables.push_back("HOME=" + home.path().string());
+        variables.push_back("XDG_DATA_HOME=" + folder("data"));
+        variables.push_back("XDG_CONFIG_HOME=" + folder("config"));
+        variables.push_back("XDG_STATE_HOME=" + folder("state"));
+        variables.push_back("XDG_RUNTIME_DIR=" + folder("runtime"));
+        variables.push_back("TESSALINE_DIAGNOSTICS_DIR=" + folder("diagnostics"));
+        variables.push_back("QT_QPA_PLATFORM=offscreen");
+        return variables;
+    }
+
+    std::string launchLines() const {
+        return TemporaryFolder::read(home.path() / "diagnostics" / "tessaline-launch.txt");
+    }
+
+    pid_t launch() const {
+        std::vector<std::string> variables = environment();
+        std::vector<char*> env;
+        for (std::string& variable : variables) {
+            env.push_back(variable.data());
+        }
+        env.push_back(nullptr);
+        std::string program = TESSALINE_PROGRAM;
+        char* argv[] = {program.data(), nullptr};
+        pid_t pid = 0;
+        EXPECT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, env.data()), 0);
+        return pid;
+    }
+};
+
+int count(const std::string& text, const std::string& word) {
+    int found = 0;
+    for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+        ++found;
+    }
+    return found;
+}
+
+// Waits until the condition holds, looking again every few milliseconds; false at the deadline.
+bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+void stop(pid_t pid) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+}
+
+TEST(RacingCopiesTest, TwentyCopiesAtOnceLeaveExactlyOneThatHearsEveryOther) {
+    IsolatedUser user;
+    constexpr int copies = 20;
+    std::vector<pid_t> pids;
+    for (int i = 0; i < copies; ++i) {
+        pids.push_back(user.launch());
+    }
+    std::map<pid_t, int> exits;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (const pid_t pid : pids) {
+                int status = 0;
+                if (!exits.contains(pid) && ::waitpid(pid, &status, WNOHANG) == pid) {
+                    exits[pid] = status;
+                }
+            }
+            return exits.size() >= copies - 1;
+        },
+        std::chrono::seconds(60)))
+        << exits.size() << " copies ended";
+    for (const auto& [pid, status] : exits) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << pid << " ended " << status;
+    }
+    std::vector<pid_t> running;
+    for (const pid_t pid : pids) {
+        if (!exits.contains(pid)) {
+            running.push_back(pid);
+        }
+    }
+    ASSERT_EQ(running.size(), 1u);
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return count(user.launchLines(), "event=duplicate-instance-activation-request") ==
+                   copies - 1;
+        },
+        std::chrono::seconds(20)))
+        << user.launchLines();
+    const std::string lines = user.launchLines();
+    EXPECT_EQ(count(lines, "event=duplicate-instance-exit"), copies - 1);
+    EXPECT_EQ(count(lines, "event=product"), 1);
+    stop(running.front());
+}
+
+TEST(RacingCopiesTest, TheLockOfAKilledCopyDoesNotBlockTheNext) {
+    IsolatedUser user;
+    const pid_t first = user.launch();
+    ASSERT_TRUE(waitFor([&] { return count(user.launchLines(), "event=product") == 1; },
+                        std::chrono::seconds(20)));
+    stop(first);
+    const pid_t second = user.launch();
+    ASSERT_TRUE(waitFor([&] { return count(user.launchLines(), "event=product") == 2; },
+                        std::chrono::seconds(20)))
+        << user.launchLines();
+    EXPECT_EQ(count(user.launchLines(), "duplicate"), 0);
+    EXPECT_EQ(::waitpid(second, nullptr, WNOHANG), 0) << "the second copy should still run";
+    stop(second);
+}
+
+} // namespace

@@ -1,0 +1,229 @@
+#include "app/SingleInstanceGuard.h"
+#include "platform/ReferenceDate.h"
+#include "platform/sim/SimAppServices.h"
+#include "tests/support/TemporaryFolder.h"
+#include "tests/support/VirtualDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <fstream>
+
+namespace {
+using Parlowen::RunningApplicationSnapshot;
+using Parlowen::SingleInstanceFileLock;
+using Parlowen::SingleInstanceGuard;
+using Parlowen::SingleInstanceLaunchDecision;
+using Parlowen::SingleInstancePolicy;
+using platform::WallTime;
+
+constexpr const char* bundle = "app.tessaline.Tessaline";
+
+WallTime at(int seconds) {
+    return WallTime(std::chrono::seconds(seconds));
+}
+
+std::string contents(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), {});
+}
+
+TEST(SingleInstancePolicyTest, GivesWayOnlyToACopyLaunchedStrictlyEarlier) {
+    struct Row {
+        const char* name;
+        std::optional<std::string> bundleIdentifier;
+        std::optional<WallTime> ownLaunch;
+        std::vector<RunningApplicationSnapshot> running;
+        SingleInstanceLaunchDecision expected;
+    };
+    const auto copy = [](pid_t pid, std::optional<WallTime> date, bool terminated = false,
+                         std::optional<std::string> id = std::string(bundle)) {
+        return RunningApplicationSnapshot{pid, std::move(id), date, terminated};
+    };
+    using D = SingleInstanceLaunchDecision;
+    const std::vector<Row> rows = {
+        {"no bundle identifier", std::nullopt, at(10), {copy(5, at(1))}, D::continueLaunch()},
+        {"nobody else", bundle, at(10), {copy(50, at(10))}, D::continueLaunch()},
+        {"an older copy", bundle, at(10), {copy(7, at(5))}, D::activateExisting(7)},
+        {"the oldest of two",
+         bundle,
+         at(10),
+         {copy(7, at(5)), copy(8, at(3))},
+         D::activateExisting(8)},
+        {"same date: the smaller pid",
+         bundle,
+         at(10),
+         {copy(9, at(5)), copy(8, at(5))},
+         D::activateExisting(8)},
+        {"a newer copy does not count", bundle, at(10), {copy(7, at(20))}, D::continueLaunch()},
+        {"launched together, smaller pid goes on",
+         bundle,
+         at(10),
+         {copy(60, at(10))},
+         D::continueLaunch()},
+        {"launched together, larger pid gives way",
+         bundle,
+         at(10),
+         {copy(40, at(10))},
+         D::activateExisting(40)},
+        {"terminated copy ignored", bundle, at(10), {copy(7, at(5), true)}, D::continueLaunch()},
+        {"another bundle ignored",
+         bundle,
+         at(10),
+         {copy(7, at(5), false, "other")},
+         D::continueLaunch()},
+        {"a dated copy before an undated one",
+         bundle,
+         at(10),
+         {copy(3, std::nullopt), copy(7, at(5))},
+         D::activateExisting(7)},
+        {"an undated copy is not earlier than this dated one",
+         bundle,
+         at(10),
+         {copy(3, std::nullopt)},
+         D::continueLaunch()},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(SingleInstancePolicy().launchDecision(50, row.bundleIdentifier, row.ownLaunch,
+                                                        row.running),
+                  row.expected)
+            << row.name;
+    }
+}
+
+TEST(SingleInstanceFileLockTest, HoldsExactlyItsPidCloseOnExec) {
+    TemporaryFolder folder;
+    const auto path = folder.path() / "Tessaline" / "Tessaline.lock";
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path) << "1234567890\n";
+    SingleInstanceFileLock lock(path);
+    ASSERT_EQ(lock.acquire(42), SingleInstanceFileLock::AcquireResult::acquired);
+    EXPECT_EQ(contents(path), "42\n");
+    EXPECT_TRUE(::fcntl(lock.fileDescriptor(), F_GETFD) & FD_CLOEXEC);
+    EXPECT_EQ(lock.acquire(43), SingleInstanceFileLock::AcquireResult::acquired);
+    EXPECT_EQ(contents(path), "42\n");
+
+    SingleInstanceFileLock second(path);
+    EXPECT_EQ(second.acquire(99), SingleInstanceFileLock::AcquireResult::heldByAnotherProcess);
+    EXPECT_EQ(second.fileDescriptor(), -1);
+    lock.release();
+    EXPECT_EQ(second.acquire(99), SingleInstanceFileLock::AcquireResult::acquired);
+    EXPECT_EQ(contents(path), "99\n");
+}
+
+TEST(SingleInstanceFileLockTest, ALinkOrAnUnmakeableFolderIsUnavailable) {
+    TemporaryFolder folder;
+    const auto target = folder.path() / "elsewhere";
+    std::ofstream(target) << "keep\n";
+    const auto link = folder.path() / "Tessaline.lock";
+    std::filesystem::create_symlink(target, link);
+    SingleInstanceFileLock linked(link);
+    EXPECT_EQ(linked.acquire(1), SingleInstanceFileLock::AcquireResult::unavailable);
+    EXPECT_EQ(contents(target), "keep\n");
+
+    SingleInstanceFileLock underAFile(target / "Tessaline.lock");
+    EXPECT_EQ(underAFile.acquire(1), SingleInstanceFileLock::AcquireResult::unavailable);
+}
+
+TEST(SingleInstanceFileLockTest, TheDefaultLockLivesInTheDataFolder) {
+    EXPECT_EQ(SingleInstanceFileLock::defaultLock({{"XDG_DATA_HOME", "/d"}, {"HOME", "/h"}})->url(),
+              "/d/Tessaline/Tessaline.lock");
+    EXPECT_EQ(
+        SingleInstanceFileLock::defaultLock({{"XDG_DATA_HOME", "rel"}, {"HOME", "/h"}})->url(),
+        "/h/.local/share/Tessaline/Tessaline.lock");
+    EXPECT_EQ(SingleInstanceFileLock::defaultLock({}), nullptr);
+}
+
+// A desktop on which this program (pid 100) and an older copy of it (pid 150) run.
+const std::string desktopJson = R"({
+  "name": "copies",
+  "displays": [{"id": 1, "name": "Built-in", "frame": {"x": 0, "y": 0, "width": 1512, "height": 982},
+                "notch": {"width": 200, "height": 32}}],
+  "ownProcess": {"pid": 100, "name": "Tessaline", "bundleIdentifier": "app.tessaline.Tessaline",
+                 "activationPolicy": "accessory", "launchDate": 1000},
+  "apps": [{"pid": 150, "name": "Tessaline", "bundleIdentifier": "app.tessaline.Tessaline",
+            "activationPolicy": "accessory", "launchDate": 500}],
+  "statusItems": []
+})";
+
+struct GuardFixture : ::testing::Test {
+    TestSupport::VirtualDesktop desk{desktopJson};
+    TemporaryFolder folder;
+    std::vector<platform::DistributedNotification> requests;
+    platform::ObserverToken token = 0;
+
+    void SetUp() override {
+        token = desk.desktop.appServices().distributedNotifications.addObserver(
+            std::string(SingleInstanceGuard::activationRequestNotification), std::nullopt,
+            [this](const platform::DistributedNotification& request) {
+                requests.push_back(request);
+            });
+    }
+    void TearDown() override {
+        desk.desktop.appServices().distributedNotifications.removeObserver(token);
+    }
+
+    std::unique_ptr<SingleInstanceGuard>
+    makeGuard(std::optional<std::string> id, std::optional<WallTime> launch, bool withLock = true) {
+        return std::make_unique<SingleInstanceGuard>(
+            std::move(id), 100, launch, SingleInstancePolicy(),
+            withLock ? std::make_unique<SingleInstanceFileLock>(folder.path() / "Tessaline.lock")
+                     : nullptr,
+            desk.desktop.appServices().runningCopies,
+            desk.desktop.appServices().distributedNotifications);
+    }
+    std::vector<platform::sim::ActivationCall> activations() {
+        std::vector<platform::sim::ActivationCall> calls;
+        for (const auto& call : desk.desktop.record().activationCalls) {
+            if (call.kind == platform::sim::ActivationCall::Kind::activate) {
+                calls.push_back(call);
+            }
+        }
+        return calls;
+    }
+};
+
+TEST_F(GuardFixture, ALockHeldElsewherePostsOneRequestAndActivatesNobody) {
+    SingleInstanceFileLock holder(folder.path() / "Tessaline.lock");
+    ASSERT_EQ(holder.acquire(1), SingleInstanceFileLock::AcquireResult::acquired);
+    auto guard = makeGuard(bundle, platform::ReferenceDate::fromSecondsSinceReferenceDate(1000));
+    EXPECT_TRUE(guard->requestExistingInstanceActivationIfNeeded());
+    desk.loop.runFor(std::chrono::milliseconds(10));
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].object, bundle);
+    EXPECT_EQ(requests[0].userInfo.at("requestingPID").integer(), 100);
+    EXPECT_TRUE(activations().empty());
+}
+
+TEST_F(GuardFixture, AnOlderCopyIsAskedAndActivatedAndTheLockGivenBack) {
+    // The lock file was deleted under the older copy: this launch takes a new lock.
+    auto guard = makeGuard(bundle, platform::ReferenceDate::fromSecondsSinceReferenceDate(1000));
+    EXPECT_TRUE(guard->requestExistingInstanceActivationIfNeeded());
+    desk.loop.runFor(std::chrono::milliseconds(10));
+    EXPECT_EQ(requests.size(), 1u);
+    ASSERT_EQ(activations().size(), 1u);
+    EXPECT_EQ(activations()[0].pid, 150);
+    EXPECT_EQ(activations()[0].options, platform::NSApplicationActivateAllWindows);
+    EXPECT_EQ(guard->lock()->fileDescriptor(), -1);
+}
+
+TEST_F(GuardFixture, NoOlderCopyKeepsTheLockAndGoesOn) {
+    desk.desktop.quit(150);
+    desk.loop.runFor(std::chrono::milliseconds(10));
+    auto guard = makeGuard(bundle, platform::ReferenceDate::fromSecondsSinceReferenceDate(1000));
+    EXPECT_FALSE(guard->requestExistingInstanceActivationIfNeeded());
+    EXPECT_NE(guard->lock()->fileDescriptor(), -1);
+    EXPECT_TRUE(requests.empty());
+}
+
+TEST_F(GuardFixture, WithoutABundleIdentifierNothingIsTaken) {
+    auto guard =
+        makeGuard(std::nullopt, platform::ReferenceDate::fromSecondsSinceReferenceDate(1000));
+    EXPECT_FALSE(guard->requestExistingInstanceActivationIfNeeded());
+    EXPECT_EQ(guard->lock()->fileDescriptor(), -1);
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "Tessaline.lock"));
+}
+
+} // namespace
