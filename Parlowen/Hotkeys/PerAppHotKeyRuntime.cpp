@@ -6,7 +6,6 @@
 #include "Parlowen/Telemetry/CrashReporter.h"
 #include "Parlowen/Telemetry/QuickOpenTelemetrySampling.h"
 #include "core/VisibilityClassification.h"
-#include "platform/BundleInfo.h"
 
 #include <algorithm>
 #include <chrono>
@@ -75,9 +74,7 @@ PerAppHotKeyRuntime::Configuration::live(const platform::PlatformServices& servi
             CrashReporter::shared().captureDiagnosticEvent(event.diagnosticEvent(), std::nullopt);
         },
         services.clock,
-        platform::infoString(services.bundle, platform::kCFBundleShortVersionStringKey)
-            .value_or("0.0.0"),
-        services.bundle.bundleIdentifier().value_or("unknown"),
+        services.bundle,
     };
 }
 
@@ -151,8 +148,7 @@ void PerAppHotKeyRuntime::open(const Configuration& configuration,
             std::chrono::duration<double>(configuration.clock.now() - started).count();
         configuration.telemetryReporter(QuickOpenTelemetryEvent::make(
             item, feedback, attempts, evidenceSource, accessibilityGranted, duration,
-            QuickOpenTelemetryTrigger::perAppHotKey, configuration.appVersion,
-            configuration.appBundleID));
+            QuickOpenTelemetryTrigger::perAppHotKey, configuration.bundle));
     }
 
     const Date now = configuration.clock.wallNow();

@@ -12,6 +12,7 @@
 #include "Parlowen/Status/ScanStatusStore.h"
 #include "Parlowen/Telemetry/QuickOpenTelemetryEvent.h"
 #include "core/ActionAttemptLog.h"
+#include "platform/BundleInfo.h"
 #include "platform/Clock.h"
 #include "platform/PlatformServices.h"
 
@@ -54,9 +55,8 @@ public:
         std::function<void(const QuickOpenTelemetryEvent&)> telemetryReporter;
         // Monotonic time measures the telemetry duration; wall time dates the stored records.
         platform::Clock& clock;
-        // This app's version and bundle identifier, as telemetry reports them.
-        std::string appVersion;
-        std::string appBundleID;
+        // This app's bundle, whose version and identifier telemetry reports.
+        const platform::BundleInfo& bundle;
 
         // The program's choice: `HotKeyManager`s on the registry, the live action runner,
         // trust check, clock and bundle of the services, failures always and successes at the

@@ -94,4 +94,23 @@ void CompatibilityStore::record(const AXMenuBarItemRecord& item,
     });
 }
 
+std::optional<CompatibilityAttemptOutcome>
+compatibilityOutcome(QuickOpenActionOutcome outcome,
+                     QelCore::VisibilityClassification classification) {
+    using enum QelCore::VisibilityClassification;
+    switch (outcome) {
+    case QuickOpenActionOutcome::observedOpen:
+        return CompatibilityAttemptOutcome::observedOpen;
+    case QuickOpenActionOutcome::actionSent:
+        return classification == hiddenBehindNotch || classification == pushedOffscreen
+                   ? CompatibilityAttemptOutcome::actionSentWhileObstructed
+                   : CompatibilityAttemptOutcome::actionSent;
+    case QuickOpenActionOutcome::failed:
+        return CompatibilityAttemptOutcome::failed;
+    case QuickOpenActionOutcome::opening:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace Parlowen

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "Parlowen/Opening/CompatibilityRecord.h"
+#include "Parlowen/Opening/QuickOpenActionOutcome.h"
 #include "core/MenuKeyboardNavigability.h"
+#include "core/VisibilityClassification.h"
 #include "platform/UserDefaults.h"
 
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +22,13 @@ enum class CompatibilityAttemptOutcome {
     actionSentWhileObstructed,
     failed
 };
+
+// What the compatibility memory counts for a Quick Open outcome of an item with that
+// classification: a sent action for an item out of view needed the move into view. None while
+// the request is still opening.
+std::optional<CompatibilityAttemptOutcome>
+compatibilityOutcome(QuickOpenActionOutcome outcome,
+                     QelCore::VisibilityClassification classification);
 
 // Per item, how opening it has gone: kept in the user defaults as a JSON array, one record per
 // version-2 identity, newest first, never trimmed. Only `record` reads the array back. Main

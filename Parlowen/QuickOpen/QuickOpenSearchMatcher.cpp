@@ -77,6 +77,11 @@ std::string foldedForm(std::string_view text) {
         TextFolding::folded(TextFolding::trimmed(TextFolding::capped(text)))));
 }
 
+void warmUp() {
+    icu::UnicodeString sample = fromUTF8("\u03A9");
+    transliterateToLatin(sample);
+}
+
 std::vector<std::string> searchVariants(std::string_view text) {
     std::string folded = foldedForm(text);
     if (folded.empty()) {

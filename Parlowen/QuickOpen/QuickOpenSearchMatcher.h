@@ -27,6 +27,10 @@ std::string foldedForm(std::string_view text);
 // blanks. Empty for a text whose folded form is empty.
 std::vector<std::string> searchVariants(std::string_view text);
 
+// Builds the shared transliterator now, which takes a large part of a second the first time;
+// the program calls it on a worker thread at start so that the first search does not wait.
+void warmUp();
+
 // The strings with later repeats removed; first occurrences keep their places.
 std::vector<std::string> uniqued(std::vector<std::string> strings);
 

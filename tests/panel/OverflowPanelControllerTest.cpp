@@ -29,17 +29,6 @@ using namespace PanelTesting;
 using namespace QuickOpenTesting;
 using enum VisibilityClassification;
 
-ScanSnapshot scanOf(std::vector<AXMenuBarItemRecord> items) {
-    ScanSnapshot snapshot;
-    snapshot.items = std::move(items);
-    snapshot.scanStartedAt = *ReferenceDate::fromSecondsSinceReferenceDate(799'999'990);
-    return snapshot;
-}
-
-AXMenuBarItemRecord hiddenAt(const char* appName, double centre) {
-    return record(appName, "", hiddenBehindNotch, frameCentredAt(centre));
-}
-
 std::string selectedApp(OverflowPanelController& panel) {
     const int row = panel.view().tableView->selectedRow();
     return row < 0 ? "<none>" : panel.displayedItems()[static_cast<std::size_t>(row)].appName;

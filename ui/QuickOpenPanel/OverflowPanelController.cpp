@@ -3,6 +3,8 @@
 #include "Parlowen/Hotkeys/HotKeyFormatter.h"
 #include "Parlowen/Hotkeys/PerAppHotKeyStore.h"
 #include "Parlowen/Items/MenuBarItemStableIdentity.h"
+#include "Parlowen/Opening/ActionRunner.h"
+#include "Parlowen/Opening/CompatibilityStore.h"
 #include "Parlowen/QuickOpen/FavoriteMenuBarItemStore.h"
 #include "Parlowen/QuickOpen/OverflowPanelHeader.h"
 #include "Parlowen/QuickOpen/OverflowPanelRows.h"
@@ -10,21 +12,29 @@
 #include "Parlowen/QuickOpen/RecentMenuBarItemStore.h"
 #include "Parlowen/Scanning/AccessibilityTrustProbe.h"
 #include "Parlowen/Settings/AppPreferences.h"
+#include "Parlowen/Settings/L10n.h"
+#include "Parlowen/Status/ScanStatusStore.h"
+#include "Parlowen/Telemetry/CrashReporter.h"
+#include "Parlowen/Telemetry/QuickOpenTelemetrySampling.h"
 #include "platform/PlatformServices.h"
 #include "ui/QuickOpenPanel/AppIconImage.h"
+#include "ui/QuickOpenPanel/ElidingLabel.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/OverflowRowView.h"
 #include "ui/QuickOpenPanel/PanelIconButton.h"
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
+#include "ui/QuickOpenPanel/PanelKeyboardWindow.h"
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
 #include "ui/QuickOpenPanel/SampleAppIconFactory.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include <chrono>
+#include <random>
 
 using namespace Parlowen;
 
@@ -51,18 +61,59 @@ OverflowPanelController::Dependencies::production(const platform::PlatformServic
             return probe.isTrusted(false);
         };
     dependencies.workspace = &services.workspace;
+    dependencies.mainLoop = &services.mainLoop;
+    dependencies.compatibilityStore = &CompatibilityStore::shared();
+    dependencies.statusStore = &ScanStatusStore::shared();
+    // The services struct may be a temporary; the referenced services outlive the panel.
+    auto held = std::make_shared<const platform::PlatformServices>(services);
+    ActionRunner::LiveSettings settings;
+    settings.hasVisibleWindow = [] {
+        const auto windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.begin(), windows.end(),
+                           [](const QWidget* window) { return window->isVisible(); });
+    };
+    auto configuration = std::make_shared<const ActionRunner::Configuration>(
+        ActionRunner::Configuration::live(*held, settings));
+    dependencies.actionRunner = [held, configuration](const AXMenuBarItemRecord& item) {
+        return ActionRunner::runPreferredActions(item, *configuration);
+    };
+    dependencies.telemetrySampler =
+        sampledTelemetry(QuickOpenTelemetrySampling::configuredSuccessSampleRate(
+            {services.environment.begin(), services.environment.end()}));
+    dependencies.telemetryReporter = [](const QuickOpenTelemetryEvent& event) {
+        CrashReporter::shared().captureDiagnosticEvent(event.diagnosticEvent(), std::nullopt);
+    };
+    dependencies.appVersion =
+        platform::infoString(services.bundle, platform::kCFBundleShortVersionStringKey)
+            .value_or("0.0.0");
+    dependencies.appBundleID = services.bundle.bundleIdentifier().value_or("unknown");
     return dependencies;
+}
+
+std::function<bool(QuickOpenActionOutcome)>
+OverflowPanelController::Dependencies::sampledTelemetry(double successRate) {
+    return [successRate, engine = std::make_shared<std::mt19937_64>(std::random_device{}())](
+               QuickOpenActionOutcome outcome) {
+        if (outcome == QuickOpenActionOutcome::failed) {
+            return true;
+        }
+        return std::uniform_real_distribution<double>(0.0, 1.0)(*engine) < successRate;
+    };
 }
 
 OverflowPanelController::OverflowPanelController(Dependencies dependencies)
     : dependencies(std::move(dependencies)), scope(this->dependencies.preferences->panelScope()) {}
 
 OverflowPanelController::~OverflowPanelController() {
+    ++feedbackGeneration;
+    onRescueWindowClosed = nullptr;
+    closeRescueWindow();
     if (panelView) {
         // The views go first, while the state their callbacks would read still exists.
         panelView->scopeControl->onChange = nullptr;
         panelView->tableView->populateRow = nullptr;
         panelView->tableView->onSelectionChanged = nullptr;
+        panelView->tableView->onRowClick = nullptr;
         panelView.reset();
     }
 }
@@ -95,11 +146,18 @@ void OverflowPanelController::configureView() {
             weak->tableSelectionChanged();
         }
     };
+    panel.tableView->onRowClick = [weak](int row) {
+        if (weak) {
+            weak->activateRow(row);
+        }
+    };
     connect(panel.searchField, &QLineEdit::textChanged, this,
             [this](const QString& text) { applySearchQuery(text.toStdString()); });
     connect(panel.emptyActionButton, &QAbstractButton::clicked, this,
             [this] { openAccessibilitySettingsTapped(); });
     connect(panel.refreshButton, &QAbstractButton::clicked, this, [this] {
+        panelView->panelSubtitleLabel->setText(
+            qt(L10n::string("panel.refreshing", "Refreshing...")));
         if (auto callback = onRequestRefresh) {
             callback();
         }
@@ -108,6 +166,7 @@ void OverflowPanelController::configureView() {
         if (auto callback = onRequestPreferences) {
             callback();
         }
+        closeCurrentPresentation();
     });
 }
 
@@ -174,9 +233,16 @@ void OverflowPanelController::applySearchQuery(const std::string& text) {
     rerender(std::nullopt);
 }
 
+// The hidden-only setting locks the normal panel to hidden items; the shortcut setup lists
+// every app whatever the setting.
+bool OverflowPanelController::hidesToHiddenOnly(OverflowPanelScope requested) const {
+    return requested == OverflowPanelScope::allRightSide &&
+           presentationContext == OverflowPanelPresentationContext::normal &&
+           dependencies.preferences->panelScope() == OverflowPanelScope::hiddenOnly;
+}
+
 void OverflowPanelController::scopeChanged(OverflowPanelScope requested) {
-    if (requested == OverflowPanelScope::allRightSide &&
-        dependencies.preferences->panelScope() == OverflowPanelScope::hiddenOnly) {
+    if (hidesToHiddenOnly(requested)) {
         return;
     }
     const auto key = currentSelectionKey();
@@ -189,6 +255,11 @@ void OverflowPanelController::scopeChanged(OverflowPanelScope requested) {
 
 void OverflowPanelController::reloadScopeFromPreferences() {
     const auto key = currentSelectionKey();
+    applyDefaultScopeFromPreferences();
+    rerender(key);
+}
+
+void OverflowPanelController::applyDefaultScopeFromPreferences() {
     scope = dependencies.preferences->panelScope();
     if (snapshot) {
         rows = filtered(snapshot->items, scope);
@@ -197,7 +268,6 @@ void OverflowPanelController::reloadScopeFromPreferences() {
         panelView->scopeControl->selectedScope = scope;
         panelView->scopeControl->update();
     }
-    rerender(key);
 }
 
 void OverflowPanelController::toggleFavorite(const AXMenuBarItemRecord& item) {
@@ -331,7 +401,9 @@ void OverflowPanelController::populateRow(OverflowRowView& row, int index) {
     };
     row.onActivate = [weak, item] {
         if (weak) {
-            weak->selectRowOfItem(item);
+            if (const int index = weak->selectRowOfItem(item); index >= 0) {
+                weak->activateRow(index);
+            }
         }
     };
     row.isSelectedForKeyboard = index == panelView->tableView->selectedRow();
@@ -359,14 +431,15 @@ void OverflowPanelController::openAccessibilitySettingsTapped() {
         "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility");
 }
 
-void OverflowPanelController::selectRowOfItem(const AXMenuBarItemRecord& item) {
+int OverflowPanelController::selectRowOfItem(const AXMenuBarItemRecord& item) {
     const auto identity = MenuBarItemStableIdentity::of(item);
     for (std::size_t index = 0; index < rows.size(); ++index) {
         if (MenuBarItemStableIdentity::of(rows[index]) == identity) {
             panelView->tableView->selectRow(static_cast<int>(index), false);
-            return;
+            return static_cast<int>(index);
         }
     }
+    return -1;
 }
 
 void OverflowPanelController::renderVisualPreviewRows() {
@@ -405,7 +478,17 @@ void OverflowPanelController::applyGateToUI() {
         }
         panelView->showContent(false, false, true);
     }
-    panelView->renderFooter(qt(state.footer.quickAccessHint));
+    renderFooter();
+}
+
+void OverflowPanelController::renderFooter() {
+    if (!panelView) {
+        return;
+    }
+    // The preview's status line stays empty.
+    const bool showsFeedback = lastActionFeedback && !visualPreviewContext;
+    panelView->renderFooter(qt(currentViewState().footer.quickAccessHint),
+                            showsFeedback ? qt(lastActionFeedback->message) : QString());
 }
 
 // MARK: visual preview

@@ -2,11 +2,14 @@
 
 #include "Parlowen/Items/ReferenceDate.h"
 #include "Parlowen/Items/ScanSnapshot.h"
+#include "Parlowen/Opening/QuickOpenActionFeedback.h"
 #include "Parlowen/QuickOpen/OverflowPanelAvailability.h"
 #include "Parlowen/QuickOpen/OverflowPanelViewState.h"
 #include "Parlowen/QuickOpen/OverflowPanelVisualPreview.h"
 #include "Parlowen/Settings/OverflowPanelScope.h"
 #include "Parlowen/Settings/QuickAccessModifierShortcut.h"
+#include "Parlowen/Telemetry/QuickOpenTelemetryEvent.h"
+#include "platform/Clock.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -20,11 +23,14 @@
 
 namespace platform {
 struct PlatformServices;
+class RunLoop;
 class Workspace;
 } // namespace platform
 
 namespace Parlowen {
 class AppPreferences;
+class CompatibilityStore;
+class ScanStatusStore;
 class FavoriteMenuBarItemStore;
 class PerAppHotKeyStore;
 class RecentMenuBarItemStore;
@@ -32,6 +38,14 @@ class RecentMenuBarItemStore;
 
 class OverflowPanelView;
 class OverflowRowView;
+class PanelKeyboardWindow;
+struct PanelKeyboardKey;
+
+// `shortcutSetup` turns the panel into the per-app shortcut setup list.
+enum class OverflowPanelPresentationContext { normal, shortcutSetup };
+
+// Whether Return acts on the selected row or on the focused control.
+enum class PanelReturnTarget { focusedControl, selectedRow };
 
 // What the visual preview puts in place of the live permission and the stored shortcut.
 struct OverflowPanelVisualPreviewContext {
@@ -55,13 +69,34 @@ public:
         std::function<Parlowen::Date()> now;
         // Accessibility trust, never prompting.
         std::function<bool()> accessibilityTrustChecker;
-        // Application icons and the opening of the Accessibility settings.
+        // Application icons, the opening of the Accessibility settings, the activation policy.
         platform::Workspace* workspace = nullptr;
+        // The main loop: the delayed open step, the feedback expiry, the second focus pass.
+        platform::RunLoop* mainLoop = nullptr;
+        Parlowen::CompatibilityStore* compatibilityStore = nullptr;
+        // Where action feedback is kept, so another path's feedback shows in the panel too.
+        Parlowen::ScanStatusStore* statusStore = nullptr;
+        // Opens an item's menu and answers every attempt; blocks for its waits.
+        std::function<std::vector<QelCore::ActionAttemptLog>(const Parlowen::AXMenuBarItemRecord&)>
+            actionRunner;
+        // Whether to report an outcome.
+        std::function<bool(Parlowen::QuickOpenActionOutcome)> telemetrySampler;
+        std::function<void(const Parlowen::QuickOpenTelemetryEvent&)> telemetryReporter;
+        std::string appVersion = "0.0.0";
+        std::string appBundleID = "unknown";
 
         // The shared settings and stores, the system clock, and the trust check and workspace
         // of the platform's services, which outlive the panel.
         static Dependencies production(const platform::PlatformServices& services);
+        // Reports every failure and a `successRate` share (0 to 1) of the other outcomes.
+        static std::function<bool(Parlowen::QuickOpenActionOutcome)>
+        sampledTelemetry(double successRate);
     };
+
+    // The time between a row's activation and the opening of its menu, so that the panel's
+    // window is gone first.
+    static constexpr platform::Duration actionDelay = std::chrono::milliseconds(150);
+    static constexpr platform::Duration actionFeedbackDisplayDuration = std::chrono::seconds(5);
 
     explicit OverflowPanelController(Dependencies dependencies);
     ~OverflowPanelController() override;
@@ -90,6 +125,38 @@ public:
     // else (no prompt, no rescan).
     void openAccessibilitySettingsTapped();
 
+    // MARK: presentation
+    // Shows the panel in a new window of its own, closing an earlier one first, focuses the
+    // search field, activates the application and asks for a scan.
+    void presentInRescueWindow();
+    // Remembers the selection, leaves any shortcut setup and closes the panel's window.
+    void closeCurrentPresentation();
+    // The panel's own window while it exists (shown or closed by the user); none before the first
+    // presentation and after `closeCurrentPresentation`.
+    QWidget* rescueWindowController() const;
+    void focusSearchFieldForKeyboard();
+
+    // MARK: rows and feedback
+    // A click or Return on a row: in the normal panel, closes it and opens the item's menu after
+    // `actionDelay`.
+    void activateRow(int row);
+    void recordActionFeedback(const Parlowen::QuickOpenActionFeedback& feedback);
+    void refreshActionFeedbackFromStore();
+    void clearActionFeedback();
+    const std::optional<Parlowen::QuickOpenActionFeedback>& actionFeedback() const {
+        return lastActionFeedback;
+    }
+
+    // MARK: keyboard
+    // Left and Right switch scope, Up and Down move the selection, Tab walks the controls,
+    // Return acts on the focused control, typing goes into the search; true when handled.
+    bool handlePanelKeyboardKey(const PanelKeyboardKey& key);
+    void selectScopeFromKeyboard(Parlowen::OverflowPanelScope scope);
+    void focusNextPanelControl(bool forward);
+    void activateFocusedPanelControl();
+    bool isSearchFieldFocused() const;
+    void updatePanelKeyboardFocusStyles();
+
     // Renders one of the fixed sample scenes (the visual snapshot mode).
     void renderVisualPreview(Parlowen::OverflowPanelVisualPreview scene);
 
@@ -106,9 +173,31 @@ public:
     std::function<void()> onRequestRefresh;
     // The settings button: show the preferences.
     std::function<void()> onRequestPreferences;
+    // The panel's window closed: back to the accessory activation policy.
+    std::function<void()> onRescueWindowClosed;
+
+    // Set by the shortcut setup; `closeCurrentPresentation` and every presentation reset it.
+    OverflowPanelPresentationContext presentationContext = OverflowPanelPresentationContext::normal;
 
 private:
     void configureView();
+    void prepareForPresentation();
+    void applyDefaultScopeFromPreferences();
+    PanelKeyboardWindow* makeRescueWindow();
+    void closeRescueWindow();
+    void rescueWindowClosed();
+    void focusSearchFieldOnce();
+    void runOpenStep(const Parlowen::AXMenuBarItemRecord& item);
+    void reportTelemetry(const Parlowen::AXMenuBarItemRecord& item,
+                         const Parlowen::QuickOpenActionFeedback& feedback,
+                         const std::vector<QelCore::ActionAttemptLog>& attempts, double duration);
+    void scheduleActionFeedbackExpiry(platform::Duration after);
+    void actionFeedbackExpired();
+    void renderFooter();
+    void focusBestTargetAfterScopeKeyboardSelection();
+    std::vector<QWidget*> panelFocusableViews() const;
+    bool isKeyboardVisible(const QWidget* view) const;
+    bool hidesToHiddenOnly(Parlowen::OverflowPanelScope requested) const;
     void updateHeader();
     void resizeTableForCurrentRows();
     void reloadTable();
@@ -120,7 +209,8 @@ private:
     void rerender(const std::optional<std::string>& selectionKey);
     void populateRow(OverflowRowView& row, int index);
     void tableSelectionChanged();
-    void selectRowOfItem(const Parlowen::AXMenuBarItemRecord& item);
+    // The row index selected; -1 when the item is not listed.
+    int selectRowOfItem(const Parlowen::AXMenuBarItemRecord& item);
     // The chord of the item's per-app shortcut, a legacy version-1 binding included.
     std::optional<QString> shortcutText(const Parlowen::AXMenuBarItemRecord& item) const;
     // The running application's icon; a null pixmap when it has none.
@@ -141,4 +231,12 @@ private:
     std::optional<OverflowPanelVisualPreviewContext> visualPreviewContext;
     // Read once per reload instead of once per row.
     bool diagnosticLabelsEnabled = false;
+    // Released later: the window may be closed from inside one of its own handlers.
+    QPointer<PanelKeyboardWindow> rescueWindow;
+    std::optional<Parlowen::QuickOpenActionFeedback> lastActionFeedback;
+    // The recording time of the feedback whose expiry is pending; bumping the generation
+    // disarms every earlier expiry.
+    std::optional<platform::WallTime> feedbackRecordedAt;
+    std::uint64_t feedbackGeneration = 0;
+    PanelReturnTarget panelReturnTarget = PanelReturnTarget::focusedControl;
 };

@@ -314,8 +314,17 @@ void OverflowPanelView::placeVisualRows() {
     visualRowsContainer->setGeometry(0, 0, tableWidth(), visualRowsLayout->sizeHint().height());
 }
 
-void OverflowPanelView::renderFooter(const QString& quickAccessHint) {
+void OverflowPanelView::renderFooter(const QString& quickAccessHint, const QString& status) {
     quickAccessHintLabel->setText(quickAccessHint);
+    footerStatusLabel->setText(status);
+    footerStatusLabel->setVisible(!status.isEmpty());
+}
+
+void OverflowPanelView::renderHeaderButtonFocus(const QWidget* focused) {
+    for (PanelIconButton* button : {refreshButton, settingsButton}) {
+        button->setBackground(button == focused ? Palette::focusSoft() : QColor(Qt::white));
+        button->update();
+    }
 }
 
 void OverflowPanelView::paintEvent(QPaintEvent*) {

@@ -38,7 +38,10 @@ public:
     void renderEmptyState(const Parlowen::OverflowPanelEmptyState& empty);
     // Rows, preview rows or the empty state; exactly one shows.
     void showContent(bool tableVisible, bool previewRowsVisible, bool emptyVisible);
-    void renderFooter(const QString& quickAccessHint);
+    // The quick-access hint and the status line (action feedback); an empty status hides it.
+    void renderFooter(const QString& quickAccessHint, const QString& status);
+    // The refresh and settings buttons show keyboard focus by their background.
+    void renderHeaderButtonFocus(const QWidget* focused);
     // Sizes the preview rows' stack to its rows, from the content's top.
     void placeVisualRows();
     // The table's width for the view's current width.

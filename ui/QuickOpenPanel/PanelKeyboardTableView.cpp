@@ -3,6 +3,7 @@
 #include "ui/QuickOpenPanel/OverflowRowView.h"
 
 #include <QEvent>
+#include <QMouseEvent>
 #include <QScrollArea>
 
 #include <algorithm>
@@ -26,6 +27,7 @@ QScrollArea* enclosingScrollArea(const QWidget* widget) {
 
 PanelKeyboardTableView::PanelKeyboardTableView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("panel.table"));
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 PanelKeyboardTableView::~PanelKeyboardTableView() {
@@ -88,6 +90,37 @@ void PanelKeyboardTableView::scrollRowToVisible(int row) {
     if (auto* area = enclosingScrollArea(this); area && row >= 0 && row < rowCount) {
         const QRect target = rectOfRow(row);
         area->ensureVisible(target.center().x(), target.center().y(), 0, rowHeight / 2);
+    }
+}
+
+void PanelKeyboardTableView::moveSelection(int delta, int initialRow) {
+    if (rowCount == 0) {
+        return;
+    }
+    const int target = selected >= 0 ? selected + delta : initialRow;
+    selectRow(std::clamp(target, 0, rowCount - 1), true);
+}
+
+int PanelKeyboardTableView::rowAt(QPoint point) const {
+    if (point.y() < 0 || point.x() < 0 || point.x() >= width()) {
+        return -1;
+    }
+    const int row = point.y() / rowPitch;
+    return row < rowCount ? row : -1;
+}
+
+void PanelKeyboardTableView::mousePressEvent(QMouseEvent* event) {
+    // Row views take the clicks on themselves; only a click between them arrives here, and it
+    // activates once, through this path alone.
+    const int row = rowAt(event->position().toPoint());
+    if (row < 0) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    selectRow(row, false);
+    if (auto callback = onRowClick) {
+        callback(row);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <vector>
@@ -26,6 +27,8 @@ public:
     std::function<void(OverflowRowView&, int row)> populateRow;
     // After the selection changed through `selectRow` or `deselectAll`.
     std::function<void()> onSelectionChanged;
+    // A click on the table outside every row view (the gap under a row belongs to that row).
+    std::function<void(int row)> onRowClick;
 
     // Takes the new row count and fills the existing row views again. Views no longer needed
     // are detached at once and deleted later, so a row may reload the list from inside its own
@@ -38,6 +41,13 @@ public:
     void selectRow(int row, bool scrollToVisible);
     void deselectAll();
     void scrollRowToVisible(int row);
+    // Moves the selection by `delta`, from `initialRow` when nothing is selected; clamped to the
+    // rows, never wrapping, and scrolled into view. No rows: nothing.
+    void moveSelection(int delta, int initialRow);
+    void moveDown() { moveSelection(1, 0); }
+    void moveUp() { moveSelection(-1, std::max(rowCount - 1, 0)); }
+    // The row at a point of the table, its gap below included; -1 outside every row.
+    int rowAt(QPoint point) const;
 
     // The row's view when it exists now; none is created for the question.
     OverflowRowView* existingRowView(int row) const;
@@ -49,6 +59,7 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     // Creates, places and fills the views of the rows in view; recycles the rest.

@@ -1,0 +1,404 @@
+#include "PanelTestSupport.h"
+#include "core/ActionAttemptPlanner.h"
+#include "tests/quickopen/RecordBuilder.h"
+#include "tests/support/KeySender.h"
+#include "tests/support/WidgetImage.h"
+#include "ui/Design/TessalineDesign.h"
+#include "ui/QuickOpenPanel/ElidingLabel.h"
+#include "ui/QuickOpenPanel/OverflowPanelView.h"
+#include "ui/QuickOpenPanel/OverflowRowView.h"
+#include "ui/QuickOpenPanel/PanelIconButton.h"
+#include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
+#include "ui/QuickOpenPanel/PanelScopeControl.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace Parlowen;
+using namespace PanelTesting;
+using namespace QuickOpenTesting;
+using namespace std::chrono_literals;
+using enum VisibilityClassification;
+using tessaline::testing::sendKey;
+
+QelCore::ActionAttemptLog attempt(std::string_view result, std::int32_t errorCode = 0) {
+    QelCore::ActionAttemptLog log;
+    log.action = "AXPress";
+    log.result = std::string(result);
+    log.errorCode = errorCode;
+    return log;
+}
+
+std::string focusedName() {
+    const QWidget* focused = QApplication::focusWidget();
+    return focused ? focused->objectName().toStdString() : "<none>";
+}
+
+class OverflowPanelInteractionTest : public ::testing::Test, public PanelFixture {
+protected:
+    void SetUp() override {
+        panel = std::make_unique<OverflowPanelController>(dependencies());
+        panel->onRequestRefresh = [this] { ++refreshes; };
+        panel->onRescueWindowClosed = [this] { ++closes; };
+    }
+    void TearDown() override {
+        panel.reset();
+        flushDeferredDeletes();
+    }
+
+    // Presents the panel over three hidden items and waits until its window is active.
+    QWidget& present(std::vector<AXMenuBarItemRecord> items = {
+                         hiddenAt("A", 500), hiddenAt("B", 600), hiddenAt("C", 700)}) {
+        panel->update(scanOf(std::move(items)));
+        panel->presentInRescueWindow();
+        QWidget* window = panel->rescueWindowController();
+        EXPECT_NE(window, nullptr);
+        EXPECT_TRUE(tessaline::testing::showAndActivate(*window));
+        loop.runFor(0s);
+        return *window;
+    }
+
+    OverflowPanelView& view() { return panel->view(); }
+    int selectedRow() { return view().tableView->selectedRow(); }
+
+    std::unique_ptr<OverflowPanelController> panel;
+    int refreshes = 0;
+    int closes = 0;
+};
+
+// MARK: window
+
+TEST_F(OverflowPanelInteractionTest, PresentingOverAnOpenWindowClosesItBeforeTheRegularPolicy) {
+    auto& workspace = desktop.workspace();
+    present();
+    std::vector<platform::NSApplicationActivationPolicy> policyAtClose;
+    panel->onRescueWindowClosed = [&] {
+        policyAtClose.push_back(workspace.activationPolicy());
+        // As the hub does: back to the accessory policy.
+        workspace.setActivationPolicy(platform::NSApplicationActivationPolicyAccessory);
+    };
+    QPointer<QWidget> first = panel->rescueWindowController();
+    panel->presentInRescueWindow();
+    EXPECT_EQ(policyAtClose.size(), 1u);
+    EXPECT_EQ(workspace.activationPolicy(), platform::NSApplicationActivationPolicyRegular);
+    EXPECT_NE(panel->rescueWindowController(), first.data());
+    EXPECT_TRUE(panel->rescueWindowController()->isVisible());
+    EXPECT_EQ(panel->rescueWindowController()->size(), QSize(440, 452));
+    EXPECT_EQ(refreshes, 2);
+    flushDeferredDeletes();
+    EXPECT_TRUE(first.isNull());
+}
+
+TEST_F(OverflowPanelInteractionTest, ReopenEmptiesQueryResetsScopeAndRestoresSelection) {
+    present();
+    view().tableView->selectRow(1, false);
+    panel->scopeChanged(OverflowPanelScope::hiddenOnly);
+    view().searchField->setText("b");
+    ASSERT_EQ(panel->displayedItems().size(), 1u);
+    panel->closeCurrentPresentation();
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(panel->rescueWindowController(), nullptr);
+    // A rescan while closed reorders the rows: B moves to the front.
+    panel->update(scanOf({hiddenAt("A", 500), hiddenAt("B", 100), hiddenAt("C", 700)}));
+
+    present(panel->latestSnapshot()->items);
+    EXPECT_EQ(panel->searchQuery(), "");
+    EXPECT_EQ(view().searchField->text(), "");
+    EXPECT_EQ(panel->activeScope(), OverflowPanelScope::allRightSide);
+    EXPECT_EQ(panel->displayedItems().size(), 3u);
+    ASSERT_GE(selectedRow(), 0);
+    EXPECT_EQ(panel->displayedItems()[static_cast<std::size_t>(selectedRow())].appName, "B");
+    EXPECT_EQ(focusedName(), "panel.search");
+}
+
+TEST_F(OverflowPanelInteractionTest, CommandWClosesAndCommandShiftWDoesNot) {
+    auto& window = present();
+    sendKey(window, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(closes, 0);
+    sendKey(window, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(closes, 1);
+}
+
+// MARK: activation
+
+TEST_F(OverflowPanelInteractionTest, AClickClosesAtOnceAndOpensAfterTheDelay) {
+    auto& window = present();
+    runnerAnswer = {attempt(QelCore::ActionAttemptPlanner::observedOpenResult)};
+    auto* row = view().tableView->existingRowView(1);
+    ASSERT_NE(row, nullptr);
+    QTest::mouseClick(row, Qt::LeftButton, {}, QPoint(100, 20));
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(panel->rescueWindowController(), nullptr);
+    EXPECT_EQ(panel->actionFeedback()->outcome, QuickOpenActionOutcome::opening);
+    loop.runFor(140ms);
+    EXPECT_TRUE(opened.empty());
+    const int refreshesBefore = refreshes;
+    loop.runFor(20ms);
+    EXPECT_EQ(opened, std::vector<std::string>{"B"});
+    EXPECT_EQ(panel->actionFeedback()->outcome, QuickOpenActionOutcome::observedOpen);
+    EXPECT_EQ(status.lastActionFeedback()->outcome, QuickOpenActionOutcome::observedOpen);
+    EXPECT_EQ(refreshes, refreshesBefore + 1);
+    EXPECT_EQ(recents.load().size(), 1u);
+}
+
+TEST_F(OverflowPanelInteractionTest, AClickInTheGapBetweenRowsOpensOnce) {
+    present();
+    runnerAnswer = {attempt("action-sent")};
+    auto* table = view().tableView;
+    QTest::mouseClick(table, Qt::LeftButton, {},
+                      QPoint(100, PanelKeyboardTableView::rowHeight + 3));
+    loop.runFor(1s);
+    EXPECT_EQ(opened, std::vector<std::string>{"A"});
+}
+
+TEST_F(OverflowPanelInteractionTest, UnconfirmedOpensRequestNoRefresh) {
+    present();
+    const int refreshesBefore = refreshes;
+    runnerAnswer = {attempt("action-sent")};
+    panel->activateRow(0);
+    loop.runFor(1s);
+    EXPECT_EQ(panel->actionFeedback()->outcome, QuickOpenActionOutcome::actionSent);
+    EXPECT_EQ(refreshes, refreshesBefore);
+}
+
+TEST_F(OverflowPanelInteractionTest, WithoutTrustReturnAndArrowsNeverOpenARow) {
+    auto& window = present();
+    desktop.setTrusted(false);
+    panel->update(*panel->latestSnapshot());
+    view().tableView->selectRow(0, false);
+    sendKey(window, Qt::Key_Down);
+    EXPECT_EQ(selectedRow(), 0);
+    sendKey(window, Qt::Key_Return);
+    loop.runFor(1s);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(OverflowPanelInteractionTest, SampleRateZeroStillReportsFailures) {
+    sampler = OverflowPanelController::Dependencies::sampledTelemetry(0.0);
+    present();
+    runnerAnswer = {attempt("action-sent")};
+    panel->activateRow(0);
+    loop.runFor(1s);
+    EXPECT_TRUE(reported.empty());
+
+    present();
+    runnerAnswer = {attempt("failed", -25'204)};
+    panel->activateRow(0);
+    loop.runFor(1s);
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0].name, "quick_open_attempt");
+}
+
+TEST(CompatibilityOutcomeTest, FollowsTheOutcomeAndTheItemsPlace) {
+    using enum QuickOpenActionOutcome;
+    using Recorded = std::optional<CompatibilityAttemptOutcome>;
+    const struct {
+        QuickOpenActionOutcome outcome;
+        VisibilityClassification classification;
+        Recorded expected;
+    } cases[] = {
+        {observedOpen, hiddenBehindNotch, CompatibilityAttemptOutcome::observedOpen},
+        {actionSent, hiddenBehindNotch, CompatibilityAttemptOutcome::actionSentWhileObstructed},
+        {actionSent, pushedOffscreen, CompatibilityAttemptOutcome::actionSentWhileObstructed},
+        {actionSent, visible, CompatibilityAttemptOutcome::actionSent},
+        {actionSent, VisibilityClassification::unknown, CompatibilityAttemptOutcome::actionSent},
+        {failed, visible, CompatibilityAttemptOutcome::failed},
+        {opening, hiddenBehindNotch, std::nullopt},
+    };
+    for (const auto& row : cases) {
+        EXPECT_EQ(compatibilityOutcome(row.outcome, row.classification), row.expected)
+            << static_cast<int>(row.outcome) << " " << static_cast<int>(row.classification);
+    }
+}
+
+// MARK: feedback
+
+TEST_F(OverflowPanelInteractionTest, FeedbackFromFourSecondsAgoShowsForOneSecondMore) {
+    status.recordActionFeedback(QuickOpenActionFeedback::opening("Dropbox"), now - 4s);
+    present();
+    auto* line = view().footerStatusLabel;
+    EXPECT_TRUE(line->isVisibleTo(&view()));
+    EXPECT_EQ(line->text(), "Opening Dropbox...");
+    loop.runFor(990ms);
+    EXPECT_TRUE(line->isVisibleTo(&view()));
+    loop.runFor(20ms);
+    EXPECT_FALSE(line->isVisibleTo(&view()));
+    EXPECT_FALSE(status.lastActionFeedback());
+}
+
+TEST_F(OverflowPanelInteractionTest, FeedbackDatedAheadOfTheClockStillEndsWithinFiveSeconds) {
+    status.recordActionFeedback(QuickOpenActionFeedback::opening("Dropbox"), now + 1h);
+    present();
+    EXPECT_TRUE(panel->actionFeedback());
+    loop.runFor(5s + 10ms);
+    EXPECT_FALSE(panel->actionFeedback());
+}
+
+TEST_F(OverflowPanelInteractionTest, AnOlderExpiryLeavesANewerFeedback) {
+    present();
+    panel->recordActionFeedback(QuickOpenActionFeedback::opening("A"));
+    loop.runFor(3s);
+    panel->recordActionFeedback(QuickOpenActionFeedback::opening("B"));
+    loop.runFor(3s);
+    ASSERT_TRUE(panel->actionFeedback());
+    EXPECT_EQ(panel->actionFeedback()->appName, "B");
+    loop.runFor(3s);
+    EXPECT_FALSE(panel->actionFeedback());
+}
+
+TEST_F(OverflowPanelInteractionTest, OldFeedbackIsClearedOnReopen) {
+    status.recordActionFeedback(QuickOpenActionFeedback::opening("Dropbox"), now - 6s);
+    present();
+    EXPECT_FALSE(panel->actionFeedback());
+    EXPECT_FALSE(status.lastActionFeedback());
+}
+
+// MARK: keys
+
+TEST_F(OverflowPanelInteractionTest, TypingWithTheTableFocusedGoesIntoTheSearch) {
+    auto& window = present({hiddenAt("Alpha", 500), hiddenAt("Beta", 600)});
+    view().tableView->setFocus();
+    sendKey(window, Qt::Key_A);
+    EXPECT_EQ(view().searchField->text(), "a");
+    EXPECT_EQ(panel->searchQuery(), "a");
+    EXPECT_EQ(focusedName(), "panel.search");
+    EXPECT_EQ(view().searchField->cursorPosition(), 1);
+}
+
+TEST_F(OverflowPanelInteractionTest, OptionWithALetterTypesNothing) {
+    auto& window = present();
+    view().tableView->setFocus();
+    sendKey(window, Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(view().searchField->text(), "");
+}
+
+TEST_F(OverflowPanelInteractionTest, ArrowsClampAndNeverWrap) {
+    auto& window = present();
+    view().tableView->deselectAll();
+    sendKey(window, Qt::Key_Up);
+    EXPECT_EQ(selectedRow(), 2);
+    sendKey(window, Qt::Key_Down);
+    EXPECT_EQ(selectedRow(), 2);
+    sendKey(window, Qt::Key_Up);
+    sendKey(window, Qt::Key_Up);
+    sendKey(window, Qt::Key_Up);
+    EXPECT_EQ(selectedRow(), 0);
+    // The focus stays in the search while the arrows move the selection.
+    EXPECT_EQ(focusedName(), "panel.search");
+}
+
+TEST_F(OverflowPanelInteractionTest, TabWrapsAndSkipsHiddenControls) {
+    auto& window = present();
+    // Scope control shown, empty-state button hidden: search, table, scope, refresh, settings.
+    const std::vector<std::string> ring{"panel.table", "panel.scope-control", "panel.refresh",
+                                        "panel.preferences", "panel.search"};
+    for (const auto& expected : ring) {
+        sendKey(window, Qt::Key_Tab);
+        EXPECT_EQ(focusedName(), expected);
+    }
+    sendKey(window, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focusedName(), "panel.preferences");
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(OverflowPanelInteractionTest, ReturnOnRefreshOpensNoRow) {
+    auto& window = present();
+    const int refreshesBefore = refreshes;
+    view().refreshButton->setFocus();
+    sendKey(window, Qt::Key_Return);
+    loop.runFor(1s);
+    EXPECT_EQ(refreshes, refreshesBefore + 1);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(OverflowPanelInteractionTest, ReturnInTheSearchOpensTheSelectedRow) {
+    auto& window = present();
+    sendKey(window, Qt::Key_Down);
+    sendKey(window, Qt::Key_Return);
+    EXPECT_FALSE(window.isVisible());
+    loop.runFor(1s);
+    EXPECT_EQ(opened, std::vector<std::string>{"B"});
+}
+
+TEST_F(OverflowPanelInteractionTest, HiddenOnlyLocksTheNormalPanelButNotTheShortcutSetup) {
+    defaults->set(AppPreferences::panelScopeKey, std::string("hiddenOnly"));
+    const std::vector<AXMenuBarItemRecord> items{
+        hiddenAt("A", 500), record("Visible", "", visible, frameCentredAt(900))};
+    auto& window = present(items);
+    ASSERT_EQ(panel->displayedItems().size(), 1u);
+    sendKey(window, Qt::Key_Right);
+    EXPECT_EQ(panel->displayedItems().size(), 1u);
+    EXPECT_EQ(view().scopeControl->selectedScope, OverflowPanelScope::hiddenOnly);
+
+    panel->presentationContext = OverflowPanelPresentationContext::shortcutSetup;
+    sendKey(window, Qt::Key_Left);
+    sendKey(window, Qt::Key_Right);
+    EXPECT_EQ(panel->activeScope(), OverflowPanelScope::allRightSide);
+    EXPECT_EQ(panel->displayedItems().size(), 2u);
+    sendKey(window, Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(OverflowPanelInteractionTest, TheWindowShowsThePanelWithItsFeedbackLine) {
+    status.recordActionFeedback(QuickOpenActionFeedback::opening("Dropbox"), now);
+    auto& window = present();
+    const QImage image = tessaline::testing::renderWidget(window);
+    EXPECT_EQ(image.size(), QSize(440, 452));
+    EXPECT_EQ(window.windowTitle(), "Tessaline");
+    EXPECT_TRUE(view().footerStatusLabel->isVisibleTo(&window));
+    // The refresh button is unfocused (white) while the search field has the focus.
+    const QPoint refresh = view().refreshButton->mapTo(&window, QPoint(4, 4));
+    EXPECT_EQ(tessaline::testing::pixelColor(image, refresh.x(), refresh.y()), QColor(Qt::white));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(OverflowPanelInteractionTest, TheSecondFocusPassLeavesAFocusTheUserMoved) {
+    panel->update(scanOf({hiddenAt("A", 500)}));
+    panel->presentInRescueWindow();
+    ASSERT_TRUE(tessaline::testing::showAndActivate(*panel->rescueWindowController()));
+    view().refreshButton->setFocus();
+    loop.runFor(0s);
+    EXPECT_EQ(focusedName(), "panel.refresh");
+}
+
+TEST_F(OverflowPanelInteractionTest, EscapeInTheNormalPanelGoesToTheFocusedControl) {
+    auto& window = present();
+    sendKey(window, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(focusedName(), "panel.search");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(OverflowPanelInteractionTest, AFocusedHeaderButtonShowsTheSoftFocusColour) {
+    auto& window = present();
+    view().refreshButton->setFocus();
+    panel->focusNextPanelControl(true);
+    ASSERT_EQ(focusedName(), "panel.preferences");
+    const QImage image = tessaline::testing::renderWidget(window);
+    const auto colourAt = [&](QWidget* button) {
+        const QPoint corner = button->mapTo(&window, QPoint(4, 4));
+        return tessaline::testing::pixelColor(image, corner.x(), corner.y());
+    };
+    EXPECT_EQ(colourAt(view().settingsButton), TessalineDesign::Palette::focusSoft());
+    EXPECT_EQ(colourAt(view().refreshButton), QColor(Qt::white));
+}
+
+} // namespace
