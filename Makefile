@@ -48,3 +48,5 @@ fuzz: deps
 	$(call run-fuzzer,distributed_notification_fuzz,fuzz/seeds/distributed-notification)
 	$(call run-fuzzer,appcast_fuzz,fuzz/seeds/appcast)
 	$(call run-fuzzer,archive_extraction_fuzz,)
+	$(call run-fuzzer,defaults_file_fuzz,fuzz/seeds/defaults-file)
+	$(call run-fuzzer,desktop_description_fuzz,desktops)

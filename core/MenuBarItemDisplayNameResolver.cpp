@@ -237,18 +237,18 @@ bool isShortSymbolicBadgeTitle(std::string_view text) {
 
 std::string resolve(std::string_view rawTitle, const std::vector<std::string>& rawDescriptions,
                     std::string_view rawAppName, std::optional<std::int64_t> genericOrdinal) {
-    const std::string title = cleaned(rawTitle);
+    const std::string title = cleaned(TextFolding::capped(rawTitle));
     const std::vector<std::string> fragments = lineFragments(title);
     const std::string& primaryTitle = fragments.empty() ? title : fragments.front();
 
     std::vector<std::string> descriptions;
     for (const std::string& rawDescription : rawDescriptions) {
-        std::string description = cleaned(rawDescription);
+        std::string description = cleaned(TextFolding::capped(rawDescription));
         if (!description.empty()) {
             descriptions.push_back(std::move(description));
         }
     }
-    const std::string appName = cleaned(rawAppName);
+    const std::string appName = cleaned(TextFolding::capped(rawAppName));
 
     if (isGenericControlCenterTitle(primaryTitle, appName)) {
         if (auto described = bestDescription(descriptions, appName, false)) {

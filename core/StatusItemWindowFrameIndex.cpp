@@ -139,6 +139,14 @@ StatusItemWindowFrameIndex::StatusItemWindowFrameIndex(
         auto& stored = framesByOwnerName[found->second].frames;
         stored.insert(stored.end(), frames.begin(), frames.end());
     }
+    ownersInNameOrder.resize(framesByOwnerName.size());
+    for (std::size_t position = 0; position < ownersInNameOrder.size(); ++position) {
+        ownersInNameOrder[position] = position;
+    }
+    std::sort(ownersInNameOrder.begin(), ownersInNameOrder.end(),
+              [&](std::size_t a, std::size_t b) {
+                  return framesByOwnerName[a].ownerName < framesByOwnerName[b].ownerName;
+              });
 }
 
 StatusItemWindowFrameIndex
@@ -185,21 +193,61 @@ StatusItemWindowFrameIndex::make(const std::vector<WindowRecord>& records,
     return StatusItemWindowFrameIndex(rawFrames);
 }
 
+std::vector<std::size_t>
+StatusItemWindowFrameIndex::matchingOwners(std::string_view appName) const {
+    const std::string name = normalizedOwnerName(appName);
+    std::vector<std::size_t> found;
+    if (name.empty()) {
+        return found;
+    }
+    const auto ownerName = [&](std::size_t position) -> std::string_view {
+        return framesByOwnerName[position].ownerName;
+    };
+    const auto ownerBefore = [&](std::size_t position, std::string_view text) {
+        return ownerName(position) < text;
+    };
+    const auto textBefore = [&](std::string_view text, std::size_t position) {
+        return text < ownerName(position);
+    };
+    // Owners that begin with the name, the name itself included, follow it in name order.
+    for (auto at = std::lower_bound(ownersInNameOrder.begin(), ownersInNameOrder.end(), name,
+                                    ownerBefore);
+         at != ownersInNameOrder.end() && ownerName(*at).starts_with(name); ++at) {
+        found.push_back(*at);
+    }
+    // Owners that the name begins with sort before it. Any such owner at or below `probe` is
+    // also a prefix of the greatest owner at or below it, so each step either finds one or
+    // shortens the probe to what that owner shares with it.
+    std::string_view probe = std::string_view(name).substr(0, name.size() - 1);
+    while (!probe.empty()) {
+        const auto above =
+            std::upper_bound(ownersInNameOrder.begin(), ownersInNameOrder.end(), probe, textBefore);
+        if (above == ownersInNameOrder.begin()) {
+            break;
+        }
+        const std::size_t position = *std::prev(above);
+        const std::string_view greatest = ownerName(position);
+        if (probe.starts_with(greatest)) {
+            found.push_back(position);
+            probe = greatest.substr(0, greatest.size() - 1);
+        } else {
+            const auto shared =
+                std::mismatch(probe.begin(), probe.end(), greatest.begin(), greatest.end());
+            probe = probe.substr(0, static_cast<std::size_t>(shared.first - probe.begin()));
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 std::optional<CGRect>
 StatusItemWindowFrameIndex::frame(std::string_view appName,
                                   const std::optional<CGRect>& axFrame) const {
-    const std::string name = normalizedOwnerName(appName);
-    if (name.empty()) {
-        return std::nullopt;
-    }
     const bool nearAxFrame = axFrame && axFrame->isFinite();
     std::optional<CGRect> best;
     CGFloat bestScore = 0;
-    for (const auto& [owner, frames] : framesByOwnerName) {
-        if (!ownerNamesMatch(owner, name)) {
-            continue;
-        }
-        for (const CGRect& candidate : frames) {
+    for (const std::size_t owner : matchingOwners(appName)) {
+        for (const CGRect& candidate : framesByOwnerName[owner].frames) {
             // Lower is better: the distance to the Accessibility frame, or minus the left edge.
             const CGFloat score = nearAxFrame ? std::fabs(candidate.midX() - axFrame->midX()) +
                                                     std::fabs(candidate.midY() - axFrame->midY())

@@ -73,9 +73,17 @@ struct StatusItemWindowFrameIndex {
 
     // Where the app's status item is drawn: of the frames of every owner matching the name, the
     // one nearest to `axFrame` (centre to centre, Manhattan distance), or the rightmost without
-    // a usable `axFrame`; ties keep the earlier frame. None for a blank name or no match.
+    // a usable `axFrame`; ties keep the earlier frame. None for a blank name or no match. The
+    // owners are found through their sorted names, so a scan's look-ups cost a logarithm of
+    // the number of owners each, not a pass over all of them.
     std::optional<CGRect> frame(std::string_view appName,
                                 const std::optional<CGRect>& axFrame) const;
+    // The positions in `framesByOwnerName` of the owners whose names match `appName`, ascending.
+    std::vector<std::size_t> matchingOwners(std::string_view appName) const;
+
+private:
+    // Positions in `framesByOwnerName`, ordered by owner name; made with it by the constructor.
+    std::vector<std::size_t> ownersInNameOrder;
 };
 
 } // namespace QelCore

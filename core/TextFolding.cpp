@@ -113,6 +113,19 @@ icu::UnicodeString withoutDiacritics(const icu::UnicodeString& text) {
 
 } // namespace
 
+std::string_view capped(std::string_view text) {
+    if (text.size() <= maximumLength) {
+        return text;
+    }
+    std::size_t length = maximumLength;
+    // Back over continuation bytes (at most three), so no scalar is cut in two.
+    for (int step = 0; step < 3 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80;
+         ++step) {
+        --length;
+    }
+    return text.substr(0, length);
+}
+
 std::string trimmed(std::string_view text) {
     std::size_t first = text.size();
     std::size_t last = 0;
@@ -156,7 +169,8 @@ std::vector<std::string_view> components(std::string_view text, char separator) 
     }
 }
 
-std::string lowercased(std::string_view text) {
+std::string lowercased(std::string_view whole) {
+    const std::string_view text = capped(whole);
     if (isAscii(text)) {
         return asciiLowercased(text);
     }
@@ -187,7 +201,8 @@ std::string collapsingWhitespace(std::string_view text) {
     return result;
 }
 
-std::string folded(std::string_view text, const icu::Locale& locale) {
+std::string folded(std::string_view whole, const icu::Locale& locale) {
+    const std::string_view text = capped(whole);
     const bool turkic = isTurkic(locale);
     if (isAscii(text) && !turkic) {
         // Plain ASCII has no width forms or marks, and folds to lower case the same everywhere.

@@ -10,23 +10,37 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace platform {
 
 namespace {
 
-// An exclusive advisory lock on a lock file, held for the object's life. When the lock file
-// cannot be opened the work goes on unlocked: a settings write is never refused for it.
+// An exclusive advisory lock on a lock file, held for the object's life. A symbolic link at
+// the path, anything but a regular file, or a file this user cannot open is never locked:
+// `held` is then false and `error` tells why.
 class FileLock {
 public:
     explicit FileLock(const std::filesystem::path& path)
-        : descriptor(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600)) {
-        if (descriptor >= 0) {
-            while (::flock(descriptor, LOCK_EX) != 0 && errno == EINTR) {
-            }
+        : descriptor(
+              ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600)) {
+        if (descriptor < 0) {
+            error = errno;
+            return;
         }
+        struct stat status {};
+        if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+            error = EINVAL;
+            return;
+        }
+        int result = 0;
+        while ((result = ::flock(descriptor, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        locked = result == 0;
+        error = locked ? 0 : errno;
     }
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
@@ -36,8 +50,12 @@ public:
         }
     }
 
+    bool held() const { return locked; }
+    int error = 0;
+
 private:
     int descriptor;
+    bool locked = false;
 };
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& path, bool& missing) {
@@ -100,8 +118,9 @@ std::string utcStamp() {
 
 } // namespace
 
-FileUserDefaults::FileUserDefaults(std::filesystem::path path)
-    : filePath(std::move(path)), lockPath(filePath.string() + ".lock") {}
+FileUserDefaults::FileUserDefaults(std::filesystem::path path, FailureLog log)
+    : filePath(std::move(path)), lockPath(filePath.string() + ".lock"), failureLog(std::move(log)) {
+}
 
 std::filesystem::path FileUserDefaults::standardPath() {
     std::filesystem::path base;
@@ -119,21 +138,56 @@ std::filesystem::path FileUserDefaults::standardPath() {
 }
 
 void FileUserDefaults::set(std::string_view key, DefaultsValue value) {
-    modify([&](DefaultsDictionary& values) { values.insert_or_assign(std::string(key), value); });
+    update(key, [&](const std::optional<DefaultsValue>&) { return value; });
 }
 
 void FileUserDefaults::removeObject(std::string_view key) {
-    modify([&](DefaultsDictionary& values) {
-        if (const auto found = values.find(key); found != values.end()) {
-            values.erase(found);
-        }
-    });
+    update(key, [](const std::optional<DefaultsValue>&) { return std::nullopt; });
+}
+
+void FileUserDefaults::update(std::string_view key, const DefaultsChange& change) {
+    const std::lock_guard guard(mutex);
+    std::error_code error;
+    std::filesystem::create_directories(filePath.parent_path(), error);
+    const FileLock lock(lockPath);
+    if (!lock.held()) {
+        // Without the lock another process could replace the file between our read and our
+        // rename, and one of the two changes would be lost unseen.
+        reportDroppedWrite("cannot lock", lockPath, lock.error);
+        return;
+    }
+    if (!load(true)) {
+        // Writing without the file's current contents would drop every other key in it.
+        reportDroppedWrite("cannot read", filePath, errno);
+        return;
+    }
+    const auto found = cache.values.find(key);
+    const auto stored = found != cache.values.end() ? std::optional(found->second) : std::nullopt;
+    auto changed = change(stored);
+    if (changed == stored) {
+        return;
+    }
+    UserDefaultsFileContents contents = cache;
+    contents.otherMembers.erase(std::string(key));
+    if (changed) {
+        contents.values.insert_or_assign(std::string(key), std::move(*changed));
+    } else {
+        contents.values.erase(std::string(key));
+    }
+    // A failed write leaves the file as it was; this process still reads its change until the
+    // file changes on disk.
+    if (writeLocked(contents)) {
+        loadedStamp = currentStamp();
+    } else {
+        reportDroppedWrite("cannot write", filePath, errno);
+    }
+    cache = std::move(contents);
 }
 
 std::optional<DefaultsValue> FileUserDefaults::storedObject(std::string_view key) const {
     const std::lock_guard guard(mutex);
     refreshIfChanged();
-    if (const auto found = cache.find(key); found != cache.end()) {
+    if (const auto found = cache.values.find(key); found != cache.values.end()) {
         return found->second;
     }
     return std::nullopt;
@@ -151,11 +205,12 @@ void FileUserDefaults::refreshIfChanged() const {
     if (loaded && currentStamp() == loadedStamp) {
         return;
     }
+    // Renames swap whole files, so a read needs no lock; only keeping a file aside does.
     const FileLock lock(lockPath);
-    loadLocked();
+    load(lock.held());
 }
 
-bool FileUserDefaults::loadLocked() const {
+bool FileUserDefaults::load(bool fileLocked) const {
     const auto stamp = currentStamp();
     bool missing = false;
     const auto text = readWholeFile(filePath, missing);
@@ -168,17 +223,21 @@ bool FileUserDefaults::loadLocked() const {
     loaded = true;
     loadedStamp = stamp;
     if (missing) {
-        cache.clear();
+        cache = {};
         return true;
     }
-    auto values = UserDefaultsFileCodec::decode(*text);
-    if (!values) {
-        keepAsideLocked();
-        cache.clear();
-        loadedStamp = currentStamp();
+    auto contents = UserDefaultsFileCodec::decode(*text);
+    if (!contents) {
+        if (fileLocked) {
+            keepAsideLocked();
+            loadedStamp = currentStamp();
+        } else {
+            loaded = false; // kept aside by the next access that holds the lock
+        }
+        cache = {};
         return true;
     }
-    cache = std::move(*values);
+    cache = std::move(*contents);
     return true;
 }
 
@@ -197,41 +256,41 @@ void FileUserDefaults::keepAsideLocked() const {
     }
 }
 
-void FileUserDefaults::modify(const std::function<void(DefaultsDictionary&)>& change) {
-    const std::lock_guard guard(mutex);
-    std::error_code error;
-    std::filesystem::create_directories(filePath.parent_path(), error);
-    const FileLock lock(lockPath);
-    if (!loadLocked()) {
-        // Writing without the file's current contents would drop every other key in it.
-        return;
-    }
-    DefaultsDictionary values = cache;
-    change(values);
-    // A failed write leaves the file as it was; this process still reads its change until the
-    // file changes on disk.
-    if (values != cache && writeLocked(values)) {
-        loadedStamp = currentStamp();
-    }
-    cache = std::move(values);
-}
-
-bool FileUserDefaults::writeLocked(const DefaultsDictionary& values) const {
+bool FileUserDefaults::writeLocked(const UserDefaultsFileContents& contents) const {
     std::string temporary = filePath.string() + ".XXXXXX";
     const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (descriptor < 0) {
         return false;
     }
     const bool written = ::fchmod(descriptor, 0600) == 0 &&
-                         writeAll(descriptor, UserDefaultsFileCodec::encode(values)) &&
+                         writeAll(descriptor, UserDefaultsFileCodec::encode(contents)) &&
                          ::fsync(descriptor) == 0;
     const bool closed = ::close(descriptor) == 0;
     if (!written || !closed || ::rename(temporary.c_str(), filePath.c_str()) != 0) {
+        const int error = errno;
         ::unlink(temporary.c_str());
+        errno = error;
         return false;
     }
     syncDirectory(filePath.parent_path());
     return true;
+}
+
+void FileUserDefaults::reportDroppedWrite(std::string_view reason,
+                                          const std::filesystem::path& path, int error) const {
+    std::string line = "Tessaline: settings change not saved: ";
+    line += reason;
+    line += ' ';
+    line += path.string();
+    if (error != 0) {
+        line += ": ";
+        line += std::strerror(error);
+    }
+    if (failureLog) {
+        failureLog(line);
+    } else {
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
 }
 
 } // namespace platform

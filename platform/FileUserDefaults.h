@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/UserDefaults.h"
+#include "platform/UserDefaultsFileCodec.h"
 
 #include <sys/types.h>
 
@@ -13,14 +14,21 @@ namespace platform {
 // The user's settings kept in one JSON file (mode 0600). Every write takes an advisory lock on
 // "<file>.lock", merges its one change into what the file holds at that moment and replaces
 // the file atomically (temporary file, fsync, rename), so stores in other objects or
-// processes on the same file keep each other's keys. Reads are served from memory and reload
-// the file when it changed on disk. A file that does not decode reads as empty and is renamed
-// to "<file>.corrupt-<UTC time>" before anything else is written. A file that exists but
-// cannot be read at the moment is left alone: reads keep what was last loaded and writes are
-// dropped until it can be read again.
+// processes on the same file keep each other's keys. No write goes ahead without the lock: when
+// the lock file cannot be opened and locked (a symbolic link at its path, a file of another
+// user) the write is dropped and reported. Reads are served from memory and reload the file
+// when it changed on disk. Members of types this store does not know are kept and written
+// back unchanged; a file that is not a JSON object at all reads as empty and is renamed to
+// "<file>.corrupt-<UTC time>" before anything else is written. A file that exists but cannot
+// be read at the moment is left alone: reads keep what was last loaded and writes are dropped
+// until it can be read again.
 class FileUserDefaults final : public UserDefaults {
 public:
-    explicit FileUserDefaults(std::filesystem::path path);
+    // Where a dropped write is reported, one line without a line feed.
+    using FailureLog = std::function<void(std::string_view line)>;
+
+    // An empty `log` reports to standard error.
+    explicit FileUserDefaults(std::filesystem::path path, FailureLog log = {});
 
     // "tessaline/defaults.json" in $XDG_CONFIG_HOME, or in ~/.config when that is unset or not
     // an absolute path.
@@ -30,6 +38,7 @@ public:
 
     void set(std::string_view key, DefaultsValue value) override;
     void removeObject(std::string_view key) override;
+    void update(std::string_view key, const DefaultsChange& change) override;
 
 protected:
     std::optional<DefaultsValue> storedObject(std::string_view key) const override;
@@ -52,18 +61,20 @@ private:
     std::optional<FileStamp> currentStamp() const;
     // Loads the file again when its stamp changed since the last load (mutex held).
     void refreshIfChanged() const;
-    // Reads the file into `cache`, keeping an undecodable one aside (mutex and lock held).
-    // False, with the cache as it was, when the file exists but cannot be read now.
-    bool loadLocked() const;
+    // Reads the file into `cache` (mutex held). Only with the file lock held is a file that is
+    // no JSON object kept aside. False, with the cache as it was, when the file exists but
+    // cannot be read now.
+    bool load(bool fileLocked) const;
     void keepAsideLocked() const;
-    // Applies `change` to the file's current contents and writes them back.
-    void modify(const std::function<void(DefaultsDictionary&)>& change);
-    bool writeLocked(const DefaultsDictionary& values) const;
+    bool writeLocked(const UserDefaultsFileContents& contents) const;
+    void reportDroppedWrite(std::string_view reason, const std::filesystem::path& path,
+                            int error) const;
 
     std::filesystem::path filePath;
     std::filesystem::path lockPath;
+    FailureLog failureLog;
     mutable std::mutex mutex;
-    mutable DefaultsDictionary cache;
+    mutable UserDefaultsFileContents cache;
     mutable std::optional<FileStamp> loadedStamp;
     mutable bool loaded = false;
 };

@@ -20,12 +20,23 @@ void OverlayUserDefaults::removeObject(std::string_view key) {
     layer.insert_or_assign(std::string(key), std::nullopt);
 }
 
+void OverlayUserDefaults::update(std::string_view key, const DefaultsChange& change) {
+    const std::lock_guard lock(mutex);
+    auto stored = storedLocked(key);
+    auto changed = change(stored);
+    if (changed != stored) {
+        layer.insert_or_assign(std::string(key), std::move(changed));
+    }
+}
+
 std::optional<DefaultsValue> OverlayUserDefaults::storedObject(std::string_view key) const {
-    {
-        const std::lock_guard lock(mutex);
-        if (const auto found = layer.find(key); found != layer.end()) {
-            return found->second;
-        }
+    const std::lock_guard lock(mutex);
+    return storedLocked(key);
+}
+
+std::optional<DefaultsValue> OverlayUserDefaults::storedLocked(std::string_view key) const {
+    if (const auto found = layer.find(key); found != layer.end()) {
+        return found->second;
     }
     return base ? base->objectForKey(key) : std::nullopt;
 }

@@ -14,11 +14,16 @@ public:
     void set(std::string_view key, DefaultsValue value) override;
     // Hides the key from reads, also when the base store holds it.
     void removeObject(std::string_view key) override;
+    // Reads as `storedObject` does (the base store's value when the layer has none) and keeps
+    // the answer in the layer.
+    void update(std::string_view key, const DefaultsChange& change) override;
 
 protected:
     std::optional<DefaultsValue> storedObject(std::string_view key) const override;
 
 private:
+    std::optional<DefaultsValue> storedLocked(std::string_view key) const;
+
     std::shared_ptr<UserDefaults> base;
     mutable std::mutex mutex;
     // An empty optional marks a key removed in the layer.

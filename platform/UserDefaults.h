@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -21,6 +22,11 @@ using DefaultsValue = std::variant<bool, std::int64_t, double, std::string, Defa
 // Keys and values, ordered by key; looked up with any string type.
 using DefaultsDictionary = std::map<std::string, DefaultsValue, std::less<>>;
 
+// The change of one read-modify-write: given the value stored under the key (none when absent),
+// the value to leave there (none removes the key).
+using DefaultsChange =
+    std::function<std::optional<DefaultsValue>(const std::optional<DefaultsValue>& stored)>;
+
 // A typed key-value store of user settings. Reads search the stored values first, then the
 // registered defaults. Every implementation is safe to use from any thread.
 class UserDefaults {
@@ -39,6 +45,12 @@ public:
     virtual void set(std::string_view key, DefaultsValue value) = 0;
     // Removes the stored value; a registered default shows through again.
     virtual void removeObject(std::string_view key) = 0;
+    // Reads what is stored under `key` (registered defaults do not count) and stores what
+    // `change` answers for it, as one step: no other write to the store, from this process or
+    // another one on the same file, comes in between. This is how a value that is read, changed
+    // and written back (a stored list) keeps concurrent changes. `change` runs under the store's
+    // lock, so it must not call the store; answering the stored value unchanged writes nothing.
+    virtual void update(std::string_view key, const DefaultsChange& change) = 0;
 
     // The stored value, else the registered default, else none.
     std::optional<DefaultsValue> objectForKey(std::string_view key) const;

@@ -1,5 +1,7 @@
 #include "platform/UserDefaultsFileCodec.h"
 
+#include "platform/JsonTextSpans.h"
+
 #include <nlohmann/json.hpp>
 #include <sodium.h>
 
@@ -93,43 +95,88 @@ std::optional<DefaultsValue> decodeValue(const json& value) {
     }
 }
 
-} // namespace
-
-std::string encode(const DefaultsDictionary& values) {
-    json object = json::object();
-    for (const auto& [key, value] : values) {
-        object[key] = std::visit(
-            [](const auto& typed) -> json {
-                using T = std::decay_t<decltype(typed)>;
-                if constexpr (std::is_same_v<T, DefaultsData>) {
-                    return json{{"data", base64(typed)}};
-                } else if constexpr (std::is_same_v<T, double>) {
-                    return encodeDouble(typed);
-                } else {
-                    return typed;
-                }
-            },
-            value);
-    }
-    // Text that is not UTF-8 cannot be held in JSON; its bad bytes become U+FFFD rather than
-    // failing the whole write.
-    return object.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
-}
-
-std::optional<DefaultsDictionary> decode(std::string_view text) {
-    const json document = json::parse(text, nullptr, false);
-    if (!document.is_object()) {
+// The value of a member of a known type; none for a list, null or an unknown object.
+std::optional<DefaultsValue> decodeMember(std::string_view text) {
+    if (text.empty() || text.front() == '[' || text.front() == 'n') {
         return std::nullopt;
     }
-    DefaultsDictionary values;
-    for (const auto& [key, member] : document.items()) {
-        auto value = decodeValue(member);
-        if (!value) {
+    const json value = json::parse(text, nullptr, false);
+    return value.is_discarded() ? std::nullopt : decodeValue(value);
+}
+
+std::string jsonText(const json& value) {
+    // Text that is not UTF-8 cannot be held in JSON; its bad bytes become U+FFFD rather than
+    // failing the whole write.
+    return value.dump(2, ' ', false, json::error_handler_t::replace);
+}
+
+// A value's text as a member of the top-level object: nested lines indented one level more.
+std::string memberText(const DefaultsValue& value) {
+    const json encoded = std::visit(
+        [](const auto& typed) -> json {
+            using T = std::decay_t<decltype(typed)>;
+            if constexpr (std::is_same_v<T, DefaultsData>) {
+                return json{{"data", base64(typed)}};
+            } else if constexpr (std::is_same_v<T, double>) {
+                return encodeDouble(typed);
+            } else {
+                return typed;
+            }
+        },
+        value);
+    std::string text;
+    for (const char character : jsonText(encoded)) {
+        text += character;
+        if (character == '\n') {
+            text += "  ";
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+std::string encode(const UserDefaultsFileContents& contents) {
+    std::map<std::string_view, std::string> members;
+    for (const auto& [key, text] : contents.otherMembers) {
+        members.insert_or_assign(key, text);
+    }
+    for (const auto& [key, value] : contents.values) {
+        members.insert_or_assign(key, memberText(value));
+    }
+    if (members.empty()) {
+        return "{}\n";
+    }
+    std::string text = "{";
+    for (const auto& [key, member] : members) {
+        text += text.size() == 1 ? "\n  " : ",\n  ";
+        text += jsonText(json(std::string(key)));
+        text += ": ";
+        text += member;
+    }
+    return text + "\n}\n";
+}
+
+std::optional<UserDefaultsFileContents> decode(std::string_view text) {
+    if (!json::accept(text) || JsonTextSpans::openingCharacter(text) != '{') {
+        return std::nullopt;
+    }
+    UserDefaultsFileContents contents;
+    for (const auto& member : JsonTextSpans::members(text)) {
+        const json keyToken = json::parse(member.key, nullptr, false);
+        if (!keyToken.is_string()) {
             return std::nullopt;
         }
-        values.insert_or_assign(key, std::move(*value));
+        auto key = keyToken.get<std::string>();
+        if (auto value = decodeMember(member.value)) {
+            contents.otherMembers.erase(key);
+            contents.values.insert_or_assign(std::move(key), std::move(*value));
+        } else {
+            contents.values.erase(key);
+            contents.otherMembers.insert_or_assign(std::move(key), std::string(member.value));
+        }
     }
-    return values;
+    return contents;
 }
 
 } // namespace platform::UserDefaultsFileCodec

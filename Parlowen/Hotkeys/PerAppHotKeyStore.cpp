@@ -60,58 +60,45 @@ PerAppHotKeyStore::conflict(const PerAppHotKeyShortcut& shortcut,
 PerAppHotKeyAssignmentResult PerAppHotKeyStore::assign(const AXMenuBarItemRecord& item,
                                                        std::uint32_t keyCode,
                                                        std::uint32_t modifierFlags, Date at) {
-    const PerAppHotKeyShortcut shortcut{keyCode, modifierFlags};
-    if (!shortcut.hasModifier()) {
-        return PerAppHotKeyAssignmentResult::invalidShortcut();
-    }
-    // A conflict writes nothing.
-    if (auto holder = conflict(shortcut, item)) {
-        return PerAppHotKeyAssignmentResult::conflict(std::move(*holder));
-    }
-    const auto itemKey = MenuBarItemStableIdentity::of(item);
-    auto result = PerAppHotKeyAssignmentResult::invalidShortcut();
-    update([&](std::vector<PerAppHotKeyBinding>& bindings) {
-        // Checked again on what is stored now: another store may have taken the chord.
-        const auto holder =
-            std::find_if(bindings.begin(), bindings.end(), [&](const auto& binding) {
-                return binding.shortcut == shortcut && !binding.identity.matches(itemKey);
-            });
-        if (holder != bindings.end()) {
-            result = PerAppHotKeyAssignmentResult::conflict(*holder);
-            return;
-        }
-        std::erase_if(bindings,
-                      [&](const auto& binding) { return binding.identity.matches(itemKey); });
-        result = add(bindings, item, shortcut, at);
-    });
-    return result;
+    return store(item, {keyCode, modifierFlags}, at, false);
 }
 
 PerAppHotKeyAssignmentResult
 PerAppHotKeyStore::assignReplacingShortcut(const AXMenuBarItemRecord& item, std::uint32_t keyCode,
                                            std::uint32_t modifierFlags, Date at) {
-    const PerAppHotKeyShortcut shortcut{keyCode, modifierFlags};
+    return store(item, {keyCode, modifierFlags}, at, true);
+}
+
+PerAppHotKeyAssignmentResult PerAppHotKeyStore::store(const AXMenuBarItemRecord& item,
+                                                      PerAppHotKeyShortcut shortcut, Date at,
+                                                      bool replacingHolder) {
     if (!shortcut.hasModifier()) {
         return PerAppHotKeyAssignmentResult::invalidShortcut();
     }
     const auto itemKey = MenuBarItemStableIdentity::of(item);
-    auto result = PerAppHotKeyAssignmentResult::invalidShortcut();
-    update([&](std::vector<PerAppHotKeyBinding>& bindings) {
-        std::erase_if(bindings, [&](const auto& binding) {
-            return binding.identity.matches(itemKey) || binding.shortcut == shortcut;
+    PerAppHotKeyBinding binding{itemKey, item.appName, StoredMenuBarItem::displayName(item),
+                                shortcut, at};
+    std::optional<PerAppHotKeyBinding> holder;
+    // The conflict check and the write are one step, so another process cannot take the chord
+    // in between.
+    StoredJSONList::updateEntries<PerAppHotKeyBinding>(*defaults, key, [&](auto& bindings) {
+        const auto holds = [&](const PerAppHotKeyBinding& stored) {
+            return stored.shortcut == shortcut && !stored.identity.matches(itemKey);
+        };
+        if (const auto found = std::find_if(bindings.begin(), bindings.end(), holds);
+            found != bindings.end() && !replacingHolder) {
+            holder = *found;
+            return;
+        }
+        std::erase_if(bindings, [&](const auto& stored) {
+            return stored.identity.matches(itemKey) || holds(stored);
         });
-        result = add(bindings, item, shortcut, at);
+        bindings.push_back(binding);
+        bindings = sorted(std::move(bindings));
     });
-    return result;
-}
-
-PerAppHotKeyAssignmentResult PerAppHotKeyStore::add(std::vector<PerAppHotKeyBinding>& bindings,
-                                                    const AXMenuBarItemRecord& item,
-                                                    PerAppHotKeyShortcut shortcut, Date at) {
-    PerAppHotKeyBinding binding{MenuBarItemStableIdentity::of(item), item.appName,
-                                StoredMenuBarItem::displayName(item), shortcut, at};
-    bindings.push_back(binding);
-    bindings = sorted(std::move(bindings));
+    if (holder) {
+        return PerAppHotKeyAssignmentResult::conflict(*holder);
+    }
     return PerAppHotKeyAssignmentResult::saved(std::move(binding));
 }
 
@@ -120,7 +107,7 @@ void PerAppHotKeyStore::remove(const MenuBarItemStableIdentity& identity) {
 }
 
 void PerAppHotKeyStore::remove(const std::vector<MenuBarItemStableIdentity>& identities) {
-    update([&](std::vector<PerAppHotKeyBinding>& bindings) {
+    StoredJSONList::updateEntries<PerAppHotKeyBinding>(*defaults, key, [&](auto& bindings) {
         std::erase_if(bindings, [&](const auto& binding) {
             return std::find(identities.begin(), identities.end(), binding.identity) !=
                    identities.end();
@@ -134,13 +121,6 @@ PerAppHotKeyStore::sorted(std::vector<PerAppHotKeyBinding> bindings) {
         return lhs.assignedAt > rhs.assignedAt;
     });
     return bindings;
-}
-
-void PerAppHotKeyStore::update(
-    const std::function<void(std::vector<PerAppHotKeyBinding>&)>& change) {
-    auto bindings = load();
-    change(bindings);
-    StoredJSONList::saveEntries(*defaults, key, bindings);
 }
 
 } // namespace Parlowen

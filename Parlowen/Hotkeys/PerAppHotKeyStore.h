@@ -5,7 +5,6 @@
 #include "platform/UserDefaults.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -59,12 +58,10 @@ public:
     static std::vector<PerAppHotKeyBinding> sorted(std::vector<PerAppHotKeyBinding> bindings);
 
 private:
-    // Adds the item's binding and sorts the list.
-    static PerAppHotKeyAssignmentResult add(std::vector<PerAppHotKeyBinding>& bindings,
-                                            const AXMenuBarItemRecord& item,
-                                            PerAppHotKeyShortcut shortcut, Date at);
-    // Every write: one read-modify-write of the stored list.
-    void update(const std::function<void(std::vector<PerAppHotKeyBinding>&)>& change);
+    // `assign` and `assignReplacingShortcut`, as one read-modify-write of the stored list.
+    PerAppHotKeyAssignmentResult store(const AXMenuBarItemRecord& item,
+                                       PerAppHotKeyShortcut shortcut, Date at,
+                                       bool replacingHolder);
 
     std::shared_ptr<platform::UserDefaults> defaults;
 };

@@ -69,37 +69,29 @@ CompatibilityStore& CompatibilityStore::shared() {
 void CompatibilityStore::record(const AXMenuBarItemRecord& item,
                                 CompatibilityAttemptOutcome outcome,
                                 MenuKeyboardNavigability keyboardNavigability, Date at) {
-    auto records = load();
     const auto identity = MenuBarItemStableIdentity::of(item);
     // Exact keys only: a legacy version-1 record is left as it stands.
     const auto sameIdentity = [&](const CompatibilityRecord& record) {
         return record.identity == identity;
     };
-    CompatibilityRecord updated;
-    updated.identity = identity;
-    if (const auto existing = std::find_if(records.begin(), records.end(), sameIdentity);
-        existing != records.end()) {
-        updated = *existing;
-    }
-    updated.appName = item.appName;
-    updated.displayName = StoredMenuBarItem::displayName(item);
-    updated.lastAttemptedAt = at;
-    count(updated, outcome);
-    count(updated, keyboardNavigability);
-    std::erase_if(records, sameIdentity);
-    records.push_back(std::move(updated));
-    std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
-        return a.lastAttemptedAt > b.lastAttemptedAt;
+    StoredJSONList::updateEntries<CompatibilityRecord>(*defaults, key, [&](auto& records) {
+        CompatibilityRecord updated;
+        updated.identity = identity;
+        if (const auto existing = std::find_if(records.begin(), records.end(), sameIdentity);
+            existing != records.end()) {
+            updated = *existing;
+        }
+        updated.appName = item.appName;
+        updated.displayName = StoredMenuBarItem::displayName(item);
+        updated.lastAttemptedAt = at;
+        count(updated, outcome);
+        count(updated, keyboardNavigability);
+        std::erase_if(records, sameIdentity);
+        records.push_back(std::move(updated));
+        std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
+            return a.lastAttemptedAt > b.lastAttemptedAt;
+        });
     });
-    save(records);
-}
-
-std::vector<CompatibilityRecord> CompatibilityStore::load() const {
-    return StoredJSONList::loadEntries<CompatibilityRecord>(*defaults, key);
-}
-
-void CompatibilityStore::save(const std::vector<CompatibilityRecord>& records) {
-    StoredJSONList::saveEntries(*defaults, key, records);
 }
 
 std::optional<CompatibilityAttemptOutcome>

@@ -44,15 +44,13 @@ public:
 
     // Counts the outcome and the navigability on the item's record (made when missing), dates it
     // `at`, and saves the whole array sorted newest first (stable, so the updated record comes
-    // after others of the same date). Stored entries that cannot be decoded are dropped alone;
-    // a stored value that is no array at all is kept under a backup key before it is replaced.
+    // after others of the same date), in one read-modify-write of the stored list. Stored
+    // entries that cannot be decoded are kept after the others; a stored value that is no
+    // array at all is kept under a backup key before it is replaced.
     void record(const AXMenuBarItemRecord& item, CompatibilityAttemptOutcome outcome,
                 QelCore::MenuKeyboardNavigability keyboardNavigability, Date at);
 
 private:
-    std::vector<CompatibilityRecord> load() const;
-    void save(const std::vector<CompatibilityRecord>& records);
-
     std::shared_ptr<platform::UserDefaults> defaults;
 };
 

@@ -55,21 +55,22 @@ void FavoriteMenuBarItemStore::sortNewestFirst(std::vector<FavoriteMenuBarItem>&
 
 void FavoriteMenuBarItemStore::favorite(const AXMenuBarItemRecord& item, Date at) {
     const auto identity = MenuBarItemStableIdentity::of(item);
-    auto entries = load();
-    std::erase_if(entries, [&](const FavoriteMenuBarItem& entry) {
-        return entry.identity.namesSameItem(identity);
+    FavoriteMenuBarItem added{identity, item.appName, StoredMenuBarItem::displayName(item), at};
+    StoredJSONList::updateEntries<FavoriteMenuBarItem>(*defaults, key, [&](auto& entries) {
+        std::erase_if(entries, [&](const FavoriteMenuBarItem& entry) {
+            return entry.identity.namesSameItem(identity);
+        });
+        entries.push_back(added);
+        sortNewestFirst(entries);
     });
-    entries.push_back({identity, item.appName, StoredMenuBarItem::displayName(item), at});
-    sortNewestFirst(entries);
-    StoredJSONList::saveEntries(*defaults, key, entries);
 }
 
 void FavoriteMenuBarItemStore::unfavorite(const MenuBarItemStableIdentity& identity) {
-    auto entries = load();
-    std::erase_if(entries, [&](const FavoriteMenuBarItem& entry) {
-        return entry.identity.namesSameItem(identity);
+    StoredJSONList::updateEntries<FavoriteMenuBarItem>(*defaults, key, [&](auto& entries) {
+        std::erase_if(entries, [&](const FavoriteMenuBarItem& entry) {
+            return entry.identity.namesSameItem(identity);
+        });
     });
-    StoredJSONList::saveEntries(*defaults, key, entries);
 }
 
 bool FavoriteMenuBarItemStore::isFavorite(const MenuBarItemStableIdentity& identity) const {

@@ -73,7 +73,8 @@ std::string withoutBlanks(std::string text) {
 } // namespace
 
 std::string foldedForm(std::string_view text) {
-    return composed(TextFolding::lowercased(TextFolding::folded(TextFolding::trimmed(text))));
+    return composed(TextFolding::lowercased(
+        TextFolding::folded(TextFolding::trimmed(TextFolding::capped(text)))));
 }
 
 void warmUp() {
@@ -87,7 +88,7 @@ std::vector<std::string> searchVariants(std::string_view text) {
         return {};
     }
     // ASCII text is Latin already: its transliteration folds to the same form.
-    icu::UnicodeString latin = fromUTF8(text);
+    icu::UnicodeString latin = fromUTF8(TextFolding::capped(text));
     if (isAscii(text) || !transliterateToLatin(latin)) {
         return {folded};
     }

@@ -17,13 +17,14 @@ inline constexpr int prefixQuality = 1;
 inline constexpr int containsQuality = 2;
 inline constexpr int aliasQuality = 3;
 
-// The text trimmed of white space and newlines, folded for case, diacritics and width in the
-// current locale, lower-cased and composed (NFC), so that equal texts compare equal byte by byte.
+// The text, capped at `TextFolding::maximumLength` bytes, trimmed of white space and newlines,
+// folded for case, diacritics and width in the current locale, lower-cased and composed (NFC), so
+// that equal texts compare equal byte by byte.
 std::string foldedForm(std::string_view text);
 
-// The searchable forms of a text: its folded form, then (for a text in another script) its
-// folded Latin transliteration without marks and that transliteration without blanks. Empty
-// for a text whose folded form is empty.
+// The searchable forms of a text: its folded form, then (for a text in another script) the
+// folded Latin transliteration of its capped text without marks and that transliteration without
+// blanks. Empty for a text whose folded form is empty.
 std::vector<std::string> searchVariants(std::string_view text);
 
 // Builds the shared transliterator now, which takes a large part of a second the first time;

@@ -51,16 +51,18 @@ void RecentMenuBarItemStore::record(const AXMenuBarItemRecord& item, QuickOpenAc
         return;
     }
     const auto identity = MenuBarItemStableIdentity::of(item);
-    auto entries = load();
-    std::erase_if(entries, [&](const RecentMenuBarItem& entry) {
-        return entry.identity.namesSameItem(identity);
+    RecentMenuBarItem added{identity, item.appName, StoredMenuBarItem::displayName(item), outcome,
+                            at};
+    StoredJSONList::updateEntries<RecentMenuBarItem>(*defaults, key, [&](auto& entries) {
+        std::erase_if(entries, [&](const RecentMenuBarItem& entry) {
+            return entry.identity.namesSameItem(identity);
+        });
+        entries.push_back(added);
+        sortInRecentsOrder(entries);
+        if (entries.size() > maxItems) {
+            entries.resize(maxItems);
+        }
     });
-    entries.push_back({identity, item.appName, StoredMenuBarItem::displayName(item), outcome, at});
-    sortInRecentsOrder(entries);
-    if (entries.size() > maxItems) {
-        entries.resize(maxItems);
-    }
-    StoredJSONList::saveEntries(*defaults, key, entries);
 }
 
 std::vector<RecentMenuBarItem> RecentMenuBarItemStore::loadInRecentsOrder() const {

@@ -1,5 +1,7 @@
 #include "Parlowen/Settings/StoredJSONList.h"
 
+#include "platform/JsonTextSpans.h"
+
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -8,45 +10,98 @@ namespace Parlowen::StoredJSONList {
 
 namespace {
 
-// The parsed array stored under `key`, or none when the value is absent, not data or not an
-// array.
-std::optional<nlohmann::json> storedArray(const platform::UserDefaults& defaults,
-                                          std::string_view key) {
-    const auto data = defaults.dataForKey(key);
+// More unreadable values of one key than this are not kept: the list then stays as it is.
+constexpr int maximumBackups = 100;
+
+// The stored data's text when it is one JSON array; none when the value is absent, not data
+// or not an array.
+std::optional<std::string> arrayText(const std::optional<platform::DefaultsValue>& value) {
+    const auto* data = value ? std::get_if<platform::DefaultsData>(&*value) : nullptr;
     if (!data) {
         return std::nullopt;
     }
-    nlohmann::json parsed = nlohmann::json::parse(data->begin(), data->end(), nullptr, false);
-    if (!parsed.is_array()) {
+    std::string text(data->begin(), data->end());
+    if (platform::JsonTextSpans::openingCharacter(text) != '[' || !nlohmann::json::accept(text)) {
         return std::nullopt;
     }
-    return parsed;
+    return text;
+}
+
+// Copies `value` to the first backup key of `key` that is free or holds it already; false
+// when every one holds something else.
+bool keepUnreadable(platform::UserDefaults& defaults, std::string_view key,
+                    const platform::DefaultsValue& value) {
+    for (int number = 1; number <= maximumBackups; ++number) {
+        bool kept = false;
+        defaults.update(backupKey(key, number), [&](const auto& stored) {
+            kept = !stored || *stored == value;
+            return kept ? std::optional(value) : stored;
+        });
+        if (kept) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
 
 std::vector<nlohmann::json> load(const platform::UserDefaults& defaults, std::string_view key) {
-    auto array = storedArray(defaults, key);
-    if (!array) {
+    const auto text = arrayText(defaults.objectForKey(key));
+    if (!text) {
         return {};
     }
-    return std::vector<nlohmann::json>(std::make_move_iterator(array->begin()),
-                                       std::make_move_iterator(array->end()));
+    auto array = nlohmann::json::parse(*text, nullptr, false);
+    return std::vector<nlohmann::json>(std::make_move_iterator(array.begin()),
+                                       std::make_move_iterator(array.end()));
 }
 
-void save(platform::UserDefaults& defaults, std::string_view key,
-          const nlohmann::ordered_json& array) {
-    std::string text;
+void update(platform::UserDefaults& defaults, std::string_view key, const ElementsChange& change) {
+    // An unreadable value is copied aside before it is replaced. Should another process store
+    // a different unreadable value in between, that one is copied in the next round.
+    std::optional<platform::DefaultsValue> keptAside;
+    for (int round = 0; round < maximumBackups; ++round) {
+        std::optional<platform::DefaultsValue> unreadable;
+        defaults.update(key, [&](const std::optional<platform::DefaultsValue>& stored) {
+            const auto text = arrayText(stored);
+            if (stored && !text && stored != keptAside) {
+                unreadable = stored;
+                return stored;
+            }
+            const auto elements =
+                text ? platform::JsonTextSpans::elements(*text) : std::vector<std::string_view>{};
+            const auto changed = change(elements);
+            if (!changed) {
+                return stored;
+            }
+            std::string array = "[";
+            for (const auto& element : *changed) {
+                array += array.size() == 1 ? "" : ",";
+                array += element;
+            }
+            array += ']';
+            return std::optional<platform::DefaultsValue>(
+                platform::DefaultsData(array.begin(), array.end()));
+        });
+        if (!unreadable || !keepUnreadable(defaults, key, *unreadable)) {
+            return;
+        }
+        keptAside = std::move(unreadable);
+    }
+}
+
+std::string backupKey(std::string_view key, int number) {
+    std::string backup = std::string(key) + ".unreadable";
+    return number == 1 ? backup : backup + "-" + std::to_string(number);
+}
+
+std::optional<std::string> encode(const nlohmann::ordered_json& value) {
     try {
-        text = array.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+        return escapingSlashes(
+            value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
     } catch (const nlohmann::json::exception&) {
-        return; // Nothing is written when the list cannot be encoded.
+        return std::nullopt;
     }
-    if (const auto existing = defaults.objectForKey(key); existing && !storedArray(defaults, key)) {
-        defaults.set(backupKey(key), *existing);
-    }
-    text = escapingSlashes(text);
-    defaults.set(key, platform::DefaultsData(text.begin(), text.end()));
 }
 
 std::string escapingSlashes(const std::string& compactJson) {
@@ -59,10 +114,6 @@ std::string escapingSlashes(const std::string& compactJson) {
         result += byte;
     }
     return result;
-}
-
-std::string backupKey(std::string_view key) {
-    return std::string(key) + ".unreadable";
 }
 
 nlohmann::ordered_json number(double value) {

@@ -4,6 +4,7 @@
 #include "Parlowen/Scanning/ScreenProbe.h"
 #include "Parlowen/Settings/DiagnosticsAppender.h"
 #include "Parlowen/Status/TessalineScanStatus.h"
+#include "core/LineEscaping.h"
 #include "platform/IsoTimestamp.h"
 
 #include <algorithm>
@@ -21,9 +22,11 @@ platform::Duration timerInterval(double seconds) {
         std::chrono::duration<double>(std::min(seconds, longestIntervalSeconds)));
 }
 
-// The fields that open both lines of one scan: the time, the reason and the trust.
+// The fields that open both lines of one scan: the time, the reason and the trust. The reason
+// is escaped, so that whatever a caller passes stays on its line.
 std::string lineStart(platform::Clock& clock, const std::string& reason, bool trusted) {
-    return platform::isoTimestamp(clock.wallNow()) + " reason=" + reason +
+    return platform::isoTimestamp(clock.wallNow()) +
+           " reason=" + QelCore::LineEscaping::escaped(reason) +
            " accessibilityTrusted=" + (trusted ? "true" : "false");
 }
 

@@ -4,6 +4,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <string_view>
+#include <unordered_set>
+
 namespace platform::sim {
 
 namespace {
@@ -171,31 +174,29 @@ const DisplayDescription* primaryDisplay(const std::vector<DisplayDescription>& 
 namespace {
 
 void checkReferences(const DesktopDescription& desktop, const JsonFieldReader& root) {
-    auto knows = [&](pid_t pid) {
-        return pid == desktop.ownProcess.pid ||
-               std::any_of(desktop.apps.begin(), desktop.apps.end(),
-                           [pid](const AppDescription& app) { return app.pid == pid; });
-    };
+    std::unordered_set<pid_t> pids;
+    for (const AppDescription& app : desktop.apps) {
+        pids.insert(app.pid);
+    }
+    auto knows = [&](pid_t pid) { return pid == desktop.ownProcess.pid || pids.contains(pid); };
     if (primaryDisplay(desktop.displays) == nullptr) {
         root.refuse("displays", "no display has its origin at (0, 0)");
     }
+    std::unordered_set<pid_t> seenPids;
     for (std::size_t i = 0; i < desktop.apps.size(); ++i) {
-        for (std::size_t j = 0; j < i; ++j) {
-            if (desktop.apps[i].pid == desktop.apps[j].pid) {
-                root.refuseAt("apps[" + std::to_string(i) + "].pid", "repeats another app's pid");
-            }
+        if (!seenPids.insert(desktop.apps[i].pid).second) {
+            root.refuseAt("apps[" + std::to_string(i) + "].pid", "repeats another app's pid");
         }
     }
+    // Sets, not a pass per entry: a description with thousands of items still loads at once.
+    std::unordered_set<std::string_view> ids;
     for (std::size_t i = 0; i < desktop.statusItems.size(); ++i) {
         const std::string field = "statusItems[" + std::to_string(i) + "]";
         if (!knows(desktop.statusItems[i].pid)) {
             root.refuseAt(field + ".pid", "names no app");
         }
-        for (std::size_t j = 0; j < i; ++j) {
-            if (desktop.statusItems[i].id == desktop.statusItems[j].id) {
-                root.refuseAt(field + ".id",
-                              "repeats the id \"" + desktop.statusItems[i].id + "\"");
-            }
+        if (!ids.insert(desktop.statusItems[i].id).second) {
+            root.refuseAt(field + ".id", "repeats the id \"" + desktop.statusItems[i].id + "\"");
         }
     }
     if (desktop.frontmostPid && !knows(*desktop.frontmostPid)) {

@@ -150,9 +150,7 @@ AXCopyResult SimAccessibility::applicationAttribute(const AXUIElement& element,
         return found(AXUIElement(pid, Desktop::menuBarElement));
     }
     if (attribute == kAXExtrasMenuBarAttribute) {
-        const bool hasItems =
-            std::any_of(desktop_.items_.begin(), desktop_.items_.end(),
-                        [pid](const StatusItem& i) { return i.description.pid == pid; });
+        const bool hasItems = !desktop_.itemPositionsOf(pid).empty();
         return hasItems ? found(AXUIElement(pid, Desktop::extrasMenuBarElement))
                         : failed(kAXErrorNoValue);
     }
@@ -174,11 +172,10 @@ AXCopyResult SimAccessibility::menuBarAttribute(const AXUIElement& element,
         }
         std::vector<AXUIElement> children;
         if (id == Desktop::extrasMenuBarElement) {
-            for (const StatusItem& item : desktop_.items_) {
-                if (item.description.pid == pid) {
-                    children.emplace_back(pid, item.serial << Desktop::serialShift |
-                                                   Desktop::statusItemPart);
-                }
+            for (const std::size_t position : desktop_.itemPositionsOf(pid)) {
+                children.emplace_back(pid,
+                                      desktop_.items_[position].serial << Desktop::serialShift |
+                                          Desktop::statusItemPart);
             }
         } else if (frontmost) {
             // Only the frontmost application shows its menus in the menu bar.

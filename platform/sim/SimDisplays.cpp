@@ -32,7 +32,8 @@ void SimDisplays::removeObserver(ObserverToken token) {
 void SimDisplays::notify(const std::vector<CGDirectDisplayID>& affected) {
     // As on macOS: for each display a call before the change and one after it, then the
     // application's screen-parameter notification.
-    for (const auto& [token, callback] : reconfigurationCallbacks_) {
+    for (const auto& registration : reconfigurationCallbacks_) {
+        const auto& callback = registration.second;
         for (CGDirectDisplayID display : affected) {
             desktop_.postToMain(
                 [callback, display] { callback(display, kCGDisplayBeginConfigurationFlag); });

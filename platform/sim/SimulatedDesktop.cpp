@@ -270,15 +270,19 @@ const AppDescription* SimulatedDesktop::findApp(pid_t pid) const {
     if (pid == ownProcess_.pid) {
         return &ownProcess_;
     }
-    auto app = std::find_if(apps_.begin(), apps_.end(),
-                            [pid](const AppDescription& a) { return a.pid == pid; });
-    return app == apps_.end() ? nullptr : &*app;
+    const auto app = appPositions_.find(pid);
+    return app == appPositions_.end() ? nullptr : &apps_[app->second];
 }
 
 SimulatedDesktop::StatusItem* SimulatedDesktop::findItem(std::uint64_t serial) {
-    auto item = std::find_if(items_.begin(), items_.end(),
-                             [serial](const StatusItem& i) { return i.serial == serial; });
-    return item == items_.end() ? nullptr : &*item;
+    const auto item = itemPositions_.find(serial);
+    return item == itemPositions_.end() ? nullptr : &items_[item->second];
+}
+
+const std::vector<std::size_t>& SimulatedDesktop::itemPositionsOf(pid_t pid) const {
+    static const std::vector<std::size_t> none;
+    const auto found = itemPositionsByPid_.find(pid);
+    return found == itemPositionsByPid_.end() ? none : found->second;
 }
 
 SimulatedDesktop::StatusItem* SimulatedDesktop::findItem(std::string_view id) {
@@ -325,6 +329,21 @@ void SimulatedDesktop::layOut() {
         StatusBarLayout::layOutStatusItems(widths, primary(), initial_.statusBarRightMargin);
     for (std::size_t i = 0; i < items_.size(); ++i) {
         items_[i].axFrame = frames[i];
+    }
+    // Every change of the apps or the items lays the bar out again; the look-ups follow.
+    reindex();
+}
+
+void SimulatedDesktop::reindex() {
+    appPositions_.clear();
+    for (std::size_t i = 0; i < apps_.size(); ++i) {
+        appPositions_.try_emplace(apps_[i].pid, i);
+    }
+    itemPositions_.clear();
+    itemPositionsByPid_.clear();
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        itemPositions_.try_emplace(items_[i].serial, i);
+        itemPositionsByPid_[items_[i].description.pid].push_back(i);
     }
 }
 

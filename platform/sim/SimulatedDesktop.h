@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <variant>
 
 namespace platform::sim {
@@ -126,12 +127,15 @@ private:
     // All below run with mutex_ held.
     const AppDescription* findApp(pid_t pid) const;
     StatusItem* findItem(std::uint64_t serial);
+    // The positions in `items_` of the app's status items, right to left.
+    const std::vector<std::size_t>& itemPositionsOf(pid_t pid) const;
     StatusItem* findItem(std::string_view id);
     const StatusItem* findItem(std::string_view id) const;
     StatusItem* itemAt(CGPoint axPoint);
     const DisplayDescription& primary() const;
     bool trustedNow() const;
     void layOut();
+    void reindex();
     void addItems(const std::vector<StatusItemDescription>& items);
     void openMenu(StatusItem& item);
     void closeMenus();
@@ -149,6 +153,11 @@ private:
     std::vector<AppDescription> apps_;
     pid_t frontmost_ = 0;
     std::vector<StatusItem> items_; // right to left
+    // Look-ups into `apps_` and `items_`, remade by `reindex` whenever either changes, so that
+    // an Accessibility call costs the same with 50 items as with 10,000.
+    std::unordered_map<pid_t, std::size_t> appPositions_;
+    std::unordered_map<std::uint64_t, std::size_t> itemPositions_;
+    std::unordered_map<pid_t, std::vector<std::size_t>> itemPositionsByPid_;
     std::uint64_t nextSerial_ = 1;
     bool trusted_ = true;
     std::optional<MonotonicTime> trustGrantAt_;

@@ -40,6 +40,9 @@ TEST(AXChildrenMenuDiff, CountsMenuSignatures) {
         {"role in other letter case", bar({}), bar({menu("A", 2, "AXmenu")}), none},
         {"other nodes change", bar({Node{"AXButton", "", "a", {}}}),
          bar({Node{"AXButton", "", "b", {}}}), none},
+        {"menu stays while another node changes",
+         bar({menu("A", 2), Node{"AXButton", "", "a", {}}}),
+         bar({menu("A", 2), Node{"AXButton", "", "b", {}}}), none},
         {"empty captures", {}, {}, none},
     };
     for (const auto& row : rows) {

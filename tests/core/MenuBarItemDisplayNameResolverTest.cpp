@@ -53,6 +53,8 @@ TEST(DisplayNameResolver, BadgesNameTheOwner) {
         {"digits without owner", "42", {}, "", "42"},
         {"digit space word", "3 new", {}, "Mail", "3 new"},
         {"letter and digit", "A1", {}, "Mail", "A1"},
+        {"four symbolic scalars, the most a badge has", "1/23", {}, "Player", "Player"},
+        {"four scalars of several bytes", "\u20ac\u00b7\u00a71", {}, "Player", "Player"},
         {"five symbolic scalars", "1/2/3", {}, "Player", "1/2/3"},
         {"symbols without digit", "+/-", {}, "Player", "+/-"},
         {"digit and combining mark", "1\u0301", {}, "Player", "1\u0301"},

@@ -103,4 +103,48 @@ TEST(StatusItemWindowFrameIndex, LookUpPicksNearestOrRightmost) {
     }
 }
 
+// The sorted look-up finds exactly the owners that a pass over every owner would.
+TEST(StatusItemWindowFrameIndex, IndexedLookUpMatchesEveryOwnerAPassWouldFind) {
+    const std::vector<std::string> owners = {"clip",
+                                             "clipboard",
+                                             "clipboard helper",
+                                             "cl",
+                                             "a",
+                                             "ab",
+                                             "abc",
+                                             "abd",
+                                             "abd x",
+                                             "b",
+                                             "ba",
+                                             "zz",
+                                             "c",
+                                             "clipa",
+                                             "\xc3\xa9tat",
+                                             "\xc3\xa9t",
+                                             "\xc3\xa9tat menu"};
+    std::vector<StatusItemWindowFrameIndex::OwnerFrames> raw;
+    for (std::size_t index = 0; index < owners.size(); ++index) {
+        raw.push_back({owners[index], {{double(index), 0, 1, 1}}});
+    }
+    const StatusItemWindowFrameIndex index(raw);
+    std::vector<std::string> queries = {"", "clipboard h", "abcd", "abd xy", "bb", "d", "zzz", "y"};
+    for (const auto& owner : owners) {
+        for (std::size_t length = 1; length <= owner.size(); ++length) {
+            queries.push_back(owner.substr(0, length));
+        }
+        queries.push_back(owner + "s");
+    }
+    for (const auto& query : queries) {
+        std::vector<std::size_t> expected;
+        for (std::size_t position = 0; position < index.framesByOwnerName.size(); ++position) {
+            if (StatusItemWindowFrameIndex::ownerNamesMatch(
+                    index.framesByOwnerName[position].ownerName,
+                    StatusItemWindowFrameIndex::normalizedOwnerName(query))) {
+                expected.push_back(position);
+            }
+        }
+        EXPECT_EQ(index.matchingOwners(query), expected) << query;
+    }
+}
+
 } // namespace

@@ -99,6 +99,27 @@ TEST(TextFolding, FoldsDottedAndDotlessIByLocale) {
     EXPECT_EQ(TextFolding::folded("İstanbul", icu::Locale("en_US")), "istanbul");
 }
 
+// Long texts are cut at a scalar boundary, never inside a multi-byte character.
+TEST(TextFolding, CapsLongTextsAtAScalarBoundary) {
+    const std::size_t limit = TextFolding::maximumLength;
+    const struct {
+        const char* name;
+        std::string text;
+        std::size_t cappedLength;
+    } rows[] = {
+        {"short", "short", 5},
+        {"exactly the limit", std::string(limit, 'a'), limit},
+        {"ascii beyond", std::string(limit + 1, 'a'), limit},
+        {"two-byte letter across the limit", std::string(limit - 1, 'a') + "é", limit - 1},
+        {"four-byte letter across the limit", std::string(limit - 2, 'a') + "😀", limit - 2},
+        {"four-byte letter ending at the limit", std::string(limit - 4, 'a') + "😀b", limit},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(TextFolding::capped(row.text).size(), row.cappedLength) << row.name;
+    }
+    EXPECT_EQ(TextFolding::folded(std::string(limit, 'A') + "B"), std::string(limit, 'a'));
+}
+
 TEST(TextFolding, IllFormedUtf8IsSafe) {
     const std::string broken = "\xff Wi\xc3-Fi \xe2\x82";
     EXPECT_EQ(TextFolding::trimmed(broken), "\xff Wi\xc3-Fi \xe2\x82");

@@ -1,5 +1,6 @@
 #include "platform/FileUserDefaults.h"
 
+#include "tests/support/ChildProcesses.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <latch>
 #include <thread>
@@ -51,6 +53,44 @@ TEST_F(FileUserDefaultsTest, WritesTheFileWithMode0600AndNoLeftovers) {
     }
 }
 
+// Members written by another version or by hand stay where they are, whatever their type.
+TEST_F(FileUserDefaultsTest, MembersOfOtherTypesAreKeptByteForByte) {
+    const struct {
+        const char* name;
+        std::string member;
+    } rows[] = {
+        {"null", "null"},
+        {"list", "[1, 2.50, \"x\"]"},
+        {"nested object", "{\"b\": {\"c\": [true]}}"},
+        {"unknown tag", R"({"date": "2020"})"},
+        {"bad base64", R"({"data": "%%%"})"},
+        {"two tags", R"({"data": "", "double": "nan"})"},
+    };
+    for (const auto& row : rows) {
+        std::filesystem::remove_all(file.parent_path());
+        std::filesystem::create_directories(file.parent_path());
+        writeFile(file, "{\"a\": " + row.member + ",\n \"b\": 7, \"z\": \"kept\"}");
+
+        FileUserDefaults store(file);
+        EXPECT_EQ(store.objectForKey("a"), std::nullopt) << row.name;
+        EXPECT_EQ(store.integerForKey("b"), 7) << row.name;
+        store.set("c", true);
+
+        EXPECT_TRUE(keptAside().empty()) << row.name;
+        const auto text = TemporaryFolder::read(file);
+        EXPECT_NE(text.find("\"a\": " + row.member + ",\n"), std::string::npos)
+            << row.name << ": " << text;
+        const FileUserDefaults reader(file);
+        EXPECT_EQ(reader.integerForKey("b"), 7) << row.name;
+        EXPECT_EQ(reader.stringForKey("z"), "kept") << row.name;
+        EXPECT_TRUE(reader.boolForKey("c")) << row.name;
+
+        // Writing the key itself replaces the member.
+        store.set("a", std::int64_t{1});
+        EXPECT_EQ(FileUserDefaults(file).integerForKey("a"), 1) << row.name;
+    }
+}
+
 TEST_F(FileUserDefaultsTest, UndecodableFileReadsEmptyAndIsKeptAside) {
     const struct {
         const char* name;
@@ -58,10 +98,7 @@ TEST_F(FileUserDefaultsTest, UndecodableFileReadsEmptyAndIsKeptAside) {
     } rows[] = {
         {"not JSON", "{\"panel.scope\": \"hiddenOnly\""},
         {"array", "[1, 2]"},
-        {"null member", R"({"a": true, "b": null})"},
-        {"nested array", R"({"a": [1]})"},
-        {"unknown tag", R"({"a": {"date": "2020"}})"},
-        {"bad base64", R"({"a": {"data": "%%%"}})"},
+        {"a string", R"("a")"},
         {"invalid UTF-8", "{\"a\": \"\xff\xfe\"}"},
         {"empty file", ""},
     };
@@ -118,6 +155,45 @@ TEST_F(FileUserDefaultsTest, FileThatCannotBeReadIsLeftAlone) {
     EXPECT_EQ(FileUserDefaults(file).integerForKey("c"), 3);
 }
 
+// A lock file that cannot be ours (a link planted at its path, a directory) is never followed
+// nor written through: the write is dropped and reported, and the settings file is untouched.
+TEST_F(FileUserDefaultsTest, WriteThatCannotLockIsDroppedAndReported) {
+    const std::filesystem::path lock = file.string() + ".lock";
+    const std::filesystem::path target = temporary.path() / "target";
+    const struct {
+        const char* name;
+        std::function<void()> plant;
+    } rows[] = {
+        {"link to a missing file", [&] { std::filesystem::create_symlink(target, lock); }},
+        {"link to a file",
+         [&] {
+             writeFile(target, "x");
+             std::filesystem::create_symlink(target, lock);
+         }},
+        {"directory", [&] { std::filesystem::create_directory(lock); }},
+    };
+    for (const auto& row : rows) {
+        std::filesystem::remove_all(file.parent_path());
+        std::filesystem::remove(target);
+        std::filesystem::create_directories(file.parent_path());
+        writeFile(file, R"({"a": 1})");
+        row.plant();
+
+        std::vector<std::string> log;
+        FileUserDefaults store(file, [&](std::string_view line) { log.emplace_back(line); });
+        store.set("b", std::int64_t{2});
+        store.removeObject("a");
+
+        EXPECT_EQ(TemporaryFolder::read(file), R"({"a": 1})") << row.name;
+        ASSERT_EQ(log.size(), 2u) << row.name;
+        EXPECT_NE(log[0].find("not saved: cannot lock"), std::string::npos) << log[0];
+        EXPECT_EQ(store.integerForKey("a"), 1) << row.name;
+        EXPECT_EQ(store.objectForKey("b"), std::nullopt) << row.name;
+        EXPECT_FALSE(std::filesystem::exists(target) && TemporaryFolder::read(target) != "x")
+            << row.name;
+    }
+}
+
 TEST_F(FileUserDefaultsTest, SeesWritesOfAnotherStoreOnTheSameFile) {
     FileUserDefaults first(file);
     FileUserDefaults second(file);
@@ -166,6 +242,40 @@ TEST_F(FileUserDefaultsTest, ConcurrentWritersKeepEachOthersKeys) {
         }
     }
     EXPECT_TRUE(keptAside().empty());
+}
+
+// Two processes writing their own keys at once: with the lock every key is kept; with a link
+// planted at the lock path every write is refused and reported, and none goes through unlocked.
+TEST_F(FileUserDefaultsTest, TwoProcessesLoseNothingOrWriteNothing) {
+    constexpr int keysPerProcess = 150;
+    for (const bool planted : {false, true}) {
+        std::filesystem::remove_all(file.parent_path());
+        std::filesystem::create_directories(file.parent_path());
+        if (planted) {
+            std::filesystem::create_symlink(temporary.path() / "elsewhere",
+                                            file.string() + ".lock");
+        }
+        const auto writer = [&](std::string prefix) {
+            return [&, prefix] {
+                int refused = 0;
+                FileUserDefaults store(file, [&](std::string_view) { ++refused; });
+                for (int index = 0; index < keysPerProcess; ++index) {
+                    store.set(prefix + std::to_string(index), std::int64_t{index});
+                }
+                return refused == (planted ? keysPerProcess : 0);
+            };
+        };
+        EXPECT_TRUE(runInChildProcesses({writer("one."), writer("two.")})) << planted;
+        const FileUserDefaults reader(file);
+        int kept = 0;
+        for (const std::string prefix : {"one.", "two."}) {
+            for (int index = 0; index < keysPerProcess; ++index) {
+                kept += reader.objectForKey(prefix + std::to_string(index)).has_value();
+            }
+        }
+        EXPECT_EQ(kept, planted ? 0 : 2 * keysPerProcess);
+        EXPECT_FALSE(std::filesystem::exists(temporary.path() / "elsewhere"));
+    }
 }
 
 } // namespace

@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -142,6 +145,57 @@ TEST_F(UserDefaultsTest, RegisteredDefaultsShowWhereNothingIsStored) {
     EXPECT_EQ(reader.objectForKey("name"), std::nullopt);
 }
 
+TEST_F(UserDefaultsTest, UpdateSeesTheStoredValueAndStoresItsAnswer) {
+    for (const auto& kind : storeKinds) {
+        const auto store = kind.make(folder / kind.name);
+        store->registerDefaults({{"count", std::int64_t{100}}});
+        std::vector<std::optional<DefaultsValue>> seen;
+        const auto increment = [&](const std::optional<DefaultsValue>& stored) {
+            seen.push_back(stored);
+            const auto* count = stored ? std::get_if<std::int64_t>(&*stored) : nullptr;
+            return std::optional<DefaultsValue>(std::int64_t{count ? *count + 1 : 1});
+        };
+        store->update("count", increment);
+        store->update("count", increment);
+        EXPECT_EQ(store->integerForKey("count"), 2) << kind.name;
+        // The registered default is not a stored value.
+        EXPECT_EQ(seen, (std::vector<std::optional<DefaultsValue>>{std::nullopt, std::int64_t{1}}))
+            << kind.name;
+
+        store->update("count", [](const auto&) { return std::nullopt; });
+        EXPECT_EQ(store->integerForKey("count"), 100) << kind.name;
+    }
+}
+
+// Threads that each add to one stored list through `update` keep every addition.
+TEST_F(UserDefaultsTest, ConcurrentUpdatesOfOneKeyKeepEveryChange) {
+    constexpr int threads = 4;
+    constexpr int additions = 25;
+    for (const auto& kind : storeKinds) {
+        const auto store = kind.make(folder / kind.name);
+        std::vector<std::thread> workers;
+        for (int thread = 0; thread < threads; ++thread) {
+            workers.emplace_back([&, thread] {
+                for (int index = 0; index < additions; ++index) {
+                    store->update("list", [&](const std::optional<DefaultsValue>& stored) {
+                        auto* text = stored ? std::get_if<std::string>(&*stored) : nullptr;
+                        return std::optional<DefaultsValue>((text ? *text : "") +
+                                                            char('a' + thread));
+                    });
+                }
+            });
+        }
+        for (auto& worker : workers) {
+            worker.join();
+        }
+        const auto list = store->stringForKey("list").value_or("");
+        for (int thread = 0; thread < threads; ++thread) {
+            EXPECT_EQ(std::count(list.begin(), list.end(), char('a' + thread)), additions)
+                << kind.name;
+        }
+    }
+}
+
 TEST_F(UserDefaultsTest, OverlayReadsFirstAndKeepsItsWritesToItself) {
     auto base = std::make_shared<FileUserDefaults>(folder / "d.json");
     base->set("panel.scope", std::string("allRightSide"));
@@ -154,6 +208,8 @@ TEST_F(UserDefaultsTest, OverlayReadsFirstAndKeepsItsWritesToItself) {
 
     overlay.set("kept", std::int64_t{8});
     overlay.removeObject("diagnostics.labelsEnabled");
+    overlay.update("panel.scope", [](const auto&) { return std::string("allApps"); });
+    EXPECT_EQ(overlay.stringForKey("panel.scope"), "allApps");
     EXPECT_EQ(overlay.integerForKey("kept"), 8);
     EXPECT_EQ(overlay.objectForKey("diagnostics.labelsEnabled"), std::nullopt);
 

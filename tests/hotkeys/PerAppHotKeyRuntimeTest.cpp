@@ -151,10 +151,11 @@ TEST(PerAppHotKeyRuntime, RegistersOnlyWhatCanBeRegistered) {
     ASSERT_TRUE(desktop.hotKeys.holdForApplication(otherPid, kKey, platform::shiftKey));
     desktop.store.assign(held, kKey, platform::shiftKey, at(3));
     // A chord without a modifier, as an older or edited store may hold it.
-    auto bindings = desktop.store.load();
-    bindings.push_back({MenuBarItemStableIdentity::of(bare), bare.appName, bare.title,
-                        PerAppHotKeyShortcut{jKey, platform::alphaLock}, at(4)});
-    StoredJSONList::saveEntries(*desktop.defaults, PerAppHotKeyStore::key, bindings);
+    StoredJSONList::updateEntries<PerAppHotKeyBinding>(
+        *desktop.defaults, PerAppHotKeyStore::key, [&](auto& bindings) {
+            bindings.push_back({MenuBarItemStableIdentity::of(bare), bare.appName, bare.title,
+                                PerAppHotKeyShortcut{jKey, platform::alphaLock}, at(4)});
+        });
     ASSERT_EQ(desktop.store.load().size(), 4u);
 
     PerAppHotKeyRuntime runtime(desktop.configuration);

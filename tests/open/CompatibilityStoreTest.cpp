@@ -176,13 +176,15 @@ TEST(CompatibilityStore, StoredDataIsReadElementByElement) {
                R"(","lastAttemptedAt":10,"observedOpenCount":2,"actionSentCount":0,"failureCount":0})";
     };
 
-    // Without the keyboard keys, beside an unknown label and a legacy key that never matches.
+    // Without the keyboard keys, beside an unknown label (kept as it was, after the records
+    // that decode) and a legacy key that never matches.
     Store store;
     store.storeText("[" + entry(v2, "worksWell") + "," + entry(v2, "brokenLabel") + "," +
                     entry(v1, "worksWell") + "]");
     store.store.record(item("Clock"), observedOpen, MenuKeyboardNavigability::unknown, date(20));
     const auto stored = store.stored();
-    ASSERT_EQ(stored.size(), 3u);
+    ASSERT_EQ(stored.size(), 4u);
+    EXPECT_EQ(stored[3], nlohmann::json::parse(entry(v2, "brokenLabel")));
     EXPECT_EQ(stored[0]["appName"], "Clock");
     EXPECT_EQ(stored[0]["observedOpenCount"], 1) << "the legacy record is not this item's";
     EXPECT_EQ(stored[1]["identity"]["rawValue"], nlohmann::json::parse(v2)["rawValue"]);

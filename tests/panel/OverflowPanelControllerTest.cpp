@@ -158,7 +158,8 @@ TEST_F(OverflowPanelControllerTest, BindingStoredUnderALegacyKeyShowsAsAssigned)
     const auto dropbox = hiddenAt("Dropbox", 500);
     const PerAppHotKeyBinding legacy{*MenuBarItemStableIdentity::of(dropbox).legacyV1Equivalent(),
                                      "Dropbox", "Dropbox", PerAppHotKeyShortcut{2, 0x1800}, now};
-    StoredJSONList::saveEntries(*defaults, PerAppHotKeyStore::key, std::vector{legacy});
+    StoredJSONList::updateEntries<PerAppHotKeyBinding>(
+        *defaults, PerAppHotKeyStore::key, [&](auto& bindings) { bindings = {legacy}; });
     OverflowPanelController panel(dependencies());
     auto& view = panel.view();
     panel.update(scanOf({dropbox, hiddenAt("Tailscale", 600)}));

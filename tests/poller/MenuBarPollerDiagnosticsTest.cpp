@@ -34,6 +34,17 @@ TEST(MenuBarPollerDiagnostics, TwoLinesPerScanAppended) {
               }));
 }
 
+// A reason cannot add or forge a line: its line feed and quotes are escaped.
+TEST(MenuBarPollerDiagnostics, ReasonWithALineFeedWritesOneLine) {
+    PollerRig rig;
+    rig.poller->scan("tick\n2025-01-01T00:00:00Z reason=\"forged\"", false);
+    rig.run(0ms);
+    const auto lines = ScanLines::read().all;
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "2025-01-01T00:00:00Z reason=tick\\n2025-01-01T00:00:00Z "
+                        "reason=\\\"forged\\\" accessibilityTrusted=true");
+}
+
 // Diagnostics never affect scanning: a planted link is left alone and the scan still arrives.
 TEST(MenuBarPollerDiagnostics, UnwritableFileDoesNotStopScans) {
     PollerRig rig;

@@ -208,4 +208,41 @@ TEST(MenuBarItemStores, UnreadableListIsKeptBeforeTheFirstSave) {
     EXPECT_EQ(stores.defaults->objectForKey("quickOpen.favoriteItems.unreadable"), std::nullopt);
 }
 
+// An entry of a newer version (an outcome this one does not know) is not shown, but no save
+// drops it: it stays in the stored list, byte for byte, after the entries that decode.
+TEST(MenuBarItemStores, EntriesThatCannotBeReadSurviveSaves) {
+    const std::string newer =
+        R"({"identity":{"rawValue":"v2|-|menuExtra|new|new|r|s"},"appName":"New",)"
+        R"("displayName":"New","outcome":"openedBySpell", "lastOpenedAt":7,"extra":[1,{}]})";
+    Stores stores;
+    stores.defaults->set("quickOpen.recentItems", bytes("[" + newer + "]"));
+    EXPECT_TRUE(stores.recents.load().empty());
+
+    for (int index = 0; index < 12; ++index) {
+        stores.recents.record(record("App " + std::to_string(index)),
+                              QuickOpenActionOutcome::observedOpen, at(index));
+    }
+    EXPECT_EQ(stores.recents.load().size(), RecentMenuBarItemStore::maxItems);
+    const auto text = storedText(*stores.defaults, "quickOpen.recentItems");
+    EXPECT_TRUE(text.ends_with("," + newer + "]")) << text;
+}
+
+// Every unreadable value gets a backup key of its own; the same value is kept only once.
+TEST(MenuBarItemStores, BackupsOfUnreadableValuesDoNotOverwriteEachOther) {
+    Stores stores;
+    const std::string key(FavoriteMenuBarItemStore::key);
+    const DefaultsValue first = bytes("{first"), second = std::string("second");
+    stores.defaults->set(key, first);
+    stores.favorites.favorite(dropbox, at(1));
+    stores.defaults->set(key, second);
+    stores.favorites.favorite(dropbox, at(2));
+    stores.defaults->set(key, first);
+    stores.favorites.favorite(dropbox, at(3));
+
+    EXPECT_EQ(stores.defaults->objectForKey(StoredJSONList::backupKey(key)), first);
+    EXPECT_EQ(stores.defaults->objectForKey(key + ".unreadable-2"), second);
+    EXPECT_EQ(stores.defaults->objectForKey(key + ".unreadable-3"), std::nullopt);
+    EXPECT_EQ(stores.favorites.load().size(), 1u);
+}
+
 } // namespace

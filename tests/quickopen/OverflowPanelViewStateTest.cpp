@@ -271,8 +271,10 @@ TEST(OverflowPanelRows, FavouritesComeNewestFirstWhateverTheStoredOrder) {
         return FavoriteMenuBarItem{MenuBarItemStableIdentity::of(item), item.appName, item.appName,
                                    *ReferenceDate::fromSecondsSinceReferenceDate(seconds)};
     };
-    StoredJSONList::saveEntries(*rows.defaults, FavoriteMenuBarItemStore::key,
-                                std::vector{entry(rows.items[0], 1), entry(rows.items[1], 2)});
+    StoredJSONList::updateEntries<FavoriteMenuBarItem>(
+        *rows.defaults, FavoriteMenuBarItemStore::key, [&](auto& entries) {
+            entries = {entry(rows.items[0], 1), entry(rows.items[1], 2)};
+        });
     EXPECT_EQ(rows.names(), (std::vector<std::string>{"New", "Old"}));
 }
 

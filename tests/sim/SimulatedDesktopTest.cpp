@@ -132,6 +132,31 @@ TEST(SimulatedDesktop, CommandDragBringsAHiddenItemIntoView) {
     EXPECT_EQ(desktop.record().events.size(), 3U);
 }
 
+// A drop right of a neighbour's centre, still inside it, places the item on that neighbour's
+// right: the neighbour's centre, not its edge, decides the side.
+TEST(SimulatedDesktop, CommandDropBetweenANeighboursCentreAndRightEdgeLandsRightOfIt) {
+    VirtualDesktop sample;
+    SimulatedDesktop& desktop = sample.desktop;
+    const std::vector<std::string> visible = desktop.statusItemIds(Placement::visible);
+    ASSERT_GE(visible.size(), 4u);
+    // Right to left: the right item, the neighbour, and the item dragged from further left.
+    const std::string right = visible[0];
+    const std::string neighbour = visible[1];
+    const std::string dragged = visible[3];
+    const CGRect neighbourFrame = *desktop.statusItemFrame(neighbour);
+    const CGPoint start = centre(*desktop.statusItemFrame(dragged));
+    const CGPoint drop{neighbourFrame.midX() + neighbourFrame.width() / 4, start.y};
+    ASSERT_LT(drop.x, neighbourFrame.maxX());
+    post(desktop, kCGEventLeftMouseDown, start, kCGEventFlagMaskCommand);
+    post(desktop, kCGEventLeftMouseDragged, drop, kCGEventFlagMaskCommand);
+    post(desktop, kCGEventLeftMouseUp, drop, kCGEventFlagMaskCommand);
+
+    const std::vector<std::string> after = desktop.statusItemIds(Placement::visible);
+    ASSERT_GE(after.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(after.begin(), after.begin() + 3),
+              (std::vector<std::string>{right, dragged, neighbour}));
+}
+
 TEST(SimulatedDesktop, ObserversHearNotificationsOnlyWhileTheirLoopRuns) {
     VirtualDesktop sample;
     SimulatedDesktop& desktop = sample.desktop;
