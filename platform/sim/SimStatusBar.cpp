@@ -76,7 +76,7 @@ std::unique_ptr<StatusItem> SimStatusBar::statusItemWithLength(CGFloat length) {
     StatusItemDescription description;
     description.id = std::string(firstItemId);
     if (++made_ > 1) {
-        description.id += "." + std::to_string(made_);
+        description.id.append(".").append(std::to_string(made_));
     }
     description.pid = desktop_.ownProcess_.pid;
     description.width = widthOf(state);
