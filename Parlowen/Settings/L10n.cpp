@@ -48,14 +48,14 @@ std::optional<Placeholder> placeholderAt(std::string_view text, std::size_t inde
         position = static_cast<std::size_t>(rest[1] - '1');
         length = 3;
     }
-    const std::string_view spec = rest.substr(length);
+    const std::string_view tail = rest.substr(length);
     static constexpr std::pair<std::string_view, Conversion> conversions[] = {
         {"@", Conversion::object},
         {"d", Conversion::integer},
         {".0f", Conversion::roundedDecimal},
     };
     for (const auto& [letters, conversion] : conversions) {
-        if (spec.starts_with(letters)) {
+        if (tail.starts_with(letters)) {
             return Placeholder{conversion, position, length + letters.size()};
         }
     }
