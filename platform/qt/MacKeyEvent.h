@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/EventMonitors.h"
 #include "platform/Events.h"
 
 #include <cstdint>
@@ -25,14 +26,14 @@ struct MacKeyEvent {
     friend bool operator==(const MacKeyEvent&, const MacKeyEvent&) = default;
 };
 
-// AppKit's modifier flags (NSEvent.ModifierFlags).
-inline constexpr std::uint64_t NSEventModifierFlagCapsLock = 0x10000;
-inline constexpr std::uint64_t NSEventModifierFlagShift = 0x20000;
-inline constexpr std::uint64_t NSEventModifierFlagControl = 0x40000;
-inline constexpr std::uint64_t NSEventModifierFlagOption = 0x80000;
-inline constexpr std::uint64_t NSEventModifierFlagCommand = 0x100000;
-inline constexpr std::uint64_t NSEventModifierFlagNumericPad = 0x200000;
-inline constexpr std::uint64_t NSEventModifierFlagFunction = 0x800000;
+// AppKit's modifier flags, as the platform's event monitors define them.
+using platform::NSEventModifierFlagCapsLock;
+using platform::NSEventModifierFlagCommand;
+using platform::NSEventModifierFlagControl;
+using platform::NSEventModifierFlagFunction;
+using platform::NSEventModifierFlagNumericPad;
+using platform::NSEventModifierFlagOption;
+using platform::NSEventModifierFlagShift;
 
 // The key code given to a key that the US ANSI keyboard does not have (its characters still
 // arrive).
