@@ -1,9 +1,47 @@
 #include "app/AppDelegate.h"
 
 #include "Parlowen/Updates/UpdaterController.h"
-#include "platform/Logger.h"
+#include "ui/Debug/DebugPanelController.h"
+#include "ui/Desktop/DesktopWindow.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
 
 namespace Parlowen {
+
+namespace {
+
+// Centres the debug panel, with the simulated desktop beside it: to its right when the screen is
+// wide enough for both, else above it when it is tall enough; else the panel alone is centred.
+void placeDebugWindows(QWidget& panel, QWidget* desktop) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QSize panelSize = panel.frameGeometry().size();
+    const QSize desktopSize = desktop ? desktop->frameGeometry().size() : QSize();
+    constexpr int gap = 16;
+    const QSize sideBySide(panelSize.width() + gap + desktopSize.width(),
+                           std::max(panelSize.height(), desktopSize.height()));
+    const QSize stacked(std::max(panelSize.width(), desktopSize.width()),
+                        desktopSize.height() + gap + panelSize.height());
+    if (desktop && sideBySide.width() <= area.width() && sideBySide.height() <= area.height()) {
+        const QPoint origin = area.center() - QPoint(sideBySide.width(), sideBySide.height()) / 2;
+        panel.move(origin);
+        desktop->move(origin + QPoint(panelSize.width() + gap, 0));
+    } else if (desktop && stacked.height() <= area.height()) {
+        const QPoint origin(area.left() + std::max(0, (area.width() - stacked.width()) / 2),
+                            area.top() + (area.height() - stacked.height()) / 2);
+        desktop->move(origin);
+        panel.move(origin + QPoint(0, desktopSize.height() + gap));
+    } else {
+        panel.move(area.center() - QPoint(panelSize.width(), panelSize.height()) / 2);
+    }
+}
+
+} // namespace
 
 AppDelegate::AppDelegate(Context context)
     : context_(std::move(context)), self_(std::make_shared<AppDelegate*>(this)) {}
@@ -64,12 +102,32 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::startDebugPanel() {
     writeLaunchDiagnostic("debug-panel");
-    // The debug panel is not part of this build: say so and end, as the debug mode does once
-    // its last window is gone.
-    platform::Logger(context_.services.log, context_.services.clock, "app.tessaline.Tessaline",
-                     "Launch")
-        .error("the debug panel is not part of this build");
-    context_.terminate(1);
+    debugController_ =
+        std::make_unique<DebugPanelController>(context_.services, context_.preferences);
+    // The debug panel is the mode's one window of its own: closing it ends the run. Closing the
+    // simulated desktop ends it too, as it ends the product.
+    const auto terminate = [weak = std::weak_ptr<AppDelegate*>(self_)] {
+        if (const auto self = weak.lock()) {
+            (*self)->context_.terminate(0);
+        }
+    };
+    debugController_->onClosed = terminate;
+    if (context_.makeDesktopWindow) {
+        debugDesktopWindow_ = context_.makeDesktopWindow();
+        debugDesktopWindow_->onClosed = terminate;
+        debugDesktopWindow_->onReopen = [weak = std::weak_ptr<AppDelegate*>(self_)] {
+            if (const auto self = weak.lock()) {
+                (*self)->applicationShouldHandleReopen(true);
+            }
+        };
+        debugDesktopWindow_->show();
+    }
+    QWidget& window = *debugController_->window();
+    window.show();
+    placeDebugWindows(window, debugDesktopWindow_.get());
+    window.raise();
+    window.activateWindow();
+    context_.services.workspace.activateIgnoringOtherApps(true);
 }
 
 void AppDelegate::startProductExperience() {
@@ -112,7 +170,12 @@ bool AppDelegate::applicationShouldHandleReopen([[maybe_unused]] bool hasVisible
         }
         return true;
     case LaunchMode::debug:
-        // Without the debug panel in this build there is no window to show again.
+        if (debugController_ && !debugController_->window()->isVisible()) {
+            QWidget& window = *debugController_->window();
+            window.show();
+            window.raise();
+            window.activateWindow();
+        }
         return true;
     }
     return true;

@@ -11,6 +11,9 @@
 #include <optional>
 #include <string>
 
+class DebugPanelController;
+class DesktopWindow;
+
 namespace Parlowen {
 
 class UpdaterController;
@@ -36,6 +39,8 @@ public:
         std::function<void(int status)> terminate;
         // Writes one launch diagnostic line.
         std::function<void(std::string_view event)> writeLaunchDiagnostic;
+        // The simulated desktop's window, shown beside the debug panel in the debug mode.
+        std::function<std::unique_ptr<DesktopWindow>()> makeDesktopWindow = {};
     };
 
     explicit AppDelegate(Context context);
@@ -54,6 +59,8 @@ public:
     LaunchMode mode() const { return context_.mode; }
     StatusBarController* statusBar() const { return statusBar_.get(); }
     UpdaterController* updater() const { return updater_.get(); }
+    DebugPanelController* debugController() const { return debugController_.get(); }
+    DesktopWindow* debugDesktopWindow() const { return debugDesktopWindow_.get(); }
     bool isDuplicate() const { return isDuplicate_; }
 
 private:
@@ -64,6 +71,8 @@ private:
     Context context_;
     std::unique_ptr<StatusBarController> statusBar_;
     std::shared_ptr<UpdaterController> updater_;
+    std::unique_ptr<DebugPanelController> debugController_;
+    std::unique_ptr<DesktopWindow> debugDesktopWindow_;
     platform::ObserverToken activationObserver_ = 0;
     bool isDuplicate_ = false;
     std::shared_ptr<AppDelegate*> self_;

@@ -17,6 +17,7 @@
 #include "platform/linux/BuiltBundleInfo.h"
 #include "ui/Design/TessalineAppearance.h"
 #include "ui/Desktop/DesktopWindow.h"
+#include "ui/Snapshots/VisualSnapshotRunner.h"
 #include "ui/Updates/UpdateDialogPresenter.h"
 #include "ui/Updates/UpdateFoundWindow.h"
 #include "ui/Updates/UpdateProgressWindow.h"
@@ -127,8 +128,7 @@ int main(int argc, char** argv) {
     }
     if (wantsVisualSnapshot(arguments)) {
         services.workspace.setActivationPolicy(platform::NSApplicationActivationPolicyAccessory);
-        std::cerr << "tessaline: the visual snapshots are not part of this build\n";
-        return finish(1);
+        return finish(VisualSnapshotRunner::run(arguments, {services, std::cout, std::cerr}));
     }
 
     services.workspace.setActivationPolicy(launchMode == LaunchMode::debug
@@ -156,7 +156,8 @@ int main(int argc, char** argv) {
         [](int status) { QCoreApplication::exit(status); },
         [&clock = services.clock](std::string_view event) {
             LaunchDiagnostics::write(event, clock.wallNow());
-        }};
+        },
+        [] { return std::make_unique<DesktopWindow>(product->desktop(), product->mainLoop()); }};
     appDelegate = std::make_unique<AppDelegate>(std::move(context));
 
     services.mainLoop.post([] {

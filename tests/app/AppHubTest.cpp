@@ -6,10 +6,13 @@
 #include "platform/sim/SimStatusBar.h"
 #include "tests/panel/PanelTestSupport.h"
 #include "tests/support/TemporaryFolder.h"
+#include "ui/Debug/DebugPanelController.h"
+#include "ui/Desktop/DesktopWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QTableWidget>
 
 namespace {
 using namespace Parlowen;
@@ -273,15 +276,13 @@ TEST_F(HubFixture, AnActivationRequestAndAReopenOpenThePanelOfTheRunningCopy) {
     EXPECT_TRUE(delegate.statusBar()->isPanelWindowVisible());
 }
 
-TEST_F(HubFixture, UnexpectedModesEndAtOnceAndDebugWithoutItsPanelEndsFailing) {
+TEST_F(HubFixture, UnexpectedModesEndAtOnce) {
     struct Row {
         LaunchMode mode;
         const char* event;
-        int status;
     };
-    for (const Row& row : {Row{LaunchMode::sentrySmoke, "sentry-smoke-unexpected-app-launch", 0},
-                           Row{LaunchMode::updateSmoke, "update-smoke-unexpected-app-launch", 0},
-                           Row{LaunchMode::debug, "debug-panel", 1}}) {
+    for (const Row& row : {Row{LaunchMode::sentrySmoke, "sentry-smoke-unexpected-app-launch"},
+                           Row{LaunchMode::updateSmoke, "update-smoke-unexpected-app-launch"}}) {
         std::vector<std::string> events;
         std::vector<int> statuses;
         AppDelegate delegate(AppDelegate::Context{
@@ -290,11 +291,48 @@ TEST_F(HubFixture, UnexpectedModesEndAtOnceAndDebugWithoutItsPanelEndsFailing) {
             [&](std::string_view event) { events.emplace_back(event); }});
         delegate.applicationDidFinishLaunching();
         EXPECT_EQ(events, std::vector<std::string>{row.event}) << toString(row.mode);
-        EXPECT_EQ(statuses, std::vector<int>{row.status}) << toString(row.mode);
+        EXPECT_EQ(statuses, std::vector<int>{0}) << toString(row.mode);
         EXPECT_EQ(delegate.statusBar(), nullptr);
-        EXPECT_EQ(delegate.applicationShouldTerminateAfterLastWindowClosed(),
-                  row.mode == LaunchMode::debug);
+        EXPECT_FALSE(delegate.applicationShouldTerminateAfterLastWindowClosed());
+        EXPECT_FALSE(delegate.applicationShouldHandleReopen(false));
     }
+}
+
+// The debug mode shows its panel with the simulated desktop beside it, starts no product, and
+// ends when either window is closed; opened again, it brings a closed panel back.
+TEST_F(HubFixture, TheDebugModeShowsItsPanelBesideTheDesktopAndEndsWithIt) {
+    PanelTesting::application();
+    std::vector<std::string> events;
+    std::vector<int> statuses;
+    AppDelegate delegate(AppDelegate::Context{
+        LaunchMode::debug, desktop->services(), panel.preferences, nullptr, nullptr,
+        [this] { return makeHub(); }, nullptr, [&](int status) { statuses.push_back(status); },
+        [&](std::string_view event) { events.emplace_back(event); },
+        [this] { return std::make_unique<DesktopWindow>(*desktop, panel.loop); }});
+    delegate.applicationDidFinishLaunching();
+    run();
+    EXPECT_EQ(events, std::vector<std::string>{"debug-panel"});
+    EXPECT_EQ(policies(), std::vector<platform::NSApplicationActivationPolicy>{
+                              platform::NSApplicationActivationPolicyRegular});
+    EXPECT_EQ(panelPresentations(), 1);
+    EXPECT_EQ(delegate.statusBar(), nullptr);
+    EXPECT_TRUE(delegate.applicationShouldTerminateAfterLastWindowClosed());
+    ASSERT_NE(delegate.debugController(), nullptr);
+    ASSERT_NE(delegate.debugDesktopWindow(), nullptr);
+    QWidget& window = *delegate.debugController()->window();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(delegate.debugDesktopWindow()->isVisible());
+    // The panel lists what the desktop shows.
+    EXPECT_GT(delegate.debugController()->tableView()->rowCount(), 0);
+    EXPECT_TRUE(statuses.empty());
+
+    window.close();
+    EXPECT_EQ(statuses, std::vector<int>{0});
+    EXPECT_TRUE(delegate.applicationShouldHandleReopen(false));
+    EXPECT_TRUE(window.isVisible());
+
+    delegate.debugDesktopWindow()->close();
+    EXPECT_EQ(statuses, (std::vector<int>{0, 0}));
 }
 
 } // namespace

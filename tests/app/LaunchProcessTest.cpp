@@ -1,4 +1,6 @@
 // The program's launch modes as a person starts them, without any display.
+#include "tests/support/TemporaryFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -15,8 +17,9 @@ struct Outcome {
 };
 
 // Runs the program with the arguments, with neither a display nor a chosen Qt platform.
-Outcome runWithoutDisplay(const std::string& arguments) {
-    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "
+Outcome runWithoutDisplay(const std::string& arguments, const std::string& folder = ".") {
+    const std::string command = "cd '" + folder +
+                                "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "
                                 "-u SENTRY_DSN TESSALINE_DIAGNOSTICS_DIR=/nonexistent '" +
                                 std::string(TESSALINE_PROGRAM) + "' " + arguments + " 2>&1";
     Outcome outcome;
@@ -44,7 +47,8 @@ TEST(LaunchProcessTest, HeadlessModesRunWithoutADisplay) {
         {"--update-smoke", 2, "feed"},
         // The crash-reporting smoke test needs no application at all.
         {"--sentry-smoke", 2, ""},
-        {"--debug --visual-snapshot", 1, "visual snapshots"},
+        // The snapshots win over the debug panel, and check their own arguments.
+        {"--debug --visual-snapshot", 1, "Visual snapshot failed: Missing --output <directory>."},
     };
     for (const Row& row : rows) {
         const Outcome outcome = runWithoutDisplay(row.arguments);
@@ -52,6 +56,57 @@ TEST(LaunchProcessTest, HeadlessModesRunWithoutADisplay) {
         EXPECT_NE(outcome.output.find(row.says), std::string::npos) << outcome.output;
         EXPECT_EQ(outcome.output.find("could not connect to display"), std::string::npos)
             << outcome.output;
+    }
+}
+
+// The width and height in a PNG file's header, zero when it is no PNG.
+std::pair<std::uint32_t, std::uint32_t> pngSize(const std::string& bytes) {
+    if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) {
+        return {0, 0};
+    }
+    const auto word = [&](std::size_t at) {
+        std::uint32_t value = 0;
+        for (std::size_t index = at; index < at + 4; ++index) {
+            value = value << 8 | static_cast<unsigned char>(bytes[index]);
+        }
+        return value;
+    };
+    return {word(16), word(20)};
+}
+
+TEST(LaunchProcessTest, EveryVisualSnapshotIsWrittenWithoutADisplay) {
+    const TemporaryFolder output;
+    // Started from the sources, where the committed icon is found.
+    const Outcome outcome =
+        runWithoutDisplay("--debug --visual-snapshot all --output '" + output.path().string() + "'",
+                          TESSALINE_SOURCE_DIR);
+    ASSERT_EQ(outcome.status, 0) << outcome.output;
+    EXPECT_NE(outcome.output.find("{\"captured\":12,\"outputDir\":"), std::string::npos)
+        << outcome.output;
+    const struct {
+        const char* target;
+        std::uint32_t width;
+        std::uint32_t height;
+    } targets[] = {
+        {"first-launch", 1040, 760},           {"accessibility-permission", 1040, 760},
+        {"hidden-icons-panel", 440, 452},      {"quick-open-no-hidden-panel", 440, 452},
+        {"quick-open-search-panel", 440, 452}, {"missing-permission-panel", 440, 452},
+        {"all-clear-panel", 440, 452},         {"quick-access-fallback", 840, 430},
+        {"preferences-general", 640, 460},     {"preferences-quick-access", 640, 460},
+        {"preferences-advanced", 640, 460},    {"app-icon", 1024, 1024},
+    };
+    const std::string manifest = TemporaryFolder::read(output.path() / "manifest.json");
+    std::size_t previous = 0;
+    for (const auto& target : targets) {
+        const std::string file = std::string(target.target) + ".png";
+        EXPECT_EQ(pngSize(TemporaryFolder::read(output.path() / file)),
+                  std::make_pair(target.width, target.height))
+            << file;
+        // Listed in the manifest in render order.
+        const std::size_t listed = manifest.find("\"file\" : \"" + file + "\"");
+        EXPECT_NE(listed, std::string::npos) << file;
+        EXPECT_GT(listed, previous) << file;
+        previous = listed;
     }
 }
 

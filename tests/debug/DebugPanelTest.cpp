@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableWidget>
 
 #include <sys/stat.h>
@@ -21,6 +22,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -188,6 +190,62 @@ TEST(DebugPanelController, CopyingPutsTheLogOnTheClipboard) {
     EXPECT_TRUE(copied.contains(QString("\nitemCount=%1\n").arg(panel.scan().items.size())));
     EXPECT_TRUE(copied.endsWith("## Action Attempts\n(none)"));
     EXPECT_EQ(panel.detailsTextView()->toPlainText(), copied);
+}
+
+QPushButton* button(const DebugPanelController& panel, const QString& title) {
+    for (auto* candidate : panel.window()->findChildren<QPushButton*>()) {
+        if (candidate->text() == title) {
+            return candidate;
+        }
+    }
+    return nullptr;
+}
+
+// The button's attempts join the log only for the selected item, and every later attempt is
+// added after them, across items.
+TEST(DebugPanelController, TryingTheSelectedItemLogsItsAttempts) {
+    DebugPanelFixture fixture;
+    DebugPanelController panel(fixture.desktop.services(), fixture.preferences);
+    QPushButton* trySelected = button(panel, "Try Selected Action");
+    ASSERT_NE(trySelected, nullptr);
+    ASSERT_GE(panel.scan().items.size(), 2u);
+
+    trySelected->click();
+    EXPECT_TRUE(panel.logs().empty()) << "nothing selected, nothing tried";
+
+    std::size_t before = 0;
+    for (const int row : {1, 0}) {
+        panel.tableView()->selectRow(row);
+        const AXMenuBarItemRecord chosen = panel.scan().items[static_cast<std::size_t>(row)];
+        trySelected->click();
+        ASSERT_GT(panel.logs().size(), before) << chosen.title;
+        for (std::size_t index = before; index < panel.logs().size(); ++index) {
+            const ActionAttemptLog& log = panel.logs()[index];
+            EXPECT_EQ(std::tie(log.appName, log.pid, log.title),
+                      std::tie(chosen.appName, chosen.pid, chosen.title));
+        }
+        const std::string details = panel.detailsTextView()->toPlainText().toStdString();
+        EXPECT_TRUE(details.starts_with("app=" + chosen.appName)) << details;
+        EXPECT_NE(details.find("attempts=\n- app=" + chosen.appName), std::string::npos) << details;
+        before = panel.logs().size();
+    }
+
+    // The copied log lists every attempt, oldest first.
+    button(panel, "Copy Experiment Log")->click();
+    const std::string copied = QGuiApplication::clipboard()->text().toStdString();
+    const std::size_t attempts = copied.find("## Action Attempts\n");
+    ASSERT_NE(attempts, std::string::npos);
+    std::size_t lines = 0;
+    for (std::size_t at = copied.find('\n', attempts); at != std::string::npos;
+         at = copied.find('\n', at + 1)) {
+        ++lines;
+    }
+    EXPECT_EQ(lines, panel.logs().size()) << copied;
+    const auto firstLine = [&](std::size_t item) {
+        return copied.find("title=\"" + panel.scan().items[item].title + "\"", attempts);
+    };
+    EXPECT_NE(firstLine(1), std::string::npos);
+    EXPECT_LT(firstLine(1), firstLine(0));
 }
 
 } // namespace

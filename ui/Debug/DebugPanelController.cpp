@@ -10,6 +10,7 @@
 #include "platform/IsoTimestamp.h"
 
 #include <QClipboard>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -91,11 +92,21 @@ DebugPanelController::~DebugPanelController() {
     delete window_.data();
 }
 
+bool DebugPanelController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_.data() && event->type() == QEvent::Close && event->isAccepted() &&
+        onClosed) {
+        const auto closed = onClosed;
+        closed();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 void DebugPanelController::setupUI() {
     auto* window = new QWidget;
     window->setObjectName("debug.window");
     window->setWindowTitle("Parlowen");
     window->setGeometry(80, 80, 1280, 820);
+    window->installEventFilter(this);
     window_ = window;
 
     auto* stack = new QVBoxLayout(window);

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +37,8 @@ public:
     ~DebugPanelController() override;
 
     QWidget* window() const { return window_; }
+    // The window was closed by its user: the debug mode ends.
+    std::function<void()> onClosed;
 
     void promptForPermission();
     void refreshManually();
@@ -50,6 +53,9 @@ public:
     QLabel* statusLabel() const { return statusLabel_; }
     QTableWidget* tableView() const { return tableView_; }
     QPlainTextEdit* detailsTextView() const { return detailsTextView_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setupUI();

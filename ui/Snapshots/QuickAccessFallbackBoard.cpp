@@ -41,11 +41,12 @@ struct Row {
 } // namespace
 
 QLabel* priorityBadge(const QString& text, const QColor& textColor, const QColor& fill) {
-    QFont badgeFont = font(10, QFont::DemiBold);
-    // Half points are drawn as they are: the fonts are unhinted.
-    badgeFont.setPointSizeF(10.5);
-    badgeFont.setPixelSize(-1);
-    auto* badge = makeLabel(text, badgeFont, textColor);
+    auto* badge = makeLabel(text, font(10, QFont::DemiBold), textColor);
+    // Half a pixel is drawn as it is (the fonts are unhinted), but a font takes only whole
+    // pixels: 10.5 pixels are given as the points they make at the screen's resolution.
+    QFont badgeFont = badge->font();
+    badgeFont.setPointSizeF(10.5 * 72.0 / badge->logicalDpiY());
+    badge->setFont(badgeFont);
     badge->setAlignment(Qt::AlignCenter);
     badge->setFixedSize(42, 22);
     badge->setStyleSheet(
