@@ -18,6 +18,9 @@ void prepareEnvironment() {
         ::unsetenv(name);
     }
     QGuiApplication::setDesktopSettingsAware(false);
+    // Qt's GStreamer media backend crashes on a video it cannot parse, where FFmpeg reports it
+    // and the onboarding demo draws itself instead. A backend the user chose stands.
+    ::setenv("QT_MEDIA_BACKEND", "ffmpeg", 0);
 }
 
 QPalette palette() {

@@ -10,7 +10,8 @@ namespace Parlowen::TessalineAppearance {
 
 // Call before the QApplication exists: points fontconfig at the application's configuration
 // and turns off what the desktop, the environment or a theme plugin could change (scale
-// factors, font DPI, style and theme overrides).
+// factors, font DPI, style and theme overrides); picks the FFmpeg media backend unless one
+// is chosen.
 void prepareEnvironment();
 
 // Call once the QApplication exists: style, palette and default font.
