@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
         [&clock = services.clock](std::string_view event) {
             LaunchDiagnostics::write(event, clock.wallNow());
         },
-        [] { return std::make_unique<DesktopWindow>(product->desktop(), product->mainLoop()); }};
+        [] { return std::make_unique<DesktopWindow>(product->desktop()); }};
     appDelegate = std::make_unique<AppDelegate>(std::move(context));
 
     services.mainLoop.post([] {
@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
                 desktopWindow->activateWindow();
             }
         });
-        desktopWindow = std::make_unique<DesktopWindow>(product->desktop(), product->mainLoop());
+        desktopWindow = std::make_unique<DesktopWindow>(product->desktop());
         desktopWindow->ownItemImage = [&hub] {
             return hub.statusItem() ? hub.statusItem()->image() : platform::NSImage{};
         };

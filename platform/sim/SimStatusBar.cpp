@@ -28,22 +28,18 @@ public:
     }
 
     bool hasButton() const override { return true; }
-    void setImage(NSImage image) override {
-        change([&](ItemState& state) { state.image = std::move(image); });
-    }
+    void setImage(NSImage image) override { change(&ItemState::image, std::move(image)); }
     NSImage image() const override { return read().image; }
-    void setTitle(std::string title) override {
-        change([&](ItemState& state) { state.title = std::move(title); });
-    }
+    void setTitle(std::string title) override { change(&ItemState::title, std::move(title)); }
     std::string title() const override { return read().title; }
     void setToolTip(std::string toolTip) override {
-        change([&](ItemState& state) { state.toolTip = std::move(toolTip); });
+        change(&ItemState::toolTip, std::move(toolTip));
     }
     std::string toolTip() const override { return read().toolTip; }
     void setAction(std::function<void()> action) override {
-        change([&](ItemState& state) {
-            state.action = std::make_shared<const std::function<void()>>(std::move(action));
-        });
+        std::lock_guard lock(bar_.desktop_.mutex_);
+        bar_.items_.at(serial_).action =
+            std::make_shared<const std::function<void()>>(std::move(action));
     }
     std::optional<CGRect> buttonFrame() const override {
         std::lock_guard lock(bar_.desktop_.mutex_);
@@ -52,10 +48,15 @@ public:
     }
 
 private:
-    template <typename Change> void change(Change&& apply) {
+    // Setting what the item already shows changes nothing: the hub sets its badge after every
+    // scan, and a desktop that looks the same needs no new layout or redraw.
+    template <typename Field> void change(Field ItemState::*field, Field value) {
         std::lock_guard lock(bar_.desktop_.mutex_);
-        apply(bar_.items_.at(serial_));
-        bar_.resize(serial_);
+        Field& current = bar_.items_.at(serial_).*field;
+        if (current != value) {
+            current = std::move(value);
+            bar_.resize(serial_);
+        }
     }
     ItemState read() const {
         std::lock_guard lock(bar_.desktop_.mutex_);

@@ -166,7 +166,7 @@ void SimulatedDesktop::setDisplays(std::vector<DisplayDescription> displays) {
 void SimulatedDesktop::setFrontmost(pid_t pid) {
     std::lock_guard lock(mutex_);
     if (findApp(pid) != nullptr) {
-        ++generation_;
+        changed();
         workspace_->frontmostChanged(std::exchange(frontmost_, pid));
     }
 }
@@ -175,7 +175,7 @@ void SimulatedDesktop::setTrusted(bool trusted) {
     std::lock_guard lock(mutex_);
     trusted_ = trusted;
     trustGrantAt_.reset();
-    ++generation_;
+    changed();
 }
 
 void SimulatedDesktop::failNext(EventFailure failure, int count) {
@@ -234,6 +234,31 @@ std::optional<AXUIElement> SimulatedDesktop::statusItemElement(std::string_view 
 std::uint64_t SimulatedDesktop::generation() const {
     std::lock_guard lock(mutex_);
     return generation_;
+}
+
+void SimulatedDesktop::setChangeHandler(std::function<void()> handler) {
+    std::lock_guard lock(mutex_);
+    changeHandler_ =
+        handler ? std::make_shared<const std::function<void()>>(std::move(handler)) : nullptr;
+}
+
+void SimulatedDesktop::changed() {
+    ++generation_;
+    if (!changeHandler_ || changeReportPending_) {
+        return;
+    }
+    changeReportPending_ = true;
+    postToMain([this] {
+        std::shared_ptr<const std::function<void()>> handler;
+        {
+            std::lock_guard lock(mutex_);
+            changeReportPending_ = false;
+            handler = changeHandler_;
+        }
+        if (handler) {
+            (*handler)();
+        }
+    });
 }
 
 SimulatedDesktop::MenuBarState SimulatedDesktop::menuBarState() const {
@@ -319,7 +344,7 @@ bool SimulatedDesktop::trustedNow() const {
 }
 
 void SimulatedDesktop::layOut() {
-    ++generation_;
+    changed();
     std::vector<CGFloat> widths;
     widths.reserve(items_.size());
     for (const StatusItem& item : items_) {
@@ -364,7 +389,7 @@ void SimulatedDesktop::openMenu(StatusItem& item) {
     if (item.menuOpen || !item.description.menu) {
         return;
     }
-    ++generation_;
+    changed();
     closeMenus();
     item.menuOpen = true;
     const MenuDescription& menu = *item.description.menu;
@@ -382,7 +407,7 @@ void SimulatedDesktop::openMenu(StatusItem& item) {
 }
 
 void SimulatedDesktop::closeMenus() {
-    ++generation_;
+    changed();
     for (StatusItem& item : items_) {
         item.menuOpen = false;
     }

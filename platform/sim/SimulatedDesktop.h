@@ -5,6 +5,7 @@
 #include "platform/sim/SimRecord.h"
 #include "platform/sim/StatusBarLayout.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -82,6 +83,9 @@ public:
     // Counts the changes a picture of the menu bar shows (layout, open menus, frontmost app,
     // trust), so a window can look for them cheaply.
     std::uint64_t generation() const;
+    // Runs `handler` on the main loop after such changes, once for changes in a row, so that a
+    // window redraws only when there is something new; an empty handler stops it.
+    void setChangeHandler(std::function<void()> handler);
 
     // Test API: read back.
     SimRecord record() const;
@@ -134,6 +138,8 @@ private:
     StatusItem* itemAt(CGPoint axPoint);
     const DisplayDescription& primary() const;
     bool trustedNow() const;
+    // Counts a change of the picture and tells the change handler.
+    void changed();
     void layOut();
     void reindex();
     void addItems(const std::vector<StatusItemDescription>& items);
@@ -167,6 +173,8 @@ private:
     CGPoint cursor_;
     std::optional<std::uint64_t> dragged_;
     std::uint64_t generation_ = 0;
+    std::shared_ptr<const std::function<void()>> changeHandler_;
+    bool changeReportPending_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
     std::unique_ptr<SimAccessibility> accessibility_;

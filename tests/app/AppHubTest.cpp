@@ -308,7 +308,7 @@ TEST_F(HubFixture, TheDebugModeShowsItsPanelBesideTheDesktopAndEndsWithIt) {
         LaunchMode::debug, desktop->services(), panel.preferences, nullptr, nullptr,
         [this] { return makeHub(); }, nullptr, [&](int status) { statuses.push_back(status); },
         [&](std::string_view event) { events.emplace_back(event); },
-        [this] { return std::make_unique<DesktopWindow>(*desktop, panel.loop); }});
+        [this] { return std::make_unique<DesktopWindow>(*desktop); }});
     delegate.applicationDidFinishLaunching();
     run();
     EXPECT_EQ(events, std::vector<std::string>{"debug-panel"});

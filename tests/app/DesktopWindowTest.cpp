@@ -1,4 +1,5 @@
 #include "ui/Desktop/DesktopWindow.h"
+#include "platform/sim/SimAppServices.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "tests/support/UiTestApplication.h"
 #include "tests/support/VirtualDesktop.h"
@@ -8,6 +9,9 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QTest>
+
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -31,7 +35,7 @@ struct DesktopWindowTest : ::testing::Test {
 
     void SetUp() override {
         tessaline::testing::uiTestApplication();
-        window = new DesktopWindow(desk.desktop, desk.loop);
+        window = new DesktopWindow(desk.desktop);
         window->show();
     }
     void TearDown() override { delete window; }
@@ -84,6 +88,51 @@ TEST_F(DesktopWindowTest, TheControlsActOnTheDesktopAndClosingReportsIt) {
     window->onClosed = [&] { closed = true; };
     window->close();
     EXPECT_TRUE(closed);
+}
+
+// Counts the window's paint events.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+// The window draws again only when the desktop's picture changed: setting the badge the item
+// already shows, or time passing, costs no drawing.
+TEST_F(DesktopWindowTest, OnlyAChangedDesktopIsDrawnAgain) {
+    auto item = desk.desktop.appServices().statusBar.statusItemWithLength(
+        platform::NSVariableStatusItemLength);
+    item->setTitle(" 2");
+    window->ownItemTitle = [&] { return item->title(); };
+    PaintCounter counter;
+    window->installEventFilter(&counter);
+    const auto settle = [&] {
+        desk.loop.runFor(std::chrono::seconds(1));
+        QApplication::processEvents();
+        return std::exchange(counter.paints, 0);
+    };
+    settle();
+
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        bool drawn;
+    } steps[] = {
+        {"nothing", [] {}, false},
+        {"the same badge", [&] { item->setTitle(" 2"); }, false},
+        {"a new badge", [&] { item->setTitle(" 3"); }, true},
+        {"a menu opened by a posted click",
+         [&] { QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centreOf("clock")); },
+         true},
+        {"trust revoked", [&] { desk.desktop.setTrusted(false); }, true},
+    };
+    for (const auto& step : steps) {
+        step.change();
+        EXPECT_EQ(settle() > 0, step.drawn) << step.name;
+    }
+    window->removeEventFilter(&counter);
 }
 
 } // namespace

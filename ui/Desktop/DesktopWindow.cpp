@@ -17,7 +17,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <chrono>
 
 namespace {
 using platform::sim::SimulatedDesktop;
@@ -72,9 +71,8 @@ constexpr ModifierPair modifierPairs[] = {
 };
 } // namespace
 
-DesktopWindow::DesktopWindow(SimulatedDesktop& desktop, platform::RunLoop& mainLoop,
-                             QWidget* parent)
-    : QWidget(parent), desktop_(desktop), mainLoop_(mainLoop) {
+DesktopWindow::DesktopWindow(SimulatedDesktop& desktop, QWidget* parent)
+    : QWidget(parent), desktop_(desktop) {
     setObjectName("desktop.window");
     setWindowTitle(
         QString::fromStdString("Simulated desktop: " + desktop_.initialDescription().name));
@@ -87,13 +85,13 @@ DesktopWindow::DesktopWindow(SimulatedDesktop& desktop, platform::RunLoop& mainL
     const auto* primary = primaryOf(state);
     const int width = primary ? static_cast<int>(primary->frame.size.width) : narrowestWindow;
     resize(std::max(width, narrowestWindow), sceneHeight() + 48);
-    // A few cheap looks a second follow menus opened by the program's own events.
-    refreshTimer_ =
-        mainLoop_.scheduleRepeatingTimer(std::chrono::milliseconds(200), [this] { refresh(); });
+    // The desktop says when its picture changed, also for menus opened by the program's own
+    // events; nothing runs while it stays the same.
+    desktop_.setChangeHandler([this] { refresh(); });
 }
 
 DesktopWindow::~DesktopWindow() {
-    refreshTimer_->invalidate();
+    desktop_.setChangeHandler(nullptr);
 }
 
 int DesktopWindow::sceneHeight() const {
@@ -218,7 +216,8 @@ void DesktopWindow::refresh() {
     std::string now = signature();
     if (now != lastSignature_) {
         lastSignature_ = std::move(now);
-        update();
+        // Only the scene shows the desktop; the controls below draw themselves.
+        update(0, 0, width(), sceneHeight());
     }
 }
 
@@ -319,7 +318,6 @@ void DesktopWindow::postMouse(platform::CGEventType type, QPointF position, bool
     }
     event->flags = command ? platform::kCGEventFlagMaskCommand : 0;
     events.post(platform::kCGHIDEventTap, *event);
-    mainLoop_.post([this] { refresh(); });
 }
 
 void DesktopWindow::mousePressEvent(QMouseEvent* event) {
@@ -359,7 +357,6 @@ void DesktopWindow::keyPressEvent(QKeyEvent* event) {
             events.post(platform::kCGHIDEventTap, *key);
         }
     }
-    mainLoop_.post([this] { refresh(); });
 }
 
 void DesktopWindow::closeEvent(QCloseEvent* event) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/Image.h"
-#include "platform/RunLoop.h"
 #include "platform/sim/SimulatedDesktop.h"
 
 #include <QWidget>
@@ -20,10 +19,9 @@ class QCheckBox;
 // events take. Main thread only.
 class DesktopWindow : public QWidget {
 public:
-    // The desktop and the loop outlive the window. `ownItemImage` and `ownItemTitle` read
-    // this program's status item (its icon and badge).
-    DesktopWindow(platform::sim::SimulatedDesktop& desktop, platform::RunLoop& mainLoop,
-                  QWidget* parent = nullptr);
+    // The desktop outlives the window. `ownItemImage` and `ownItemTitle` read this program's
+    // status item (its icon and badge).
+    explicit DesktopWindow(platform::sim::SimulatedDesktop& desktop, QWidget* parent = nullptr);
     ~DesktopWindow() override;
 
     std::function<platform::NSImage()> ownItemImage;
@@ -55,8 +53,6 @@ private:
     std::string signature() const;
 
     platform::sim::SimulatedDesktop& desktop_;
-    platform::RunLoop& mainLoop_;
-    std::shared_ptr<platform::Timer> refreshTimer_;
     std::string lastSignature_;
     bool commandDrag_ = false;
     QComboBox* modifierChoice_ = nullptr;
