@@ -23,11 +23,14 @@ run:
 	@build/$(PRESET)/app/tessaline $(if $(DESKTOP),--desktop $(DESKTOP))
 
 .PHONY: bench
-# Builds everything with the release preset and runs every benchmark program of bench/.
+# Builds everything with the release preset and runs every benchmark program of bench/, then
+# the program's own figures (start to panel, idle processor time, memory; about five minutes).
 bench: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release
 	@for program in build/release/bench/*_bench; do echo "== $$program"; $$program || exit 1; done
+	@echo "== bench/app_figures.sh"
+	@sh bench/app_figures.sh build/release/app/tessaline
 
 # Builds the libFuzzer programs (preset "fuzz") and runs each for FUZZ_SECONDS; a crash, leak or
 # sanitizer report stops the run with its reproducer under build/fuzz/.
