@@ -314,8 +314,11 @@ void OverflowPanelView::placeVisualRows() {
     visualRowsContainer->setGeometry(0, 0, tableWidth(), visualRowsLayout->sizeHint().height());
 }
 
-void OverflowPanelView::renderFooter(const QString& quickAccessHint, const QString& status) {
+void OverflowPanelView::renderFooter(const QString& quickAccessHint, const QString& status,
+                                     bool showsConflictActions) {
     quickAccessHintLabel->setText(quickAccessHint);
+    quickAccessHintLabel->setVisible(!showsConflictActions);
+    hotKeyConflictActions->setVisible(showsConflictActions);
     footerStatusLabel->setText(status);
     footerStatusLabel->setVisible(!status.isEmpty());
 }
