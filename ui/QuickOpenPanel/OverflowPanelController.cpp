@@ -189,6 +189,18 @@ void OverflowPanelController::setSnapshot(std::optional<ScanSnapshot> scan) {
                  : 0;
 }
 
+OverflowPanelAvailability OverflowPanelController::trustedAvailability() const {
+    return dependencies.accessibilityTrustChecker && dependencies.accessibilityTrustChecker()
+               ? OverflowPanelAvailability::available
+               : OverflowPanelAvailability::needsAccessibility;
+}
+
+void OverflowPanelController::clearSearchQuery() {
+    query.clear();
+    const QSignalBlocker quiet(view().searchField);
+    view().searchField->clear();
+}
+
 OverflowPanelAvailability OverflowPanelController::effectiveAvailability() const {
     return visualPreviewContext ? visualPreviewContext->availability : availability;
 }
@@ -227,10 +239,7 @@ void OverflowPanelController::update(const ScanSnapshot& scan) {
     const auto key = currentSelectionKey();
     setSnapshot(scan);
     rows = filtered(scan.items, scope);
-    availability =
-        dependencies.accessibilityTrustChecker && dependencies.accessibilityTrustChecker()
-            ? OverflowPanelAvailability::available
-            : OverflowPanelAvailability::needsAccessibility;
+    availability = trustedAvailability();
     rerender(key);
 }
 
@@ -553,11 +562,7 @@ void OverflowPanelController::renderVisualPreview(OverflowPanelVisualPreview sce
         dependencies.preferences->quickAccessModifierShortcut()};
     scope =
         scene == hiddenIcons ? OverflowPanelScope::hiddenOnly : OverflowPanelScope::allRightSide;
-    query.clear();
-    {
-        const QSignalBlocker quiet(panel.searchField);
-        panel.searchField->clear();
-    }
+    clearSearchQuery();
     switch (scene) {
     case hiddenIcons:
     case quickOpenSearch:

@@ -309,6 +309,10 @@ private:
     std::optional<QString> shortcutText(const Parlowen::AXMenuBarItemRecord& item) const;
     // The running application's icon; a null pixmap when it has none.
     QPixmap appIcon(const Parlowen::AXMenuBarItemRecord& item) const;
+    // From the Accessibility trust check, never prompting.
+    Parlowen::OverflowPanelAvailability trustedAvailability() const;
+    // The query and the search field's text, without a search on the way.
+    void clearSearchQuery();
     Parlowen::OverflowPanelAvailability effectiveAvailability() const;
     Parlowen::QuickAccessModifierShortcut effectiveShortcut() const;
     void setSnapshot(std::optional<Parlowen::ScanSnapshot> scan);

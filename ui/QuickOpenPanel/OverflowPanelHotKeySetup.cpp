@@ -57,19 +57,12 @@ void OverflowPanelController::beginShortcutSetup(PerAppHotKeySetupSource source,
     scope = OverflowPanelScope::allRightSide;
     panel.scopeControl->selectedScope = scope;
     panel.scopeControl->update();
-    query.clear();
-    {
-        const QSignalBlocker quiet(panel.searchField);
-        panel.searchField->clear();
-    }
+    clearSearchQuery();
     if (snapshot) {
         rows = filtered(snapshot->items, scope);
     }
     // The list stands behind the permission state as in every showing, so it is read afresh.
-    availability =
-        dependencies.accessibilityTrustChecker && dependencies.accessibilityTrustChecker()
-            ? OverflowPanelAvailability::available
-            : OverflowPanelAvailability::needsAccessibility;
+    availability = trustedAvailability();
     panel.resize(OverflowPanelView::panelWidth, OverflowPanelView::panelHeight);
     rerender(fixedItem ? std::optional(identityKey(*fixedItem)) : std::nullopt);
     reportPerAppHotKeySetupOpened(captureSource);

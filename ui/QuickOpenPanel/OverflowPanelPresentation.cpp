@@ -129,16 +129,9 @@ void OverflowPanelController::prepareForPresentation() {
     resetShortcutSetup();
     refreshActionFeedbackFromStore();
     const auto key = preferredSelectionKey ? preferredSelectionKey : currentSelectionKey();
-    query.clear();
-    {
-        const QSignalBlocker quiet(panel.searchField);
-        panel.searchField->clear();
-    }
+    clearSearchQuery();
     applyDefaultScopeFromPreferences();
-    availability =
-        dependencies.accessibilityTrustChecker && dependencies.accessibilityTrustChecker()
-            ? OverflowPanelAvailability::available
-            : OverflowPanelAvailability::needsAccessibility;
+    availability = trustedAvailability();
     panel.resize(OverflowPanelView::panelWidth, OverflowPanelView::panelHeight);
     rerender(key);
 }
