@@ -221,6 +221,12 @@ int main(int argc, char** argv) {
         desktopWindow->onClosed = [] { QCoreApplication::quit(); };
         hub.onSnapshotHandled = [] { desktopWindow->refresh(); };
         desktopWindow->show();
+        // The onboarding window opened during start-up stays in front of the desktop.
+        if (const auto* onboarding = appDelegate->onboarding();
+            onboarding && onboarding->window()) {
+            onboarding->window()->raise();
+            onboarding->window()->activateWindow();
+        }
     });
     const int status = QApplication::exec();
     appDelegate->applicationWillTerminate();
