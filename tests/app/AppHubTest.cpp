@@ -187,6 +187,16 @@ TEST_F(HubFixture, AnActivationRequestAndAReopenOpenThePanelOfTheRunningCopy) {
     EXPECT_TRUE(delegate.applicationShouldHandleReopen(false));
     run();
     EXPECT_TRUE(delegate.statusBar()->isPanelWindowVisible());
+
+    // With the preferences window up, a reopen brings it forward and leaves the panel alone.
+    delegate.statusBar()->overflowPanel().closeCurrentPresentation();
+    delegate.statusBar()->showPreferences();
+    const int presentations = panelPresentations();
+    EXPECT_TRUE(delegate.applicationShouldHandleReopen(true));
+    run();
+    EXPECT_FALSE(delegate.statusBar()->isPanelWindowVisible());
+    EXPECT_EQ(panelPresentations(), presentations);
+    EXPECT_TRUE(delegate.statusBar()->isPreferencesWindowVisible());
 }
 
 TEST_F(HubFixture, UnexpectedModesEndAtOnceAndDebugWithoutItsPanelEndsFailing) {
