@@ -76,8 +76,7 @@ DesktopWindow::DesktopWindow(SimulatedDesktop& desktop, platform::RunLoop& mainL
                              QWidget* parent)
     : QWidget(parent), desktop_(desktop), mainLoop_(mainLoop) {
     setObjectName("desktop.window");
-    setWindowTitle(
-        QString::fromStdString("Simulated desktop: " + desktop_.initialDescription().name));
+    updateTitle();
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);
     auto* layout = new QVBoxLayout(this);
@@ -218,8 +217,21 @@ void DesktopWindow::refresh() {
     std::string now = signature();
     if (now != lastSignature_) {
         lastSignature_ = std::move(now);
+        updateTitle();
         update();
     }
+}
+
+void DesktopWindow::updateTitle() {
+    QString title =
+        QString::fromStdString("Simulated desktop: " + desktop_.initialDescription().name);
+    const auto state = desktop_.menuBarState();
+    const auto open = std::find_if(state.items.begin(), state.items.end(),
+                                   [](const auto& item) { return item.menuOpen; });
+    if (open != state.items.end()) {
+        title += QStringLiteral(", menu of %1 open").arg(labelOf(open->description));
+    }
+    setWindowTitle(title);
 }
 
 void DesktopWindow::paintEvent(QPaintEvent*) {
