@@ -1,17 +1,10 @@
 #include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
 
 #include "Parlowen/Hotkeys/HotKeyFormatter.h"
-#include "platform/GlobalHotKeys.h"
 #include "platform/qt/MacKeyTable.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
-
-namespace {
-
-constexpr std::uint32_t keyCodeW = 13;
-
-} // namespace
 
 OverflowRowHotKeyButton::OverflowRowHotKeyButton(QWidget* parent) : PanelIconButton(parent) {}
 
@@ -27,11 +20,11 @@ OverflowRowHotKeyButton::chord(const platform::qt::MacKeyEvent& key) {
         key.keyCode == platform::qt::unknownKeyCode) {
         return std::nullopt;
     }
-    // The Carbon bits are exactly the four modifiers held: bare Command-W closes the window.
-    const auto modifiers = Parlowen::HotKeyFormatter::carbonModifiers(key.modifierFlags);
-    if (key.keyCode == keyCodeW && modifiers == platform::cmdKey) {
+    // Bare Command-W closes the window.
+    if (platform::qt::isCloseWindowChord(key)) {
         return std::nullopt;
     }
+    const auto modifiers = Parlowen::HotKeyFormatter::carbonModifiers(key.modifierFlags);
     if (modifiers == 0) {
         return std::nullopt;
     }
