@@ -1,5 +1,6 @@
 #include "app/StatusBarController.h"
 
+#include "Parlowen/Hotkeys/PerAppHotKeyResolver.h"
 #include "Parlowen/QuickOpen/QuickOpenListPlanner.h"
 #include "Parlowen/Settings/L10n.h"
 #include "app/MenuBarIconFactory.h"
@@ -110,6 +111,8 @@ void StatusBarController::wirePanelCallbacks() {
             hub.setActivationPolicy(platform::NSApplicationActivationPolicyAccessory);
         }
     });
+    overflowPanel_.onPerAppHotKeyBindingsChanged =
+        weakly([](StatusBarController& hub) { hub.resyncPerAppHotKeys(); });
 }
 
 bool StatusBarController::isPanelWindowVisible() const {
@@ -130,6 +133,31 @@ void StatusBarController::resyncPerAppHotKeys() {
         perAppHotKeyRuntime_->sync(*lastSnapshot_);
     }
     overflowPanel_.update(*lastSnapshot_);
+}
+
+void StatusBarController::presentPerAppHotKeySetup(PerAppHotKeySetupSource source,
+                                                   std::optional<AXMenuBarItemRecord> fixedItem,
+                                                   std::function<void()> refreshManager) {
+    refreshAvailability();
+    const std::weak_ptr<StatusBarController*> weak(self_);
+    overflowPanel_.presentShortcutSetupWindow(source, std::move(fixedItem),
+                                              [weak, refreshManager = std::move(refreshManager)] {
+                                                  if (const auto self = weak.lock()) {
+                                                      (*self)->resyncPerAppHotKeys();
+                                                  }
+                                                  if (refreshManager) {
+                                                      refreshManager();
+                                                  }
+                                              });
+}
+
+std::optional<AXMenuBarItemRecord>
+StatusBarController::resolvePerAppHotKeyItem(const PerAppHotKeyBinding& binding) const {
+    if (!lastSnapshot_) {
+        return std::nullopt;
+    }
+    auto resolutions = PerAppHotKeyResolver::resolve({binding}, lastSnapshot_->items);
+    return resolutions.empty() ? std::nullopt : std::move(resolutions.front().item);
 }
 
 void StatusBarController::refreshAvailability() {
@@ -205,6 +233,25 @@ void StatusBarController::wirePreferencesWindow(PreferencesWindowController& win
     });
     window.onPerAppHotKeyBindingsChanged =
         weakly([](StatusBarController& hub) { hub.resyncPerAppHotKeys(); });
+    window.onAddPerAppHotKeyShortcut =
+        [weak](PreferencesWindowController::RefreshCallback refresh) {
+            if (const auto self = weak.lock()) {
+                (*self)->presentPerAppHotKeySetup(PerAppHotKeySetupSource::managerAdd, std::nullopt,
+                                                  std::move(refresh));
+            }
+        };
+    window.onChangePerAppHotKeyShortcut =
+        [weak](const PerAppHotKeyBinding& binding,
+               PreferencesWindowController::RefreshCallback refresh) {
+            const auto self = weak.lock();
+            if (!self) {
+                return;
+            }
+            if (auto item = (*self)->resolvePerAppHotKeyItem(binding)) {
+                (*self)->presentPerAppHotKeySetup(PerAppHotKeySetupSource::managerChange,
+                                                  std::move(item), std::move(refresh));
+            }
+        };
     window.onScanIntervalChanged = [weak](double seconds) {
         if (const auto self = weak.lock()) {
             (*self)->poller_.updateInterval(seconds);

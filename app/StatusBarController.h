@@ -2,6 +2,7 @@
 
 #include "Parlowen/Hotkeys/ModifierPairShortcutController.h"
 #include "Parlowen/Hotkeys/PerAppHotKeyRuntime.h"
+#include "Parlowen/Hotkeys/PerAppHotKeySetupSource.h"
 #include "Parlowen/Items/ScanSnapshot.h"
 #include "Parlowen/Settings/AppPreferences.h"
 #include "Parlowen/Status/MenuBarPoller.h"
@@ -81,6 +82,14 @@ private:
     void handleSnapshot(const ScanSnapshot& snapshot);
     void updateBadgeForOverflow(const ScanSnapshot& snapshot);
     void resyncPerAppHotKeys();
+    // Opens the panel as the shortcut setup list; a save re-syncs the hotkeys and then calls
+    // `refreshManager` (the preferences window's list).
+    void presentPerAppHotKeySetup(PerAppHotKeySetupSource source,
+                                  std::optional<AXMenuBarItemRecord> fixedItem,
+                                  std::function<void()> refreshManager);
+    // The item a stored binding stands for in the last scan; none before the first scan.
+    std::optional<AXMenuBarItemRecord>
+    resolvePerAppHotKeyItem(const PerAppHotKeyBinding& binding) const;
     void wirePreferencesWindow(PreferencesWindowController& window);
     void setActivationPolicy(platform::NSApplicationActivationPolicy policy);
     // Runs `action` on the hub while it exists.

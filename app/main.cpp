@@ -99,6 +99,7 @@ std::unique_ptr<StatusBarController> makeStatusBar(ProductServices& product) {
         services, product.hotKeyRegistry(), actionRunnerSettings()));
 
     auto panel = OverflowPanelController::Dependencies::production(services);
+    panel.hotKeyRegistry = &product.hotKeyRegistry();
     panel.actionRunner = [runner = ActionRunner::Configuration::live(
                               services, actionRunnerSettings())](const AXMenuBarItemRecord& item) {
         return ActionRunner::runPreferredActions(item, runner);

@@ -268,4 +268,48 @@ TEST_F(HubFixture, ThePreferencesWindowIsWiredToTheHubAndOwnsTheRegularPolicyWhi
     EXPECT_TRUE(hub->isPreferencesWindowVisible());
 }
 
+TEST_F(HubFixture, ThePreferencesShortcutListOpensThePanelsSetupAndASaveRegistersAndRefreshes) {
+    panel.preferences.setQuickAccessModifierShortcut(QuickAccessModifierShortcut::none);
+    auto hub = makeHub();
+    wire(*hub);
+    hub->poller().start();
+    run(500);
+    ASSERT_TRUE(hub->lastSnapshot());
+    hub->showPreferences();
+    PreferencesWindowController* window = hub->preferencesWindow();
+    ASSERT_NE(window, nullptr);
+    auto& setup = hub->overflowPanel();
+    int refreshes = 0;
+    const auto refresh = [&refreshes] { ++refreshes; };
+
+    // A binding whose item the last scan does not hold opens nothing.
+    PerAppHotKeyBinding stale;
+    stale.identity.rawValue = "v2|gone";
+    stale.shortcut = {40, platform::cmdKey};
+    window->onChangePerAppHotKeyShortcut(stale, refresh);
+    EXPECT_FALSE(hub->isPanelWindowVisible());
+
+    window->onAddPerAppHotKeyShortcut(refresh);
+    EXPECT_TRUE(hub->isPanelWindowVisible());
+    EXPECT_EQ(setup.presentationContext, OverflowPanelPresentationContext::shortcutSetup);
+    EXPECT_FALSE(setup.activeHotKeyCaptureItem());
+    setup.closeCurrentPresentation();
+
+    const AXMenuBarItemRecord item = hub->lastSnapshot()->items.front();
+    constexpr std::uint32_t keyJ = 38;
+    ASSERT_EQ(panel.hotKeys.assign(item, keyJ, platform::cmdKey, panel.clock.wallNow()).kind,
+              PerAppHotKeyAssignmentResult::Kind::saved);
+    window->onChangePerAppHotKeyShortcut(panel.hotKeys.bindings().front(), refresh);
+    ASSERT_TRUE(setup.activeHotKeyCaptureItem());
+    EXPECT_EQ(MenuBarItemStableIdentity::of(*setup.activeHotKeyCaptureItem()),
+              MenuBarItemStableIdentity::of(item));
+
+    constexpr std::uint32_t keyK = 40;
+    setup.assignPerAppHotKey(item, keyK, platform::cmdKey | platform::shiftKey);
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_FALSE(hub->isPanelWindowVisible());
+    EXPECT_TRUE(desktop->appServices().hotKeys.holder(keyK, platform::cmdKey | platform::shiftKey));
+    EXPECT_FALSE(desktop->appServices().hotKeys.holder(keyJ, platform::cmdKey));
+}
+
 } // namespace

@@ -78,6 +78,7 @@ struct HubFixture : ::testing::Test {
             return desktop->accessibility().isProcessTrusted(false);
         };
         dependencies.workspace = &desktop->workspace();
+        dependencies.hotKeyRegistry = registry.get();
         const auto services = desktop->services();
         auto runtime = std::make_unique<Parlowen::PerAppHotKeyRuntime>(
             Parlowen::PerAppHotKeyRuntime::Configuration::live(
