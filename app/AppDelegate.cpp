@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <QWidget>
+
 namespace Parlowen {
 
 namespace {
@@ -146,17 +148,77 @@ void AppDelegate::startProductExperience() {
     if (context_.makeUpdater && UpdaterController::canStart(publicKey)) {
         updater_ = context_.makeUpdater();
     }
-    // No onboarding window in this build, so it is never shown at launch.
-    const bool onboardingWasPresented = false;
-    if (!context_.preferences.launchAtLogin() && !onboardingWasPresented &&
+    presentOnboarding();
+    if (!context_.preferences.launchAtLogin() && !onboardingWasPresentedThisLaunch_ &&
         context_.services.loginItems.status() != platform::SMAppServiceStatusEnabled) {
-        context_.services.mainLoop.post([weak = std::weak_ptr<AppDelegate*>(self_)] {
-            const auto self = weak.lock();
-            if (self && (*self)->statusBar_) {
-                (*self)->statusBar_->showRescuePanel();
-            }
-        });
+        showRescuePanelLater();
     }
+}
+
+void AppDelegate::presentOnboarding() {
+    if (!context_.makeOnboarding) {
+        return;
+    }
+    onboarding_ = context_.makeOnboarding();
+    const std::weak_ptr<AppDelegate*> weak(self_);
+    onboarding_->onCompleted = [weak] {
+        if (const auto self = weak.lock()) {
+            (*self)->onboardingCompleted();
+        }
+    };
+    onboarding_->onQuickAccessShortcutChanged = [weak](QuickAccessModifierShortcut shortcut) {
+        const auto self = weak.lock();
+        if (self && (*self)->statusBar_) {
+            (*self)->statusBar_->applyQuickAccessShortcutChange(shortcut);
+        }
+    };
+    // A window that is not needed completes inside this call, while the flag is still false,
+    // so its completion opens nothing and the launch rule below decides.
+    const bool presented = onboarding_->presentIfNeeded();
+    onboardingWasPresentedThisLaunch_ = presented;
+}
+
+void AppDelegate::onboardingCompleted() {
+    const bool wasPresented = onboardingWasPresentedThisLaunch_;
+    onboardingWasPresentedThisLaunch_ = false;
+    if (onboarding_) {
+        // Released on the next turn: the completion runs inside one of the controller's own
+        // handlers (a button, the permission poll, or `presentIfNeeded`).
+        context_.services.mainLoop.post(
+            [released = std::shared_ptr<OnboardingWindowController>(std::move(onboarding_))] {});
+    }
+    if (wasPresented) {
+        showRescuePanelLater();
+    }
+}
+
+void AppDelegate::showRescuePanelLater() {
+    context_.services.mainLoop.post([weak = std::weak_ptr<AppDelegate*>(self_)] {
+        const auto self = weak.lock();
+        if (self && (*self)->statusBar_) {
+            (*self)->statusBar_->showRescuePanel();
+        }
+    });
+}
+
+bool AppDelegate::bringOnboardingForward() {
+    QWidget* window = onboarding_ ? onboarding_->window() : nullptr;
+    if (window == nullptr) {
+        return false;
+    }
+    auto& workspace = context_.services.workspace;
+    workspace.setActivationPolicy(platform::NSApplicationActivationPolicyRegular);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    workspace.activateIgnoringOtherApps(true);
+    return true;
+}
+
+bool AppDelegate::hasVisibleWindow() const {
+    const QWidget* window = onboarding_ ? onboarding_->window() : nullptr;
+    return (window != nullptr && window->isVisible()) ||
+           (statusBar_ && statusBar_->hasVisibleWindow());
 }
 
 bool AppDelegate::applicationShouldHandleReopen([[maybe_unused]] bool hasVisibleWindows) {
@@ -165,7 +227,12 @@ bool AppDelegate::applicationShouldHandleReopen([[maybe_unused]] bool hasVisible
     case LaunchMode::updateSmoke:
         return false;
     case LaunchMode::product:
-        if (statusBar_) {
+        if (bringOnboardingForward() || !statusBar_) {
+            return true;
+        }
+        if (statusBar_->isPreferencesWindowVisible()) {
+            statusBar_->showPreferences();
+        } else {
             statusBar_->showRescuePanel();
         }
         return true;
@@ -187,8 +254,19 @@ bool AppDelegate::applicationShouldTerminateAfterLastWindowClosed() const {
 
 void AppDelegate::existingInstanceActivationRequested() {
     writeLaunchDiagnostic("duplicate-instance-activation-request");
-    if (statusBar_) {
+    if (!bringOnboardingForward() && statusBar_) {
         statusBar_->showRescuePanel();
+    }
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (!updater_) {
+        return;
+    }
+    if (const auto error = updater_->standard().updater().installPendingUpdateOnQuit()) {
+        platform::Logger(context_.services.log, context_.services.clock, "app.tessaline.Tessaline",
+                         "Update")
+            .error("the downloaded update was not installed: " + error->localizedDescription);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "app/SingleInstanceGuard.h"
 #include "app/StatusBarController.h"
 #include "platform/PlatformServices.h"
+#include "ui/Onboarding/OnboardingWindowController.h"
 
 #include <functional>
 #include <memory>
@@ -19,8 +20,9 @@ namespace Parlowen {
 class UpdaterController;
 
 // The application delegate of the product and the debug mode: the single-instance check, the
-// product's start-up in its fixed order, the panel once after launch, reopen and activation
-// requests, and one diagnostic line per start-up event. Main thread only.
+// product's start-up in its fixed order, the onboarding window until it completes, the panel
+// once after launch or after onboarding, reopen and activation requests, the waiting update at
+// quit, and one diagnostic line per start-up event. Main thread only.
 class AppDelegate {
 public:
     // What start-up needs beyond the services; the program's choices are made in main.
@@ -39,6 +41,8 @@ public:
         std::function<void(int status)> terminate;
         // Writes one launch diagnostic line.
         std::function<void(std::string_view event)> writeLaunchDiagnostic;
+        // The onboarding window, made once at start-up; none leaves it out.
+        std::function<std::unique_ptr<OnboardingWindowController>()> makeOnboarding;
         // The simulated desktop's window, shown beside the debug panel in the debug mode.
         std::function<std::unique_ptr<DesktopWindow>()> makeDesktopWindow = {};
     };
@@ -55,22 +59,36 @@ public:
     bool applicationShouldTerminateAfterLastWindowClosed() const;
     // A later copy asked this one to come forward.
     void existingInstanceActivationRequested();
+    // The event loop has ended: a downloaded update waiting for quit is swapped in.
+    void applicationWillTerminate();
 
     LaunchMode mode() const { return context_.mode; }
     StatusBarController* statusBar() const { return statusBar_.get(); }
     UpdaterController* updater() const { return updater_.get(); }
+    // None once onboarding completed (or was never needed).
+    OnboardingWindowController* onboarding() const { return onboarding_.get(); }
     DebugPanelController* debugController() const { return debugController_.get(); }
     DesktopWindow* debugDesktopWindow() const { return debugDesktopWindow_.get(); }
     bool isDuplicate() const { return isDuplicate_; }
+    // Whether one of the program's windows (onboarding, panel, preferences) is up; a reveal
+    // leaves the program a regular application only then.
+    bool hasVisibleWindow() const;
 
 private:
     void startDebugPanel();
     void startProductExperience();
+    void presentOnboarding();
+    void onboardingCompleted();
+    // Brings the onboarding window forward; false when there is none.
+    bool bringOnboardingForward();
+    void showRescuePanelLater();
     void writeLaunchDiagnostic(std::string_view event);
 
     Context context_;
     std::unique_ptr<StatusBarController> statusBar_;
     std::shared_ptr<UpdaterController> updater_;
+    std::unique_ptr<OnboardingWindowController> onboarding_;
+    bool onboardingWasPresentedThisLaunch_ = false;
     std::unique_ptr<DebugPanelController> debugController_;
     std::unique_ptr<DesktopWindow> debugDesktopWindow_;
     platform::ObserverToken activationObserver_ = 0;

@@ -1,9 +1,13 @@
 #include "app/StatusBarController.h"
 
+#include "Parlowen/Hotkeys/PerAppHotKeyResolver.h"
 #include "Parlowen/QuickOpen/QuickOpenListPlanner.h"
 #include "Parlowen/Settings/L10n.h"
 #include "app/MenuBarIconFactory.h"
-#include "platform/Logger.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
 
 #include <string>
 
@@ -13,14 +17,14 @@ StatusBarController::StatusBarController(Context context,
                                          std::unique_ptr<PerAppHotKeyRuntime> perAppHotKeyRuntime)
     : context_(std::move(context)), statusItem_(context_.services.statusBar.statusItemWithLength(
                                         platform::NSVariableStatusItemLength)),
-      overflowPanel_(context_.panel), presentation_(overflowPanel_, context_.services.workspace),
+      overflowPanel_(context_.panel),
       poller_(context_.services, context_.preferences, context_.preferences.scanIntervalSeconds()),
       perAppHotKeyRuntime_(std::move(perAppHotKeyRuntime)),
       self_(std::make_shared<StatusBarController*>(this)) {}
 
 StatusBarController::~StatusBarController() {
     self_.reset();
-    presentation_.onClosed = nullptr;
+    overflowPanel_.onRescueWindowClosed = nullptr;
     poller_.onSnapshot = nullptr;
 }
 
@@ -102,10 +106,23 @@ void StatusBarController::wirePanelCallbacks() {
         weakly([](StatusBarController& hub) { hub.poller_.scan("panel-refresh", true); });
     overflowPanel_.onRequestPreferences =
         weakly([](StatusBarController& hub) { hub.showPreferences(); });
-    // No preferences window can be open, so closing the panel always returns to accessory.
-    presentation_.onClosed = weakly([](StatusBarController& hub) {
-        hub.setActivationPolicy(platform::NSApplicationActivationPolicyAccessory);
+    overflowPanel_.onRescueWindowClosed = weakly([](StatusBarController& hub) {
+        if (!hub.isPreferencesWindowVisible()) {
+            hub.setActivationPolicy(platform::NSApplicationActivationPolicyAccessory);
+        }
     });
+    overflowPanel_.onPerAppHotKeyBindingsChanged =
+        weakly([](StatusBarController& hub) { hub.resyncPerAppHotKeys(); });
+}
+
+bool StatusBarController::isPanelWindowVisible() const {
+    const QWidget* window = overflowPanel_.rescueWindowController();
+    return window != nullptr && window->isVisible();
+}
+
+bool StatusBarController::isPreferencesWindowVisible() const {
+    const QWidget* window = preferencesWindow_ ? preferencesWindow_->window() : nullptr;
+    return window != nullptr && window->isVisible();
 }
 
 void StatusBarController::resyncPerAppHotKeys() {
@@ -116,6 +133,31 @@ void StatusBarController::resyncPerAppHotKeys() {
         perAppHotKeyRuntime_->sync(*lastSnapshot_);
     }
     overflowPanel_.update(*lastSnapshot_);
+}
+
+void StatusBarController::presentPerAppHotKeySetup(PerAppHotKeySetupSource source,
+                                                   std::optional<AXMenuBarItemRecord> fixedItem,
+                                                   std::function<void()> refreshManager) {
+    refreshAvailability();
+    const std::weak_ptr<StatusBarController*> weak(self_);
+    overflowPanel_.presentShortcutSetupWindow(source, std::move(fixedItem),
+                                              [weak, refreshManager = std::move(refreshManager)] {
+                                                  if (const auto self = weak.lock()) {
+                                                      (*self)->resyncPerAppHotKeys();
+                                                  }
+                                                  if (refreshManager) {
+                                                      refreshManager();
+                                                  }
+                                              });
+}
+
+std::optional<AXMenuBarItemRecord>
+StatusBarController::resolvePerAppHotKeyItem(const PerAppHotKeyBinding& binding) const {
+    if (!lastSnapshot_) {
+        return std::nullopt;
+    }
+    auto resolutions = PerAppHotKeyResolver::resolve({binding}, lastSnapshot_->items);
+    return resolutions.empty() ? std::nullopt : std::move(resolutions.front().item);
 }
 
 void StatusBarController::refreshAvailability() {
@@ -132,7 +174,7 @@ void StatusBarController::setActivationPolicy(platform::NSApplicationActivationP
 void StatusBarController::showRescuePanel() {
     refreshAvailability();
     setActivationPolicy(platform::NSApplicationActivationPolicyRegular);
-    presentation_.present();
+    overflowPanel_.presentInRescueWindow();
 }
 
 void StatusBarController::statusItemClicked() {
@@ -141,10 +183,10 @@ void StatusBarController::statusItemClicked() {
     }
     refreshAvailability();
     setActivationPolicy(platform::NSApplicationActivationPolicyRegular);
-    if (presentation_.isVisible()) {
-        presentation_.close();
+    if (isPanelWindowVisible()) {
+        overflowPanel_.closeCurrentPresentation();
     } else {
-        presentation_.present();
+        overflowPanel_.presentInRescueWindow();
     }
 }
 
@@ -154,9 +196,72 @@ void StatusBarController::handleQuickAccessShortcut() {
 }
 
 void StatusBarController::showPreferences() {
-    platform::Logger(context_.services.log, context_.services.clock, "app.tessaline.Tessaline",
-                     "StatusBar")
-        .notice("the preferences window is not part of this build");
+    if (!preferencesWindow_) {
+        preferencesWindow_ =
+            std::make_unique<PreferencesWindowController>(context_.preferencesWindow);
+        wirePreferencesWindow(*preferencesWindow_);
+        // A fresh window opens in the middle of the screen, as the panel does.
+        QWidget* window = preferencesWindow_->window();
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (window != nullptr && screen != nullptr) {
+            window->move(screen->availableGeometry().center() - window->rect().center());
+        }
+    }
+    setActivationPolicy(platform::NSApplicationActivationPolicyRegular);
+    preferencesWindow_->showWindow();
+}
+
+void StatusBarController::wirePreferencesWindow(PreferencesWindowController& window) {
+    const std::weak_ptr<StatusBarController*> weak(self_);
+    window.onQuickAccessShortcutChanged = [weak](QuickAccessModifierShortcut shortcut) {
+        if (const auto self = weak.lock()) {
+            (*self)->applyQuickAccessShortcutChange(shortcut);
+        }
+    };
+    // The panel reads the stored scope again; the value passed along is not needed.
+    window.onPanelScopeChanged = [weak](OverflowPanelScope) {
+        if (const auto self = weak.lock()) {
+            (*self)->overflowPanel_.reloadScopeFromPreferences();
+        }
+    };
+    window.setMenuBarItemsProvider([weak]() -> std::optional<std::vector<AXMenuBarItemRecord>> {
+        const auto self = weak.lock();
+        if (!self || !(*self)->lastSnapshot_) {
+            return std::nullopt;
+        }
+        return (*self)->lastSnapshot_->items;
+    });
+    window.onPerAppHotKeyBindingsChanged =
+        weakly([](StatusBarController& hub) { hub.resyncPerAppHotKeys(); });
+    window.onAddPerAppHotKeyShortcut =
+        [weak](PreferencesWindowController::RefreshCallback refresh) {
+            if (const auto self = weak.lock()) {
+                (*self)->presentPerAppHotKeySetup(PerAppHotKeySetupSource::managerAdd, std::nullopt,
+                                                  std::move(refresh));
+            }
+        };
+    window.onChangePerAppHotKeyShortcut =
+        [weak](const PerAppHotKeyBinding& binding,
+               PreferencesWindowController::RefreshCallback refresh) {
+            const auto self = weak.lock();
+            if (!self) {
+                return;
+            }
+            if (auto item = (*self)->resolvePerAppHotKeyItem(binding)) {
+                (*self)->presentPerAppHotKeySetup(PerAppHotKeySetupSource::managerChange,
+                                                  std::move(item), std::move(refresh));
+            }
+        };
+    window.onScanIntervalChanged = [weak](double seconds) {
+        if (const auto self = weak.lock()) {
+            (*self)->poller_.updateInterval(seconds);
+        }
+    };
+    // Dropping the controller here is safe: it releases its window once the close has returned.
+    window.onClose = weakly([](StatusBarController& hub) {
+        hub.preferencesWindow_.reset();
+        hub.setActivationPolicy(platform::NSApplicationActivationPolicyAccessory);
+    });
 }
 
 } // namespace Parlowen

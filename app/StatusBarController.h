@@ -2,12 +2,14 @@
 
 #include "Parlowen/Hotkeys/ModifierPairShortcutController.h"
 #include "Parlowen/Hotkeys/PerAppHotKeyRuntime.h"
+#include "Parlowen/Hotkeys/PerAppHotKeySetupSource.h"
 #include "Parlowen/Items/ScanSnapshot.h"
 #include "Parlowen/Settings/AppPreferences.h"
 #include "Parlowen/Status/MenuBarPoller.h"
 #include "Parlowen/Status/ScanStatusStore.h"
-#include "app/PanelWindowPresentation.h"
 #include "platform/PlatformServices.h"
+#include "ui/Preferences/PreferencesServices.h"
+#include "ui/Preferences/PreferencesWindowController.h"
 #include "ui/QuickOpenPanel/OverflowPanelController.h"
 
 #include <functional>
@@ -17,7 +19,8 @@
 namespace Parlowen {
 
 // The hub of the running product: Tessaline's status item with its icon and hidden-item count,
-// the Quick Open panel, the poller, the modifier-pair shortcut and the per-app hotkeys. It fans
+// the Quick Open panel, the poller, the modifier-pair shortcut, the preferences window and the
+// per-app hotkeys. It fans
 // every scan out, opens the panel on a click, the shortcut or the delegate's request, and
 // switches between the regular and the accessory activation policy as its windows open and
 // close. Main thread only.
@@ -29,6 +32,8 @@ public:
         ScanStatusStore& scanStatusStore;
         // The panel's settings, stores, clock, trust check (never prompting) and workspace.
         OverflowPanelController::Dependencies panel;
+        // What the preferences window uses, made afresh on each first request.
+        PreferencesServices preferencesWindow;
     };
 
     // The services, preferences and stores outlive the hub.
@@ -49,7 +54,7 @@ public:
     void statusItemClicked();
     // The quick-access shortcut: always opens, never closes.
     void handleQuickAccessShortcut();
-    // The preferences window; not part of this build yet, so the request is only logged.
+    // Shows the preferences window, made with its callbacks on first use, or brings it forward.
     void showPreferences();
     // Replaces the shortcut controller (none for `none`); the caller has stored the setting.
     void applyQuickAccessShortcutChange(QuickAccessModifierShortcut shortcut);
@@ -61,8 +66,13 @@ public:
     const ModifierPairShortcutController* quickAccessShortcutController() const {
         return quickAccessShortcutController_.get();
     }
-    bool isPanelWindowVisible() const { return presentation_.isVisible(); }
-    QWidget* panelWindow() const { return presentation_.window(); }
+    bool isPanelWindowVisible() const;
+    QWidget* panelWindow() const { return overflowPanel_.rescueWindowController(); }
+    // None before the first request and after the window closed.
+    PreferencesWindowController* preferencesWindow() const { return preferencesWindow_.get(); }
+    bool isPreferencesWindowVisible() const;
+    // Whether the panel's or the preferences window is up, so the program stays regular.
+    bool hasVisibleWindow() const { return isPanelWindowVisible() || isPreferencesWindowVisible(); }
 
     // After every scan has been fanned out (the desktop window redraws the badge).
     std::function<void()> onSnapshotHandled;
@@ -72,6 +82,15 @@ private:
     void handleSnapshot(const ScanSnapshot& snapshot);
     void updateBadgeForOverflow(const ScanSnapshot& snapshot);
     void resyncPerAppHotKeys();
+    // Opens the panel as the shortcut setup list; a save re-syncs the hotkeys and then calls
+    // `refreshManager` (the preferences window's list).
+    void presentPerAppHotKeySetup(PerAppHotKeySetupSource source,
+                                  std::optional<AXMenuBarItemRecord> fixedItem,
+                                  std::function<void()> refreshManager);
+    // The item a stored binding stands for in the last scan; none before the first scan.
+    std::optional<AXMenuBarItemRecord>
+    resolvePerAppHotKeyItem(const PerAppHotKeyBinding& binding) const;
+    void wirePreferencesWindow(PreferencesWindowController& window);
     void setActivationPolicy(platform::NSApplicationActivationPolicy policy);
     // Runs `action` on the hub while it exists.
     std::function<void()> weakly(std::function<void(StatusBarController&)> action) const;
@@ -79,10 +98,10 @@ private:
     Context context_;
     std::unique_ptr<platform::StatusItem> statusItem_;
     OverflowPanelController overflowPanel_;
-    PanelWindowPresentation presentation_;
     MenuBarPoller poller_;
     std::unique_ptr<ModifierPairShortcutController> quickAccessShortcutController_;
     std::optional<ScanSnapshot> lastSnapshot_;
+    std::unique_ptr<PreferencesWindowController> preferencesWindow_;
     std::unique_ptr<PerAppHotKeyRuntime> perAppHotKeyRuntime_;
     // Callbacks hold this weakly; it goes first when the hub does.
     std::shared_ptr<StatusBarController*> self_;

@@ -2,6 +2,8 @@
 // process to an unattended runner or starts the application with its delegate.
 
 #include "Parlowen/Hotkeys/PerAppHotKeyRuntime.h"
+#include "Parlowen/Opening/ActionRunner.h"
+#include "Parlowen/QuickOpen/QuickOpenSearchMatcher.h"
 #include "Parlowen/Settings/AppPreferences.h"
 #include "Parlowen/Status/ScanStatusStore.h"
 #include "Parlowen/Telemetry/CrashReporter.h"
@@ -28,6 +30,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <thread>
 
 namespace {
 using namespace Parlowen;
@@ -40,9 +43,13 @@ std::unique_ptr<AppDelegate> appDelegate;
 std::unique_ptr<ProductServices> product;
 std::unique_ptr<UpdateDialogPresenter> updatePresenter;
 std::unique_ptr<DesktopWindow> desktopWindow;
+std::thread searchWarmUp;
 
 // Ends everything in order, the application last, so that no window outlives it.
 int finish(int status) {
+    if (searchWarmUp.joinable()) {
+        searchWarmUp.join();
+    }
     desktopWindow.reset();
     appDelegate.reset();
     updatePresenter.reset();
@@ -79,13 +86,39 @@ int runSentrySmoke(const std::vector<std::string>& arguments) {
     return SentrySmokeTestRunner::run(arguments);
 }
 
+// A reveal leaves the program regular only while one of its own windows is up; the simulated
+// desktop's window stands for the screen, not for a window of the program.
+ActionRunner::LiveSettings actionRunnerSettings() {
+    ActionRunner::LiveSettings settings;
+    settings.hasVisibleWindow = [] { return appDelegate && appDelegate->hasVisibleWindow(); };
+    return settings;
+}
+
 std::unique_ptr<StatusBarController> makeStatusBar(ProductServices& product) {
     const platform::PlatformServices services = product.services();
-    auto runtime = std::make_unique<PerAppHotKeyRuntime>(
-        PerAppHotKeyRuntime::Configuration::live(services, product.hotKeyRegistry()));
+    auto runtime = std::make_unique<PerAppHotKeyRuntime>(PerAppHotKeyRuntime::Configuration::live(
+        services, product.hotKeyRegistry(), actionRunnerSettings()));
+
+    auto panel = OverflowPanelController::Dependencies::production(services);
+    panel.hotKeyRegistry = &product.hotKeyRegistry();
+    panel.actionRunner = [runner = ActionRunner::Configuration::live(
+                              services, actionRunnerSettings())](const AXMenuBarItemRecord& item) {
+        return ActionRunner::runPreferredActions(item, runner);
+    };
+
+    auto preferences = PreferencesServices::production(services);
+    preferences.updaterProvider = []() -> PreferencesUpdater* {
+        return appDelegate ? appDelegate->updater() : nullptr;
+    };
+    preferences.applyCrashReportingConsent = [](bool enabled) {
+        CrashReporter::shared().applyConsent(enabled);
+    };
+    preferences.telemetryReporter = [](const DiagnosticTelemetryEvent& event) {
+        CrashReporter::shared().captureDiagnosticEvent(event, std::nullopt);
+    };
     return std::make_unique<StatusBarController>(
         StatusBarController::Context{services, AppPreferences::shared(), ScanStatusStore::shared(),
-                                     OverflowPanelController::Dependencies::production(services)},
+                                     std::move(panel), std::move(preferences)},
         std::move(runtime));
 }
 } // namespace
@@ -157,6 +190,10 @@ int main(int argc, char** argv) {
         [&clock = services.clock](std::string_view event) {
             LaunchDiagnostics::write(event, clock.wallNow());
         },
+        [services] {
+            return std::make_unique<OnboardingWindowController>(
+                OnboardingWindowController::Dependencies::production(services));
+        },
         [] { return std::make_unique<DesktopWindow>(product->desktop()); }};
     appDelegate = std::make_unique<AppDelegate>(std::move(context));
 
@@ -166,6 +203,9 @@ int main(int argc, char** argv) {
             return;
         }
         StatusBarController& hub = *appDelegate->statusBar();
+        // The search's transliterator takes a large part of a second to build: not on the
+        // first keystroke.
+        searchWarmUp = std::thread(QuickOpenSearchMatcher::warmUp);
         product->registerRunningCopy([] {
             if (desktopWindow) {
                 desktopWindow->raise();
@@ -183,6 +223,14 @@ int main(int argc, char** argv) {
         desktopWindow->onClosed = [] { QCoreApplication::quit(); };
         hub.onSnapshotHandled = [] { desktopWindow->refresh(); };
         desktopWindow->show();
+        // The onboarding window opened during start-up stays in front of the desktop.
+        if (const auto* onboarding = appDelegate->onboarding();
+            onboarding && onboarding->window()) {
+            onboarding->window()->raise();
+            onboarding->window()->activateWindow();
+        }
     });
-    return finish(QApplication::exec());
+    const int status = QApplication::exec();
+    appDelegate->applicationWillTerminate();
+    return finish(status);
 }

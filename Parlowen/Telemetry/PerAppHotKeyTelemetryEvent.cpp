@@ -4,13 +4,19 @@
 
 namespace Parlowen::PerAppHotKeyTelemetryEvent {
 
+std::map<std::string, std::string> commonTags(PerAppHotKeyTelemetrySource source,
+                                              const std::string& appVersion,
+                                              const std::string& appBundleID) {
+    return {{"source", QelCore::toString(source)},
+            {"surface", surface(source)},
+            {"appVersion", appVersion},
+            {"appBundleID", appBundleID}};
+}
+
 DiagnosticTelemetryEvent removed(PerAppHotKeyTelemetrySource source, std::int64_t removedCount,
                                  const std::string& appVersion, const std::string& appBundleID) {
     return {"per_app_hotkey_removed",
-            {{"source", QelCore::toString(source)},
-             {"surface", surface(source)},
-             {"appVersion", appVersion},
-             {"appBundleID", appBundleID}},
+            commonTags(source, appVersion, appBundleID),
             {{"removedCount", std::max<std::int64_t>(removedCount, 0)}}};
 }
 

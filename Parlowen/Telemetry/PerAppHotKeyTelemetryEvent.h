@@ -4,10 +4,17 @@
 #include "Parlowen/Telemetry/PerAppHotKeyTelemetrySource.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 // The telemetry of per-app hotkey set-up, use and removal.
 namespace Parlowen::PerAppHotKeyTelemetryEvent {
+
+// The tags every per-app hotkey event carries: "source", "surface", "appVersion" and
+// "appBundleID".
+std::map<std::string, std::string> commonTags(PerAppHotKeyTelemetrySource source,
+                                              const std::string& appVersion,
+                                              const std::string& appBundleID);
 
 // "per_app_hotkey_removed" with the source, its surface, the app's version and bundle id, and
 // the number of bindings removed (0 when negative).

@@ -35,6 +35,19 @@ using platform::NSEventModifierFlagNumericPad;
 using platform::NSEventModifierFlagOption;
 using platform::NSEventModifierFlagShift;
 
+// The US ANSI W key, whose Command chord closes the key window.
+inline constexpr CGKeyCode wKeyCode = 13;
+
+// Command-W with Command the only one of Shift, Control, Option and Command held: the chord that
+// closes the key window, whatever control has the focus.
+inline bool isCloseWindowChord(const MacKeyEvent& event) {
+    constexpr std::uint64_t deviceModifiers =
+        NSEventModifierFlagShift | NSEventModifierFlagControl | NSEventModifierFlagOption |
+        NSEventModifierFlagCommand;
+    return event.type == MacKeyEvent::Type::keyDown && event.keyCode == wKeyCode &&
+           (event.modifierFlags & deviceModifiers) == NSEventModifierFlagCommand;
+}
+
 // The key code given to a key that the US ANSI keyboard does not have (its characters still
 // arrive).
 inline constexpr CGKeyCode unknownKeyCode = 0xFFFF;

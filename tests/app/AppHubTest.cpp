@@ -1,22 +1,12 @@
-#include "Parlowen/Hotkeys/HotKeyRegistry.h"
-#include "Parlowen/Opening/CompatibilityStore.h"
-#include "app/AppDelegate.h"
-#include "app/StatusBarController.h"
-#include "platform/sim/SimAppServices.h"
-#include "platform/sim/SimStatusBar.h"
-#include "tests/panel/PanelTestSupport.h"
-#include "tests/support/TemporaryFolder.h"
+#include "tests/app/HubFixture.h"
 #include "ui/Debug/DebugPanelController.h"
 #include "ui/Desktop/DesktopWindow.h"
 
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
 #include <QTableWidget>
 
 namespace {
 using namespace Parlowen;
-using platform::sim::ActivationCall;
+using AppTesting::HubFixture;
 
 // A notch from 400 to 600 holding exactly two distinct items (clock, vpn) and a twin of the
 // clock; the frontmost app's long menus reach under the notch too, and this program's own item
@@ -46,99 +36,6 @@ const std::string crowdedJson = R"({
   ],
   "ownStatusItem": {"position": 6}
 })";
-
-struct HubFixture : ::testing::Test {
-    PanelTesting::PanelFixture panel;
-    std::unique_ptr<platform::sim::SimulatedDesktop> desktop;
-    CompatibilityStore compatibility{panel.defaults};
-    platform::NotificationCenter center;
-    ScanStatusStore scanStatus{center};
-    std::unique_ptr<HotKeyRegistry> registry;
-    TemporaryFolder diagnostics;
-
-    void SetUp() override {
-        ::setenv("TESSALINE_DIAGNOSTICS_DIR", diagnostics.path().c_str(), 1);
-        useDesktop(platform::sim::SimulatedDesktop::defaultDescription());
-    }
-    void TearDown() override { registry.reset(); }
-
-    void useDesktop(platform::sim::DesktopDescription description) {
-        registry.reset();
-        desktop =
-            std::make_unique<platform::sim::SimulatedDesktop>(std::move(description), panel.loop);
-        registry = std::make_unique<HotKeyRegistry>(desktop->appServices().hotKeys, panel.loop);
-    }
-
-    std::unique_ptr<StatusBarController> makeHub() {
-        auto dependencies = panel.dependencies();
-        dependencies.accessibilityTrustChecker = [this] {
-            return desktop->accessibility().isProcessTrusted(false);
-        };
-        dependencies.workspace = &desktop->workspace();
-        const auto services = desktop->services();
-        auto runtime =
-            std::make_unique<PerAppHotKeyRuntime>(PerAppHotKeyRuntime::Configuration::live(
-                services, *registry, {},
-                PerAppHotKeyRuntime::Stores{panel.hotKeys, panel.recents, compatibility,
-                                            scanStatus}));
-        return std::make_unique<StatusBarController>(
-            StatusBarController::Context{services, panel.preferences, scanStatus, dependencies},
-            std::move(runtime));
-    }
-
-    static void wire(StatusBarController& hub) {
-        hub.configureStatusButton();
-        hub.wirePoller();
-        hub.wireQuickAccessShortcut();
-        hub.wirePanelCallbacks();
-    }
-
-    void run(int milliseconds = 50) {
-        panel.loop.runFor(std::chrono::milliseconds(milliseconds));
-        QCoreApplication::processEvents();
-    }
-
-    std::vector<platform::NSApplicationActivationPolicy> policies() const {
-        std::vector<platform::NSApplicationActivationPolicy> result;
-        for (const ActivationCall& call : desktop->record().activationCalls) {
-            if (call.kind == ActivationCall::Kind::setActivationPolicy) {
-                result.push_back(call.policy);
-            }
-        }
-        return result;
-    }
-
-    int panelPresentations() const {
-        int count = 0;
-        for (const ActivationCall& call : desktop->record().activationCalls) {
-            count += call.kind == ActivationCall::Kind::activateIgnoringOtherApps ? 1 : 0;
-        }
-        return count;
-    }
-
-    void click(std::string_view id) {
-        const auto frame = desktop->statusItemFrame(id);
-        ASSERT_TRUE(frame);
-        auto& events = desktop->events();
-        const platform::CGPoint point{frame->origin.x + frame->size.width / 2,
-                                      frame->origin.y + frame->size.height / 2};
-        for (const auto type : {platform::kCGEventLeftMouseDown, platform::kCGEventLeftMouseUp}) {
-            events.post(
-                platform::kCGHIDEventTap,
-                *events.createMouseEvent(nullptr, type, point, platform::kCGMouseButtonLeft));
-        }
-        run();
-    }
-
-    void pressOptionPair() {
-        auto& monitors = desktop->appServices().eventMonitors;
-        monitors.pressModifierKey(platform::kVK_Option, true);
-        monitors.pressModifierKey(platform::kVK_RightOption, true);
-        monitors.pressModifierKey(platform::kVK_RightOption, false);
-        monitors.pressModifierKey(platform::kVK_Option, false);
-        run();
-    }
-};
 
 TEST_F(HubFixture, TheBadgeCountsDistinctHiddenStatusItemsOnly) {
     useDesktop(std::get<platform::sim::DesktopDescription>(
@@ -182,10 +79,11 @@ TEST_F(HubFixture, ClickClickShortcutShortcutOpensClosesOpensOpens) {
 
     pressOptionPair();
     EXPECT_TRUE(hub->isPanelWindowVisible());
+    // The open window is closed first, which returns to accessory before the new showing.
     pressOptionPair();
     EXPECT_TRUE(hub->isPanelWindowVisible());
     EXPECT_EQ(policies(), (std::vector<P>{regular, regular, regular, accessory, regular, regular,
-                                          regular, regular}));
+                                          regular, accessory, regular}));
     EXPECT_EQ(panelPresentations(), 3);
 }
 
@@ -217,32 +115,51 @@ TEST_F(HubFixture, AnUnusableScanIntervalFallsBackToFiveSeconds) {
 }
 
 // The panel opens once after launch only when neither the launch-at-login setting nor an
-// enabled login item says the launch was automatic.
+// enabled login item says the launch was automatic and no onboarding is shown; a shown
+// onboarding opens it once when it completes, whatever the launch.
 TEST_F(HubFixture, TheLaunchMatrixOpensThePanelOnceOrNever) {
-    for (const bool launchAtLogin : {false, true}) {
-        for (const bool loginItemEnabled : {false, true}) {
-            SCOPED_TRACE(std::string("launchAtLogin=") + (launchAtLogin ? "on" : "off") +
-                         " loginItem=" + (loginItemEnabled ? "enabled" : "not registered"));
-            useDesktop(platform::sim::SimulatedDesktop::defaultDescription());
-            panel.defaults->set(AppPreferences::launchAtLoginKey, launchAtLogin);
-            desktop->appServices().loginItems.setStatus(
-                loginItemEnabled ? platform::SMAppServiceStatusEnabled
-                                 : platform::SMAppServiceStatusNotRegistered);
-            std::vector<std::string> events;
-            int terminations = 0;
-            AppDelegate delegate(AppDelegate::Context{
-                LaunchMode::product, desktop->services(), panel.preferences, nullptr, nullptr,
-                [this] { return makeHub(); }, nullptr, [&](int) { ++terminations; },
-                [&](std::string_view event) { events.emplace_back(event); }});
-            delegate.applicationDidFinishLaunching();
-            run(200);
-            const int expected = !launchAtLogin && !loginItemEnabled ? 1 : 0;
-            EXPECT_EQ(panelPresentations(), expected);
-            EXPECT_EQ(delegate.statusBar()->isPanelWindowVisible(), expected == 1);
-            EXPECT_EQ(events, std::vector<std::string>{"product"});
-            EXPECT_EQ(terminations, 0);
-            EXPECT_TRUE(panel.preferences.defaults().boolForKey(
-                AppPreferences::firstRunDefaultsAppliedKey));
+    enum class Onboarding { notNeeded, leftOpen, completed };
+    for (const Onboarding onboarding :
+         {Onboarding::notNeeded, Onboarding::leftOpen, Onboarding::completed}) {
+        for (const bool launchAtLogin : {false, true}) {
+            for (const bool loginItemEnabled : {false, true}) {
+                SCOPED_TRACE(std::string("onboarding=") +
+                             (onboarding == Onboarding::notNeeded  ? "not needed"
+                              : onboarding == Onboarding::leftOpen ? "left open"
+                                                                   : "completed") +
+                             " launchAtLogin=" + (launchAtLogin ? "on" : "off") +
+                             " loginItem=" + (loginItemEnabled ? "enabled" : "not registered"));
+                useDesktop(platform::sim::SimulatedDesktop::defaultDescription());
+                panel.defaults->set(AppPreferences::launchAtLoginKey, launchAtLogin);
+                panel.defaults->set(AppPreferences::onboardingCompletedKey,
+                                    onboarding == Onboarding::notNeeded);
+                desktop->appServices().loginItems.setStatus(
+                    loginItemEnabled ? platform::SMAppServiceStatusEnabled
+                                     : platform::SMAppServiceStatusNotRegistered);
+                std::vector<std::string> events;
+                int terminations = 0;
+                AppDelegate delegate(productContext(events, terminations, true));
+                delegate.applicationDidFinishLaunching();
+                run(200);
+                EXPECT_EQ(delegate.onboarding() != nullptr, onboarding != Onboarding::notNeeded);
+                if (onboarding == Onboarding::completed) {
+                    EXPECT_EQ(panelPresentations(), 0);
+                    // On to the permission page, where the grant already held completes it.
+                    delegate.onboarding()->primaryAction();
+                    run(200);
+                    EXPECT_EQ(delegate.onboarding(), nullptr);
+                }
+                const bool opensAtLaunch = !launchAtLogin && !loginItemEnabled;
+                const int expected = onboarding == Onboarding::completed  ? 1
+                                     : onboarding == Onboarding::leftOpen ? 0
+                                                                          : opensAtLaunch;
+                EXPECT_EQ(panelPresentations(), expected);
+                EXPECT_EQ(delegate.statusBar()->isPanelWindowVisible(), expected == 1);
+                EXPECT_EQ(events, std::vector<std::string>{"product"});
+                EXPECT_EQ(terminations, 0);
+                EXPECT_TRUE(panel.preferences.defaults().boolForKey(
+                    AppPreferences::firstRunDefaultsAppliedKey));
+            }
         }
     }
 }
@@ -253,7 +170,7 @@ TEST_F(HubFixture, AnActivationRequestAndAReopenOpenThePanelOfTheRunningCopy) {
     AppDelegate delegate(
         AppDelegate::Context{LaunchMode::product, desktop->services(), panel.preferences, nullptr,
                              nullptr, [this] { return makeHub(); }, nullptr, [](int) {},
-                             [&](std::string_view event) { events.emplace_back(event); }});
+                             [&](std::string_view event) { events.emplace_back(event); }, nullptr});
     delegate.applicationDidFinishLaunching();
     run();
     EXPECT_FALSE(delegate.statusBar()->isPanelWindowVisible());
@@ -274,6 +191,16 @@ TEST_F(HubFixture, AnActivationRequestAndAReopenOpenThePanelOfTheRunningCopy) {
     EXPECT_TRUE(delegate.applicationShouldHandleReopen(false));
     run();
     EXPECT_TRUE(delegate.statusBar()->isPanelWindowVisible());
+
+    // With the preferences window up, a reopen brings it forward and leaves the panel alone.
+    delegate.statusBar()->overflowPanel().closeCurrentPresentation();
+    delegate.statusBar()->showPreferences();
+    const int presentations = panelPresentations();
+    EXPECT_TRUE(delegate.applicationShouldHandleReopen(true));
+    run();
+    EXPECT_FALSE(delegate.statusBar()->isPanelWindowVisible());
+    EXPECT_EQ(panelPresentations(), presentations);
+    EXPECT_TRUE(delegate.statusBar()->isPreferencesWindowVisible());
 }
 
 TEST_F(HubFixture, UnexpectedModesEndAtOnce) {
@@ -288,7 +215,7 @@ TEST_F(HubFixture, UnexpectedModesEndAtOnce) {
         AppDelegate delegate(AppDelegate::Context{
             row.mode, desktop->services(), panel.preferences, nullptr, nullptr,
             [this] { return makeHub(); }, nullptr, [&](int status) { statuses.push_back(status); },
-            [&](std::string_view event) { events.emplace_back(event); }});
+            [&](std::string_view event) { events.emplace_back(event); }, nullptr});
         delegate.applicationDidFinishLaunching();
         EXPECT_EQ(events, std::vector<std::string>{row.event}) << toString(row.mode);
         EXPECT_EQ(statuses, std::vector<int>{0}) << toString(row.mode);
@@ -296,6 +223,95 @@ TEST_F(HubFixture, UnexpectedModesEndAtOnce) {
         EXPECT_FALSE(delegate.applicationShouldTerminateAfterLastWindowClosed());
         EXPECT_FALSE(delegate.applicationShouldHandleReopen(false));
     }
+}
+
+// The preferences window is made on first use with the hub's callbacks, keeps the program
+// regular while it is up (also when the panel closes), and is dropped when it closes.
+TEST_F(HubFixture, ThePreferencesWindowIsWiredToTheHubAndOwnsTheRegularPolicyWhileUp) {
+    panel.preferences.setQuickAccessModifierShortcut(QuickAccessModifierShortcut::none);
+    auto hub = makeHub();
+    wire(*hub);
+    EXPECT_EQ(hub->preferencesWindow(), nullptr);
+    hub->overflowPanel().onRequestPreferences();
+    PreferencesWindowController* window = hub->preferencesWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(hub->isPreferencesWindowVisible());
+    hub->showPreferences();
+    EXPECT_EQ(hub->preferencesWindow(), window);
+
+    EXPECT_EQ(window->menuBarItemsProvider(), std::nullopt);
+    hub->poller().start();
+    run(500);
+    ASSERT_TRUE(hub->lastSnapshot());
+    EXPECT_EQ(window->menuBarItemsProvider()->size(), hub->lastSnapshot()->items.size());
+
+    window->onScanIntervalChanged(10.0);
+    EXPECT_EQ(hub->poller().interval(), 10.0);
+    window->onScanIntervalChanged(0.0);
+    EXPECT_EQ(hub->poller().interval(), 10.0);
+    window->onQuickAccessShortcutChanged(QuickAccessModifierShortcut::command);
+    EXPECT_NE(hub->quickAccessShortcutController(), nullptr);
+    panel.defaults->set(AppPreferences::panelScopeKey, std::string("hiddenOnly"));
+    window->onPanelScopeChanged(OverflowPanelScope::hiddenOnly);
+    EXPECT_EQ(hub->overflowPanel().activeScope(), OverflowPanelScope::hiddenOnly);
+
+    using P = platform::NSApplicationActivationPolicy;
+    hub->showRescuePanel();
+    desktop->clearRecord();
+    hub->overflowPanel().closeCurrentPresentation();
+    EXPECT_EQ(policies(), std::vector<P>{});
+
+    window->window()->close();
+    EXPECT_EQ(hub->preferencesWindow(), nullptr);
+    EXPECT_EQ(policies(), std::vector<P>{platform::NSApplicationActivationPolicyAccessory});
+    PanelTesting::flushDeferredDeletes();
+    hub->showPreferences();
+    ASSERT_NE(hub->preferencesWindow(), nullptr);
+    EXPECT_TRUE(hub->isPreferencesWindowVisible());
+}
+
+TEST_F(HubFixture, ThePreferencesShortcutListOpensThePanelsSetupAndASaveRegistersAndRefreshes) {
+    panel.preferences.setQuickAccessModifierShortcut(QuickAccessModifierShortcut::none);
+    auto hub = makeHub();
+    wire(*hub);
+    hub->poller().start();
+    run(500);
+    ASSERT_TRUE(hub->lastSnapshot());
+    hub->showPreferences();
+    PreferencesWindowController* window = hub->preferencesWindow();
+    ASSERT_NE(window, nullptr);
+    auto& setup = hub->overflowPanel();
+    int refreshes = 0;
+    const auto refresh = [&refreshes] { ++refreshes; };
+
+    // A binding whose item the last scan does not hold opens nothing.
+    PerAppHotKeyBinding stale;
+    stale.identity.rawValue = "v2|gone";
+    stale.shortcut = {40, platform::cmdKey};
+    window->onChangePerAppHotKeyShortcut(stale, refresh);
+    EXPECT_FALSE(hub->isPanelWindowVisible());
+
+    window->onAddPerAppHotKeyShortcut(refresh);
+    EXPECT_TRUE(hub->isPanelWindowVisible());
+    EXPECT_EQ(setup.presentationContext, OverflowPanelPresentationContext::shortcutSetup);
+    EXPECT_FALSE(setup.activeHotKeyCaptureItem());
+    setup.closeCurrentPresentation();
+
+    const AXMenuBarItemRecord item = hub->lastSnapshot()->items.front();
+    constexpr std::uint32_t keyJ = 38;
+    ASSERT_EQ(panel.hotKeys.assign(item, keyJ, platform::cmdKey, panel.clock.wallNow()).kind,
+              PerAppHotKeyAssignmentResult::Kind::saved);
+    window->onChangePerAppHotKeyShortcut(panel.hotKeys.bindings().front(), refresh);
+    ASSERT_TRUE(setup.activeHotKeyCaptureItem());
+    EXPECT_EQ(MenuBarItemStableIdentity::of(*setup.activeHotKeyCaptureItem()),
+              MenuBarItemStableIdentity::of(item));
+
+    constexpr std::uint32_t keyK = 40;
+    setup.assignPerAppHotKey(item, keyK, platform::cmdKey | platform::shiftKey);
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_FALSE(hub->isPanelWindowVisible());
+    EXPECT_TRUE(desktop->appServices().hotKeys.holder(keyK, platform::cmdKey | platform::shiftKey));
+    EXPECT_FALSE(desktop->appServices().hotKeys.holder(keyJ, platform::cmdKey));
 }
 
 // The debug mode shows its panel with the simulated desktop beside it, starts no product, and
@@ -307,14 +323,21 @@ TEST_F(HubFixture, TheDebugModeShowsItsPanelBesideTheDesktopAndEndsWithIt) {
     AppDelegate delegate(AppDelegate::Context{
         LaunchMode::debug, desktop->services(), panel.preferences, nullptr, nullptr,
         [this] { return makeHub(); }, nullptr, [&](int status) { statuses.push_back(status); },
-        [&](std::string_view event) { events.emplace_back(event); },
+        [&](std::string_view event) { events.emplace_back(event); }, nullptr,
         [this] { return std::make_unique<DesktopWindow>(*desktop); }});
     delegate.applicationDidFinishLaunching();
     run();
     EXPECT_EQ(events, std::vector<std::string>{"debug-panel"});
     EXPECT_EQ(policies(), std::vector<platform::NSApplicationActivationPolicy>{
                               platform::NSApplicationActivationPolicyRegular});
-    EXPECT_EQ(panelPresentations(), 1);
+    const auto activations = desktop->record().activationCalls;
+    EXPECT_EQ(
+        std::count_if(activations.begin(), activations.end(),
+                      [](const platform::sim::ActivationCall& call) {
+                          return call.kind ==
+                                 platform::sim::ActivationCall::Kind::activateIgnoringOtherApps;
+                      }),
+        1);
     EXPECT_EQ(delegate.statusBar(), nullptr);
     EXPECT_TRUE(delegate.applicationShouldTerminateAfterLastWindowClosed());
     ASSERT_NE(delegate.debugController(), nullptr);

@@ -48,11 +48,16 @@ struct DesktopWindowTest : ::testing::Test {
     }
 };
 
+// The title names the open menu, so a person (or a script) sees which one is open.
 TEST_F(DesktopWindowTest, AClickOpensAMenuAndEscapeClosesIt) {
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centreOf("clock"));
     EXPECT_TRUE(desk.desktop.isMenuOpen("clock"));
+    window->refresh();
+    EXPECT_EQ(window->windowTitle(), "Simulated desktop: window, menu of clock open");
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_FALSE(desk.desktop.isMenuOpen("clock"));
+    window->refresh();
+    EXPECT_EQ(window->windowTitle(), "Simulated desktop: window");
 }
 
 TEST_F(DesktopWindowTest, ACtrlDragMovesAnItemAlongTheBar) {

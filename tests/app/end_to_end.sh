@@ -1,7 +1,9 @@
 #!/bin/sh
 # The program in a real window on a virtual X display: clicking Tessaline's status item in the
-# simulated desktop's window opens the Quick Open panel, clicking it again closes it. A picture
-# of the screen with the panel open is kept as end-to-end.png in the output folder.
+# simulated desktop's window opens the Quick Open panel and clicking it again closes it; opened
+# once more, Return on its first row (an item hidden by the notch) opens that item's menu in the
+# simulated desktop. Pictures of the screen with the panel open and with the menu open are kept
+# as end-to-end.png and end-to-end-menu.png in the output folder.
 # usage: end_to_end.sh PROGRAM SCREEN_GRAB OUTPUT_FOLDER
 set -eu
 program=$1 grab=$2 output=$3
@@ -14,8 +16,9 @@ home=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
 mkdir -p "$home/config/tessaline" "$home/data" "$home/runtime" "$home/diagnostics"
 chmod 700 "$home/runtime"
-# Started as if at login, so the panel does not open by itself.
-printf '{"general.launchAtLogin": true}\n' >"$home/config/tessaline/defaults.json"
+# Started as if at login after onboarding, so neither the panel nor onboarding opens by itself.
+printf '{"general.launchAtLogin": true, "onboarding.completed": true}\n' \
+    >"$home/config/tessaline/defaults.json"
 export HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
     XDG_STATE_HOME="$home/data" XDG_RUNTIME_DIR="$home/runtime" \
     TESSALINE_DIAGNOSTICS_DIR="$home/diagnostics"
@@ -34,6 +37,8 @@ until_true() {
 }
 scanned() { grep -q "itemCount=" "$home/diagnostics/tessaline-product-scan.txt"; }
 panel_shown() { xdotool search --onlyvisible --name '^Tessaline$'; }
+# One panel window mapped: an earlier one may linger a moment while it is released.
+one_panel() { [ "$(xdotool search --onlyvisible --name '^Tessaline$' | wc -l)" -eq 1 ]; }
 panel_hidden() { ! panel_shown; }
 
 until_true xdotool search --onlyvisible --name '^Simulated desktop'
@@ -48,5 +53,24 @@ until_true panel_shown
 
 xdotool mousemove --window "$window" 1496 12 click 1
 until_true panel_hidden
+
+# The first row is the leftmost item hidden behind the notch; the desktop window's title names
+# the menu once it is open, and the open is remembered among the recent items (a JSON list kept
+# as base64 data) with the outcome the program observed.
+menu_shown() { xdotool search --onlyvisible --name '^Simulated desktop.*, menu of .* open$'; }
+recorded() {
+    tr -d ' \n' <"$home/config/tessaline/defaults.json" |
+        sed -n 's/.*"quickOpen.recentItems":{"data":"\([^"]*\)".*/\1/p' | base64 -d |
+        grep -q '"outcome":"observedOpen"'
+}
+xdotool mousemove --window "$window" 1496 12 click 1
+until_true one_panel
+panel=$(xdotool search --onlyvisible --name '^Tessaline$')
+xdotool windowfocus --sync "$panel" key Return
+until_true panel_hidden
+until_true menu_shown
+until_true recorded
+"$grab" "$output/end-to-end-menu.png"
 kill -0 "$pid"
-echo "end-to-end: panel opened and closed from the status item; screen in $output/end-to-end.png"
+echo "end-to-end: panel opened and closed from the status item, a hidden item's menu opened" \
+    "from it; screens in $output/end-to-end.png and end-to-end-menu.png"

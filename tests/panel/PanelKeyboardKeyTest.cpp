@@ -1,5 +1,4 @@
 #include "ui/QuickOpenPanel/PanelKeyboardKey.h"
-#include "ui/QuickOpenPanel/PanelKeyboardWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -56,19 +55,18 @@ TEST(PanelKeyboardKey, TextKeyWithAControlCharacterIsOther) {
     EXPECT_EQ(PanelKeyboardKey::from(event).kind, Kind::other);
 }
 
-TEST(PanelKeyboardWindow, CloseShortcutIsCommandWAloneCapsLockAndFnAllowed) {
+TEST(CloseWindowChord, IsCommandWAloneCapsLockAndFnAllowed) {
     constexpr platform::CGKeyCode w = 13;
-    EXPECT_TRUE(PanelKeyboardWindow::isCloseShortcut(keyDown("w", NSEventModifierFlagCommand, w)));
-    EXPECT_TRUE(PanelKeyboardWindow::isCloseShortcut(keyDown(
+    EXPECT_TRUE(platform::qt::isCloseWindowChord(keyDown("w", NSEventModifierFlagCommand, w)));
+    EXPECT_TRUE(platform::qt::isCloseWindowChord(keyDown(
         "w", NSEventModifierFlagCommand | NSEventModifierFlagCapsLock | NSEventModifierFlagFunction,
         w)));
-    EXPECT_FALSE(PanelKeyboardWindow::isCloseShortcut(
+    EXPECT_FALSE(platform::qt::isCloseWindowChord(
         keyDown("w", NSEventModifierFlagCommand | NSEventModifierFlagShift, w)));
-    EXPECT_FALSE(PanelKeyboardWindow::isCloseShortcut(
+    EXPECT_FALSE(platform::qt::isCloseWindowChord(
         keyDown("w", NSEventModifierFlagCommand | NSEventModifierFlagOption, w)));
-    EXPECT_FALSE(PanelKeyboardWindow::isCloseShortcut(keyDown("w", 0, w)));
-    EXPECT_FALSE(
-        PanelKeyboardWindow::isCloseShortcut(keyDown("q", NSEventModifierFlagCommand, 12)));
+    EXPECT_FALSE(platform::qt::isCloseWindowChord(keyDown("w", 0, w)));
+    EXPECT_FALSE(platform::qt::isCloseWindowChord(keyDown("q", NSEventModifierFlagCommand, 12)));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Parlowen/Hotkeys/HotKeyRegistry.h"
 #include "Parlowen/Hotkeys/PerAppHotKeyStore.h"
 #include "Parlowen/Opening/CompatibilityStore.h"
 #include "Parlowen/QuickOpen/FavoriteMenuBarItemStore.h"
@@ -9,6 +10,7 @@
 #include "Parlowen/Status/ScanStatusStore.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/NotificationCenter.h"
+#include "platform/sim/SimAppServices.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/VirtualRunLoop.h"
 #include "tests/quickopen/RecordBuilder.h"
@@ -57,7 +59,8 @@ inline Parlowen::AXMenuBarItemRecord hiddenAt(const char* appName, double centre
 
 // A panel controller over throwaway stores, trusted unless told otherwise. Its action runner
 // records the items it is asked to open and answers `runnerAnswer`; telemetry is kept in
-// `reported`, every outcome sampled unless `sampler` is replaced.
+// `reported`, every outcome sampled unless `sampler` is replaced, and the shortcut setup's
+// events in `diagnostics`. Chords are checked against the simulated desktop's hotkeys.
 struct PanelFixture {
     std::shared_ptr<platform::InMemoryUserDefaults> defaults =
         std::make_shared<platform::InMemoryUserDefaults>();
@@ -78,6 +81,8 @@ struct PanelFixture {
     std::function<bool(Parlowen::QuickOpenActionOutcome)> sampler =
         [](Parlowen::QuickOpenActionOutcome) { return true; };
     std::vector<Parlowen::QuickOpenTelemetryEvent> reported;
+    Parlowen::HotKeyRegistry hotKeyRegistry{desktop.appServices().hotKeys, loop};
+    std::vector<Parlowen::DiagnosticTelemetryEvent> diagnostics;
 
     OverflowPanelController::Dependencies dependencies() {
         application();
@@ -105,6 +110,11 @@ struct PanelFixture {
         result.telemetryReporter = [this](const Parlowen::QuickOpenTelemetryEvent& event) {
             reported.push_back(event);
         };
+        result.hotKeyRegistry = &hotKeyRegistry;
+        result.diagnosticTelemetryReporter =
+            [this](const Parlowen::DiagnosticTelemetryEvent& event) {
+                diagnostics.push_back(event);
+            };
         return result;
     }
 };

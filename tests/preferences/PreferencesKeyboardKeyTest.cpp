@@ -49,7 +49,7 @@ TEST(PreferencesKeyboardKeyTest, QtKeysTranslateToTheWindowVocabulary) {
     for (const auto& each : cases) {
         const auto mac = macEvent(each);
         EXPECT_EQ(PreferencesKeyboardKeys::translate(mac), each.expected) << each.name;
-        EXPECT_EQ(PreferencesKeyboardKeys::isCloseWindowChord(mac), each.closesWindow) << each.name;
+        EXPECT_EQ(platform::qt::isCloseWindowChord(mac), each.closesWindow) << each.name;
     }
 }
 

@@ -1,6 +1,8 @@
 #include "tests/support/WidgetImage.h"
 
 #include <QColor>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLayout>
 #include <QWidget>
 
@@ -8,6 +10,9 @@ namespace tessaline::testing {
 
 QImage renderWidget(QWidget& widget) {
     widget.ensurePolished();
+    // Nested layouts follow shown and hidden children only when their posted requests run, as
+    // the event loop would before the next paint.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     if (widget.layout() != nullptr) {
         widget.layout()->activate();
     }

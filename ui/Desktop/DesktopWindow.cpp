@@ -74,8 +74,7 @@ constexpr ModifierPair modifierPairs[] = {
 DesktopWindow::DesktopWindow(SimulatedDesktop& desktop, QWidget* parent)
     : QWidget(parent), desktop_(desktop) {
     setObjectName("desktop.window");
-    setWindowTitle(
-        QString::fromStdString("Simulated desktop: " + desktop_.initialDescription().name));
+    updateTitle();
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);
     auto* layout = new QVBoxLayout(this);
@@ -216,9 +215,22 @@ void DesktopWindow::refresh() {
     std::string now = signature();
     if (now != lastSignature_) {
         lastSignature_ = std::move(now);
+        updateTitle();
         // Only the scene shows the desktop; the controls below draw themselves.
         update(0, 0, width(), sceneHeight());
     }
+}
+
+void DesktopWindow::updateTitle() {
+    QString title =
+        QString::fromStdString("Simulated desktop: " + desktop_.initialDescription().name);
+    const auto state = desktop_.menuBarState();
+    const auto open = std::find_if(state.items.begin(), state.items.end(),
+                                   [](const auto& item) { return item.menuOpen; });
+    if (open != state.items.end()) {
+        title += QStringLiteral(", menu of %1 open").arg(labelOf(open->description));
+    }
+    setWindowTitle(title);
 }
 
 void DesktopWindow::paintEvent(QPaintEvent*) {

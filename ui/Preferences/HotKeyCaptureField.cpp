@@ -23,7 +23,7 @@ bool HotKeyCaptureField::event(QEvent* event) {
             QKeyEvent(QEvent::KeyPress, key.key(), key.modifiers(), key.nativeScanCode(),
                       key.nativeVirtualKey(), key.nativeModifiers(), key.text()));
         if (mac && mac->type == platform::qt::MacKeyEvent::Type::keyDown &&
-            !PreferencesKeyboardKeys::isCloseWindowChord(*mac) &&
+            !platform::qt::isCloseWindowChord(*mac) &&
             Parlowen::HotKeyFormatter::carbonModifiers(mac->modifierFlags) != 0) {
             event->accept();
             return true;
@@ -41,7 +41,7 @@ void HotKeyCaptureField::keyPressEvent(QKeyEvent* event) {
 bool HotKeyCaptureField::capture(const QKeyEvent& event) {
     const auto mac = platform::qt::MacKeyTable::translate(event);
     if (!mac || mac->type != platform::qt::MacKeyEvent::Type::keyDown ||
-        PreferencesKeyboardKeys::isCloseWindowChord(*mac)) {
+        platform::qt::isCloseWindowChord(*mac)) {
         return false;
     }
     const std::uint32_t modifiers = Parlowen::HotKeyFormatter::carbonModifiers(mac->modifierFlags);

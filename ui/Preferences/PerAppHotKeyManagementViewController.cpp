@@ -64,7 +64,7 @@ PerAppHotKeyManagementPanel::PerAppHotKeyManagementPanel(QWidget* parent) : QDia
 bool PerAppHotKeyManagementPanel::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         const auto mac = platform::qt::MacKeyTable::translate(static_cast<QKeyEvent&>(*event));
-        if (mac && PreferencesKeyboardKeys::isCloseWindowChord(*mac)) {
+        if (mac && platform::qt::isCloseWindowChord(*mac)) {
             event->accept();
             return true;
         }
@@ -74,7 +74,7 @@ bool PerAppHotKeyManagementPanel::event(QEvent* event) {
 
 void PerAppHotKeyManagementPanel::keyPressEvent(QKeyEvent* event) {
     const auto mac = platform::qt::MacKeyTable::translate(*event);
-    if (mac && PreferencesKeyboardKeys::isCloseWindowChord(*mac)) {
+    if (mac && platform::qt::isCloseWindowChord(*mac)) {
         reject();
         return;
     }

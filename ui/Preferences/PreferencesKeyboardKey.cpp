@@ -9,18 +9,10 @@ using namespace platform::qt;
 
 namespace {
 
-constexpr std::uint64_t deviceModifiers = NSEventModifierFlagShift | NSEventModifierFlagControl |
-                                          NSEventModifierFlagOption | NSEventModifierFlagCommand;
 constexpr std::uint64_t commandLikeModifiers =
     NSEventModifierFlagControl | NSEventModifierFlagOption | NSEventModifierFlagCommand;
-constexpr platform::CGKeyCode keyCodeW = 13;
 
 } // namespace
-
-bool isCloseWindowChord(const MacKeyEvent& event) {
-    return event.keyCode == keyCodeW &&
-           (event.modifierFlags & deviceModifiers) == NSEventModifierFlagCommand;
-}
 
 PreferencesKeyboardKey translate(const MacKeyEvent& event) {
     const QString characters = QString::fromStdString(event.charactersIgnoringModifiers);

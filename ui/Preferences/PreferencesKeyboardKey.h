@@ -8,9 +8,6 @@ enum class PreferencesKeyboardKey { tab, backTab, up, down, escape, enter, other
 
 namespace PreferencesKeyboardKeys {
 
-// Command-W with Command the only one of Shift, Control, Option and Command held.
-bool isCloseWindowChord(const platform::qt::MacKeyEvent& event);
-
 // The key a key-down means: Tab (backTab with Shift), the up and down arrows, Return and keypad
 // Enter, Escape; anything with Control, Option or Command held, or without characters, is
 // `other`.

@@ -42,7 +42,7 @@ bool PreferencesKeyboardWindow::eventFilter(QObject* watched, QEvent* event) {
     if (!mac) {
         return false;
     }
-    const bool closes = PreferencesKeyboardKeys::isCloseWindowChord(*mac);
+    const bool closes = platform::qt::isCloseWindowChord(*mac);
     const auto meaning = PreferencesKeyboardKeys::translate(*mac);
     if (type == QEvent::ShortcutOverride) {
         // Claim the keys handled here so that no shortcut takes them first.

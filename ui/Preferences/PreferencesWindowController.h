@@ -6,6 +6,7 @@
 #include "Parlowen/Settings/QuickAccessModifierShortcut.h"
 #include "ui/Preferences/PreferencesKeyboardKey.h"
 #include "ui/Preferences/PreferencesServices.h"
+#include "ui/Preferences/PreferencesTabViewController.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,7 +16,6 @@
 #include <vector>
 
 class PreferencesKeyboardWindow;
-class PreferencesTabViewController;
 class QWidget;
 
 // The one preferences window: it hosts the sidebar and panes, passes the owner's callbacks on to

@@ -24,7 +24,8 @@ void OverflowPanelController::activateRow(int row) {
     const AXMenuBarItemRecord item = rows[static_cast<std::size_t>(row)];
     preferredSelectionKey = MenuBarItemStableIdentity::of(item).rawValue;
     if (presentationContext == OverflowPanelPresentationContext::shortcutSetup) {
-        // The shortcut capture of the setup list is not part of this panel yet.
+        // The setup list opens nothing: choosing a row records its shortcut.
+        beginPerAppHotKeyCapture(item, captureSourceForPresentation());
         return;
     }
     recordActionFeedback(QuickOpenActionFeedback::opening(item.appName));

@@ -6,6 +6,7 @@
 #include "Parlowen/Opening/ActionRunner.h"
 #include "Parlowen/Opening/CompatibilityStore.h"
 #include "Parlowen/QuickOpen/FavoriteMenuBarItemStore.h"
+#include "Parlowen/QuickOpen/OverflowPanelCopy.h"
 #include "Parlowen/QuickOpen/OverflowPanelHeader.h"
 #include "Parlowen/QuickOpen/OverflowPanelRows.h"
 #include "Parlowen/QuickOpen/QuickOpenListPlanner.h"
@@ -17,6 +18,7 @@
 #include "Parlowen/Telemetry/CrashReporter.h"
 #include "Parlowen/Telemetry/QuickOpenTelemetrySampling.h"
 #include "platform/PlatformServices.h"
+#include "ui/Design/TessalineSecondaryButton.h"
 #include "ui/QuickOpenPanel/AppIconImage.h"
 #include "ui/QuickOpenPanel/ElidingLabel.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
@@ -82,6 +84,9 @@ OverflowPanelController::Dependencies::production(const platform::PlatformServic
             {services.environment.begin(), services.environment.end()}));
     dependencies.telemetryReporter = [](const QuickOpenTelemetryEvent& event) {
         CrashReporter::shared().captureDiagnosticEvent(event.diagnosticEvent(), std::nullopt);
+    };
+    dependencies.diagnosticTelemetryReporter = [](const DiagnosticTelemetryEvent& event) {
+        CrashReporter::shared().captureDiagnosticEvent(event, std::nullopt);
     };
     dependencies.appVersion =
         platform::infoString(services.bundle, platform::kCFBundleShortVersionStringKey)
@@ -162,6 +167,10 @@ void OverflowPanelController::configureView() {
             callback();
         }
     });
+    connect(panel.replaceHotKeyButton, &QAbstractButton::clicked, this,
+            [this] { replacePendingHotKeyConflict(); });
+    connect(panel.chooseAnotherHotKeyButton, &QAbstractButton::clicked, this,
+            [this] { chooseAnotherHotKeyShortcut(); });
     connect(panel.settingsButton, &QAbstractButton::clicked, this, [this] {
         if (auto callback = onRequestPreferences) {
             callback();
@@ -178,6 +187,18 @@ void OverflowPanelController::setSnapshot(std::optional<ScanSnapshot> scan) {
     hiddenCount =
         snapshot ? QuickOpenListPlanner::displayableHiddenCount(snapshot->items, snapshot->screens)
                  : 0;
+}
+
+OverflowPanelAvailability OverflowPanelController::trustedAvailability() const {
+    return dependencies.accessibilityTrustChecker && dependencies.accessibilityTrustChecker()
+               ? OverflowPanelAvailability::available
+               : OverflowPanelAvailability::needsAccessibility;
+}
+
+void OverflowPanelController::clearSearchQuery() {
+    query.clear();
+    const QSignalBlocker quiet(view().searchField);
+    view().searchField->clear();
 }
 
 OverflowPanelAvailability OverflowPanelController::effectiveAvailability() const {
@@ -218,10 +239,7 @@ void OverflowPanelController::update(const ScanSnapshot& scan) {
     const auto key = currentSelectionKey();
     setSnapshot(scan);
     rows = filtered(scan.items, scope);
-    availability =
-        dependencies.accessibilityTrustChecker && dependencies.accessibilityTrustChecker()
-            ? OverflowPanelAvailability::available
-            : OverflowPanelAvailability::needsAccessibility;
+    availability = trustedAvailability();
     rerender(key);
 }
 
@@ -301,6 +319,14 @@ void OverflowPanelController::rerender(const std::optional<std::string>& selecti
 }
 
 void OverflowPanelController::updateHeader() {
+    if (presentationContext == OverflowPanelPresentationContext::shortcutSetup) {
+        panelView->renderHeader(
+            qt(L10n::string("quick_open.hotkey.setup.title", "Choose an app for a shortcut")),
+            qt(L10n::string("quick_open.hotkey.setup.subtitle",
+                            "Search menu bar apps, then press a shortcut for the selected app")),
+            false, scope);
+        return;
+    }
     const auto state = currentViewState();
     const bool searching = hasSearchQuery(query);
     OverflowPanelHeader::SubtitleInputs inputs;
@@ -379,7 +405,12 @@ void OverflowPanelController::refreshVisibleRowSelectionStyles() {
         if (auto* row = table.existingRowView(index)) {
             row->isSelectedForKeyboard = index == table.selectedRow();
             row->renderBackground();
-            row->renderHotKeyButton(shortcutText(rows[static_cast<std::size_t>(index)]));
+            const auto& item = rows[static_cast<std::size_t>(index)];
+            if (isRecordingHotKey(item)) {
+                row->renderHotKeyRecording();
+            } else {
+                row->renderHotKeyButton(shortcutText(item));
+            }
         }
     }
 }
@@ -391,9 +422,21 @@ void OverflowPanelController::populateRow(OverflowRowView& row, int index) {
     const AXMenuBarItemRecord& item = rows[static_cast<std::size_t>(index)];
     const bool isFavorite =
         dependencies.favoriteStore->isFavorite(MenuBarItemStableIdentity::of(item));
-    row.populate(item, isFavorite, shortcutText(item), false, diagnosticLabelsEnabled,
-                 appIcon(item));
+    row.populate(item, isFavorite, shortcutText(item), isRecordingHotKey(item),
+                 diagnosticLabelsEnabled, appIcon(item));
     QPointer<OverflowPanelController> weak(this);
+    row.onHotKeyCaptureBegin = [weak, item] {
+        if (weak) {
+            weak->beginPerAppHotKeyCapture(item, weak->captureSourceForPresentation());
+        }
+    };
+    // Only the row being recorded takes a chord, and it goes to the recording's item.
+    row.onHotKeyCapture = [weak, item](std::uint32_t keyCode, std::uint32_t modifiers) {
+        if (weak && weak->isRecordingHotKey(item)) {
+            const AXMenuBarItemRecord target = *weak->captureItem;
+            weak->assignPerAppHotKey(target, keyCode, modifiers);
+        }
+    };
     row.onFavoriteToggle = [weak, item] {
         if (weak) {
             weak->toggleFavorite(item);
@@ -485,10 +528,27 @@ void OverflowPanelController::renderFooter() {
     if (!panelView) {
         return;
     }
-    // The preview's status line stays empty.
-    const bool showsFeedback = lastActionFeedback && !visualPreviewContext;
-    panelView->renderFooter(qt(currentViewState().footer.quickAccessHint),
-                            showsFeedback ? qt(lastActionFeedback->message) : QString());
+    // First match: a pending conflict, a recording, the action feedback. The preview's status
+    // line stays empty.
+    QString status;
+    if (pendingConflict) {
+        status = qt(
+            L10n::format(L10n::string("quick_open.hotkey.conflict", "%@ is already assigned to %@"),
+                         {HotKeyFormatter::format(pendingConflict->shortcut.keyCode,
+                                                  pendingConflict->shortcut.modifierFlags),
+                          pendingConflict->existing.displayName}));
+    } else if (captureItem) {
+        status = qt(
+            L10n::format(L10n::string("quick_open.hotkey.recording_for", "Press shortcut for %@"),
+                         {OverflowPanelCopy::rowTitle(*captureItem)}));
+    } else if (lastActionFeedback) {
+        status = qt(lastActionFeedback->message);
+    }
+    if (visualPreviewContext) {
+        status.clear();
+    }
+    panelView->renderFooter(qt(currentViewState().footer.quickAccessHint), status,
+                            pendingConflict.has_value() && !visualPreviewContext);
 }
 
 // MARK: visual preview
@@ -502,11 +562,7 @@ void OverflowPanelController::renderVisualPreview(OverflowPanelVisualPreview sce
         dependencies.preferences->quickAccessModifierShortcut()};
     scope =
         scene == hiddenIcons ? OverflowPanelScope::hiddenOnly : OverflowPanelScope::allRightSide;
-    query.clear();
-    {
-        const QSignalBlocker quiet(panel.searchField);
-        panel.searchField->clear();
-    }
+    clearSearchQuery();
     switch (scene) {
     case hiddenIcons:
     case quickOpenSearch:

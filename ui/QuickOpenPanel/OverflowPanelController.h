@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Parlowen/Hotkeys/PerAppHotKeyBinding.h"
+#include "Parlowen/Hotkeys/PerAppHotKeySetupSource.h"
+#include "Parlowen/Hotkeys/PerAppHotKeyShortcut.h"
 #include "Parlowen/Items/ReferenceDate.h"
 #include "Parlowen/Items/ScanSnapshot.h"
 #include "Parlowen/Opening/QuickOpenActionFeedback.h"
@@ -8,6 +11,8 @@
 #include "Parlowen/QuickOpen/OverflowPanelVisualPreview.h"
 #include "Parlowen/Settings/OverflowPanelScope.h"
 #include "Parlowen/Settings/QuickAccessModifierShortcut.h"
+#include "Parlowen/Telemetry/DiagnosticTelemetryEvent.h"
+#include "Parlowen/Telemetry/PerAppHotKeyTelemetrySaveResult.h"
 #include "Parlowen/Telemetry/QuickOpenTelemetryEvent.h"
 #include "platform/Clock.h"
 
@@ -27,9 +32,14 @@ class RunLoop;
 class Workspace;
 } // namespace platform
 
+namespace platform::qt {
+struct MacKeyEvent;
+} // namespace platform::qt
+
 namespace Parlowen {
 class AppPreferences;
 class CompatibilityStore;
+class HotKeyRegistry;
 class ScanStatusStore;
 class FavoriteMenuBarItemStore;
 class PerAppHotKeyStore;
@@ -43,6 +53,17 @@ struct PanelKeyboardKey;
 
 // `shortcutSetup` turns the panel into the per-app shortcut setup list.
 enum class OverflowPanelPresentationContext { normal, shortcutSetup };
+
+// A recorded chord that another item holds, waiting for Replace or Choose another.
+struct PendingPerAppHotKeyConflict {
+    // The item being assigned.
+    Parlowen::AXMenuBarItemRecord targetItem;
+    // The other item's binding that holds the chord.
+    Parlowen::PerAppHotKeyBinding existing;
+    Parlowen::PerAppHotKeyShortcut shortcut;
+    Parlowen::PerAppHotKeyTelemetrySource source =
+        Parlowen::PerAppHotKeyTelemetrySource::quickOpenRow;
+};
 
 // Whether Return acts on the selected row or on the focused control.
 enum class PanelReturnTarget { focusedControl, selectedRow };
@@ -82,11 +103,18 @@ public:
         // Whether to report an outcome.
         std::function<bool(Parlowen::QuickOpenActionOutcome)> telemetrySampler;
         std::function<void(const Parlowen::QuickOpenTelemetryEvent&)> telemetryReporter;
+        // The program's one hotkey registry: a chord counts as available when it can be
+        // registered there for a moment. Without one every chord counts as unavailable, so no
+        // unchecked chord is saved.
+        Parlowen::HotKeyRegistry* hotKeyRegistry = nullptr;
+        // The per-app shortcut setup's events.
+        std::function<void(const Parlowen::DiagnosticTelemetryEvent&)> diagnosticTelemetryReporter;
         std::string appVersion = "0.0.0";
         std::string appBundleID = "unknown";
 
         // The shared settings and stores, the system clock, and the trust check and workspace
-        // of the platform's services, which outlive the panel.
+        // of the platform's services, which outlive the panel. The hotkey registry is the
+        // caller's to set.
         static Dependencies production(const platform::PlatformServices& services);
         // Reports every failure and a `successRate` share (0 to 1) of the other outcomes.
         static std::function<bool(Parlowen::QuickOpenActionOutcome)>
@@ -157,6 +185,40 @@ public:
     bool isSearchFieldFocused() const;
     void updatePanelKeyboardFocusStyles();
 
+    // MARK: per-app shortcuts
+    // Presents the panel as the shortcut setup list in a new window, as `presentInRescueWindow`
+    // does; with a fixed item its recording starts at once. `onSaved` runs after a save, before
+    // the window closes.
+    void presentShortcutSetupWindow(Parlowen::PerAppHotKeySetupSource source,
+                                    std::optional<Parlowen::AXMenuBarItemRecord> fixedItem,
+                                    std::function<void()> onSaved);
+    // Turns the panel into the setup list: every app, no query.
+    void beginShortcutSetup(Parlowen::PerAppHotKeySetupSource source,
+                            std::optional<Parlowen::AXMenuBarItemRecord> fixedItem,
+                            std::function<void()> onSaved);
+    // Selects the item's row and records the next chord for it.
+    void beginPerAppHotKeyCapture(const Parlowen::AXMenuBarItemRecord& item,
+                                  Parlowen::PerAppHotKeyTelemetrySource source);
+    bool isRecordingHotKey(const Parlowen::AXMenuBarItemRecord& item) const;
+    // Tries one recorded chord: held by another item (the conflict waits and recording goes
+    // on), refused by the system, then the store's answer.
+    void assignPerAppHotKey(const Parlowen::AXMenuBarItemRecord& item, std::uint32_t keyCode,
+                            std::uint32_t modifierFlags);
+    // The footer's Replace: the target takes the pending chord from the other item.
+    void replacePendingHotKeyConflict();
+    // The footer's Choose another: drops the pending conflict and records again.
+    void chooseAnotherHotKeyShortcut();
+    // Escape while recording; true when a recording was cancelled.
+    bool cancelActivePerAppHotKeyCapture();
+    // The stored bindings whose item the latest scan does not hold.
+    std::int64_t notSeenBindingCount() const;
+    const std::optional<Parlowen::AXMenuBarItemRecord>& activeHotKeyCaptureItem() const {
+        return captureItem;
+    }
+    const std::optional<PendingPerAppHotKeyConflict>& pendingHotKeyConflict() const {
+        return pendingConflict;
+    }
+
     // Renders one of the fixed sample scenes (the visual snapshot mode).
     void renderVisualPreview(Parlowen::OverflowPanelVisualPreview scene);
 
@@ -175,13 +237,45 @@ public:
     std::function<void()> onRequestPreferences;
     // The panel's window closed: back to the accessory activation policy.
     std::function<void()> onRescueWindowClosed;
+    // A per-app shortcut was saved: register the hotkeys again and refresh the panel.
+    std::function<void()> onPerAppHotKeyBindingsChanged;
 
     // Set by the shortcut setup; `closeCurrentPresentation` and every presentation reset it.
     OverflowPanelPresentationContext presentationContext = OverflowPanelPresentationContext::normal;
 
 private:
+    struct ShortcutSetup {
+        Parlowen::PerAppHotKeySetupSource source = Parlowen::PerAppHotKeySetupSource::quickOpenRow;
+        std::optional<Parlowen::AXMenuBarItemRecord> fixedItem;
+        std::function<void()> onSaved;
+    };
+
     void configureView();
+    // Shows the panel in a new window after `prepare` readied it.
+    void presentInNewWindow(const std::function<void()>& prepare);
     void prepareForPresentation();
+    // No recording, no pending conflict, no setup.
+    void resetShortcutSetup();
+    // The source a recording gets: the setup's, else a row's.
+    Parlowen::PerAppHotKeyTelemetrySource captureSourceForPresentation() const;
+    // The window's raw key: a chord with a modifier while recording; true when taken.
+    bool handleHotKeyCaptureKey(const platform::qt::MacKeyEvent& event);
+    bool canRegister(const Parlowen::AXMenuBarItemRecord& item,
+                     const Parlowen::PerAppHotKeyShortcut& shortcut) const;
+    void completePerAppHotKeySave();
+    void recordHotKeyFeedback(const Parlowen::AXMenuBarItemRecord& item, bool saved,
+                              const std::string& message);
+    // The bundle identifier of the item the binding names in the latest scan.
+    std::optional<std::string> targetBundleID(const Parlowen::PerAppHotKeyBinding& binding) const;
+    void reportPerAppHotKeySetupOpened(Parlowen::PerAppHotKeyTelemetrySource source);
+    void reportPerAppHotKeyRecordingStarted(const Parlowen::AXMenuBarItemRecord& item,
+                                            Parlowen::PerAppHotKeyTelemetrySource source);
+    void reportPerAppHotKeySaveResult(const Parlowen::AXMenuBarItemRecord& item,
+                                      Parlowen::PerAppHotKeyTelemetrySource source,
+                                      Parlowen::PerAppHotKeyTelemetrySaveResult result,
+                                      const std::optional<Parlowen::PerAppHotKeyShortcut>& shortcut,
+                                      const std::optional<std::string>& conflictTargetAppBundleID,
+                                      const std::optional<Parlowen::Date>& startedAt);
     void applyDefaultScopeFromPreferences();
     PanelKeyboardWindow* makeRescueWindow();
     void closeRescueWindow();
@@ -215,6 +309,10 @@ private:
     std::optional<QString> shortcutText(const Parlowen::AXMenuBarItemRecord& item) const;
     // The running application's icon; a null pixmap when it has none.
     QPixmap appIcon(const Parlowen::AXMenuBarItemRecord& item) const;
+    // From the Accessibility trust check, never prompting.
+    Parlowen::OverflowPanelAvailability trustedAvailability() const;
+    // The query and the search field's text, without a search on the way.
+    void clearSearchQuery();
     Parlowen::OverflowPanelAvailability effectiveAvailability() const;
     Parlowen::QuickAccessModifierShortcut effectiveShortcut() const;
     void setSnapshot(std::optional<Parlowen::ScanSnapshot> scan);
@@ -239,4 +337,12 @@ private:
     std::optional<platform::WallTime> feedbackRecordedAt;
     std::uint64_t feedbackGeneration = 0;
     PanelReturnTarget panelReturnTarget = PanelReturnTarget::focusedControl;
+    // Set while `presentationContext` is `shortcutSetup`.
+    std::optional<ShortcutSetup> shortcutSetup;
+    // The item whose chord is being recorded; none while nothing records.
+    std::optional<Parlowen::AXMenuBarItemRecord> captureItem;
+    Parlowen::PerAppHotKeyTelemetrySource captureSource =
+        Parlowen::PerAppHotKeyTelemetrySource::quickOpenRow;
+    std::optional<Parlowen::Date> captureStartedAt;
+    std::optional<PendingPerAppHotKeyConflict> pendingConflict;
 };

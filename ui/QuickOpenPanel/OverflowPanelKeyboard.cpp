@@ -49,6 +49,9 @@ bool OverflowPanelController::handlePanelKeyboardKey(const PanelKeyboardKey& key
         activateFocusedPanelControl();
         return true;
     case escape:
+        if (cancelActivePerAppHotKeyCapture()) {
+            return true;
+        }
         if (presentationContext == OverflowPanelPresentationContext::shortcutSetup) {
             closeCurrentPresentation();
             return true;

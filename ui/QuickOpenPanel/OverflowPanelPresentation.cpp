@@ -20,8 +20,9 @@ PanelKeyboardWindow* OverflowPanelController::makeRescueWindow() {
     window->setObjectName(QStringLiteral("panel.rescue.window"));
     window->setFixedSize(OverflowPanelView::panelWidth, OverflowPanelView::panelHeight);
     QPointer<OverflowPanelController> weak(this);
-    // The per-app shortcut capture takes raw keys; until it exists nothing is consumed here.
-    window->onRawKeyDown = [](const platform::qt::MacKeyEvent&) { return false; };
+    window->onRawKeyDown = [weak](const platform::qt::MacKeyEvent& event) {
+        return weak && weak->handleHotKeyCaptureKey(event);
+    };
     window->onPanelKey = [weak](const PanelKeyboardKey& key) {
         return weak && weak->handlePanelKeyboardKey(key);
     };
@@ -49,10 +50,21 @@ QWidget* OverflowPanelController::rescueWindowController() const {
 }
 
 void OverflowPanelController::presentInRescueWindow() {
+    presentInNewWindow([this] { prepareForPresentation(); });
+}
+
+void OverflowPanelController::presentShortcutSetupWindow(
+    PerAppHotKeySetupSource source, std::optional<AXMenuBarItemRecord> fixedItem,
+    std::function<void()> onSaved) {
+    presentInNewWindow(
+        [&] { beginShortcutSetup(source, std::move(fixedItem), std::move(onSaved)); });
+}
+
+void OverflowPanelController::presentInNewWindow(const std::function<void()>& prepare) {
     // The old window's close and the hub's callback run before the policy turns regular again.
     closeRescueWindow();
     dependencies.workspace->setActivationPolicy(platform::NSApplicationActivationPolicyRegular);
-    prepareForPresentation();
+    prepare();
 
     auto* window = makeRescueWindow();
     rescueWindow = window;
@@ -79,8 +91,17 @@ void OverflowPanelController::closeCurrentPresentation() {
     if (auto key = currentSelectionKey()) {
         preferredSelectionKey = std::move(key);
     }
-    presentationContext = OverflowPanelPresentationContext::normal;
+    resetShortcutSetup();
     closeRescueWindow();
+}
+
+void OverflowPanelController::resetShortcutSetup() {
+    captureItem.reset();
+    captureSource = PerAppHotKeyTelemetrySource::quickOpenRow;
+    captureStartedAt.reset();
+    pendingConflict.reset();
+    presentationContext = OverflowPanelPresentationContext::normal;
+    shortcutSetup.reset();
 }
 
 void OverflowPanelController::closeRescueWindow() {
@@ -105,19 +126,12 @@ void OverflowPanelController::closeRescueWindow() {
 
 void OverflowPanelController::prepareForPresentation() {
     auto& panel = view();
-    presentationContext = OverflowPanelPresentationContext::normal;
+    resetShortcutSetup();
     refreshActionFeedbackFromStore();
     const auto key = preferredSelectionKey ? preferredSelectionKey : currentSelectionKey();
-    query.clear();
-    {
-        const QSignalBlocker quiet(panel.searchField);
-        panel.searchField->clear();
-    }
+    clearSearchQuery();
     applyDefaultScopeFromPreferences();
-    availability =
-        dependencies.accessibilityTrustChecker && dependencies.accessibilityTrustChecker()
-            ? OverflowPanelAvailability::available
-            : OverflowPanelAvailability::needsAccessibility;
+    availability = trustedAvailability();
     panel.resize(OverflowPanelView::panelWidth, OverflowPanelView::panelHeight);
     rerender(key);
 }

@@ -230,18 +230,23 @@ void OverflowPanelView::configureFooter() {
     }
     footerStatusLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     quickAccessHintLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The hint asks for its whole text; the status line takes the rest and is cut first.
+    quickAccessHintLabel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     footerStatusLabel->hide();
 
     hotKeyConflictActions->setObjectName(QStringLiteral("panel.hotkey.conflict"));
     replaceHotKeyButton->setObjectName(QStringLiteral("panel.hotkey.replace"));
     replaceHotKeyButton->setText(text("quick_open.hotkey.replace", "Replace"));
-    replaceHotKeyButton->setFixedSize(74, 28);
     chooseAnotherHotKeyButton->setObjectName(QStringLiteral("panel.hotkey.choose-another"));
     chooseAnotherHotKeyButton->setText(text("quick_open.hotkey.choose_another", "Choose another"));
-    chooseAnotherHotKeyButton->setFixedSize(124, 28);
     for (QPushButton* button : {replaceHotKeyButton, chooseAnotherHotKeyButton}) {
         styleSecondaryButton(button);
+        // The footer's small buttons: the secondary look at the footer's text size, so the
+        // titles fit their fixed widths.
+        button->setFont(Parlowen::TessalineFonts::font(11, QFont::DemiBold));
     }
+    replaceHotKeyButton->setFixedSize(74, 28);
+    chooseAnotherHotKeyButton->setFixedSize(124, 28);
     auto* actions = bareRow(6);
     hotKeyConflictActions->setLayout(actions);
     actions->addWidget(replaceHotKeyButton, 0, Qt::AlignVCenter);
@@ -251,9 +256,8 @@ void OverflowPanelView::configureFooter() {
     auto* row = bareRow(6);
     footerRow->setLayout(row);
     row->addWidget(footerStatusLabel, 1);
-    row->addStretch(0);
     row->addWidget(hotKeyConflictActions, 0, Qt::AlignVCenter);
-    row->addWidget(quickAccessHintLabel, 1);
+    row->addWidget(quickAccessHintLabel);
     footerRow->setFixedHeight(footerHeight);
 }
 
@@ -314,8 +318,11 @@ void OverflowPanelView::placeVisualRows() {
     visualRowsContainer->setGeometry(0, 0, tableWidth(), visualRowsLayout->sizeHint().height());
 }
 
-void OverflowPanelView::renderFooter(const QString& quickAccessHint, const QString& status) {
+void OverflowPanelView::renderFooter(const QString& quickAccessHint, const QString& status,
+                                     bool showsConflictActions) {
     quickAccessHintLabel->setText(quickAccessHint);
+    quickAccessHintLabel->setVisible(!showsConflictActions);
+    hotKeyConflictActions->setVisible(showsConflictActions);
     footerStatusLabel->setText(status);
     footerStatusLabel->setVisible(!status.isEmpty());
 }

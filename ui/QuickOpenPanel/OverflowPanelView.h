@@ -38,8 +38,11 @@ public:
     void renderEmptyState(const Parlowen::OverflowPanelEmptyState& empty);
     // Rows, preview rows or the empty state; exactly one shows.
     void showContent(bool tableVisible, bool previewRowsVisible, bool emptyVisible);
-    // The quick-access hint and the status line (action feedback); an empty status hides it.
-    void renderFooter(const QString& quickAccessHint, const QString& status);
+    // The quick-access hint and the status line (action feedback, recording prompt or
+    // shortcut conflict); an empty status hides it. The conflict's Replace and Choose another
+    // stand in for the hint.
+    void renderFooter(const QString& quickAccessHint, const QString& status,
+                      bool showsConflictActions);
     // The refresh and settings buttons show keyboard focus by their background.
     void renderHeaderButtonFocus(const QWidget* focused);
     // Sizes the preview rows' stack to its rows, from the content's top.

@@ -1,41 +1,40 @@
 #include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
 
 #include "Parlowen/Hotkeys/HotKeyFormatter.h"
-#include "platform/GlobalHotKeys.h"
 #include "platform/qt/MacKeyTable.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-namespace {
-
-constexpr std::uint32_t keyCodeW = 13;
-
-} // namespace
-
 OverflowRowHotKeyButton::OverflowRowHotKeyButton(QWidget* parent) : PanelIconButton(parent) {}
 
 std::optional<OverflowRowHotKeyButton::Chord>
 OverflowRowHotKeyButton::chord(const QKeyEvent& event) {
-    using namespace Parlowen;
     const auto key = platform::qt::MacKeyTable::translate(event);
-    if (!key || key->type != platform::qt::MacKeyEvent::Type::keyDown) {
+    return key ? chord(*key) : std::nullopt;
+}
+
+std::optional<OverflowRowHotKeyButton::Chord>
+OverflowRowHotKeyButton::chord(const platform::qt::MacKeyEvent& key) {
+    if (key.type != platform::qt::MacKeyEvent::Type::keyDown ||
+        key.keyCode == platform::qt::unknownKeyCode) {
         return std::nullopt;
     }
-    // The Carbon bits are exactly the four modifiers held: bare Command-W closes the window.
-    const auto modifiers = HotKeyFormatter::carbonModifiers(key->modifierFlags);
-    if (key->keyCode == keyCodeW && modifiers == platform::cmdKey) {
+    // Bare Command-W closes the window.
+    if (platform::qt::isCloseWindowChord(key)) {
         return std::nullopt;
     }
+    const auto modifiers = Parlowen::HotKeyFormatter::carbonModifiers(key.modifierFlags);
     if (modifiers == 0) {
         return std::nullopt;
     }
-    return Chord{key->keyCode, modifiers};
+    return Chord{key.keyCode, modifiers};
 }
 
 bool OverflowRowHotKeyButton::event(QEvent* event) {
     // A chord reaches the button before any window shortcut could take it.
-    if (event->type() == QEvent::ShortcutOverride && chord(*static_cast<QKeyEvent*>(event))) {
+    if (event->type() == QEvent::ShortcutOverride && takesChords &&
+        chord(*static_cast<QKeyEvent*>(event))) {
         event->accept();
         return true;
     }
@@ -57,7 +56,7 @@ void OverflowRowHotKeyButton::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void OverflowRowHotKeyButton::keyPressEvent(QKeyEvent* event) {
-    const auto recorded = chord(*event);
+    const auto recorded = takesChords ? chord(*event) : std::nullopt;
     if (!recorded) {
         // Not ours: Escape, Space and the rest stay the panel's keys.
         event->ignore();

@@ -101,6 +101,7 @@ void OverflowRowView::configure() {
         button->setCornerRadius(7);
     }
     QObject::connect(favoriteButton, &QAbstractButton::clicked, this, [this] { favoriteTapped(); });
+    hotKeyButton->takesChords = false;
     hotKeyButton->onBeginCapture = [this] {
         if (auto callback = onHotKeyCaptureBegin) {
             callback();
@@ -212,6 +213,7 @@ void OverflowRowView::renderHotKeyButton(const std::optional<QString>& shortcutT
                  text("panel.row.hotkey.set.tooltip", "Set shortcut: click, then press keys"));
     }
     hotKeyButton->setBackground(Qt::transparent);
+    hotKeyButton->takesChords = false;
 }
 
 void OverflowRowView::renderHotKeyRecording() {
@@ -221,6 +223,7 @@ void OverflowRowView::renderHotKeyRecording() {
     const auto recording = text("panel.row.hotkey.recording", "Press shortcut");
     describe(*hotKeyButton, recording, recording);
     hotKeyButton->setBackground(Palette::blueSoft());
+    hotKeyButton->takesChords = true;
 }
 
 void OverflowRowView::clearCallbacks() {

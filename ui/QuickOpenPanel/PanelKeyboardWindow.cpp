@@ -6,13 +6,6 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 
-namespace {
-
-constexpr platform::CGKeyCode wKeyCode = 13;
-constexpr std::uint64_t chordModifierMask = 0x1E0000;
-
-} // namespace
-
 PanelKeyboardWindow::PanelKeyboardWindow() {
     setAttribute(Qt::WA_DeleteOnClose, false);
     // Keys go to the focused widget; the application-wide filter lets the window see them first.
@@ -21,11 +14,6 @@ PanelKeyboardWindow::PanelKeyboardWindow() {
 
 PanelKeyboardWindow::~PanelKeyboardWindow() {
     qApp->removeEventFilter(this);
-}
-
-bool PanelKeyboardWindow::isCloseShortcut(const platform::qt::MacKeyEvent& event) {
-    return event.keyCode == wKeyCode &&
-           (event.modifierFlags & chordModifierMask) == platform::qt::NSEventModifierFlagCommand;
 }
 
 bool PanelKeyboardWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -46,7 +34,7 @@ bool PanelKeyboardWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool PanelKeyboardWindow::handleKeyDown(const platform::qt::MacKeyEvent& event) {
-    if (isCloseShortcut(event)) {
+    if (platform::qt::isCloseWindowChord(event)) {
         close();
         return true;
     }

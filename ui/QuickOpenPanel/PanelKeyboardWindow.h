@@ -23,10 +23,6 @@ public:
     std::function<bool(const PanelKeyboardKey&)> onPanelKey;
     std::function<void()> onClose;
 
-    // True when the key-down is Command-W: Command the only one of Shift, Control, Option and
-    // Command (Caps Lock and Fn may be held).
-    static bool isCloseShortcut(const platform::qt::MacKeyEvent& event);
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
