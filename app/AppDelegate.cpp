@@ -8,8 +8,6 @@
 #include <QScreen>
 #include <QWidget>
 
-#include <QWidget>
-
 namespace Parlowen {
 
 namespace {
