@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 
 #include <array>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -75,11 +76,13 @@ std::pair<std::uint32_t, std::uint32_t> pngSize(const std::string& bytes) {
 }
 
 TEST(LaunchProcessTest, EveryVisualSnapshotIsWrittenWithoutADisplay) {
-    const TemporaryFolder output;
+    // Kept in the build folder, so that every picture can be looked at after the run.
+    const std::filesystem::path output = TESSALINE_SNAPSHOT_DIR;
+    std::filesystem::remove_all(output);
+    std::filesystem::create_directories(output);
     // Started from the sources, where the committed icon is found.
-    const Outcome outcome =
-        runWithoutDisplay("--debug --visual-snapshot all --output '" + output.path().string() + "'",
-                          TESSALINE_SOURCE_DIR);
+    const Outcome outcome = runWithoutDisplay(
+        "--debug --visual-snapshot all --output '" + output.string() + "'", TESSALINE_SOURCE_DIR);
     ASSERT_EQ(outcome.status, 0) << outcome.output;
     EXPECT_NE(outcome.output.find("{\"captured\":12,\"outputDir\":"), std::string::npos)
         << outcome.output;
@@ -95,11 +98,11 @@ TEST(LaunchProcessTest, EveryVisualSnapshotIsWrittenWithoutADisplay) {
         {"preferences-general", 640, 460},     {"preferences-quick-access", 640, 460},
         {"preferences-advanced", 640, 460},    {"app-icon", 1024, 1024},
     };
-    const std::string manifest = TemporaryFolder::read(output.path() / "manifest.json");
+    const std::string manifest = TemporaryFolder::read(output / "manifest.json");
     std::size_t previous = 0;
     for (const auto& target : targets) {
         const std::string file = std::string(target.target) + ".png";
-        EXPECT_EQ(pngSize(TemporaryFolder::read(output.path() / file)),
+        EXPECT_EQ(pngSize(TemporaryFolder::read(output / file)),
                   std::make_pair(target.width, target.height))
             << file;
         // Listed in the manifest in render order.
