@@ -1,5 +1,7 @@
 #include "app/LaunchMode.h"
 
+#include "core/CommandLineArguments.h"
+
 #include <algorithm>
 
 namespace Parlowen {
@@ -49,9 +51,8 @@ bool runsWithoutDisplay(LaunchMode mode, const std::vector<std::string>& argumen
 
 std::string desktopDescriptionPath(const std::vector<std::string>& arguments,
                                    const char* environmentValue) {
-    const auto flag = std::find(arguments.begin(), arguments.end(), "--desktop");
-    if (flag != arguments.end() && std::next(flag) != arguments.end()) {
-        return *std::next(flag);
+    if (auto path = QelCore::CommandLineArguments::valueAfter(arguments, "--desktop")) {
+        return std::move(*path);
     }
     return environmentValue != nullptr ? std::string(environmentValue) : std::string();
 }

@@ -1,6 +1,7 @@
 #include "Parlowen/Telemetry/SentrySmokeTestRunner.h"
 
 #include "Parlowen/Telemetry/SentrySmokeTestResult.h"
+#include "core/CommandLineArguments.h"
 #include "core/NumberText.h"
 #include "core/TextFolding.h"
 
@@ -17,15 +18,7 @@ bool contains(const std::vector<std::string>& arguments, std::string_view flag) 
     return std::find(arguments.begin(), arguments.end(), flag) != arguments.end();
 }
 
-// The argument right after the first occurrence of `flag`.
-std::optional<std::string> valueAfter(const std::vector<std::string>& arguments,
-                                      std::string_view flag) {
-    const auto found = std::find(arguments.begin(), arguments.end(), flag);
-    if (found == arguments.end() || std::next(found) == arguments.end()) {
-        return std::nullopt;
-    }
-    return *std::next(found);
-}
+using QelCore::CommandLineArguments::valueAfter;
 
 std::string secondsText(double seconds) {
     char text[64];

@@ -1,5 +1,6 @@
 #include "Parlowen/Updates/SparkleUpdateSmokeRunner.h"
 
+#include "core/CommandLineArguments.h"
 #include "core/LineEscaping.h"
 #include "core/TextFolding.h"
 
@@ -15,11 +16,11 @@ namespace {
 // The trimmed value after the first `flag`; none when absent or blank.
 std::optional<std::string> valueAfter(const std::string& flag,
                                       const std::vector<std::string>& arguments) {
-    const auto found = std::find(arguments.begin(), arguments.end(), flag);
-    if (found == arguments.end() || std::next(found) == arguments.end()) {
+    const auto argument = QelCore::CommandLineArguments::valueAfter(arguments, flag);
+    if (!argument) {
         return std::nullopt;
     }
-    auto value = QelCore::TextFolding::trimmed(*std::next(found));
+    auto value = QelCore::TextFolding::trimmed(*argument);
     return value.empty() ? std::nullopt : std::optional(std::move(value));
 }
 

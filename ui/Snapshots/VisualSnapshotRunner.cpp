@@ -8,6 +8,7 @@
 #include "Parlowen/Scanning/AccessibilityTrustProbe.h"
 #include "Parlowen/Settings/AppPreferences.h"
 #include "Parlowen/Settings/L10n.h"
+#include "core/CommandLineArguments.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/IsoTimestamp.h"
 #include "platform/OverlayUserDefaults.h"
@@ -43,15 +44,7 @@ using Parlowen::OverflowPanelVisualPreview;
 
 template <typename Value> using Result = std::variant<Value, SnapshotError>;
 
-// The value after the first occurrence of `flag`, or none when the flag is absent or last.
-std::optional<std::string> valueAfter(const std::vector<std::string>& arguments,
-                                      std::string_view flag) {
-    const auto found = std::find(arguments.begin(), arguments.end(), flag);
-    if (found == arguments.end() || std::next(found) == arguments.end()) {
-        return std::nullopt;
-    }
-    return *std::next(found);
-}
+using QelCore::CommandLineArguments::valueAfter;
 
 std::optional<std::string> languageOverride(const std::vector<std::string>& arguments) {
     const auto value = valueAfter(arguments, "--language");
