@@ -13,6 +13,7 @@
 #include "ui/Preferences/PreferencesWindowController.h"
 #include "ui/Preferences/QuickAccessPaneController.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -291,6 +292,34 @@ TEST(PreferencesRenderTest, EveryPaneRendersOffscreen) {
         }
     }
     controller.window()->hide();
+}
+
+TEST(PreferencesRenderTest, EveryAdvancedControlIsScrolledIntoViewWhenFocused) {
+    PreferencesFixture fixture;
+    PreferencesWindowController controller(fixture.services());
+    auto& tabs = *controller.tabViewController();
+    QWidget& window = *controller.window();
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    tabs.show(Pane::advanced);
+    QCoreApplication::processEvents();
+    // The page is taller than the fixed window; its last row is reached by scrolling, only
+    // up and down.
+    const QWidget* lastRow =
+        window.findChild<QWidget*>("preferences.row.advanced.reset-onboarding");
+    ASSERT_NE(lastRow, nullptr);
+    EXPECT_GT(lastRow->mapTo(&window, QPoint(0, lastRow->height())).y(), window.height());
+    const int rowLeft = lastRow->mapTo(&window, QPoint(0, 0)).x();
+    for (std::size_t step = 0; step < tabs.keyboardFocusOrder().size(); ++step) {
+        tabs.focusNextKeyboardItem(true);
+        const QWidget* focused = QApplication::focusWidget();
+        ASSERT_NE(focused, nullptr);
+        const QRect shown(focused->mapTo(&window, QPoint(0, 0)), focused->size());
+        EXPECT_TRUE(window.rect().contains(shown)) << focused->objectName().toStdString();
+        EXPECT_EQ(lastRow->mapTo(&window, QPoint(0, 0)).x(), rowLeft);
+    }
+    window.hide();
 }
 
 TEST_F(PerAppShortcutsTest, ListRendersOffscreen) {

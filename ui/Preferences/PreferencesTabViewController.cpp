@@ -15,6 +15,8 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -106,14 +108,21 @@ PreferencesTabViewController::PreferencesTabViewController(PreferencesServices s
     fill(separator, TessalineDesign::Palette::line());
     separator->setFixedWidth(1);
 
-    contentContainer = new QWidget(this);
+    // The window keeps its size, so a page taller than it (the Advanced page's last row) scrolls
+    // instead of being cut off.
+    contentScroller = new QScrollArea(this);
+    contentScroller->setFrameShape(QFrame::NoFrame);
+    contentScroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    contentScroller->setFixedWidth(489);
+    fill(contentScroller->viewport(), TessalineDesign::Palette::surface());
+    contentContainer = new QWidget;
     contentContainer->setObjectName(QStringLiteral("preferences.content"));
     fill(contentContainer, TessalineDesign::Palette::surface());
-    contentContainer->setFixedWidth(489);
+    contentScroller->setWidget(contentContainer);
 
     layout->addWidget(sidebar);
     layout->addWidget(separator);
-    layout->addWidget(contentContainer, 1);
+    layout->addWidget(contentScroller, 1);
     show(Pane::general);
 }
 
@@ -158,13 +167,19 @@ void PreferencesTabViewController::show(Pane pane) {
         }
         QWidget& view = next.view();
         if (view.parentWidget() != contentContainer) {
-            // Pinned to the top: a page taller than the window runs past its bottom edge
-            // instead of squeezing its rows.
+            // Pinned to the top: a page taller than the window keeps its rows whole and the
+            // content scrolls.
             view.setParent(contentContainer);
             view.move(0, 0);
-            view.resize(view.width(), std::max(view.height(), view.minimumSizeHint().height()));
+            // Wrapped texts need the height they take at the page's width, which the plain
+            // minimum does not count.
+            const int needed =
+                std::max(view.minimumSizeHint().height(), view.heightForWidth(view.width()));
+            view.resize(view.width(), std::max(view.height(), needed));
         }
         view.show();
+        contentContainer->resize(view.size());
+        contentScroller->verticalScrollBar()->setValue(0);
         activePane = &next;
     }
     selected = pane;
@@ -248,6 +263,11 @@ QWidget* PreferencesTabViewController::focusedWidget() const {
 void PreferencesTabViewController::focus(QWidget* widget) {
     if (widget) {
         widget->setFocus(Qt::TabFocusReason);
+        if (contentContainer->isAncestorOf(widget)) {
+            // Only up or down: the page is as wide as the area, less the scroll bar.
+            contentScroller->ensureWidgetVisible(widget);
+            contentScroller->horizontalScrollBar()->setValue(0);
+        }
     }
 }
 

@@ -12,6 +12,7 @@ class AdvancedPaneController;
 class GeneralPaneController;
 class PreferencesPaneController;
 class QPushButton;
+class QScrollArea;
 class QuickAccessPaneController;
 struct PreferencesServices;
 
@@ -64,6 +65,8 @@ private:
     std::unique_ptr<GeneralPaneController> general;
     std::unique_ptr<QuickAccessPaneController> quickAccess;
     std::unique_ptr<AdvancedPaneController> advanced;
+    QScrollArea* contentScroller = nullptr;
+    // Holds every pane; as large as the shown one.
     QWidget* contentContainer = nullptr;
     std::map<Pane, QPushButton*> sidebarButtons;
     Pane selected = Pane::general;
