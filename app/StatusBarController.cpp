@@ -5,8 +5,6 @@
 #include "Parlowen/Settings/L10n.h"
 #include "app/MenuBarIconFactory.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
 
 #include <string>
@@ -200,12 +198,6 @@ void StatusBarController::showPreferences() {
         preferencesWindow_ =
             std::make_unique<PreferencesWindowController>(context_.preferencesWindow);
         wirePreferencesWindow(*preferencesWindow_);
-        // A fresh window opens in the middle of the screen, as the panel does.
-        QWidget* window = preferencesWindow_->window();
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        if (window != nullptr && screen != nullptr) {
-            window->move(screen->availableGeometry().center() - window->rect().center());
-        }
     }
     setActivationPolicy(platform::NSApplicationActivationPolicyRegular);
     preferencesWindow_->showWindow();

@@ -5,9 +5,11 @@
 #include "ui/Design/TessalineSecondaryButton.h"
 #include "ui/Design/TessalineTitleLabel.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 namespace Parlowen::TessalineDesign {
 
@@ -101,6 +103,16 @@ void installCenteredTitlebarLabel(QWidget* window, const QString& title) {
     window->setWindowTitle(title);
     if (auto* label = window->findChild<QLabel*>(QString::fromLatin1(centeredTitleIdentifier))) {
         label->setText(title);
+    }
+}
+
+void centerOnScreen(QWidget* window) {
+    const QScreen* screen = window->screen();
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen != nullptr) {
+        window->move(screen->availableGeometry().center() - window->rect().center());
     }
 }
 

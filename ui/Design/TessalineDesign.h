@@ -133,6 +133,10 @@ QLabel* centeredTitleLabel(const QString& title, QWidget* parent = nullptr);
 // so calling again leaves one label with the new title.
 void installCenteredTitlebarLabel(QWidget* window, const QString& title);
 
+// Moves the window to the middle of its screen's free area (the primary screen before it is
+// shown); without a window manager to place it, a new window would open over the menu bar.
+void centerOnScreen(QWidget* window);
+
 // A hairline of the given width in `Palette::line`, one logical pixel high (widget geometry is in
 // whole pixels), named `identifier` when one is given.
 QWidget* preferenceSeparator(const std::optional<QString>& identifier, int width,

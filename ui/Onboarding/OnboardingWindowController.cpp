@@ -24,7 +24,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 
 #include <chrono>
@@ -140,9 +139,7 @@ bool OnboardingWindowController::presentIfNeeded() {
         platform::NSApplicationActivationPolicyRegular);
     writeDiagnostic("activation regular=" + flag(regular));
     window_->show();
-    if (const QScreen* screen = window_->screen()) {
-        window_->move(screen->availableGeometry().center() - window_->rect().center());
-    }
+    Parlowen::TessalineDesign::centerOnScreen(window_);
     window_->raise();
     window_->activateWindow();
     dependencies_.workspace->activateIgnoringOtherApps(true);

@@ -24,6 +24,7 @@ PreferencesWindowController::PreferencesWindowController(PreferencesServices ser
                                    Qt::WindowMinimizeButtonHint);
     keyboardWindow->setFixedSize(640, 460);
     Parlowen::TessalineDesign::installCenteredTitlebarLabel(keyboardWindow, title);
+    Parlowen::TessalineDesign::centerOnScreen(keyboardWindow);
     keyboardWindow->onKeyboardKey = [this](PreferencesKeyboardKey key) {
         return handleKeyboardKey(key);
     };

@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QScreen>
 
 using namespace Parlowen;
 
@@ -71,9 +70,7 @@ void OverflowPanelController::presentInNewWindow(const std::function<void()>& pr
     panelView->setParent(window);
     panelView->move(0, 0);
     panelView->show();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        window->move(screen->availableGeometry().center() - window->rect().center());
-    }
+    TessalineDesign::centerOnScreen(window);
     window->show();
     window->raise();
     window->activateWindow();
