@@ -61,10 +61,6 @@ void StatusBarController::handleSnapshot(const ScanSnapshot& snapshot) {
         perAppHotKeyRuntime_->sync(snapshot);
     }
     updateBadgeForOverflow(snapshot);
-    if (onSnapshotHandled) {
-        const auto handled = onSnapshotHandled;
-        handled();
-    }
 }
 
 void StatusBarController::updateBadgeForOverflow(const ScanSnapshot& snapshot) {

@@ -74,9 +74,6 @@ public:
     // Whether the panel's or the preferences window is up, so the program stays regular.
     bool hasVisibleWindow() const { return isPanelWindowVisible() || isPreferencesWindowVisible(); }
 
-    // After every scan has been fanned out (the desktop window redraws the badge).
-    std::function<void()> onSnapshotHandled;
-
 private:
     void refreshAvailability();
     void handleSnapshot(const ScanSnapshot& snapshot);

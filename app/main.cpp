@@ -221,7 +221,6 @@ int main(int argc, char** argv) {
         };
         desktopWindow->onReopen = [] { appDelegate->applicationShouldHandleReopen(true); };
         desktopWindow->onClosed = [] { QCoreApplication::quit(); };
-        hub.onSnapshotHandled = [] { desktopWindow->refresh(); };
         desktopWindow->show();
         // The onboarding window opened during start-up stays in front of the desktop.
         if (const auto* onboarding = appDelegate->onboarding();

@@ -231,11 +231,6 @@ std::optional<AXUIElement> SimulatedDesktop::statusItemElement(std::string_view 
     return AXUIElement(item->description.pid, item->serial << serialShift | statusItemPart);
 }
 
-std::uint64_t SimulatedDesktop::generation() const {
-    std::lock_guard lock(mutex_);
-    return generation_;
-}
-
 void SimulatedDesktop::setChangeHandler(std::function<void()> handler) {
     std::lock_guard lock(mutex_);
     changeHandler_ =
@@ -243,7 +238,6 @@ void SimulatedDesktop::setChangeHandler(std::function<void()> handler) {
 }
 
 void SimulatedDesktop::changed() {
-    ++generation_;
     if (!changeHandler_ || changeReportPending_) {
         return;
     }

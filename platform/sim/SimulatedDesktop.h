@@ -80,11 +80,9 @@ public:
         bool trusted = true;
     };
     MenuBarState menuBarState() const;
-    // Counts the changes a picture of the menu bar shows (layout, open menus, frontmost app,
-    // trust), so a window can look for them cheaply.
-    std::uint64_t generation() const;
-    // Runs `handler` on the main loop after such changes, once for changes in a row, so that a
-    // window redraws only when there is something new; an empty handler stops it.
+    // Runs `handler` on the main loop after the picture of the menu bar changed (layout, open
+    // menus, frontmost app, trust), once for changes in a row, so that a window redraws only
+    // when there is something new; an empty handler stops it.
     void setChangeHandler(std::function<void()> handler);
 
     // Test API: read back.
@@ -138,7 +136,7 @@ private:
     StatusItem* itemAt(CGPoint axPoint);
     const DisplayDescription& primary() const;
     bool trustedNow() const;
-    // Counts a change of the picture and tells the change handler.
+    // Tells the change handler that the picture changed.
     void changed();
     void layOut();
     void reindex();
@@ -172,7 +170,6 @@ private:
     std::map<EventFailure, int> failures_;
     CGPoint cursor_;
     std::optional<std::uint64_t> dragged_;
-    std::uint64_t generation_ = 0;
     std::shared_ptr<const std::function<void()>> changeHandler_;
     bool changeReportPending_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -207,18 +207,10 @@ void DesktopWindow::changeDisplays(int choice) {
     refresh();
 }
 
-std::string DesktopWindow::signature() const {
-    return std::to_string(desktop_.generation()) + ";" + (ownItemTitle ? ownItemTitle() : "");
-}
-
 void DesktopWindow::refresh() {
-    std::string now = signature();
-    if (now != lastSignature_) {
-        lastSignature_ = std::move(now);
-        updateTitle();
-        // Only the scene shows the desktop; the controls below draw themselves.
-        update(0, 0, width(), sceneHeight());
-    }
+    updateTitle();
+    // Only the scene shows the desktop; the controls below draw themselves.
+    update(0, 0, width(), sceneHeight());
 }
 
 void DesktopWindow::updateTitle() {

@@ -33,7 +33,7 @@ public:
 
     // The height of the area above the control strip: the bar and room for open menus.
     int sceneHeight() const;
-    // Redraws when the desktop changed since the last look; the title names an open menu.
+    // Redraws the bar and its menus; the title names an open menu.
     void refresh();
 
 protected:
@@ -50,11 +50,9 @@ private:
     void pressModifierPair();
     void launchOrQuit(bool launch);
     void changeDisplays(int choice);
-    std::string signature() const;
     void updateTitle();
 
     platform::sim::SimulatedDesktop& desktop_;
-    std::string lastSignature_;
     bool commandDrag_ = false;
     QComboBox* modifierChoice_ = nullptr;
     QComboBox* appChoice_ = nullptr;
