@@ -150,8 +150,7 @@ StatusBarController::resolvePerAppHotKeyItem(const PerAppHotKeyBinding& binding)
     if (!lastSnapshot_) {
         return std::nullopt;
     }
-    auto resolutions = PerAppHotKeyResolver::resolve({binding}, lastSnapshot_->items);
-    return resolutions.empty() ? std::nullopt : std::move(resolutions.front().item);
+    return PerAppHotKeyResolver::item(binding, lastSnapshot_->items);
 }
 
 void StatusBarController::refreshAvailability() {

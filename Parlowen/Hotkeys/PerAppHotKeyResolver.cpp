@@ -30,4 +30,10 @@ std::vector<PerAppHotKeyResolution> resolve(const std::vector<PerAppHotKeyBindin
     return resolutions;
 }
 
+std::optional<AXMenuBarItemRecord> item(const PerAppHotKeyBinding& binding,
+                                        const std::vector<AXMenuBarItemRecord>& items) {
+    auto resolutions = resolve({binding}, items);
+    return std::move(resolutions.front().item);
+}
+
 } // namespace Parlowen::PerAppHotKeyResolver

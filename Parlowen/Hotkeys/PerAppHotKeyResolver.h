@@ -27,6 +27,10 @@ namespace PerAppHotKeyResolver {
 std::vector<PerAppHotKeyResolution> resolve(const std::vector<PerAppHotKeyBinding>& bindings,
                                             const std::vector<AXMenuBarItemRecord>& items);
 
+// The item one binding stands for among `items`, as `resolve` finds it; none when stale.
+std::optional<AXMenuBarItemRecord> item(const PerAppHotKeyBinding& binding,
+                                        const std::vector<AXMenuBarItemRecord>& items);
+
 } // namespace PerAppHotKeyResolver
 
 } // namespace Parlowen

@@ -267,11 +267,8 @@ OverflowPanelController::targetBundleID(const PerAppHotKeyBinding& binding) cons
     if (!snapshot) {
         return std::nullopt;
     }
-    const auto resolved = PerAppHotKeyResolver::resolve({binding}, snapshot->items);
-    if (resolved.empty() || !resolved.front().item) {
-        return std::nullopt;
-    }
-    return resolved.front().item->bundleIdentifier;
+    const auto item = PerAppHotKeyResolver::item(binding, snapshot->items);
+    return item ? item->bundleIdentifier : std::nullopt;
 }
 
 std::int64_t OverflowPanelController::notSeenBindingCount() const {
