@@ -20,6 +20,10 @@ int writeAll(int descriptor, std::string_view text);
 // folder synced. Answers 0, or the errno of the step that failed; the old file then stays.
 int replace(const std::filesystem::path& path, std::string_view contents, mode_t mode);
 
+// Syncs the folder's own entries, so that renames in it outlast a crash. Answers 0, or the
+// errno of the step that failed.
+int syncFolder(const std::filesystem::path& folder);
+
 // The contents of a regular file owned by this user, of at most `maximumSize` bytes, opened
 // without following a link; none otherwise.
 std::optional<std::string> readOwnedFile(const std::filesystem::path& path,

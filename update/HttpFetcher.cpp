@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -55,6 +56,13 @@ UpdateError failure(const HttpFetchRequest& request, std::string text) {
     return {request.errorCode, std::move(text)};
 }
 
+// "256", "0.3": seconds as people write them.
+std::string secondsText(std::chrono::milliseconds duration) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(duration.count()) / 1000.0);
+    return text;
+}
+
 } // namespace
 
 std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
@@ -75,6 +83,7 @@ std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
     curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 30L);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(request.deadline.count()));
     // A stalled server fails the download instead of hanging it.
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, 60L);
@@ -93,7 +102,15 @@ std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
         return UpdateError{UpdateErrorCode::installationCanceled, "The download was cancelled."};
     }
     if (transfer.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
-        return failure(request, "The server sent more data than the update announced.");
+        return failure(request, request.tooLargeMessage);
+    }
+    curl_off_t elapsed = 0;
+    curl_easy_getinfo(handle, CURLINFO_TOTAL_TIME_T, &elapsed);
+    if (code == CURLE_OPERATION_TIMEDOUT &&
+        elapsed >=
+            std::chrono::duration_cast<std::chrono::microseconds>(request.deadline).count()) {
+        return failure(request, "The server is too slow: the transfer did not finish within " +
+                                    secondsText(request.deadline) + " seconds.");
     }
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
@@ -108,3 +125,16 @@ std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
 }
 
 } // namespace update::HttpFetcher
+
+namespace update {
+
+std::chrono::milliseconds TransferDeadline::forSize(std::uint64_t bytes) const {
+    const auto limit = static_cast<double>(ceiling.count());
+    const double wanted = minimumBytesPerSecond > 0
+                              ? static_cast<double>(bytes) / minimumBytesPerSecond * 1000.0
+                              : limit;
+    const std::chrono::milliseconds atRate(static_cast<std::int64_t>(std::min(wanted, limit)));
+    return std::min(ceiling, std::max(floor, atRate));
+}
+
+} // namespace update
