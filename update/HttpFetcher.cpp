@@ -14,9 +14,11 @@ namespace {
 struct Transfer {
     const HttpFetchRequest& request;
     CURL* handle = nullptr;
-    std::string body;
+    std::chrono::steady_clock::time_point deadline{};
+    std::string body{};
     bool tooLarge = false;
     bool announced = false;
+    bool tooSlow = false;
 };
 
 // Reports the length the server announced (0 when none), once, before the first chunk.
@@ -47,9 +49,14 @@ std::size_t receive(char* data, std::size_t size, std::size_t count, void* conte
     return length;
 }
 
+// Called often while data flows and about once a second while it does not: stops a cancelled
+// transfer, and one still running at its deadline.
 int progress(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    const auto& transfer = *static_cast<Transfer*>(context);
-    return transfer.request.cancelled && transfer.request.cancelled->load() ? 1 : 0;
+    auto& transfer = *static_cast<Transfer*>(context);
+    transfer.tooSlow = std::chrono::steady_clock::now() >= transfer.deadline;
+    return transfer.tooSlow || (transfer.request.cancelled && transfer.request.cancelled->load())
+               ? 1
+               : 0;
 }
 
 UpdateError failure(const HttpFetchRequest& request, std::string text) {
@@ -75,7 +82,9 @@ std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
         return failure(request, "The download could not be started.");
     }
     CURL* handle = curl.get();
-    Transfer transfer{request, handle, {}, false, false};
+    Transfer transfer{.request = request,
+                      .handle = handle,
+                      .deadline = std::chrono::steady_clock::now() + request.deadline};
     curl_easy_setopt(handle, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -83,7 +92,6 @@ std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
     curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 30L);
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(request.deadline.count()));
     // A stalled server fails the download instead of hanging it.
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, 60L);
@@ -98,19 +106,15 @@ std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
 
     const CURLcode code = curl_easy_perform(handle);
+    if (code == CURLE_ABORTED_BY_CALLBACK && transfer.tooSlow) {
+        return failure(request, "The server is too slow: the transfer did not finish within " +
+                                    secondsText(request.deadline) + " seconds.");
+    }
     if (code == CURLE_ABORTED_BY_CALLBACK) {
         return UpdateError{UpdateErrorCode::installationCanceled, "The download was cancelled."};
     }
     if (transfer.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
         return failure(request, request.tooLargeMessage);
-    }
-    curl_off_t elapsed = 0;
-    curl_easy_getinfo(handle, CURLINFO_TOTAL_TIME_T, &elapsed);
-    if (code == CURLE_OPERATION_TIMEDOUT &&
-        elapsed >=
-            std::chrono::duration_cast<std::chrono::microseconds>(request.deadline).count()) {
-        return failure(request, "The server is too slow: the transfer did not finish within " +
-                                    secondsText(request.deadline) + " seconds.");
     }
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
