@@ -13,6 +13,7 @@
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
 
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -172,9 +173,13 @@ TEST_F(OverflowPanelInteractionTest, WithoutTrustReturnAndArrowsNeverOpenARow) {
     auto& window = present();
     desktop.setTrusted(false);
     panel->update(*panel->latestSnapshot());
+    view().tableView->deselectAll();
+    for (const auto key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Left, Qt::Key_Right}) {
+        sendKey(window, key);
+        EXPECT_EQ(selectedRow(), -1) << key;
+        EXPECT_EQ(focusedName(), "panel.search") << key;
+    }
     view().tableView->selectRow(0, false);
-    sendKey(window, Qt::Key_Down);
-    EXPECT_EQ(selectedRow(), 0);
     sendKey(window, Qt::Key_Return);
     loop.runFor(1s);
     EXPECT_TRUE(opened.empty());
@@ -322,9 +327,12 @@ TEST_F(OverflowPanelInteractionTest, ReturnOnRefreshOpensNoRow) {
     EXPECT_TRUE(window.isVisible());
 }
 
-TEST_F(OverflowPanelInteractionTest, ReturnInTheSearchOpensTheSelectedRow) {
+// A click on a header button leaves the focus where it was, as on the Mac.
+TEST_F(OverflowPanelInteractionTest, ReturnInTheSearchOpensTheSelectedRowAfterAButtonClick) {
     auto& window = present();
     sendKey(window, Qt::Key_Down);
+    QTest::mouseClick(view().refreshButton, Qt::LeftButton);
+    EXPECT_EQ(focusedName(), "panel.search");
     sendKey(window, Qt::Key_Return);
     EXPECT_FALSE(window.isVisible());
     loop.runFor(1s);
@@ -379,11 +387,45 @@ TEST_F(OverflowPanelInteractionTest, TheSecondFocusPassLeavesAFocusTheUserMoved)
     EXPECT_EQ(focusedName(), "panel.refresh");
 }
 
+// The focused search field takes Escape as a Mac search field does: it clears the query.
 TEST_F(OverflowPanelInteractionTest, EscapeInTheNormalPanelGoesToTheFocusedControl) {
     auto& window = present();
+    sendKey(window, Qt::Key_B);
+    ASSERT_EQ(panel->searchQuery(), "b");
+    ASSERT_EQ(panel->displayedItems().size(), 1u);
+    sendKey(window, Qt::Key_Escape);
+    EXPECT_EQ(view().searchField->text(), "");
+    EXPECT_EQ(panel->searchQuery(), "");
+    EXPECT_EQ(panel->displayedItems().size(), 3u);
     sendKey(window, Qt::Key_Escape);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(focusedName(), "panel.search");
+}
+
+// A selection kept from the last showing is scrolled into view, so Return opens a row in sight.
+TEST_F(OverflowPanelInteractionTest, ReopeningScrollsTheKeptSelectionIntoView) {
+    std::vector<AXMenuBarItemRecord> items;
+    for (const char* name : {"A", "B", "C", "D", "E", "F", "G", "H", "I", "Zoom"}) {
+        items.push_back(hiddenAt(name, 100.0 * static_cast<double>(items.size() + 1)));
+    }
+    auto& first = present(items);
+    for (const auto key : {Qt::Key_Z, Qt::Key_O, Qt::Key_O, Qt::Key_M}) {
+        sendKey(first, key);
+    }
+    ASSERT_EQ(panel->displayedItems().size(), 1u);
+    panel->closeCurrentPresentation();
+    loop.runFor(6s);
+
+    auto& window = present(items);
+    ASSERT_EQ(panel->displayedItems().size(), 10u);
+    ASSERT_EQ(selectedRow(), 9);
+    const QRect row = view().tableView->rectOfRow(9).translated(
+        view().tableView->mapTo(view().scrollView->viewport(), QPoint(0, 0)));
+    EXPECT_TRUE(view().scrollView->viewport()->rect().contains(row))
+        << row.y() << " in " << view().scrollView->viewport()->height();
+    sendKey(window, Qt::Key_Return);
+    loop.runFor(1s);
+    EXPECT_EQ(opened, std::vector<std::string>{"Zoom"});
 }
 
 } // namespace
