@@ -8,10 +8,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
@@ -375,6 +377,13 @@ std::vector<LayoutFinding> auditLayout(QWidget& window, const LayoutAuditRules& 
         auditor.checkNotCovered(*widget, shown);
     }
     return auditor.findings;
+}
+
+void saveForReview(QWidget& window, const QString& folder, const QString& name) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QString file = name;
+    file.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
+    window.grab().save(QDir(folder).filePath(file + QStringLiteral(".png")), "PNG");
 }
 
 std::vector<LayoutFinding> auditFocusRings(QWidget& window, const QString& windowName, int steps) {
