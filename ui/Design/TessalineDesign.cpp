@@ -10,6 +10,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringList>
+
+#include <algorithm>
 
 namespace Parlowen::TessalineDesign {
 
@@ -59,6 +62,18 @@ QLabel* pageTitle(const QString& text, QWidget* parent) {
     return label;
 }
 
+int heightOfLines(const QFontMetrics& metrics, int lines) {
+    return metrics
+        .boundingRect(QRect(0, 0, 1 << 20, 1 << 20), Qt::TextWordWrap,
+                      QStringList(std::max(1, lines), QStringLiteral("x")).join(u'\n'))
+        .height();
+}
+
+void limitLines(QLabel* label, int lines) {
+    label->setWordWrap(true);
+    label->setMaximumHeight(heightOfLines(label->fontMetrics(), lines));
+}
+
 QString introText(const QString& text) {
     qsizetype first = 0;
     qsizetype end = text.size();
@@ -74,10 +89,9 @@ QString introText(const QString& text) {
 QLabel* introLabel(const QString& text, QWidget* parent) {
     auto* label = plainLabel(new QLabel(introText(text), parent), TessalineFonts::font(12),
                              SystemColors::secondaryLabel());
-    label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Lines past the third are cut off, not shown.
-    label->setMaximumHeight(label->fontMetrics().lineSpacing() * introLabelMaximumLines);
+    limitLines(label, introLabelMaximumLines);
     return label;
 }
 

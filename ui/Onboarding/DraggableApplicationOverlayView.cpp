@@ -69,8 +69,7 @@ DraggableApplicationOverlayView::DraggableApplicationOverlayView(
                       "If Tessaline is missing, drag this app into the Accessibility list, then "
                       "turn it on."),
                   OnboardingPainting::font(11.5), Palette::muted());
-    body->setWordWrap(true);
-    body->setMaximumHeight(3 * body->fontMetrics().lineSpacing());
+    Parlowen::TessalineDesign::limitLines(body, 3);
     auto* column = new QVBoxLayout;
     column->setSpacing(4);
     column->addWidget(title);

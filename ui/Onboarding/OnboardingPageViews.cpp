@@ -40,9 +40,8 @@ template <typename Layout> QWidget* stack(const char* identifier, int spacing, L
 // A wrapping label that shows at most `lines` lines.
 QLabel* wrappingLabel(const QFont& labelFont, const QColor& colour, int lines) {
     QLabel* label = makeLabel({}, labelFont, colour);
-    label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setMaximumHeight(lines * label->fontMetrics().lineSpacing());
+    Parlowen::TessalineDesign::limitLines(label, lines);
     return label;
 }
 
@@ -162,7 +161,9 @@ OnboardingPageViews::OnboardingPageViews(QWidget& window, platform::RunLoop& loo
     actionLayout->addWidget(skipLink, 0, Qt::AlignVCenter);
     actionLayout->addStretch();
 
-    statusLabel = makeLabel({}, font(11), Palette::muted());
+    // The waiting line wraps within the copy's width rather than widening the column, which
+    // would push the picture beside it.
+    statusLabel = wrappingLabel(font(11), Palette::muted(), 2);
     statusLabel->setObjectName("onboarding.status-label");
     QVBoxLayout* areaLayout = nullptr;
     actionArea = stack(nullptr, 8, areaLayout);
@@ -228,6 +229,7 @@ void OnboardingPageViews::applyLayout(OnboardingStep step) {
     titleLabel->setFixedWidth(values.titleWidth);
     bodyLabel->setFixedWidth(values.bodyWidth);
     permissionHelpLabel->setFixedWidth(values.helpTextWidth);
+    statusLabel->setFixedWidth(values.bodyWidth);
     primaryButton->setMinimumWidth(values.primaryButtonMinimumWidth);
 }
 
