@@ -6,6 +6,7 @@
 #include "Parlowen/Settings/L10n.h"
 #include "Parlowen/Telemetry/PerAppHotKeyTelemetryEvent.h"
 #include "platform/qt/MacKeyTable.h"
+#include "ui/Design/ElidingLabel.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineFonts.h"
 #include "ui/Design/TessalineSecondaryButton.h"
@@ -44,8 +45,9 @@ TessalineSecondaryButton* button(const QString& title, const QString& identifier
     return result;
 }
 
-QLabel* label(const QString& content, const QFont& font, const QColor& color) {
-    auto* result = new QLabel(content);
+template <typename Label = QLabel>
+Label* label(const QString& content, const QFont& font, const QColor& color) {
+    auto* result = new Label(content);
     result->setFont(font);
     QPalette palette = result->palette();
     palette.setColor(QPalette::WindowText, color);
@@ -248,10 +250,10 @@ QWidget* PerAppHotKeyManagementViewController::makeRow(const PerAppHotKeyResolut
 
     auto* column = new QVBoxLayout;
     column->setSpacing(2);
-    auto* name = label(QString::fromStdString(resolution.binding.displayName),
-                       TessalineFonts::font(13, QFont::Medium), Palette::ink());
+    auto* name = label<ElidingLabel>(QString::fromStdString(resolution.binding.displayName),
+                                     TessalineFonts::font(13, QFont::Medium), Palette::ink());
     name->setMaximumWidth(170);
-    name->setWordWrap(true);
+    name->setMaximumLineCount(2);
     const auto& shortcut = resolution.binding.shortcut;
     auto* chord = label(
         QString::fromStdString(HotKeyFormatter::format(shortcut.keyCode, shortcut.modifierFlags)),
