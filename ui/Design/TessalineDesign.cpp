@@ -30,9 +30,7 @@ void setTextColor(QWidget* widget, const QColor& color) {
 }
 
 QLabel* plainLabel(QLabel* label, const QFont& font, const QColor& color) {
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    setTextColor(label, color);
+    stylePlainLabel(*label, font, color);
     return label;
 }
 
@@ -45,6 +43,12 @@ QString buttonShape(const QColor& text) {
 }
 
 } // namespace
+
+void stylePlainLabel(QLabel& label, const QFont& font, const QColor& color) {
+    label.setTextFormat(Qt::PlainText);
+    label.setFont(font);
+    setTextColor(&label, color);
+}
 
 QLabel* pageTitle(const QString& text, QWidget* parent) {
     auto* label = plainLabel(new QLabel(text, parent), TessalineFonts::font(18, QFont::DemiBold),

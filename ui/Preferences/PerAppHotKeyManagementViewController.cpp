@@ -45,9 +45,8 @@ TessalineSecondaryButton* button(const QString& title, const QString& identifier
     return result;
 }
 
-template <typename Label = QLabel>
-Label* label(const QString& content, const QFont& font, const QColor& color) {
-    auto* result = new Label(content);
+QLabel* label(const QString& content, const QFont& font, const QColor& color) {
+    auto* result = new QLabel(content);
     result->setFont(font);
     QPalette palette = result->palette();
     palette.setColor(QPalette::WindowText, color);
@@ -250,8 +249,8 @@ QWidget* PerAppHotKeyManagementViewController::makeRow(const PerAppHotKeyResolut
 
     auto* column = new QVBoxLayout;
     column->setSpacing(2);
-    auto* name = label<ElidingLabel>(QString::fromStdString(resolution.binding.displayName),
-                                     TessalineFonts::font(13, QFont::Medium), Palette::ink());
+    auto* name = new ElidingLabel(QString::fromStdString(resolution.binding.displayName));
+    stylePlainLabel(*name, TessalineFonts::font(13, QFont::Medium), Palette::ink());
     name->setMaximumWidth(170);
     name->setMaximumLineCount(2);
     const auto& shortcut = resolution.binding.shortcut;
