@@ -1,10 +1,11 @@
 #include "PanelTestSupport.h"
+#include "Parlowen/Telemetry/QuickOpenTelemetrySampling.h"
 #include "core/ActionAttemptPlanner.h"
 #include "tests/quickopen/RecordBuilder.h"
 #include "tests/support/KeySender.h"
 #include "tests/support/WidgetImage.h"
 #include "ui/Design/TessalineDesign.h"
-#include "ui/QuickOpenPanel/ElidingLabel.h"
+#include "ui/Design/ElidingLabel.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/OverflowRowView.h"
 #include "ui/QuickOpenPanel/PanelIconButton.h"
@@ -12,6 +13,7 @@
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
 
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -171,9 +173,13 @@ TEST_F(OverflowPanelInteractionTest, WithoutTrustReturnAndArrowsNeverOpenARow) {
     auto& window = present();
     desktop.setTrusted(false);
     panel->update(*panel->latestSnapshot());
+    view().tableView->deselectAll();
+    for (const auto key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Left, Qt::Key_Right}) {
+        sendKey(window, key);
+        EXPECT_EQ(selectedRow(), -1) << key;
+        EXPECT_EQ(focusedName(), "panel.search") << key;
+    }
     view().tableView->selectRow(0, false);
-    sendKey(window, Qt::Key_Down);
-    EXPECT_EQ(selectedRow(), 0);
     sendKey(window, Qt::Key_Return);
     loop.runFor(1s);
     EXPECT_TRUE(opened.empty());
@@ -181,7 +187,9 @@ TEST_F(OverflowPanelInteractionTest, WithoutTrustReturnAndArrowsNeverOpenARow) {
 }
 
 TEST_F(OverflowPanelInteractionTest, SampleRateZeroStillReportsFailures) {
-    sampler = OverflowPanelController::Dependencies::sampledTelemetry(0.0);
+    sampler = QuickOpenTelemetrySampling::sampler([] {
+        return platform::ProcessEnvironment{{QuickOpenTelemetrySampling::sampleRateVariable, "0"}};
+    });
     present();
     runnerAnswer = {attempt("action-sent")};
     panel->activateRow(0);
@@ -319,9 +327,12 @@ TEST_F(OverflowPanelInteractionTest, ReturnOnRefreshOpensNoRow) {
     EXPECT_TRUE(window.isVisible());
 }
 
-TEST_F(OverflowPanelInteractionTest, ReturnInTheSearchOpensTheSelectedRow) {
+// A click on a header button leaves the focus where it was, as on the Mac.
+TEST_F(OverflowPanelInteractionTest, ReturnInTheSearchOpensTheSelectedRowAfterAButtonClick) {
     auto& window = present();
     sendKey(window, Qt::Key_Down);
+    QTest::mouseClick(view().refreshButton, Qt::LeftButton);
+    EXPECT_EQ(focusedName(), "panel.search");
     sendKey(window, Qt::Key_Return);
     EXPECT_FALSE(window.isVisible());
     loop.runFor(1s);
@@ -376,11 +387,45 @@ TEST_F(OverflowPanelInteractionTest, TheSecondFocusPassLeavesAFocusTheUserMoved)
     EXPECT_EQ(focusedName(), "panel.refresh");
 }
 
+// The focused search field takes Escape as a Mac search field does: it clears the query.
 TEST_F(OverflowPanelInteractionTest, EscapeInTheNormalPanelGoesToTheFocusedControl) {
     auto& window = present();
+    sendKey(window, Qt::Key_B);
+    ASSERT_EQ(panel->searchQuery(), "b");
+    ASSERT_EQ(panel->displayedItems().size(), 1u);
+    sendKey(window, Qt::Key_Escape);
+    EXPECT_EQ(view().searchField->text(), "");
+    EXPECT_EQ(panel->searchQuery(), "");
+    EXPECT_EQ(panel->displayedItems().size(), 3u);
     sendKey(window, Qt::Key_Escape);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(focusedName(), "panel.search");
+}
+
+// A selection kept from the last showing is scrolled into view, so Return opens a row in sight.
+TEST_F(OverflowPanelInteractionTest, ReopeningScrollsTheKeptSelectionIntoView) {
+    std::vector<AXMenuBarItemRecord> items;
+    for (const char* name : {"A", "B", "C", "D", "E", "F", "G", "H", "I", "Zoom"}) {
+        items.push_back(hiddenAt(name, 100.0 * static_cast<double>(items.size() + 1)));
+    }
+    auto& first = present(items);
+    for (const auto key : {Qt::Key_Z, Qt::Key_O, Qt::Key_O, Qt::Key_M}) {
+        sendKey(first, key);
+    }
+    ASSERT_EQ(panel->displayedItems().size(), 1u);
+    panel->closeCurrentPresentation();
+    loop.runFor(6s);
+
+    auto& window = present(items);
+    ASSERT_EQ(panel->displayedItems().size(), 10u);
+    ASSERT_EQ(selectedRow(), 9);
+    const QRect row = view().tableView->rectOfRow(9).translated(
+        view().tableView->mapTo(view().scrollView->viewport(), QPoint(0, 0)));
+    EXPECT_TRUE(view().scrollView->viewport()->rect().contains(row))
+        << row.y() << " in " << view().scrollView->viewport()->height();
+    sendKey(window, Qt::Key_Return);
+    loop.runFor(1s);
+    EXPECT_EQ(opened, std::vector<std::string>{"Zoom"});
 }
 
 } // namespace

@@ -51,7 +51,15 @@ struct ArchiveEntry {
     std::string content;
     Kind kind = Kind::file;
     std::string linkTarget;
+    // The entry's mode bits; 0 gives the usual ones of its kind.
+    unsigned mode = 0;
 };
+
+// The Info file of an application bundle of this version.
+inline std::string infoFile(const std::string& version) {
+    return R"({"CFBundleIdentifier": "app.tessaline.Tessaline", "CFBundleVersion": ")" + version +
+           "\"}";
+}
 
 // A gzip-compressed tar archive of the entries, written as given (no path cleaning).
 inline std::string makeTarGz(const std::vector<ArchiveEntry>& entries) {
@@ -85,6 +93,9 @@ inline std::string makeTarGz(const std::vector<ArchiveEntry>& entries) {
             archive_entry_set_perm(entry, 0644);
             archive_entry_set_hardlink(entry, source.linkTarget.c_str());
             break;
+        }
+        if (source.mode != 0) {
+            archive_entry_set_perm(entry, source.mode);
         }
         archive_write_header(writer.get(), entry);
         if (source.kind == ArchiveEntry::Kind::file && !source.content.empty()) {

@@ -1,13 +1,14 @@
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 
 #include "Parlowen/Settings/L10n.h"
+#include "ui/Design/ElidingLabel.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineFonts.h"
 #include "ui/Design/TessalineSecondaryButton.h"
-#include "ui/QuickOpenPanel/ElidingLabel.h"
 #include "ui/QuickOpenPanel/PanelIconButton.h"
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
+#include "ui/QuickOpenPanel/PanelSearchField.h"
 #include "ui/QuickOpenPanel/PanelSymbols.h"
 
 #include <QAction>
@@ -60,9 +61,9 @@ QHBoxLayout* bareRow(int spacing) {
 } // namespace
 
 OverflowPanelView::OverflowPanelView(QWidget* parent)
-    : QWidget(parent), headerContainer(new QWidget), panelTitleLabel(new ElidingLabel),
-      panelSubtitleLabel(new ElidingLabel), refreshButton(new PanelIconButton),
-      settingsButton(new PanelIconButton), searchField(new QLineEdit),
+    : QWidget(parent), headerContainer(new QWidget), panelTitleLabel(new Parlowen::ElidingLabel),
+      panelSubtitleLabel(new Parlowen::ElidingLabel), refreshButton(new PanelIconButton),
+      settingsButton(new PanelIconButton), searchField(new PanelSearchField),
       scopeControl(new PanelScopeControl),
       headerSeparator(preferenceSeparator(QStringLiteral("panel.header-separator"), panelWidth)),
       contentContainer(new QWidget), scrollView(new QScrollArea),
@@ -71,8 +72,8 @@ OverflowPanelView::OverflowPanelView(QWidget* parent)
       emptyIcon(new QLabel), emptyLabel(new QLabel), emptyBodyLabel(new QLabel),
       emptyActionButton(new QPushButton),
       footerSeparator(preferenceSeparator(QStringLiteral("panel.footer-separator"), panelWidth)),
-      footerRow(new QWidget), footerStatusLabel(new ElidingLabel),
-      quickAccessHintLabel(new ElidingLabel), hotKeyConflictActions(new QWidget),
+      footerRow(new QWidget), footerStatusLabel(new Parlowen::ElidingLabel),
+      quickAccessHintLabel(new Parlowen::ElidingLabel), hotKeyConflictActions(new QWidget),
       replaceHotKeyButton(new Parlowen::TessalineSecondaryButton),
       chooseAnotherHotKeyButton(new Parlowen::TessalineSecondaryButton) {
     setObjectName(QStringLiteral("panel"));
@@ -119,6 +120,8 @@ void OverflowPanelView::configureIconButton(PanelIconButton& button, const QStri
     button.setBorder(Palette::line());
     button.setCornerRadius(7);
     button.setFixedSize(iconButtonWidth, iconButtonHeight);
+    // A click leaves the keyboard focus where it was, as a Mac button does; Tab still reaches it.
+    button.setFocusPolicy(Qt::TabFocus);
 }
 
 void OverflowPanelView::configureHeader() {
@@ -223,7 +226,7 @@ void OverflowPanelView::configureFooter() {
     footerRow->setObjectName(QStringLiteral("panel.footer"));
     footerStatusLabel->setObjectName(QStringLiteral("panel.footer.status"));
     quickAccessHintLabel->setObjectName(QStringLiteral("panel.footer.quick-access"));
-    for (ElidingLabel* label : {footerStatusLabel, quickAccessHintLabel}) {
+    for (Parlowen::ElidingLabel* label : {footerStatusLabel, quickAccessHintLabel}) {
         label->setFont(Parlowen::TessalineFonts::font(11));
         setTextColour(*label, Palette::muted());
         label->setFixedHeight(footerHeight);
