@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 using Entry = UpdateTestSupport::ArchiveEntry;
@@ -67,14 +69,62 @@ TEST(ArchiveExtractor, RefusesEntriesThatLeaveTheFolder) {
     }
 }
 
+// The limit holds for the data of all entries together, whatever their sizes one by one.
 TEST(ArchiveExtractor, RefusesDataBeyondTheLimitAndNonArchives) {
-    TemporaryFolder folder;
+    const struct {
+        const char* name;
+        std::vector<Entry> entries;
+        bool refused;
+    } rows[] = {
+        {"one file beyond", {{"big", std::string(64, 'x'), Kind::file, ""}}, true},
+        {"three small files beyond together",
+         {{"a", "123456", Kind::file, ""},
+          {"b", "123456", Kind::file, ""},
+          {"c", "123456", Kind::file, ""}},
+         true},
+        {"exactly at the limit",
+         {{"a", "12345", Kind::file, ""}, {"b", "12345", Kind::file, ""}},
+         false},
+    };
     update::ArchiveExtractor::Options options;
     options.maxExtractedBytes = 10;
-    const auto large =
-        UpdateTestSupport::makeTarGz({{"big", std::string(64, 'x'), Kind::file, ""}});
-    EXPECT_TRUE(update::ArchiveExtractor::extract(large, folder.path(), options).has_value());
+    for (const auto& row : rows) {
+        TemporaryFolder folder;
+        const auto error = update::ArchiveExtractor::extract(
+            UpdateTestSupport::makeTarGz(row.entries), folder.path(), options);
+        EXPECT_EQ(error.has_value(), row.refused) << row.name;
+    }
+    TemporaryFolder folder;
     EXPECT_TRUE(update::ArchiveExtractor::extract("plain text", folder.path(), {}).has_value());
+}
+
+// A signed archive still never installs a set-user-id or set-group-id program, nor a sticky
+// folder; the other permission bits stay.
+TEST(ArchiveExtractor, DropsSetIdAndStickyBits) {
+    const struct {
+        const char* path;
+        Kind kind;
+        unsigned mode;
+    } rows[] = {
+        {"set-user-id", Kind::file, 04755},
+        {"set-group-id", Kind::file, 02755},
+        {"sticky", Kind::directory, 01755},
+        {"plain", Kind::file, 0755},
+    };
+    std::vector<Entry> entries;
+    for (const auto& row : rows) {
+        entries.push_back(
+            {row.path, row.kind == Kind::file ? "#!/bin/sh\n" : "", row.kind, "", row.mode});
+    }
+    TemporaryFolder folder;
+    ASSERT_EQ(
+        update::ArchiveExtractor::extract(UpdateTestSupport::makeTarGz(entries), folder.path(), {}),
+        std::nullopt);
+    for (const auto& row : rows) {
+        struct stat info {};
+        ASSERT_EQ(::lstat((folder.path() / row.path).c_str(), &info), 0) << row.path;
+        EXPECT_EQ(info.st_mode & 07777, 0755u) << row.path;
+    }
 }
 
 } // namespace

@@ -213,6 +213,7 @@ TEST_F(SparkleUpdateSmokeRunTest, BadUpdatesFailAndInstallNothing) {
          [&] { serve(archive, key.sign(archive), "2.0", archive.size() - 10); },
          "more data than the update announced"},
         {"older version", [&] { serve(archive, key.sign(archive), "0.9"); }, "up to date"},
+        {"the installed version", [&] { serve(archive, key.sign(archive), "1.0"); }, "up to date"},
         {"archive escaping its folder", [&] { serve(escaping, key.sign(escaping)); },
          "leaves the target folder"},
         {"feed not found",
