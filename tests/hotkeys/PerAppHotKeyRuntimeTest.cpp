@@ -3,6 +3,7 @@
 #include "Parlowen/Opening/CompatibilityRecord.h"
 #include "Parlowen/Scanning/MenuBarScanner.h"
 #include "Parlowen/Settings/StoredJSONList.h"
+#include "Parlowen/Telemetry/QuickOpenTelemetrySampling.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/sim/SimAppServices.h"
 #include "tests/hotkeys/HotkeyTestSupport.h"
@@ -218,6 +219,8 @@ TEST(PerAppHotKeyRuntime, NothingHappensOnceTheRuntimeIsGone) {
     EXPECT_EQ(desktop.hotKeys.holder(kKey, platform::cmdKey), std::nullopt);
 }
 
+// The program's own sampler: with the success rate set to 0 in the environment, only failures
+// are reported.
 TEST(PerAppHotKeyRuntime, WithoutSamplingOnlyFailuresAreReported) {
     auto description = sampleDesktop();
     auto& zoom = statusItem(description, "zoom-5");
@@ -230,9 +233,13 @@ TEST(PerAppHotKeyRuntime, WithoutSamplingOnlyFailuresAreReported) {
         ++trustChecks;
         return true;
     };
-    desktop.configuration.telemetrySampler = [](QuickOpenActionOutcome outcome) {
-        return outcome == QuickOpenActionOutcome::failed;
-    };
+    desktop.desktop.appServices().environment[QuickOpenTelemetrySampling::sampleRateVariable] =
+        " 0 ";
+    desktop.configuration.telemetrySampler =
+        PerAppHotKeyRuntime::Configuration::live(
+            desktop.services(), desktop.registry, {},
+            {desktop.store, desktop.recents, desktop.compatibility, desktop.status})
+            .telemetrySampler;
     const auto snapshot = desktop.scan();
     desktop.store.assign(desktop.item(snapshot, "clock"), kKey, platform::cmdKey, at(1));
     desktop.store.assign(desktop.item(snapshot, "zoom-5"), jKey, platform::cmdKey, at(2));
