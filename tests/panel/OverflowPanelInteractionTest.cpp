@@ -1,4 +1,6 @@
 #include "PanelTestSupport.h"
+#include "Parlowen/Opening/CompatibilityRecord.h"
+#include "Parlowen/Settings/StoredJSONList.h"
 #include "core/ActionAttemptPlanner.h"
 #include "tests/quickopen/RecordBuilder.h"
 #include "tests/support/KeySender.h"
@@ -145,6 +147,11 @@ TEST_F(OverflowPanelInteractionTest, AClickClosesAtOnceAndOpensAfterTheDelay) {
     EXPECT_EQ(status.lastActionFeedback()->outcome, QuickOpenActionOutcome::observedOpen);
     EXPECT_EQ(refreshes, refreshesBefore + 1);
     EXPECT_EQ(recents.load().size(), 1u);
+    const auto remembered =
+        StoredJSONList::loadEntries<CompatibilityRecord>(*defaults, CompatibilityStore::key);
+    ASSERT_EQ(remembered.size(), 1u);
+    EXPECT_EQ(remembered[0].lastOutcome, CompatibilityLabel::worksWell);
+    EXPECT_EQ(remembered[0].observedOpenCount, 1);
 }
 
 TEST_F(OverflowPanelInteractionTest, AClickInTheGapBetweenRowsOpensOnce) {
@@ -319,11 +326,44 @@ TEST_F(OverflowPanelInteractionTest, ReturnOnRefreshOpensNoRow) {
     EXPECT_TRUE(window.isVisible());
 }
 
+// Refresh says "Refreshing..." while the hub scans; the preferences button asks the hub for the
+// preferences while the panel is still up, and then closes the panel.
+TEST_F(OverflowPanelInteractionTest, HeaderButtonsCallTheHubInTheirOrder) {
+    QPointer<QWidget> window = &present();
+    QString subtitleWhileRefreshing;
+    panel->onRequestRefresh = [&] { subtitleWhileRefreshing = view().panelSubtitleLabel->text(); };
+    view().refreshButton->click();
+    EXPECT_EQ(subtitleWhileRefreshing, "Refreshing...");
+
+    bool shownWhenAsked = false;
+    panel->onRequestPreferences = [&] { shownWhenAsked = window && window->isVisible(); };
+    view().settingsButton->click();
+    EXPECT_TRUE(shownWhenAsked);
+    EXPECT_TRUE(!window || !window->isVisible());
+    EXPECT_EQ(panel->rescueWindowController(), nullptr);
+}
+
 TEST_F(OverflowPanelInteractionTest, ReturnInTheSearchOpensTheSelectedRow) {
     auto& window = present();
     sendKey(window, Qt::Key_Down);
     sendKey(window, Qt::Key_Return);
     EXPECT_FALSE(window.isVisible());
+    loop.runFor(1s);
+    EXPECT_EQ(opened, std::vector<std::string>{"B"});
+}
+
+// An arrow that switches scope moves the focus to the rows, and Return then opens the selected
+// row, also after a click put the focus on another control.
+TEST_F(OverflowPanelInteractionTest, AKeyboardScopeSwitchHandsReturnToTheSelectedRow) {
+    auto& window = present({hiddenAt("A", 500), hiddenAt("B", 600),
+                            record("Visible", "", visible, frameCentredAt(900))});
+    sendKey(window, Qt::Key_Left);
+    EXPECT_EQ(panel->activeScope(), OverflowPanelScope::hiddenOnly);
+    EXPECT_EQ(panel->displayedItems().size(), 2u);
+    EXPECT_EQ(focusedName(), "panel.table");
+    sendKey(window, Qt::Key_Down);
+    view().refreshButton->setFocus(Qt::MouseFocusReason);
+    sendKey(window, Qt::Key_Return);
     loop.runFor(1s);
     EXPECT_EQ(opened, std::vector<std::string>{"B"});
 }
@@ -367,13 +407,25 @@ TEST_F(OverflowPanelInteractionTest, TheWindowShowsThePanelWithItsFeedbackLine) 
 
 namespace {
 
-TEST_F(OverflowPanelInteractionTest, TheSecondFocusPassLeavesAFocusTheUserMoved) {
-    panel->update(scanOf({hiddenAt("A", 500)}));
-    panel->presentInRescueWindow();
-    ASSERT_TRUE(tessaline::testing::showAndActivate(*panel->rescueWindowController()));
-    view().refreshButton->setFocus();
-    loop.runFor(0s);
-    EXPECT_EQ(focusedName(), "panel.refresh");
+// On the turn after presenting, the search field takes the focus once more, as the window may
+// lose it while it activates; a focus the user moved meanwhile stays where it is.
+TEST_F(OverflowPanelInteractionTest, TheSecondFocusPassRestoresALostFocusOnly) {
+    const struct {
+        const char* name;
+        std::function<void()> meanwhile;
+        const char* focused;
+    } rows[] = {
+        {"lost", [this] { view().searchField->clearFocus(); }, "panel.search"},
+        {"moved by the user", [this] { view().refreshButton->setFocus(); }, "panel.refresh"},
+    };
+    for (const auto& row : rows) {
+        panel->update(scanOf({hiddenAt("A", 500)}));
+        panel->presentInRescueWindow();
+        ASSERT_TRUE(tessaline::testing::showAndActivate(*panel->rescueWindowController()));
+        row.meanwhile();
+        loop.runFor(0s);
+        EXPECT_EQ(focusedName(), row.focused) << row.name;
+    }
 }
 
 TEST_F(OverflowPanelInteractionTest, EscapeInTheNormalPanelGoesToTheFocusedControl) {
