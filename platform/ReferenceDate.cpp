@@ -1,31 +1,46 @@
 #include "platform/ReferenceDate.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace platform::ReferenceDate {
 
 namespace {
 
 // 2001-01-01T00:00:00Z in seconds since the Unix epoch.
-constexpr double referenceDateUnixSeconds = 978307200.0;
-
-using Seconds = std::chrono::duration<double>;
+constexpr std::int64_t referenceDateUnixSeconds = 978307200;
+constexpr std::int64_t nanosecondsPerSecond = 1'000'000'000;
 
 } // namespace
 
+// Whole seconds and the fraction are converted apart: a double cannot hold the nanoseconds
+// since 1970 exactly, and rounding them would change a stored fraction (.25 read back as
+// .2499998).
+
 double secondsSinceReferenceDate(WallTime date) {
-    return std::chrono::duration_cast<Seconds>(date.time_since_epoch()).count() -
-           referenceDateUnixSeconds;
+    const std::int64_t nanoseconds = date.time_since_epoch().count();
+    std::int64_t whole = nanoseconds / nanosecondsPerSecond;
+    std::int64_t fraction = nanoseconds % nanosecondsPerSecond;
+    if (fraction < 0) {
+        whole -= 1;
+        fraction += nanosecondsPerSecond;
+    }
+    return static_cast<double>(whole - referenceDateUnixSeconds) +
+           static_cast<double>(fraction) / static_cast<double>(nanosecondsPerSecond);
 }
 
 std::optional<WallTime> fromSecondsSinceReferenceDate(double seconds) {
-    const double unixSeconds = seconds + referenceDateUnixSeconds;
-    // Stay well inside the clock's range so the conversion to its integer ticks is defined.
-    const double limit = std::chrono::duration_cast<Seconds>(WallTime::duration::max()).count() / 2;
-    if (!std::isfinite(unixSeconds) || std::abs(unixSeconds) > limit) {
+    // Stay well inside the clock's range so the integer arithmetic below is defined.
+    const double limit =
+        static_cast<double>(WallTime::duration::max().count() / nanosecondsPerSecond / 2);
+    if (!std::isfinite(seconds) || std::abs(seconds) > limit) {
         return std::nullopt;
     }
-    return WallTime(std::chrono::duration_cast<WallTime::duration>(Seconds(unixSeconds)));
+    const double whole = std::floor(seconds);
+    const auto fraction =
+        std::llround((seconds - whole) * static_cast<double>(nanosecondsPerSecond));
+    const auto unixSeconds = static_cast<std::int64_t>(whole) + referenceDateUnixSeconds;
+    return WallTime(WallTime::duration(unixSeconds * nanosecondsPerSecond + fraction));
 }
 
 } // namespace platform::ReferenceDate

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <chrono>
 #include <optional>
-#include <random>
 
 namespace Parlowen {
 
@@ -36,12 +35,6 @@ std::optional<CompatibilityAttemptOutcome> compatibilityOutcome(QuickOpenActionO
     return std::nullopt;
 }
 
-// A uniform draw from [0, 1).
-double randomUnit() {
-    thread_local std::mt19937_64 generator{std::random_device{}()};
-    return std::uniform_real_distribution<double>(0.0, 1.0)(generator);
-}
-
 } // namespace
 
 PerAppHotKeyRuntime::Stores PerAppHotKeyRuntime::Stores::shared() {
@@ -53,8 +46,6 @@ PerAppHotKeyRuntime::Configuration
 PerAppHotKeyRuntime::Configuration::live(const platform::PlatformServices& services,
                                          HotKeyRegistry& registry,
                                          ActionRunner::LiveSettings runnerSettings, Stores stores) {
-    const std::map<std::string, std::string> environment(services.environment.begin(),
-                                                         services.environment.end());
     auto& accessibility = services.accessibility;
     return Configuration{
         stores,
@@ -64,12 +55,7 @@ PerAppHotKeyRuntime::Configuration::live(const platform::PlatformServices& servi
             return ActionRunner::runPreferredActions(item, runner);
         },
         [&accessibility] { return accessibility.isProcessTrusted(false); },
-        [environment](QuickOpenActionOutcome outcome) {
-            // Drawn first, so every open takes one number whatever its outcome.
-            const double draw = randomUnit();
-            return outcome == QuickOpenActionOutcome::failed ||
-                   draw < QuickOpenTelemetrySampling::configuredSuccessSampleRate(environment);
-        },
+        QuickOpenTelemetrySampling::sampler(platform::currentProcessEnvironment),
         [](const QuickOpenTelemetryEvent& event) {
             CrashReporter::shared().captureDiagnosticEvent(event.diagnosticEvent(), std::nullopt);
         },

@@ -57,7 +57,8 @@ std::vector<Entry> loadEntries(const platform::UserDefaults& defaults, std::stri
 // The one way to change a stored list: `change` edits the entries that `Entry::fromJson`
 // decodes, in stored order, and the list is written back with each entry coded by its
 // `toJson`. Elements that do not decode (from a newer version, say) follow them unchanged, so
-// no save drops them.
+// no save drops them. A change that leaves the entries as they were writes nothing, so another
+// writer's layout stays byte for byte.
 template <typename Entry>
 void updateEntries(platform::UserDefaults& defaults, std::string_view key,
                    const std::function<void(std::vector<Entry>&)>& change) {
@@ -74,7 +75,11 @@ void updateEntries(platform::UserDefaults& defaults, std::string_view key,
                        undecodable.emplace_back(element);
                    }
                }
+               const auto before = entries;
                change(entries);
+               if (entries == before) {
+                   return std::nullopt;
+               }
                std::vector<std::string> texts;
                for (const auto& entry : entries) {
                    auto text = encode(entry.toJson());

@@ -145,7 +145,11 @@ void CrashReporter::applyConsent(bool enabled) {
 std::string CrashReporter::captureDiagnosticEvent(const DiagnosticTelemetryEvent& event,
                                                   std::optional<double> flushTimeout) {
     if (!isActive_) {
-        logger_.info("Diagnostic telemetry skipped: crash reporter inactive");
+        // Every panel and hotkey step reports an event: one line tells that none leave.
+        if (!loggedSkippedTelemetry_) {
+            loggedSkippedTelemetry_ = true;
+            logger_.debug("Diagnostic telemetry skipped: crash reporter inactive");
+        }
         return sentry::SentryId::empty().sentryIdString();
     }
     const auto id = sdk_.capture(event.name, [&](sentry::Scope& scope) {

@@ -112,6 +112,7 @@ private:
     Services services_;
     platform::Logger logger_;
     bool isActive_ = false;
+    bool loggedSkippedTelemetry_ = false;
     std::optional<bool> lastFlushDelivered_;
     sentry::SentrySDK sdk_;
     // Made on first use; destroyed before the client, so no flush outlives it.

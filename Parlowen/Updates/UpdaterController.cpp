@@ -31,13 +31,12 @@ UpdaterController::~UpdaterController() {
     standard_.reset();
 }
 
-bool UpdaterController::setStatus(UpdaterStatus status) {
+void UpdaterController::setStatus(UpdaterStatus status) {
     if (status == status_) {
-        return false;
+        return;
     }
     status_ = std::move(status);
     postStatusDidChange();
-    return true;
 }
 
 void UpdaterController::postStatusDidChange() {
@@ -94,16 +93,13 @@ void UpdaterController::standardUserDriverDidShowModalAlert() {
 void UpdaterController::standardUserDriverWillHandleShowingUpdate(
     bool, const update::SUAppcastItem& item, update::SPUUserUpdateState state) {
     const auto version = displayVersion(item);
-    switch (state.stage) {
-    case update::SPUUserUpdateStage::installing:
+    // A stage this program does not know reads as an update not downloaded yet.
+    if (state.stage == update::SPUUserUpdateStage::installing) {
         setStatus(UpdaterStatus::installing(version, item.isCriticalUpdate));
-        return;
-    case update::SPUUserUpdateStage::downloaded:
+    } else if (state.stage == update::SPUUserUpdateStage::downloaded) {
         setStatus(UpdaterStatus::downloaded(version, item.isCriticalUpdate));
-        return;
-    case update::SPUUserUpdateStage::notDownloaded:
+    } else {
         setStatus(UpdaterStatus::updateAvailable(version, item.isCriticalUpdate));
-        return;
     }
 }
 
@@ -150,24 +146,21 @@ bool UpdaterController::willInstallUpdateOnQuit(update::SPUUpdater&,
 
 void UpdaterController::didFinishUpdateCycleFor(update::SPUUpdater&, update::SPUUpdateCheck check,
                                                 const std::optional<update::UpdateError>& error) {
-    bool changed = false;
     // "No update" and a cancelled download or check end a cycle; they are not failures.
     if (error && error->code != update::UpdateErrorCode::noUpdate &&
         error->code != update::UpdateErrorCode::installationCanceled) {
-        changed = setStatus(UpdaterStatus::failed(error->localizedDescription));
+        setStatus(UpdaterStatus::failed(error->localizedDescription));
     }
     // A cycle that ended before reporting anything leaves no check running.
     if (status_.kind == UpdaterStatus::Case::checking) {
-        changed = setStatus(UpdaterStatus::idle()) || changed;
+        setStatus(UpdaterStatus::idle());
     }
     if (check == update::SPUUpdateCheck::updatesInBackground) {
         scheduleDownloadedUpdatePromptIfNeeded();
     }
     // Observers refresh at the end of every cycle (the check button becomes usable again),
-    // once: a status change above already told them.
-    if (!changed) {
-        postStatusDidChange();
-    }
+    // also when a status change above already told them.
+    postStatusDidChange();
 }
 
 void UpdaterController::didAbortWithError(update::SPUUpdater&, const update::UpdateError& error) {

@@ -81,8 +81,8 @@ public:
     bool shouldPresentDownloadedUpdateAfterCycle() const { return presentDownloadedAfterCycle; }
 
 private:
-    // Stores the status; posts the notification and answers true when it changed.
-    bool setStatus(UpdaterStatus status);
+    // Stores the status; posts the notification when it changed.
+    void setStatus(UpdaterStatus status);
     void postStatusDidChange();
     void scheduleDownloadedUpdatePromptIfNeeded();
 

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -219,8 +220,8 @@ TEST(PerAppHotKeyRuntime, NothingHappensOnceTheRuntimeIsGone) {
     EXPECT_EQ(desktop.hotKeys.holder(kKey, platform::cmdKey), std::nullopt);
 }
 
-// The program's own sampler: with the success rate set to 0 in the environment, only failures
-// are reported.
+// The program's own sampler: with the success rate set to 0 in the process environment, only
+// failures are reported.
 TEST(PerAppHotKeyRuntime, WithoutSamplingOnlyFailuresAreReported) {
     auto description = sampleDesktop();
     auto& zoom = statusItem(description, "zoom-5");
@@ -233,8 +234,10 @@ TEST(PerAppHotKeyRuntime, WithoutSamplingOnlyFailuresAreReported) {
         ++trustChecks;
         return true;
     };
-    desktop.desktop.appServices().environment[QuickOpenTelemetrySampling::sampleRateVariable] =
-        " 0 ";
+    const struct RateZero {
+        RateZero() { ::setenv(QuickOpenTelemetrySampling::sampleRateVariable, " 0 ", 1); }
+        ~RateZero() { ::unsetenv(QuickOpenTelemetrySampling::sampleRateVariable); }
+    } rateZero;
     desktop.configuration.telemetrySampler =
         PerAppHotKeyRuntime::Configuration::live(
             desktop.services(), desktop.registry, {},

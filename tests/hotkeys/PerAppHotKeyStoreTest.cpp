@@ -70,17 +70,34 @@ TEST(PerAppHotKeyStore, LegacyKeyMatchesTheItemButNotItsExactKey) {
     EXPECT_EQ(all[0].shortcut, (PerAppHotKeyShortcut{3, 256}));
 }
 
+// The stored list is another writer's: its own key order and spacing, a date with a fraction
+// and an entry this version cannot read between the others. A conflict leaves it byte for
+// byte.
 TEST(PerAppHotKeyStore, ConflictLeavesEverythingWhileReplaceMovesTheChord) {
     Stores stores;
-    ASSERT_EQ(stores.store.assign(dropbox, 40, 0x100, at(10)).kind, Kind::saved);
-    ASSERT_EQ(stores.store.assign(slack, 1, 0x100, at(11)).kind, Kind::saved);
-    const auto before = stores.stored();
+    const auto identity = [](const AXMenuBarItemRecord& item) {
+        return MenuBarItemStableIdentity::of(item).rawValue;
+    };
+    const std::string before =
+        R"([ {"assignedAt": 786000000.25, "shortcut": {"modifierFlags": 256, "keyCode": 40},)"
+        R"( "displayName": "Dropbox", "appName": "Dropbox", "identity": {"rawValue": ")" +
+        identity(dropbox) +
+        R"("}},)"
+        R"( {"identity": {"rawValue": "v2|x"}, "shortcut": "newer"},)"
+        R"( {"identity": {"rawValue": ")" +
+        identity(slack) +
+        R"("}, "appName": "Slack", "displayName": "Slack",)"
+        R"( "shortcut": {"keyCode": 1, "modifierFlags": 256}, "assignedAt": 11} ])";
+    stores.defaults->set(PerAppHotKeyStore::key, bytes(before));
 
     const auto conflict = stores.store.assign(tailscale, 40, 0x100, at(20));
     ASSERT_EQ(conflict.kind, Kind::conflict);
     EXPECT_EQ(conflict.binding->identity, MenuBarItemStableIdentity::of(dropbox));
     EXPECT_EQ(stores.stored(), before);
     EXPECT_EQ(stores.store.conflict({40, 0x100}, tailscale), conflict.binding);
+    // So does any change that changes no entry.
+    stores.store.remove(MenuBarItemStableIdentity::of(tailscale));
+    EXPECT_EQ(stores.stored(), before);
 
     const auto replaced = stores.store.assignReplacingShortcut(tailscale, 40, 0x100, at(20));
     ASSERT_EQ(replaced.kind, Kind::saved);

@@ -1,6 +1,7 @@
 #include "PanelTestSupport.h"
 #include "Parlowen/Opening/CompatibilityRecord.h"
 #include "Parlowen/Settings/StoredJSONList.h"
+#include "Parlowen/Telemetry/QuickOpenTelemetrySampling.h"
 #include "core/ActionAttemptPlanner.h"
 #include "tests/quickopen/RecordBuilder.h"
 #include "tests/support/KeySender.h"
@@ -188,7 +189,9 @@ TEST_F(OverflowPanelInteractionTest, WithoutTrustReturnAndArrowsNeverOpenARow) {
 }
 
 TEST_F(OverflowPanelInteractionTest, SampleRateZeroStillReportsFailures) {
-    sampler = OverflowPanelController::Dependencies::sampledTelemetry(0.0);
+    sampler = QuickOpenTelemetrySampling::sampler([] {
+        return platform::ProcessEnvironment{{QuickOpenTelemetrySampling::sampleRateVariable, "0"}};
+    });
     present();
     runnerAnswer = {attempt("action-sent")};
     panel->activateRow(0);

@@ -65,6 +65,28 @@ TEST(MenuBarItemStores, WriteTheExactStoredLayout) {
     EXPECT_EQ(recents[0].outcome, QuickOpenActionOutcome::observedOpen);
 }
 
+// A stored date keeps its value, fractions to the microsecond included, through a read and
+// through a save of the list.
+TEST(MenuBarItemStores, DatesReadAndWriteBackUnchanged) {
+    for (const std::string seconds : {"760007100.25", "760007100.123456", "786000000.000001",
+                                      "999999999.999999", "-1.5", "786000000.25"}) {
+        Stores stores;
+        stores.defaults->set("quickOpen.favoriteItems",
+                             bytes(R"([{"identity":{"rawValue":"v2|-|menuExtra|a|a|r|s"},)"
+                                   R"("appName":"A","displayName":"A","favoritedAt":)" +
+                                   seconds + "}]"));
+        const auto favorites = stores.favorites.load();
+        ASSERT_EQ(favorites.size(), 1u) << seconds;
+        EXPECT_EQ(ReferenceDate::secondsSinceReferenceDate(favorites[0].favoritedAt),
+                  std::stod(seconds))
+            << seconds;
+
+        stores.favorites.favorite(dropbox, at(2e9));
+        const auto text = storedText(*stores.defaults, "quickOpen.favoriteItems");
+        EXPECT_TRUE(text.ends_with(R"("favoritedAt":)" + seconds + "}]")) << text;
+    }
+}
+
 TEST(FavoriteMenuBarItemStore, MatchesLegacyKeysAndKeepsOneEntryPerItem) {
     Stores stores;
     const auto legacy = *MenuBarItemStableIdentity::of(dropbox).legacyV1Equivalent();

@@ -33,11 +33,26 @@ TEST(QuickOpenTelemetrySampling, RateFromTheEnvironment) {
         {"exponent", "5e-1", 0.5},
     };
     for (const auto& row : rows) {
-        std::map<std::string, std::string> environment{{"HOME", "/home/someone"}};
+        platform::ProcessEnvironment environment{{"HOME", "/home/someone"}};
         if (row.value) {
             environment[Sampling::sampleRateVariable] = *row.value;
         }
         EXPECT_EQ(Sampling::configuredSuccessSampleRate(environment), row.rate) << row.name;
+    }
+}
+
+// The rate is read at each decision, so a change of the environment counts from the next one.
+TEST(QuickOpenTelemetrySampling, SamplerReadsTheRateAtEachDecision) {
+    using enum Parlowen::QuickOpenActionOutcome;
+    platform::ProcessEnvironment environment;
+    const auto sampler = Sampling::sampler([&] { return environment; });
+    for (const auto& [rate, success] : {std::pair{"0", false}, {"1", true}, {"-1", false}}) {
+        environment[Sampling::sampleRateVariable] = rate;
+        for (int draw = 0; draw < 20; ++draw) {
+            EXPECT_EQ(sampler(actionSent), success) << rate;
+            EXPECT_EQ(sampler(observedOpen), success) << rate;
+            EXPECT_TRUE(sampler(failed)) << rate;
+        }
     }
 }
 

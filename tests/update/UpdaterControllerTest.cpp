@@ -129,6 +129,12 @@ TEST_F(UpdaterControllerTest, StatusFollowsTheCallbacksAndPostsOncePerChange) {
                  true, item(), {update::SPUUserUpdateStage::downloaded, false});
          },
          UpdaterStatus::downloaded("2.0", false), 1},
+        {"shown in a stage of a newer updater",
+         [&] {
+             controller->standardUserDriverWillHandleShowingUpdate(
+                 true, item(" 2.0\n", true), {static_cast<update::SPUUserUpdateStage>(3), false});
+         },
+         UpdaterStatus::updateAvailable("2.0", true), 1},
         {"shown not downloaded",
          [&] {
              controller->standardUserDriverWillHandleShowingUpdate(
@@ -137,7 +143,7 @@ TEST_F(UpdaterControllerTest, StatusFollowsTheCallbacksAndPostsOncePerChange) {
          UpdaterStatus::updateAvailable("2.0", false), 1},
         {"aborted", [&] { controller->didAbortWithError(u, error); },
          UpdaterStatus::failed("The network went away."), 1},
-        {"cycle ends with the same error: one refresh",
+        {"cycle ends with the same error: one post",
          [&] { controller->didFinishUpdateCycleFor(u, SPUUpdateCheck::updates, error); },
          UpdaterStatus::failed("The network went away."), 1},
         {"not found", [&] { controller->updaterDidNotFindUpdate(u, {}); }, UpdaterStatus::latest(),
@@ -181,7 +187,8 @@ TEST_F(UpdaterControllerTest, ACheckThatEndsWithoutAnswerReturnsToIdle) {
         posts = 0;
         controller->didFinishUpdateCycleFor(updater(), SPUUpdateCheck::updates, row.error);
         EXPECT_EQ(controller->status(), row.status) << row.name;
-        EXPECT_EQ(posts, 1) << row.name;
+        // One post for the change, one for the cycle's end.
+        EXPECT_EQ(posts, 2) << row.name;
         // Let the started cycle end (its feed cannot be reached) before the next row.
         desktop.loop.runFor(std::chrono::seconds(1));
     }

@@ -36,7 +36,6 @@
 #include <QVBoxLayout>
 
 #include <chrono>
-#include <random>
 
 using namespace Parlowen;
 
@@ -80,8 +79,7 @@ OverflowPanelController::Dependencies::production(const platform::PlatformServic
         return ActionRunner::runPreferredActions(item, *configuration);
     };
     dependencies.telemetrySampler =
-        sampledTelemetry(QuickOpenTelemetrySampling::configuredSuccessSampleRate(
-            {services.environment.begin(), services.environment.end()}));
+        QuickOpenTelemetrySampling::sampler(platform::currentProcessEnvironment);
     dependencies.telemetryReporter = [](const QuickOpenTelemetryEvent& event) {
         CrashReporter::shared().captureDiagnosticEvent(event.diagnosticEvent(), std::nullopt);
     };
@@ -93,17 +91,6 @@ OverflowPanelController::Dependencies::production(const platform::PlatformServic
             .value_or("0.0.0");
     dependencies.appBundleID = services.bundle.bundleIdentifier().value_or("unknown");
     return dependencies;
-}
-
-std::function<bool(QuickOpenActionOutcome)>
-OverflowPanelController::Dependencies::sampledTelemetry(double successRate) {
-    return [successRate, engine = std::make_shared<std::mt19937_64>(std::random_device{}())](
-               QuickOpenActionOutcome outcome) {
-        if (outcome == QuickOpenActionOutcome::failed) {
-            return true;
-        }
-        return std::uniform_real_distribution<double>(0.0, 1.0)(*engine) < successRate;
-    };
 }
 
 OverflowPanelController::OverflowPanelController(Dependencies dependencies)

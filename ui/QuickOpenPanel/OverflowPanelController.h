@@ -116,9 +116,6 @@ public:
         // of the platform's services, which outlive the panel. The hotkey registry is the
         // caller's to set.
         static Dependencies production(const platform::PlatformServices& services);
-        // Reports every failure and a `successRate` share (0 to 1) of the other outcomes.
-        static std::function<bool(Parlowen::QuickOpenActionOutcome)>
-        sampledTelemetry(double successRate);
     };
 
     // The time between a row's activation and the opening of its menu, so that the panel's
