@@ -154,13 +154,19 @@ TEST(OnboardingFlow, ClosingThePermissionPageWithCommandWStillCompletesOnTheGran
     EXPECT_TRUE(fixture.preferences.onboardingCompleted());
 }
 
-TEST(OnboardingFlow, CommandWWithAnotherModifierDoesNotClose) {
+// The shortcut pop-up, focused at first launch, would take W as type-to-select.
+TEST(OnboardingFlow, CommandWAloneClosesWhateverHasTheFocus) {
     OnboardingFixture fixture;
     OnboardingWindowController& controller = fixture.make();
     controller.presentIfNeeded();
+    ASSERT_TRUE(tessaline::testing::showAndActivate(*controller.window()));
+    controller.views().shortcutPopup->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), controller.views().shortcutPopup);
     tessaline::testing::sendKey(*controller.window(), Qt::Key_W,
                                 Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(controller.window()->isVisible());
+    tessaline::testing::sendKey(*controller.window(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(controller.window()->isVisible());
 }
 
 TEST(OnboardingFlow, RecheckPromptsAgainAndShowsTheWaitingLine) {

@@ -224,23 +224,47 @@ TEST_F(PerAppShortcutsTest, ListShowsStaleRowsAndRemoveNotSeenDropsOnlyThem) {
     EXPECT_EQ(pill->text(), "2 available");
 }
 
-TEST_F(PerAppShortcutsTest, CommandWClosesTheSheetAndShiftCommandWDoesNot) {
+TEST_F(PerAppShortcutsTest, RowsShowTheChordMonospaced) {
+    PerAppHotKeyManagementViewController list(fixture.services(), {}, nullptr);
+    const auto labels = list.panel()->findChildren<QLabel*>();
+    const auto chord = std::find_if(labels.begin(), labels.end(), [](const QLabel* label) {
+        return label->text() == QStringLiteral("⌘D");
+    });
+    ASSERT_NE(chord, labels.end());
+    EXPECT_TRUE(QFontInfo((*chord)->font()).fixedPitch());
+}
+
+// Command-W, and Escape unless Control, Option or Command is held, end the sheet.
+TEST_F(PerAppShortcutsTest, CloseKeysEndTheSheet) {
     PreferencesWindowController controller(fixture.services());
     ASSERT_TRUE(showAndActivate(*controller.window()));
     controller.tabViewController()->show(Pane::quickAccess);
     auto& pane = controller.tabViewController()->quickAccessPane();
-    pane.manageAppShortcutsButton()->click();
-    auto* panel = pane.appShortcutsWindowController()->panel();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
-    EXPECT_EQ(panel->windowModality(), Qt::WindowModal);
-    panel->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(panel));
-
-    sendKey(*panel, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(panel->isVisible());
-    sendKey(*panel, Qt::Key_W, Qt::ControlModifier);
-    EXPECT_FALSE(panel->isVisible());
-    EXPECT_TRUE(controller.window()->isVisible());
+    const struct {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool closes;
+    } rows[] = {
+        {"Command-Shift-W", Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier, false},
+        {"Command-Escape", Qt::Key_Escape, Qt::ControlModifier, false},
+        {"Option-Escape", Qt::Key_Escape, Qt::AltModifier, false},
+        {"Command-W", Qt::Key_W, Qt::ControlModifier, true},
+        {"Escape", Qt::Key_Escape, Qt::NoModifier, true},
+        {"Shift-Escape", Qt::Key_Escape, Qt::ShiftModifier, true},
+    };
+    for (const auto& row : rows) {
+        pane.manageAppShortcutsButton()->click();
+        auto* panel = pane.appShortcutsWindowController()->panel();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(panel)) << row.name;
+        EXPECT_EQ(panel->windowModality(), Qt::WindowModal);
+        panel->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(panel)) << row.name;
+        sendKey(*panel, row.key, row.modifiers);
+        EXPECT_EQ(panel->isVisible(), !row.closes) << row.name;
+        EXPECT_TRUE(controller.window()->isVisible()) << row.name;
+        pane.appShortcutsWindowController()->closeWindow();
+    }
 }
 
 TEST_F(PerAppShortcutsTest, AddCompletionRefreshesSummaryOwnerAndWindow) {

@@ -2,20 +2,35 @@
 
 #include "platform/qt/MacKeyTable.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 
-OnboardingKeyboardWindow::OnboardingKeyboardWindow(QWidget* parent) : QWidget(parent) {}
+namespace {
 
-bool OnboardingKeyboardWindow::isCloseKey(const QKeyEvent& event) {
+bool isCloseKey(const QKeyEvent& event) {
     const auto key = platform::qt::MacKeyTable::translate(event);
     return key && platform::qt::isCloseWindowChord(*key);
 }
 
-bool OnboardingKeyboardWindow::event(QEvent* event) {
-    if (event->type() == QEvent::KeyPress && isCloseKey(static_cast<QKeyEvent&>(*event))) {
-        event->accept();
-        close();
-        return true;
+} // namespace
+
+OnboardingKeyboardWindow::OnboardingKeyboardWindow(QWidget* parent) : QWidget(parent) {
+    // Keys reach the focused control first in Qt (the shortcut pop-up would take W as
+    // type-to-select); looking at them application-wide lets the window see them on their way in.
+    qApp->installEventFilter(this);
+}
+
+OnboardingKeyboardWindow::~OnboardingKeyboardWindow() {
+    qApp->removeEventFilter(this);
+}
+
+bool OnboardingKeyboardWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType() ||
+        static_cast<QWidget*>(watched)->window() != this ||
+        !isCloseKey(static_cast<QKeyEvent&>(*event))) {
+        return false;
     }
-    return QWidget::event(event);
+    event->accept();
+    close();
+    return true;
 }

@@ -3,14 +3,13 @@
 #include <QWidget>
 
 // The onboarding window: it closes on Command-W (Ctrl+W here) when Command is the only one of
-// Shift, Control, Option and Command held; every other key goes on as usual.
+// Shift, Control, Option and Command held, whatever control has the focus; every other key
+// goes on as usual.
 class OnboardingKeyboardWindow : public QWidget {
 public:
     explicit OnboardingKeyboardWindow(QWidget* parent = nullptr);
-
-    // Whether a key event is the window's close key.
-    static bool isCloseKey(const QKeyEvent& event);
+    ~OnboardingKeyboardWindow() override;
 
 protected:
-    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };

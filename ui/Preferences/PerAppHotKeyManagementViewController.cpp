@@ -73,12 +73,17 @@ bool PerAppHotKeyManagementPanel::event(QEvent* event) {
 }
 
 void PerAppHotKeyManagementPanel::keyPressEvent(QKeyEvent* event) {
-    const auto mac = platform::qt::MacKeyTable::translate(*event);
-    if (mac && platform::qt::isCloseWindowChord(*mac)) {
+    using namespace platform::qt;
+    const auto mac = MacKeyTable::translate(*event);
+    // Escape closes with Shift held too, not with Control, Option or Command.
+    const bool escape =
+        mac && mac->charactersIgnoringModifiers == "\x1b" &&
+        (mac->modifierFlags & (NSEventModifierFlagControl | NSEventModifierFlagOption |
+                               NSEventModifierFlagCommand)) == 0;
+    if (mac && (escape || isCloseWindowChord(*mac))) {
         reject();
         return;
     }
-    // Escape closes through QDialog; everything else goes on as usual.
     QDialog::keyPressEvent(event);
 }
 
@@ -250,7 +255,7 @@ QWidget* PerAppHotKeyManagementViewController::makeRow(const PerAppHotKeyResolut
     const auto& shortcut = resolution.binding.shortcut;
     auto* chord = label(
         QString::fromStdString(HotKeyFormatter::format(shortcut.keyCode, shortcut.modifierFlags)),
-        TessalineFonts::font(11, QFont::Medium), Palette::grayText());
+        TessalineFonts::monospacedFont(11, QFont::Medium), Palette::grayText());
     column->addWidget(name);
     column->addWidget(chord);
     row->addLayout(column);
