@@ -12,7 +12,7 @@
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
 #include "ui/QuickOpenPanel/SampleAppIconFactory.h"
 
-#include "ui/QuickOpenPanel/ElidingLabel.h"
+#include "ui/Design/ElidingLabel.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>

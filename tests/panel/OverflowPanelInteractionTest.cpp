@@ -7,7 +7,7 @@
 #include "tests/support/KeySender.h"
 #include "tests/support/WidgetImage.h"
 #include "ui/Design/TessalineDesign.h"
-#include "ui/QuickOpenPanel/ElidingLabel.h"
+#include "ui/Design/ElidingLabel.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/OverflowRowView.h"
 #include "ui/QuickOpenPanel/PanelIconButton.h"

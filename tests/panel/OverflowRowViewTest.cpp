@@ -1,8 +1,8 @@
 #include "ui/QuickOpenPanel/OverflowRowView.h"
 #include "PanelTestSupport.h"
 #include "tests/quickopen/RecordBuilder.h"
+#include "ui/Design/ElidingLabel.h"
 #include "ui/Design/TessalineDesign.h"
-#include "ui/QuickOpenPanel/ElidingLabel.h"
 #include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
 #include "ui/QuickOpenPanel/ReasonBadgeView.h"
 

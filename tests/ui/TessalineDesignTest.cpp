@@ -4,6 +4,7 @@
 #include "tests/support/TemporaryFolder.h"
 #include "tests/support/UiTestApplication.h"
 #include "tests/support/WidgetImage.h"
+#include "ui/Design/ElidingLabel.h"
 #include "ui/Design/TessalineFonts.h"
 #include "ui/Design/TessalineSecondaryButton.h"
 
@@ -220,6 +221,42 @@ TEST_F(TessalineDesignTest, CenteredTitleIsReplacedNotAddedAndCutAtItsEnd) {
     EXPECT_EQ(labels.front()->font().pixelSize(), 13);
     EXPECT_EQ(labels.front()->palette().color(QPalette::WindowText),
               TessalineDesign::Palette::grayText());
+}
+
+TEST_F(TessalineDesignTest, ElidingLabelWrapsOntoItsLinesThenCutsTheLast) {
+    const QString words = QStringLiteral("Search menu bar apps, then press a shortcut for the app");
+    const struct {
+        const char* name;
+        int lines;
+        int width;
+        int shownLines;
+        bool elided;
+    } rows[] = {
+        {"one line wide enough", 1, 1000, 1, false},
+        {"one line too narrow", 1, 120, 1, true},
+        {"two lines hold it", 2, 200, 2, false},
+        {"two lines do not hold it", 2, 120, 2, true},
+        {"three lines, two needed", 3, 200, 2, false},
+    };
+    for (const auto& row : rows) {
+        ElidingLabel label(words);
+        label.setFont(TessalineFonts::font(11));
+        label.setMaximumLineCount(row.lines);
+        label.resize(row.width, label.heightForWidth(row.width));
+        const QStringList lines = label.shownLines(row.width);
+        EXPECT_EQ(lines.size(), row.shownLines) << row.name;
+        EXPECT_EQ(label.isElided(), row.elided) << row.name;
+        EXPECT_EQ(lines.constLast().endsWith(QChar(0x2026)), row.elided) << row.name;
+        for (const QString& line : lines) {
+            EXPECT_LE(label.fontMetrics().horizontalAdvance(line), row.width) << row.name;
+        }
+        if (row.lines > 1) {
+            const QFontMetrics metrics = label.fontMetrics();
+            EXPECT_EQ(label.heightForWidth(row.width),
+                      metrics.height() + (row.shownLines - 1) * metrics.lineSpacing())
+                << row.name;
+        }
+    }
 }
 
 TEST_F(TessalineDesignTest, FontsAreInterAtPixelSizesWithoutHinting) {

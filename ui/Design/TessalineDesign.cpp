@@ -1,9 +1,9 @@
 #include "ui/Design/TessalineDesign.h"
 
 #include "ui/Design/CenteredTextMargins.h"
+#include "ui/Design/ElidingLabel.h"
 #include "ui/Design/TessalineFonts.h"
 #include "ui/Design/TessalineSecondaryButton.h"
-#include "ui/Design/TessalineTitleLabel.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -92,7 +92,7 @@ void verticallyCenterText(QLineEdit* field, qreal opticalYOffset) {
 }
 
 QLabel* centeredTitleLabel(const QString& title, QWidget* parent) {
-    auto* label = plainLabel(new TessalineTitleLabel(title, parent),
+    auto* label = plainLabel(new ElidingLabel(title, parent),
                              TessalineFonts::font(13, QFont::DemiBold), Palette::grayText());
     label->setObjectName(QString::fromLatin1(centeredTitleIdentifier));
     label->setAlignment(Qt::AlignCenter);

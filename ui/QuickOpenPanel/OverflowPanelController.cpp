@@ -20,7 +20,7 @@
 #include "platform/PlatformServices.h"
 #include "ui/Design/TessalineSecondaryButton.h"
 #include "ui/QuickOpenPanel/AppIconImage.h"
-#include "ui/QuickOpenPanel/ElidingLabel.h"
+#include "ui/Design/ElidingLabel.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/OverflowRowView.h"
 #include "ui/QuickOpenPanel/PanelIconButton.h"

@@ -1,10 +1,10 @@
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 
 #include "Parlowen/Settings/L10n.h"
+#include "ui/Design/ElidingLabel.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineFonts.h"
 #include "ui/Design/TessalineSecondaryButton.h"
-#include "ui/QuickOpenPanel/ElidingLabel.h"
 #include "ui/QuickOpenPanel/PanelIconButton.h"
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
@@ -60,8 +60,8 @@ QHBoxLayout* bareRow(int spacing) {
 } // namespace
 
 OverflowPanelView::OverflowPanelView(QWidget* parent)
-    : QWidget(parent), headerContainer(new QWidget), panelTitleLabel(new ElidingLabel),
-      panelSubtitleLabel(new ElidingLabel), refreshButton(new PanelIconButton),
+    : QWidget(parent), headerContainer(new QWidget), panelTitleLabel(new Parlowen::ElidingLabel),
+      panelSubtitleLabel(new Parlowen::ElidingLabel), refreshButton(new PanelIconButton),
       settingsButton(new PanelIconButton), searchField(new QLineEdit),
       scopeControl(new PanelScopeControl),
       headerSeparator(preferenceSeparator(QStringLiteral("panel.header-separator"), panelWidth)),
@@ -71,8 +71,8 @@ OverflowPanelView::OverflowPanelView(QWidget* parent)
       emptyIcon(new QLabel), emptyLabel(new QLabel), emptyBodyLabel(new QLabel),
       emptyActionButton(new QPushButton),
       footerSeparator(preferenceSeparator(QStringLiteral("panel.footer-separator"), panelWidth)),
-      footerRow(new QWidget), footerStatusLabel(new ElidingLabel),
-      quickAccessHintLabel(new ElidingLabel), hotKeyConflictActions(new QWidget),
+      footerRow(new QWidget), footerStatusLabel(new Parlowen::ElidingLabel),
+      quickAccessHintLabel(new Parlowen::ElidingLabel), hotKeyConflictActions(new QWidget),
       replaceHotKeyButton(new Parlowen::TessalineSecondaryButton),
       chooseAnotherHotKeyButton(new Parlowen::TessalineSecondaryButton) {
     setObjectName(QStringLiteral("panel"));
@@ -223,7 +223,7 @@ void OverflowPanelView::configureFooter() {
     footerRow->setObjectName(QStringLiteral("panel.footer"));
     footerStatusLabel->setObjectName(QStringLiteral("panel.footer.status"));
     quickAccessHintLabel->setObjectName(QStringLiteral("panel.footer.quick-access"));
-    for (ElidingLabel* label : {footerStatusLabel, quickAccessHintLabel}) {
+    for (Parlowen::ElidingLabel* label : {footerStatusLabel, quickAccessHintLabel}) {
         label->setFont(Parlowen::TessalineFonts::font(11));
         setTextColour(*label, Palette::muted());
         label->setFixedHeight(footerHeight);

@@ -5,7 +5,6 @@
 
 #include <QWidget>
 
-class ElidingLabel;
 class PanelIconButton;
 class PanelKeyboardTableView;
 class PanelScopeControl;
@@ -16,8 +15,9 @@ class QScrollArea;
 class QVBoxLayout;
 
 namespace Parlowen {
+class ElidingLabel;
 class TessalineSecondaryButton;
-}
+} // namespace Parlowen
 
 // The Quick Open panel's widgets, built once in code and named for tests: the header with
 // title, subtitle, refresh and settings buttons, search field and scope control; the content
@@ -51,8 +51,8 @@ public:
     int tableWidth() const;
 
     QWidget* headerContainer;
-    ElidingLabel* panelTitleLabel;
-    ElidingLabel* panelSubtitleLabel;
+    Parlowen::ElidingLabel* panelTitleLabel;
+    Parlowen::ElidingLabel* panelSubtitleLabel;
     PanelIconButton* refreshButton;
     PanelIconButton* settingsButton;
     QLineEdit* searchField;
@@ -70,8 +70,8 @@ public:
     QPushButton* emptyActionButton;
     QWidget* footerSeparator;
     QWidget* footerRow;
-    ElidingLabel* footerStatusLabel;
-    ElidingLabel* quickAccessHintLabel;
+    Parlowen::ElidingLabel* footerStatusLabel;
+    Parlowen::ElidingLabel* quickAccessHintLabel;
     QWidget* hotKeyConflictActions;
     Parlowen::TessalineSecondaryButton* replaceHotKeyButton;
     Parlowen::TessalineSecondaryButton* chooseAnotherHotKeyButton;

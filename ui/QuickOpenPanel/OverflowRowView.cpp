@@ -3,9 +3,9 @@
 #include "Parlowen/QuickOpen/OverflowPanelCopy.h"
 #include "Parlowen/QuickOpen/OverflowPanelVisualPreview.h"
 #include "Parlowen/Settings/L10n.h"
+#include "ui/Design/ElidingLabel.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineFonts.h"
-#include "ui/QuickOpenPanel/ElidingLabel.h"
 #include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
 #include "ui/QuickOpenPanel/PanelSymbols.h"
 #include "ui/QuickOpenPanel/ReasonBadgeView.h"
@@ -63,8 +63,8 @@ bool hasNote(const AXMenuBarItemRecord& item, std::string_view note) {
 } // namespace
 
 OverflowRowView::OverflowRowView(const QString& identifier, QWidget* parent)
-    : QWidget(parent), iconView(new QLabel), titleLabel(new ElidingLabel),
-      subtitleLabel(new ElidingLabel), hotKeyButton(new OverflowRowHotKeyButton),
+    : QWidget(parent), iconView(new QLabel), titleLabel(new Parlowen::ElidingLabel),
+      subtitleLabel(new Parlowen::ElidingLabel), hotKeyButton(new OverflowRowHotKeyButton),
       favoriteButton(new PanelIconButton), badgeView(new ReasonBadgeView) {
     setObjectName(identifier);
     configure();

@@ -9,7 +9,10 @@
 #include <functional>
 #include <optional>
 
+namespace Parlowen {
 class ElidingLabel;
+} // namespace Parlowen
+
 class OverflowRowHotKeyButton;
 class PanelIconButton;
 class QLabel;
@@ -47,8 +50,8 @@ public:
     std::function<void()> onActivate;
 
     QLabel* iconView;
-    ElidingLabel* titleLabel;
-    ElidingLabel* subtitleLabel;
+    Parlowen::ElidingLabel* titleLabel;
+    Parlowen::ElidingLabel* subtitleLabel;
     OverflowRowHotKeyButton* hotKeyButton;
     PanelIconButton* favoriteButton;
     ReasonBadgeView* badgeView;

@@ -1,14 +1,15 @@
 #include "ui/QuickOpenPanel/ReasonBadgeView.h"
 
+#include "ui/Design/ElidingLabel.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineFonts.h"
-#include "ui/QuickOpenPanel/ElidingLabel.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
 
-ReasonBadgeView::ReasonBadgeView(QWidget* parent) : QWidget(parent), label(new ElidingLabel) {
+ReasonBadgeView::ReasonBadgeView(QWidget* parent)
+    : QWidget(parent), label(new Parlowen::ElidingLabel) {
     setObjectName(QStringLiteral("panel.row.reason-badge"));
     setFixedSize(badgeWidth, badgeHeight);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

@@ -2,7 +2,9 @@
 
 #include <QWidget>
 
+namespace Parlowen {
 class ElidingLabel;
+} // namespace Parlowen
 
 // The coloured pill at a row's end that says where the item is.
 class ReasonBadgeView : public QWidget {
@@ -22,6 +24,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    ElidingLabel* label;
+    Parlowen::ElidingLabel* label;
     QColor background;
 };
