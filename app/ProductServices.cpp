@@ -9,8 +9,6 @@
 
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
 
 namespace Parlowen {
 
@@ -44,17 +42,12 @@ ProductServices::make(const std::string& desktopPath) {
         product->desktop_ = std::make_unique<platform::sim::SimulatedDesktop>(
             platform::sim::SimulatedDesktop::defaultDescription(), *product->mainLoop_);
     } else {
-        std::ifstream file(desktopPath, std::ios::binary);
-        if (!file) {
-            return "cannot read the desktop description " + desktopPath;
-        }
-        std::stringstream text;
-        text << file.rdbuf();
-        auto made = platform::sim::SimulatedDesktop::fromJson(text.str(), *product->mainLoop_);
-        if (auto* error = std::get_if<platform::sim::DescriptionError>(&made)) {
+        auto loaded = platform::sim::loadDesktopDescription(desktopPath);
+        if (auto* error = std::get_if<platform::sim::DescriptionError>(&loaded)) {
             return "the desktop description " + desktopPath + " is not usable: " + error->text();
         }
-        product->desktop_ = std::move(std::get<0>(made));
+        product->desktop_ = std::make_unique<platform::sim::SimulatedDesktop>(
+            std::get<platform::sim::DesktopDescription>(std::move(loaded)), *product->mainLoop_);
     }
     const platform::Logger logger(product->log_, product->clock_, subsystem, "Platform");
     product->perUserFolder_ = platform::native::PerUserFolder::prepare(

@@ -2,23 +2,51 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <system_error>
 
 namespace Parlowen {
 
-SingleInstanceFileLock::SingleInstanceFileLock(std::filesystem::path url) : url_(std::move(url)) {}
+namespace {
+
+// The abstract socket name standing in for the lock file: a leading zero byte, then this
+// user's id and a fixed hash (FNV-1a, 64 bits) of the lock file's path, so every copy and
+// version of the program computes the same name for the same path and user.
+std::string lockName(const std::filesystem::path& url) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const char byte : url.string()) {
+        hash = (hash ^ static_cast<unsigned char>(byte)) * 0x100000001b3ULL;
+    }
+    char text[64];
+    const int length = std::snprintf(text, sizeof text, "app.tessaline.Tessaline.lock/%u/%016llx",
+                                     static_cast<unsigned>(::geteuid()),
+                                     static_cast<unsigned long long>(hash));
+    return std::string(1, '\0') + std::string(text, static_cast<std::size_t>(length));
+}
+
+} // namespace
+
+SingleInstanceFileLock::SingleInstanceFileLock(std::filesystem::path url,
+                                               std::optional<platform::Logger> logger)
+    : url_(std::move(url)), logger_(std::move(logger)) {}
 
 SingleInstanceFileLock::~SingleInstanceFileLock() {
     release();
 }
 
 std::unique_ptr<SingleInstanceFileLock>
-SingleInstanceFileLock::defaultLock(const platform::ProcessEnvironment& environment) {
+SingleInstanceFileLock::defaultLock(const platform::ProcessEnvironment& environment,
+                                    std::optional<platform::Logger> logger) {
     std::filesystem::path folder;
     const auto data = environment.find("XDG_DATA_HOME");
     const auto home = environment.find("HOME");
@@ -29,35 +57,59 @@ SingleInstanceFileLock::defaultLock(const platform::ProcessEnvironment& environm
     } else {
         return nullptr;
     }
-    return std::make_unique<SingleInstanceFileLock>(folder / "Tessaline" / "Tessaline.lock");
+    return std::make_unique<SingleInstanceFileLock>(folder / "Tessaline" / "Tessaline.lock",
+                                                    std::move(logger));
 }
 
 SingleInstanceFileLock::AcquireResult SingleInstanceFileLock::acquire(pid_t ownerPID) {
     if (fileDescriptor_ != -1) {
         return AcquireResult::acquired;
     }
+    std::string problem;
+    const AcquireResult result = acquireFile(ownerPID, problem);
+    if (result != AcquireResult::unavailable) {
+        return result;
+    }
+    // Falling back to the running copies alone would let copies started together all go on:
+    // each registers only after its own start-up.
+    log("the single-copy lock " + url_.string() + " cannot be used (" + problem +
+        "); the lock is taken by name instead");
+    return acquireName();
+}
+
+SingleInstanceFileLock::AcquireResult SingleInstanceFileLock::acquireFile(pid_t ownerPID,
+                                                                          std::string& problem) {
     std::error_code error;
     std::filesystem::create_directories(url_.parent_path(), error);
     if (error) {
+        problem = "its folder cannot be made: " + error.message();
         return AcquireResult::unavailable;
     }
     const int descriptor =
         ::open(url_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (descriptor < 0) {
+        problem = errno == ELOOP    ? std::string("a symbolic link is at its path")
+                  : errno == EISDIR ? std::string("a folder is at its path")
+                                    : std::string(std::strerror(errno));
         return AcquireResult::unavailable;
     }
     struct stat status {};
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(descriptor);
+        problem = "it is not a regular file";
         return AcquireResult::unavailable;
     }
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
         const int reason = errno;
         ::close(descriptor);
-        return reason == EWOULDBLOCK ? AcquireResult::heldByAnotherProcess
-                                     : AcquireResult::unavailable;
+        if (reason == EWOULDBLOCK) {
+            return AcquireResult::heldByAnotherProcess;
+        }
+        problem = std::strerror(reason);
+        return AcquireResult::unavailable;
     }
     fileDescriptor_ = descriptor;
+    heldByName_ = false;
     // The lock counts even when the pid cannot be written.
     const std::string owner = std::to_string(ownerPID) + "\n";
     [[maybe_unused]] const int truncated = ::ftruncate(descriptor, 0);
@@ -66,13 +118,47 @@ SingleInstanceFileLock::AcquireResult SingleInstanceFileLock::acquire(pid_t owne
     return AcquireResult::acquired;
 }
 
+SingleInstanceFileLock::AcquireResult SingleInstanceFileLock::acquireName() {
+    const std::string name = lockName(url_);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, name.data(), name.size());
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + name.size());
+    // Bound, never listening: the name is all the lock needs, and nobody can connect to it.
+    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (descriptor >= 0 &&
+        ::bind(descriptor, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
+        fileDescriptor_ = descriptor;
+        heldByName_ = true;
+        return AcquireResult::acquired;
+    }
+    const int reason = errno;
+    if (descriptor >= 0) {
+        ::close(descriptor);
+    }
+    if (reason == EADDRINUSE) {
+        return AcquireResult::heldByAnotherProcess;
+    }
+    log(std::string("the lock by name cannot be taken either (") + std::strerror(reason) +
+        "); only the running copies are checked");
+    return AcquireResult::unavailable;
+}
+
 void SingleInstanceFileLock::release() {
     if (fileDescriptor_ == -1) {
         return;
     }
-    ::flock(fileDescriptor_, LOCK_UN);
+    if (!heldByName_) {
+        ::flock(fileDescriptor_, LOCK_UN);
+    }
     ::close(fileDescriptor_);
     fileDescriptor_ = -1;
+}
+
+void SingleInstanceFileLock::log(const std::string& line) const {
+    if (logger_) {
+        logger_->error(line);
+    }
 }
 
 } // namespace Parlowen

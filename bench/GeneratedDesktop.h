@@ -3,14 +3,14 @@
 #include <cstddef>
 #include <string>
 
-// A desktop description of one notched display crowded with `count` status items, two per
-// application, each named: for benchmarks that grow with the number of items.
-inline std::string generatedDesktop(std::size_t count) {
+// A desktop description of one notched display crowded with `count` status items,
+// `itemsPerApp` per application, each named: for benchmarks that grow with the number of items.
+inline std::string generatedDesktop(std::size_t count, std::size_t itemsPerApp = 2) {
     std::string apps;
     std::string items;
     for (std::size_t index = 0; index < count; ++index) {
-        const std::string pid = std::to_string(1000 + index / 2);
-        if (index % 2 == 0) {
+        const std::string pid = std::to_string(1000 + index / itemsPerApp);
+        if (index % itemsPerApp == 0) {
             apps += std::string(apps.empty() ? "" : ",") + R"({"pid": )" + pid +
                     R"(, "name": "App )" + pid + R"(", "bundleIdentifier": "com.example.app)" +
                     pid + R"(", "activationPolicy": "accessory"})";

@@ -147,6 +147,30 @@ StatusItemWindowFrameIndex::StatusItemWindowFrameIndex(
               [&](std::size_t a, std::size_t b) {
                   return framesByOwnerName[a].ownerName < framesByOwnerName[b].ownerName;
               });
+    placesByOwner.reserve(framesByOwnerName.size());
+    for (const auto& owner : framesByOwnerName) {
+        placesByOwner.push_back(placesOf(owner.frames));
+    }
+}
+
+StatusItemWindowFrameIndex::OwnerPlaces
+StatusItemWindowFrameIndex::placesOf(const std::vector<CGRect>& frames) {
+    OwnerPlaces places;
+    for (std::size_t position = 0; position < frames.size(); ++position) {
+        const CGRect& frame = frames[position];
+        const Place place{frame.midX(), frame.midY(), position};
+        if (!frame.isFinite() || !std::isfinite(place.midX) || !std::isfinite(place.midY)) {
+            continue;
+        }
+        places.byCentreX.push_back(place);
+        if (!places.rightmost || frame.minX() > frames[*places.rightmost].minX()) {
+            places.rightmost = position;
+        }
+    }
+    // Stable: equal centres keep list order.
+    std::stable_sort(places.byCentreX.begin(), places.byCentreX.end(),
+                     [](const Place& a, const Place& b) { return a.midX < b.midX; });
+    return places;
 }
 
 StatusItemWindowFrameIndex
@@ -243,22 +267,52 @@ StatusItemWindowFrameIndex::matchingOwners(std::string_view appName) const {
 std::optional<CGRect>
 StatusItemWindowFrameIndex::frame(std::string_view appName,
                                   const std::optional<CGRect>& axFrame) const {
-    const bool nearAxFrame = axFrame && axFrame->isFinite();
-    std::optional<CGRect> best;
-    CGFloat bestScore = 0;
-    for (const std::size_t owner : matchingOwners(appName)) {
-        for (const CGRect& candidate : framesByOwnerName[owner].frames) {
-            // Lower is better: the distance to the Accessibility frame, or minus the left edge.
-            const CGFloat score = nearAxFrame ? std::fabs(candidate.midX() - axFrame->midX()) +
-                                                    std::fabs(candidate.midY() - axFrame->midY())
-                                              : -candidate.minX();
-            if (!best || score < bestScore) {
-                best = candidate;
-                bestScore = score;
+    const std::vector<std::size_t> owners = matchingOwners(appName);
+    // The answer as (owner, frame) positions; among equals the earlier owner, then frame, wins.
+    std::optional<std::pair<std::size_t, std::size_t>> best;
+    if (!axFrame || !axFrame->isFinite()) {
+        for (const std::size_t owner : owners) {
+            const auto rightmost = placesByOwner[owner].rightmost;
+            if (rightmost && (!best || framesByOwnerName[owner].frames[*rightmost].minX() >
+                                           framesByOwnerName[best->first].frames[best->second].minX())) {
+                best = std::pair(owner, *rightmost);
+            }
+        }
+    } else {
+        const CGFloat x = axFrame->midX();
+        const CGFloat y = axFrame->midY();
+        CGFloat bestDistance = 0;
+        for (const std::size_t owner : owners) {
+            const std::vector<Place>& places = placesByOwner[owner].byCentreX;
+            // Walks away from the Accessibility frame's centre on each side until the horizontal
+            // distance alone exceeds the best distance found: no frame further out can be nearer.
+            const auto visit = [&](const Place& place, CGFloat horizontal) {
+                if (best && horizontal > bestDistance) {
+                    return false;
+                }
+                const CGFloat distance = horizontal + std::fabs(place.midY - y);
+                const std::pair candidate(owner, place.frame);
+                if (!best || distance < bestDistance ||
+                    (distance == bestDistance && candidate < *best)) {
+                    best = candidate;
+                    bestDistance = distance;
+                }
+                return true;
+            };
+            const auto middle = std::lower_bound(
+                places.begin(), places.end(), x,
+                [](const Place& place, CGFloat value) { return place.midX < value; });
+            for (auto at = middle; at != places.end() && visit(*at, at->midX - x); ++at) {
+            }
+            for (auto at = middle; at != places.begin() && visit(*std::prev(at), x - std::prev(at)->midX);
+                 --at) {
             }
         }
     }
-    return best;
+    if (!best) {
+        return std::nullopt;
+    }
+    return framesByOwnerName[best->first].frames[best->second];
 }
 
 } // namespace QelCore

@@ -73,17 +73,40 @@ struct StatusItemWindowFrameIndex {
 
     // Where the app's status item is drawn: of the frames of every owner matching the name, the
     // one nearest to `axFrame` (centre to centre, Manhattan distance), or the rightmost without
-    // a usable `axFrame`; ties keep the earlier frame. None for a blank name or no match. The
-    // owners are found through their sorted names, so a scan's look-ups cost a logarithm of
-    // the number of owners each, not a pass over all of them.
+    // a usable `axFrame`; ties keep the earlier frame, and a frame with a non-finite component
+    // is never answered. None for a blank name or no match. The owners are found through their
+    // sorted names and each owner's frames through their places, so a scan's look-ups cost a
+    // logarithm each, not a pass over every owner or every frame of one crowded app.
     std::optional<CGRect> frame(std::string_view appName,
                                 const std::optional<CGRect>& axFrame) const;
     // The positions in `framesByOwnerName` of the owners whose names match `appName`, ascending.
     std::vector<std::size_t> matchingOwners(std::string_view appName) const;
 
 private:
+    // A frame of an owner by the centre it is matched on, with its position in the owner's list.
+    struct Place {
+        CGFloat midX = 0;
+        CGFloat midY = 0;
+        std::size_t frame = 0;
+
+        friend bool operator==(const Place&, const Place&) = default;
+    };
+    // What the place index holds of one owner, made with `framesByOwnerName` by the constructor.
+    struct OwnerPlaces {
+        // The finite frames, ordered by the x of their centres (list order among equal ones).
+        std::vector<Place> byCentreX;
+        // The position of the finite frame with the greatest left edge, the earliest of equals.
+        std::optional<std::size_t> rightmost;
+
+        friend bool operator==(const OwnerPlaces&, const OwnerPlaces&) = default;
+    };
+
+    static OwnerPlaces placesOf(const std::vector<CGRect>& frames);
+
     // Positions in `framesByOwnerName`, ordered by owner name; made with it by the constructor.
     std::vector<std::size_t> ownersInNameOrder;
+    // The place index of each owner, at the owner's position.
+    std::vector<OwnerPlaces> placesByOwner;
 };
 
 } // namespace QelCore

@@ -66,9 +66,13 @@ icu::UnicodeString unicode(std::string_view text) {
         icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())));
 }
 
-std::string utf8(const icu::UnicodeString& text) {
+// The text as UTF-8, capped again: ill-formed bytes came in as one byte each and leave as the
+// three of U+FFFD, and some case foldings grow, so without the cap a second folding would cut
+// what the first one answered.
+std::string cappedUtf8(const icu::UnicodeString& text) {
     std::string result;
     text.toUTF8String(result);
+    result.resize(capped(result).size());
     return result;
 }
 
@@ -174,7 +178,7 @@ std::string lowercased(std::string_view whole) {
     if (isAscii(text)) {
         return asciiLowercased(text);
     }
-    return utf8(unicode(text).toLower(icu::Locale::getRoot()));
+    return cappedUtf8(unicode(text).toLower(icu::Locale::getRoot()));
 }
 
 std::string collapsingWhitespace(std::string_view text) {
@@ -210,7 +214,7 @@ std::string folded(std::string_view whole, const icu::Locale& locale) {
     }
     icu::UnicodeString folding = widthFolded(text);
     folding.foldCase(turkic ? U_FOLD_CASE_EXCLUDE_SPECIAL_I : U_FOLD_CASE_DEFAULT);
-    return utf8(withoutDiacritics(folding));
+    return cappedUtf8(withoutDiacritics(folding));
 }
 
 std::u32string scalars(std::string_view text) {

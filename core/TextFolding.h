@@ -35,7 +35,8 @@ std::vector<std::string> lines(std::string_view text);
 // The parts of the text between every `separator`, empty parts kept ("a..b" gives a, "", b).
 std::vector<std::string_view> components(std::string_view text, char separator);
 
-// Full Unicode lower-casing, independent of the current locale, of the capped text.
+// Full Unicode lower-casing, independent of the current locale, of the capped text; the result
+// is capped too.
 std::string lowercased(std::string_view text);
 
 // The pieces between runs of white space and newlines, joined with single blanks.
@@ -44,7 +45,7 @@ std::string collapsingWhitespace(std::string_view text);
 // The capped text folded for a comparison that ignores letter case, diacritics and width in
 // `locale` (the current locale by default): full-width forms become their ordinary forms,
 // combining marks are dropped and letters are case-folded, Turkic dotted and dotless i included
-// in Turkish and Azerbaijani.
+// in Turkish and Azerbaijani. The result is capped too, so folding it again changes nothing.
 std::string folded(std::string_view text, const icu::Locale& locale = icu::Locale::getDefault());
 
 // The Unicode scalars of the text.

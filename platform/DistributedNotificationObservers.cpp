@@ -8,7 +8,8 @@ namespace platform {
 
 DistributedNotificationObservers::DistributedNotificationObservers(RunLoop& mainLoop, LogSink& log)
     : mainLoop_(mainLoop),
-      logger_(log, mainLoop.clock(), "app.tessaline.Tessaline", "Notifications") {}
+      droppedLog_(Logger(log, mainLoop.clock(), "app.tessaline.Tessaline", "Notifications"),
+                  mainLoop.clock(), droppedLinesPerMinute, std::chrono::minutes(1)) {}
 
 ObserverToken
 DistributedNotificationObservers::add(std::string name, std::optional<std::string> object,
@@ -20,10 +21,14 @@ void DistributedNotificationObservers::remove(ObserverToken token) {
     observers_.remove(token);
 }
 
+void DistributedNotificationObservers::reportDropped(std::string_view line) {
+    droppedLog_.error(line);
+}
+
 void DistributedNotificationObservers::receive(std::string_view bytes, std::string_view origin) {
     auto decoded = DistributedNotificationCodec::decode(bytes);
     if (const std::string* reason = std::get_if<std::string>(&decoded)) {
-        logger_.error("dropped a distributed notification from " + std::string(origin) + ": " +
+        reportDropped("dropped a distributed notification from " + std::string(origin) + ": " +
                       *reason);
         return;
     }

@@ -1,9 +1,11 @@
 #include "platform/FileReplacement.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace platform::FileReplacement {
@@ -22,8 +24,27 @@ int writeAll(int descriptor, std::string_view text) {
     return 0;
 }
 
+namespace {
+// What `replace` puts between the file's name and mkstemp's six letters and digits.
+constexpr std::string_view temporaryInfix = ".tmp-";
+constexpr std::size_t temporaryRandomLength = 6;
+
+bool isTemporaryOf(std::string_view name, std::string_view fileName) {
+    if (name.size() != fileName.size() + temporaryInfix.size() + temporaryRandomLength ||
+        !name.starts_with(fileName) || name.substr(fileName.size(), temporaryInfix.size()) !=
+                                           temporaryInfix) {
+        return false;
+    }
+    const std::string_view random = name.substr(fileName.size() + temporaryInfix.size());
+    return std::all_of(random.begin(), random.end(), [](char byte) {
+        return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+               (byte >= '0' && byte <= '9');
+    });
+}
+} // namespace
+
 int replace(const std::filesystem::path& path, std::string_view contents, mode_t mode) {
-    std::string temporary = path.string() + ".XXXXXX";
+    std::string temporary = path.string() + std::string(temporaryInfix) + "XXXXXX";
     const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (descriptor < 0) {
         return errno;
@@ -52,6 +73,28 @@ int replace(const std::filesystem::path& path, std::string_view contents, mode_t
         ::close(folder);
     }
     return 0;
+}
+
+void removeStaleTemporaries(const std::filesystem::path& path) {
+    const std::filesystem::path folder =
+        path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+    const std::string fileName = path.filename().string();
+    DIR* directory = ::opendir(folder.c_str());
+    if (directory == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(directory)) {
+        if (!isTemporaryOf(entry->d_name, fileName)) {
+            continue;
+        }
+        const std::filesystem::path candidate = folder / entry->d_name;
+        struct stat status {};
+        if (::lstat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            status.st_uid == ::geteuid()) {
+            ::unlink(candidate.c_str());
+        }
+    }
+    ::closedir(directory);
 }
 
 std::optional<std::string> readOwnedFile(const std::filesystem::path& path,

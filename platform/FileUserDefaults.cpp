@@ -1,5 +1,6 @@
 #include "platform/FileUserDefaults.h"
 
+#include "platform/FileReplacement.h"
 #include "platform/UserDefaultsFileCodec.h"
 
 #include <fcntl.h>
@@ -82,21 +83,6 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, bool
     }
     ::close(descriptor);
     return text;
-}
-
-bool writeAll(int descriptor, const std::string& text) {
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t count = ::write(descriptor, text.data() + written, text.size() - written);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            return false;
-        }
-        written += static_cast<std::size_t>(count);
-    }
-    return true;
 }
 
 void syncDirectory(const std::filesystem::path& directory) {
@@ -257,23 +243,13 @@ void FileUserDefaults::keepAsideLocked() const {
 }
 
 bool FileUserDefaults::writeLocked(const UserDefaultsFileContents& contents) const {
-    std::string temporary = filePath.string() + ".XXXXXX";
-    const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (descriptor < 0) {
-        return false;
-    }
-    const bool written = ::fchmod(descriptor, 0600) == 0 &&
-                         writeAll(descriptor, UserDefaultsFileCodec::encode(contents)) &&
-                         ::fsync(descriptor) == 0;
-    const bool closed = ::close(descriptor) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), filePath.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        errno = error;
-        return false;
-    }
-    syncDirectory(filePath.parent_path());
-    return true;
+    // Every writer of this file replaces it holding the lock, so a temporary file beside it
+    // now is one that a killed writer left.
+    FileReplacement::removeStaleTemporaries(filePath);
+    const int error =
+        FileReplacement::replace(filePath, UserDefaultsFileCodec::encode(contents), 0600);
+    errno = error;
+    return error == 0;
 }
 
 void FileUserDefaults::reportDroppedWrite(std::string_view reason,

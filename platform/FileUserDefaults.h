@@ -14,7 +14,8 @@ namespace platform {
 // The user's settings kept in one JSON file (mode 0600). Every write takes an advisory lock on
 // "<file>.lock", merges its one change into what the file holds at that moment and replaces
 // the file atomically (temporary file, fsync, rename), so stores in other objects or
-// processes on the same file keep each other's keys. No write goes ahead without the lock: when
+// processes on the same file keep each other's keys; temporary files that a writer killed
+// mid-write left beside the file are removed by the next write. No write goes ahead without the lock: when
 // the lock file cannot be opened and locked (a symbolic link at its path, a file of another
 // user) the write is dropped and reported. Reads are served from memory and reload the file
 // when it changed on disk. Members of types this store does not know are kept and written

@@ -155,15 +155,15 @@ void SocketDistributedNotificationCenter::readMessages() {
                 }
             }
             if (!sender || sender->uid != ::geteuid()) {
-                logger_.error("dropped a distributed notification from another user");
+                observers_->reportDropped("dropped a distributed notification from another user");
                 continue;
             }
             const std::string origin = "process " + std::to_string(sender->pid);
             if ((header.msg_flags & MSG_TRUNC) != 0 ||
                 static_cast<std::size_t>(received) >
                     DistributedNotificationCodec::maximumMessageSize) {
-                logger_.error("dropped a distributed notification from " + origin +
-                              ": message larger than 4096 bytes");
+                observers_->reportDropped("dropped a distributed notification from " + origin +
+                                          ": message larger than 4096 bytes");
                 continue;
             }
             observers_->receive(std::string_view(buffer.data(), static_cast<std::size_t>(received)),

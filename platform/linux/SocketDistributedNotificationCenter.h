@@ -17,8 +17,8 @@ namespace platform::native {
 // Distributed notifications between this user's processes over datagram sockets in the
 // per-user folder. The first observer binds this process's socket, read by a thread of its own;
 // a post sends the message to every socket there, this process's included. Messages that are
-// too large, malformed or sent by another user are dropped with a log line. Without a folder
-// nothing is sent or received.
+// too large, malformed or sent by another user are dropped with a log line (rate-limited, see
+// DistributedNotificationObservers). Without a folder nothing is sent or received.
 class SocketDistributedNotificationCenter final : public DistributedNotificationCenter {
 public:
     SocketDistributedNotificationCenter(std::optional<std::filesystem::path> folder,

@@ -4,6 +4,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <string_view>
 #include <unordered_set>
 
@@ -34,6 +39,22 @@ DisplayDescription readDisplay(const JsonFieldReader& reader) {
                             : display.notch             ? display.notch->height
                                                         : 24;
     return display;
+}
+
+// The displays of a list field; each display's id names it to the desktop and its observers,
+// so an id used twice is refused.
+std::vector<DisplayDescription> readDisplays(const JsonFieldReader& reader,
+                                             const std::string& name) {
+    std::vector<DisplayDescription> displays =
+        reader.objects<DisplayDescription>(name, readDisplay);
+    std::unordered_set<CGDirectDisplayID> ids;
+    for (std::size_t i = 0; i < displays.size(); ++i) {
+        if (!ids.insert(displays[i].id).second) {
+            reader.refuse(name + "[" + std::to_string(i) + "].id",
+                          "repeats the id " + std::to_string(displays[i].id));
+        }
+    }
+    return displays;
 }
 
 NSApplicationActivationPolicy readPolicy(const JsonFieldReader& reader) {
@@ -153,7 +174,7 @@ TimelineEvent readTimelineEvent(const JsonFieldReader& reader) {
     } else if (kind == "quit") {
         event.change = reader.pid("pid");
     } else if (kind == "displays") {
-        event.change = reader.objects<DisplayDescription>("displays", readDisplay);
+        event.change = readDisplays(reader, "displays");
     } else {
         reader.refuse("event", "must be \"launch\", \"quit\" or \"displays\"");
     }
@@ -207,7 +228,7 @@ void checkReferences(const DesktopDescription& desktop, const JsonFieldReader& r
 DesktopDescription readDesktop(const JsonFieldReader& root) {
     DesktopDescription desktop;
     desktop.name = root.string("name");
-    desktop.displays = root.objects<DisplayDescription>("displays", readDisplay);
+    desktop.displays = readDisplays(root, "displays");
     desktop.ownProcess = readApp(root.object("ownProcess"));
     desktop.apps = root.objects<AppDescription>("apps", readApp);
     if (root.has("frontmostPid")) {
@@ -311,6 +332,40 @@ DescriptionResult parseDesktopDescription(std::string_view jsonText) {
     } catch (const JsonFieldReader::Refusal& refusal) {
         return refusal.error;
     }
+}
+
+DescriptionResult loadDesktopDescription(const std::filesystem::path& path) {
+    const auto unreadable = [](int error) {
+        return DescriptionError{"(document)", std::string("cannot be read: ") + std::strerror(error)};
+    };
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return unreadable(errno);
+    }
+    std::string text;
+    std::string chunk(std::size_t{1} << 16, '\0');
+    int error = 0;
+    while (text.size() <= maximumDescriptionFileSize) {
+        const ssize_t count = ::read(descriptor, chunk.data(), chunk.size());
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            error = count < 0 ? errno : 0;
+            break;
+        }
+        text.append(chunk.data(), static_cast<std::size_t>(count));
+    }
+    ::close(descriptor);
+    if (error != 0) {
+        return unreadable(error);
+    }
+    if (text.size() > maximumDescriptionFileSize) {
+        return DescriptionError{"(document)", "is larger than " +
+                                                  std::to_string(maximumDescriptionFileSize >> 20) +
+                                                  " MiB"};
+    }
+    return parseDesktopDescription(text);
 }
 
 } // namespace platform::sim

@@ -7,6 +7,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include <cstddef>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -115,6 +117,15 @@ using DescriptionResult = std::variant<DesktopDescription, DescriptionError>;
 
 // Reads a desktop description from JSON text; never throws.
 DescriptionResult parseDesktopDescription(std::string_view jsonText);
+
+// The most a description file may hold, far above any desktop's (10,000 status items take
+// under 2 MiB).
+inline constexpr std::size_t maximumDescriptionFileSize = std::size_t{16} << 20;
+
+// Reads a desktop description from a file. A file that cannot be read, or that holds more than
+// `maximumDescriptionFileSize` bytes, is refused as a "(document)" error; reading stops just
+// past that size, so a device without end (/dev/zero) is not read for ever.
+DescriptionResult loadDesktopDescription(const std::filesystem::path& path);
 
 // A JSON value as a platform value: objects with exactly "x" and "y" become points, with
 // exactly "width" and "height" sizes, null the absent value.

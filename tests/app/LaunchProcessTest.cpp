@@ -120,12 +120,24 @@ TEST(LaunchProcessTest, TheProductWithoutADisplaySaysWhatToDoInOneLine) {
     EXPECT_EQ(outcome.output.find('\n'), outcome.output.size() - 1) << outcome.output;
 }
 
-TEST(LaunchProcessTest, AnUnreadableDesktopDescriptionIsRefusedByName) {
-    const Outcome outcome =
-        runWithoutDisplay("-platform offscreen --desktop /nonexistent/desktop.json");
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_NE(outcome.output.find("/nonexistent/desktop.json"), std::string::npos)
-        << outcome.output;
+TEST(LaunchProcessTest, AnUnusableDesktopDescriptionIsRefusedByNameAndReason) {
+    const struct {
+        const char* path;
+        const char* reason;
+    } rows[] = {
+        {"/nonexistent/desktop.json", "cannot be read"},
+        // A device without end is read no further than the size limit.
+        {"/dev/zero", "is larger than 16 MiB"},
+    };
+    for (const auto& row : rows) {
+        const Outcome outcome =
+            runWithoutDisplay(std::string("-platform offscreen --desktop ") + row.path);
+        EXPECT_EQ(outcome.status, 2) << row.path << ": " << outcome.output;
+        EXPECT_NE(outcome.output.find(std::string(row.path) + " is not usable: (document): " +
+                                      row.reason),
+                  std::string::npos)
+            << outcome.output;
+    }
 }
 
 } // namespace

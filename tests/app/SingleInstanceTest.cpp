@@ -1,6 +1,8 @@
 #include "app/SingleInstanceGuard.h"
+#include "platform/RecordingLogSink.h"
 #include "platform/ReferenceDate.h"
 #include "platform/sim/SimAppServices.h"
+#include "platform/sim/VirtualClock.h"
 #include "tests/support/TemporaryFolder.h"
 #include "tests/support/VirtualDesktop.h"
 
@@ -10,6 +12,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 
 namespace {
 using Parlowen::RunningApplicationSnapshot;
@@ -113,18 +116,58 @@ TEST(SingleInstanceFileLockTest, HoldsExactlyItsPidCloseOnExec) {
     EXPECT_EQ(contents(path), "99\n");
 }
 
-TEST(SingleInstanceFileLockTest, ALinkOrAnUnmakeableFolderIsUnavailable) {
-    TemporaryFolder folder;
-    const auto target = folder.path() / "elsewhere";
-    std::ofstream(target) << "keep\n";
-    const auto link = folder.path() / "Tessaline.lock";
-    std::filesystem::create_symlink(target, link);
-    SingleInstanceFileLock linked(link);
-    EXPECT_EQ(linked.acquire(1), SingleInstanceFileLock::AcquireResult::unavailable);
-    EXPECT_EQ(contents(target), "keep\n");
+// A lock path that cannot be used is never followed or written through; the lock is taken by
+// name instead, which a second lock on the same path then finds held.
+TEST(SingleInstanceFileLockTest, AnUnusableLockPathIsLockedByNameInstead) {
+    // Each row plants into a data folder holding an empty "Tessaline" folder and a folder
+    // "elsewhere" holding a file.
+    const struct {
+        const char* name;
+        std::function<void(const std::filesystem::path& lock, const std::filesystem::path& target)>
+            plant;
+        const char* reason;
+    } rows[] = {
+        {"link to nothing",
+         [](const auto& lock, const auto& target) {
+             std::filesystem::create_symlink(target / "missing", lock);
+         },
+         "a symbolic link is at its path"},
+        {"link to a file",
+         [](const auto& lock, const auto& target) {
+             std::filesystem::create_symlink(target / "file", lock);
+         },
+         "a symbolic link is at its path"},
+        {"folder", [](const auto& lock, const auto&) { std::filesystem::create_directory(lock); },
+         "a folder is at its path"},
+        {"a file where its folder belongs",
+         [](const auto& lock, const auto&) {
+             std::filesystem::remove(lock.parent_path());
+             std::ofstream(lock.parent_path()) << "keep\n";
+         },
+         "its folder cannot be made"},
+    };
+    for (const auto& row : rows) {
+        TemporaryFolder folder;
+        const auto target = folder.path() / "elsewhere";
+        std::filesystem::create_directories(target);
+        std::ofstream(target / "file") << "keep\n";
+        const auto path = folder.path() / "Tessaline" / "Tessaline.lock";
+        std::filesystem::create_directories(path.parent_path());
+        row.plant(path, target);
+        platform::RecordingLogSink log;
+        platform::sim::VirtualClock clock;
+        SingleInstanceFileLock first(path, platform::Logger(log, clock, "test", "lock"));
+        ASSERT_EQ(first.acquire(1), SingleInstanceFileLock::AcquireResult::acquired) << row.name;
+        EXPECT_TRUE(log.contains(row.reason)) << row.name;
+        EXPECT_EQ(contents(target / "file"), "keep\n") << row.name;
+        EXPECT_FALSE(std::filesystem::exists(target / "missing")) << row.name;
 
-    SingleInstanceFileLock underAFile(target / "Tessaline.lock");
-    EXPECT_EQ(underAFile.acquire(1), SingleInstanceFileLock::AcquireResult::unavailable);
+        SingleInstanceFileLock second(path);
+        EXPECT_EQ(second.acquire(2), SingleInstanceFileLock::AcquireResult::heldByAnotherProcess)
+            << row.name;
+        first.release();
+        EXPECT_EQ(second.acquire(2), SingleInstanceFileLock::AcquireResult::acquired) << row.name;
+    }
 }
 
 TEST(SingleInstanceFileLockTest, TheDefaultLockLivesInTheDataFolder) {

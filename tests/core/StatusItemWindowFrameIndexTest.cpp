@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -79,6 +80,7 @@ TEST(StatusItemWindowFrameIndex, LookUpPicksNearestOrRightmost) {
         {"Clip", {{1200, 960, 20, 22}}},
         {"Clipboard Helper", {{1300, 960, 20, 22}, {1100, 960, 20, 22}}},
         {"Other", {{1400, 960, 20, 22}}},
+        {"Twin", {{1100, 960, 20, 22}, {1300, 960, 20, 22}}},
     });
     struct Row {
         const char* name;
@@ -92,6 +94,8 @@ TEST(StatusItemWindowFrameIndex, LookUpPicksNearestOrRightmost) {
         {"nearest by distance", "Clip", CGRect{1090, 955, 20, 22}, CGRect{1100, 960, 20, 22}},
         // 1200 and 1300 are 50 points either side of 1250: the one listed first wins.
         {"tie keeps the first", "Clip", CGRect{1250, 960, 20, 22}, CGRect{1200, 960, 20, 22}},
+        {"tie of one owner's frames keeps the first", "Twin", CGRect{1200, 960, 20, 22},
+         CGRect{1100, 960, 20, 22}},
         {"non-finite frame counts as none", "Clip", CGRect{nan, 0, 1, 1},
          CGRect{1300, 960, 20, 22}},
         {"single candidate", "other", CGRect{0, 0, 1, 1}, CGRect{1400, 960, 20, 22}},
@@ -100,6 +104,41 @@ TEST(StatusItemWindowFrameIndex, LookUpPicksNearestOrRightmost) {
     };
     for (const auto& row : rows) {
         EXPECT_EQ(index.frame(row.appName, row.axFrame), row.expected) << row.name;
+    }
+}
+
+// The look-up through the frames' places answers what a pass over every frame of every
+// matching owner would: nearest centre, earlier owner and frame on a tie.
+TEST(StatusItemWindowFrameIndex, PlacedLookUpAnswersWhatAPassOverEveryFrameWould) {
+    std::vector<StatusItemWindowFrameIndex::OwnerFrames> raw = {{"Clip", {}}, {"Clipboard", {}}};
+    // Two rows (a lower display's strip and a higher one's) with repeated places and widths.
+    for (int step = 0; step < 40; ++step) {
+        const CGRect frame{double(step % 13) * 30, step % 3 == 0 ? 960.0 : 1900.0,
+                           double(10 + step % 4 * 5), 22};
+        raw[std::size_t(step % 2)].frames.push_back(frame);
+    }
+    raw[1].frames.push_back({inf, 960, 20, 22});
+    const StatusItemWindowFrameIndex index(raw);
+    const auto pass = [&](const CGRect& ax) {
+        std::optional<CGRect> best;
+        CGFloat bestDistance = 0;
+        for (const auto& owner : index.framesByOwnerName) {
+            for (const CGRect& frame : owner.frames) {
+                const CGFloat distance =
+                    std::fabs(frame.midX() - ax.midX()) + std::fabs(frame.midY() - ax.midY());
+                if (frame.isFinite() && (!best || distance < bestDistance)) {
+                    best = frame;
+                    bestDistance = distance;
+                }
+            }
+        }
+        return best;
+    };
+    for (int x = -40; x <= 420; x += 5) {
+        for (const CGFloat y : {900.0, 960.0, 1400.0, 1903.5, 2500.0}) {
+            const CGRect ax{double(x), y, 20, 22};
+            EXPECT_EQ(index.frame("clip", ax), pass(ax)) << x << ", " << y;
+        }
     }
 }
 

@@ -120,6 +120,31 @@ TEST(TextFolding, CapsLongTextsAtAScalarBoundary) {
     EXPECT_EQ(TextFolding::folded(std::string(limit, 'A') + "B"), std::string(limit, 'a'));
 }
 
+// What folding makes longer is capped again, so a second folding has nothing left to cut.
+TEST(TextFolding, FoldingTwiceChangesNothing) {
+    const std::size_t limit = TextFolding::maximumLength;
+    std::string ligatures;
+    while (ligatures.size() < limit) {
+        ligatures += "\u0587"; // two bytes that fold to two two-byte letters
+    }
+    const struct {
+        const char* name;
+        std::string text;
+    } rows[] = {
+        {"ill-formed bytes become three-byte U+FFFD", std::string(limit, '\xff')},
+        {"a ligature folds to two letters", ligatures},
+    };
+    const icu::Locale english("en_US");
+    for (const auto& row : rows) {
+        const std::string folded = TextFolding::folded(row.text, english);
+        EXPECT_LE(folded.size(), limit) << row.name;
+        EXPECT_EQ(TextFolding::folded(folded, english), folded) << row.name;
+        const std::string lowered = TextFolding::lowercased(row.text);
+        EXPECT_LE(lowered.size(), limit) << row.name;
+        EXPECT_EQ(TextFolding::lowercased(lowered), lowered) << row.name;
+    }
+}
+
 TEST(TextFolding, IllFormedUtf8IsSafe) {
     const std::string broken = "\xff Wi\xc3-Fi \xe2\x82";
     EXPECT_EQ(TextFolding::trimmed(broken), "\xff Wi\xc3-Fi \xe2\x82");

@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -192,6 +194,47 @@ TEST_F(FileUserDefaultsTest, WriteThatCannotLockIsDroppedAndReported) {
         EXPECT_FALSE(std::filesystem::exists(target) && TemporaryFolder::read(target) != "x")
             << row.name;
     }
+}
+
+// Writers killed inside their write leave temporary files beside the settings file; the next
+// write removes them, and nothing else that lies there.
+TEST_F(FileUserDefaultsTest, TemporariesOfKilledWritersAreGoneAfterTheNextWrite) {
+    std::filesystem::create_directories(file.parent_path());
+    const std::filesystem::path usersOwn = file.string() + ".backup";
+    writeFile(usersOwn, "{}");
+    const auto leftovers = [&] {
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(file.parent_path())) {
+            const auto path = entry.path();
+            if (path != file && path != file.string() + ".lock" && path != usersOwn) {
+                found.push_back(path.filename().string());
+            }
+        }
+        return found;
+    };
+    for (int writer = 0; writer < 3; ++writer) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // The file size limit kills the writer (SIGXFSZ) in the middle of its write.
+            const rlimit noCore{0, 0};
+            const rlimit small{64, 64};
+            ::setrlimit(RLIMIT_CORE, &noCore);
+            ::setrlimit(RLIMIT_FSIZE, &small);
+            FileUserDefaults(file).set("large", std::string(4096, 'x'));
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+    }
+    ASSERT_FALSE(leftovers().empty());
+
+    FileUserDefaults store(file);
+    store.set("small", std::int64_t{1});
+    EXPECT_EQ(leftovers(), std::vector<std::string>{});
+    EXPECT_EQ(TemporaryFolder::read(usersOwn), "{}");
+    EXPECT_EQ(FileUserDefaults(file).integerForKey("small"), 1);
 }
 
 TEST_F(FileUserDefaultsTest, SeesWritesOfAnotherStoreOnTheSameFile) {

@@ -1,9 +1,11 @@
 #include "platform/linux/SocketDistributedNotificationCenter.h"
 #include "platform/DistributedNotificationCodec.h"
+#include "platform/DistributedNotificationObservers.h"
 #include "platform/RealTimeRunLoop.h"
 #include "platform/RecordingLogSink.h"
 #include "platform/SystemClock.h"
 #include "platform/linux/NotificationSockets.h"
+#include "platform/sim/VirtualRunLoop.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +100,27 @@ TEST(SocketDistributedNotificationCenter, BadMessagesAreDroppedWithALogLineAndLa
     EXPECT_TRUE(rig.log.contains("message is not a JSON object"));
     EXPECT_TRUE(rig.log.contains("message larger than 4096 bytes"));
     EXPECT_TRUE(rig.log.contains("not a distributed notification of this program"));
+}
+
+// A process flooding the socket with bad messages gets a few log lines a minute, and the next
+// line after the flood says how many were left out.
+TEST(SocketDistributedNotificationCenter, DroppedMessagesAreLoggedAtABoundedRate) {
+    sim::VirtualClock clock;
+    sim::VirtualRunLoop loop(clock);
+    RecordingLogSink log;
+    DistributedNotificationObservers observers(loop, log);
+    constexpr int limit = DistributedNotificationObservers::droppedLinesPerMinute;
+    for (int message = 0; message < 1000; ++message) {
+        observers.receive("not json", "process 7");
+        clock.sleep(10ms);
+    }
+    EXPECT_EQ(log.entries().size(), std::size_t(limit));
+    clock.sleep(1min);
+    observers.reportDropped("dropped a distributed notification from another user");
+    ASSERT_EQ(log.entries().size(), std::size_t(limit) + 1);
+    EXPECT_NE(log.entries().back().message.find(std::to_string(1000 - limit) + " earlier lines"),
+              std::string::npos)
+        << log.entries().back().message;
 }
 
 TEST(SocketDistributedNotificationCenter, MessageOfAnotherUserIsDropped) {

@@ -14,10 +14,11 @@ TEST(DesktopDescription, MalformedDescriptionsNameTheField) {
     };
     const std::string display =
         R"({"id": 1, "name": "D", "frame": {"x": 0, "y": 0, "width": 1512, "height": 982}})";
-    auto desktop = [&](const std::string& displays, const std::string& items) {
+    auto desktop = [&](const std::string& displays, const std::string& items,
+                       const std::string& timeline = "[]") {
         return R"({"name": "t", "displays": )" + displays +
                R"(, "ownProcess": {"pid": 100}, "apps": [{"pid": 200, "name": "A"}], )" +
-               R"("statusItems": )" + items + "}";
+               R"("statusItems": )" + items + R"(, "timeline": )" + timeline + "}";
     };
     const std::vector<Row> rows = {
         {"not JSON", "{", "(document)"},
@@ -44,6 +45,14 @@ TEST(DesktopDescription, MalformedDescriptionsNameTheField) {
              "[" + display + "]",
              R"([{"id": "a", "pid": 200, "width": 30, "menu": {"opensOn": [], "notification": "AXNope"}}])"),
          "statusItems[0].menu.notification"},
+        {"a display id used twice",
+         desktop("[" + display + "," + display + "]", "[]"),
+         "displays[1].id"},
+        {"a display id used twice in a change of displays",
+         desktop("[" + display + "]", "[]",
+                 R"([{"atMs": 5, "event": "displays", "displays": [)" + display + "," + display +
+                     "]}]"),
+         "timeline[0].displays[1].id"},
         {"frame missing height",
          desktop(R"([{"id": 1, "name": "D", "frame": {"x": 0, "y": 0, "width": 10}}])", "[]"),
          "displays[0].frame.height"},
