@@ -29,9 +29,7 @@ struct AppUpdateAtQuitTest : HubFixture {
         std::ofstream(installed() / "version.txt") << "1.0";
         const auto archive = UpdateTestSupport::makeTarGz({
             {"Tessaline", "", Kind::directory, ""},
-            {"Tessaline/Info.json",
-             R"({"CFBundleIdentifier": "app.tessaline.Tessaline", "CFBundleVersion": "2.0"})",
-             Kind::file, ""},
+            {"Tessaline/Info.json", UpdateTestSupport::infoFile("2.0"), Kind::file, ""},
             {"Tessaline/version.txt", "2.0", Kind::file, ""},
         });
         server.respond("/Tessaline.tar.gz", {200, {}, archive});

@@ -3,9 +3,8 @@
 #include "tests/support/TemporaryFolder.h"
 #include "tests/update/UpdateTestSupport.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -48,6 +47,13 @@ TEST(ArchiveExtractor, RefusesEntriesThatLeaveTheFolder) {
         {"deep link climbing out", {{"a/b/link", "", Kind::symlink, "../../../escaped.txt"}}},
         {"absolute link", {{"link", "", Kind::symlink, "/etc/passwd"}}},
         {"hard link outside", {{"copy", "", Kind::hardlink, "../escaped.txt"}}},
+        {"chain of links", {{"a", "", Kind::symlink, "."}, {"b", "", Kind::symlink, "a/.."}}},
+        {"chain of links written backwards",
+         {{"b", "", Kind::symlink, "a/.."}, {"a", "", Kind::symlink, "."}}},
+        {"hard link naming a link elsewhere",
+         {{"d", "", Kind::directory, ""},
+          {"d/link", "", Kind::symlink, "../escaped.txt"},
+          {"copy", "", Kind::hardlink, "d/link"}}},
         {"write through a link",
          {{"sub", "", Kind::directory, ""},
           {"link", "", Kind::symlink, "sub"},
@@ -61,69 +67,81 @@ TEST(ArchiveExtractor, RefusesEntriesThatLeaveTheFolder) {
         std::filesystem::create_directory(target);
         const auto error = update::ArchiveExtractor::extract(
             UpdateTestSupport::makeTarGz(row.entries), target, {});
-        ASSERT_TRUE(error.has_value());
-        EXPECT_EQ(error->code, update::UpdateErrorCode::unarchiving);
+        EXPECT_EQ(error.value_or(update::UpdateError{}).code, update::UpdateErrorCode::unarchiving);
         EXPECT_FALSE(std::filesystem::exists(parent.path() / "escaped.txt"));
         EXPECT_FALSE(std::filesystem::exists("/tmp/tessaline-escaped.txt"));
         EXPECT_FALSE(std::filesystem::exists(target / "sub/file.txt"));
     }
 }
 
-// The limit holds for the data of all entries together, whatever their sizes one by one.
-TEST(ArchiveExtractor, RefusesDataBeyondTheLimitAndNonArchives) {
-    const struct {
+TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
+    struct Row {
         const char* name;
-        std::vector<Entry> entries;
-        bool refused;
-    } rows[] = {
-        {"one file beyond", {{"big", std::string(64, 'x'), Kind::file, ""}}, true},
-        {"three small files beyond together",
-         {{"a", "123456", Kind::file, ""},
-          {"b", "123456", Kind::file, ""},
-          {"c", "123456", Kind::file, ""}},
-         true},
-        {"exactly at the limit",
-         {{"a", "12345", Kind::file, ""}, {"b", "12345", Kind::file, ""}},
-         false},
+        std::string archive;
+        update::ArchiveExtractor::Options options;
+        const char* problem;
     };
-    update::ArchiveExtractor::Options options;
-    options.maxExtractedBytes = 10;
+    update::ArchiveExtractor::Options tenBytes;
+    tenBytes.maxExtractedBytes = 10;
+    update::ArchiveExtractor::Options twoEntries;
+    twoEntries.maxEntries = 2;
+    const Row rows[] = {
+        {"more data than allowed",
+         UpdateTestSupport::makeTarGz({{"big", std::string(64, 'x'), Kind::file, ""}}), tenBytes,
+         "more data than allowed"},
+        {"more data than allowed in small files together",
+         UpdateTestSupport::makeTarGz({{"a", "123456", Kind::file, ""},
+                                       {"b", "123456", Kind::file, ""},
+                                       {"c", "123456", Kind::file, ""}}),
+         tenBytes, "more data than allowed"},
+        {"a bomb: far more data than its size",
+         UpdateTestSupport::makeTarGz({{"zeros", std::string(4 << 20, '\0'), Kind::file, ""}}),
+         {},
+         "far more data than its own size"},
+        {"more entries than allowed",
+         UpdateTestSupport::makeTarGz({{"a", "", Kind::directory, ""},
+                                       {"b", "", Kind::directory, ""},
+                                       {"c", "", Kind::directory, ""}}),
+         twoEntries, "more entries than allowed"},
+        {"not an archive", "plain text", {}, "not an archive"},
+    };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         TemporaryFolder folder;
-        const auto error = update::ArchiveExtractor::extract(
-            UpdateTestSupport::makeTarGz(row.entries), folder.path(), options);
-        EXPECT_EQ(error.has_value(), row.refused) << row.name;
+        const auto error =
+            update::ArchiveExtractor::extract(row.archive, folder.path(), row.options);
+        EXPECT_THAT(error.value_or(update::UpdateError{}).localizedDescription,
+                    testing::HasSubstr(row.problem));
     }
-    TemporaryFolder folder;
-    EXPECT_TRUE(update::ArchiveExtractor::extract("plain text", folder.path(), {}).has_value());
 }
 
-// A signed archive still never installs a set-user-id or set-group-id program, nor a sticky
-// folder; the other permission bits stay.
-TEST(ArchiveExtractor, DropsSetIdAndStickyBits) {
-    const struct {
-        const char* path;
-        Kind kind;
-        unsigned mode;
-    } rows[] = {
-        {"set-user-id", Kind::file, 04755},
-        {"set-group-id", Kind::file, 02755},
-        {"sticky", Kind::directory, 01755},
-        {"plain", Kind::file, 0755},
-    };
-    std::vector<Entry> entries;
-    for (const auto& row : rows) {
-        entries.push_back(
-            {row.path, row.kind == Kind::file ? "#!/bin/sh\n" : "", row.kind, "", row.mode});
-    }
+// A signed archive still installs nothing that others may write, no set-user-id or set-group-id
+// program and no sticky folder.
+TEST(ArchiveExtractor, NothingExtractedIsWritableByOthers) {
     TemporaryFolder folder;
-    ASSERT_EQ(
-        update::ArchiveExtractor::extract(UpdateTestSupport::makeTarGz(entries), folder.path(), {}),
-        std::nullopt);
-    for (const auto& row : rows) {
-        struct stat info {};
-        ASSERT_EQ(::lstat((folder.path() / row.path).c_str(), &info), 0) << row.path;
-        EXPECT_EQ(info.st_mode & 07777, 0755u) << row.path;
+    const auto archive = UpdateTestSupport::makeTarGz({
+        {".", "", Kind::directory, "", 0777},
+        {"bin", "", Kind::directory, "", 0777},
+        {"bin/tessaline", "x", Kind::file, "", 0777},
+        {"notes.txt", "x", Kind::file, "", 0666},
+        {"bin/set-user-id", "x", Kind::file, "", 04755},
+        {"bin/set-group-id", "x", Kind::file, "", 02755},
+        {"sticky", "", Kind::directory, "", 01777},
+    });
+    ASSERT_EQ(update::ArchiveExtractor::extract(archive, folder.path(), {}), std::nullopt);
+
+    using std::filesystem::perms;
+    const std::pair<const char*, perms> expected[] = {
+        {".", perms(0755)},
+        {"bin", perms(0755)},
+        {"bin/tessaline", perms(0755)},
+        {"notes.txt", perms(0644)},
+        {"bin/set-user-id", perms(0755)},
+        {"bin/set-group-id", perms(0755)},
+        {"sticky", perms(0755)},
+    };
+    for (const auto& [path, mode] : expected) {
+        EXPECT_EQ(std::filesystem::status(folder.path() / path).permissions(), mode) << path;
     }
 }
 

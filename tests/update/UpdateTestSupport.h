@@ -52,9 +52,15 @@ struct ArchiveEntry {
     std::string content;
     Kind kind = Kind::file;
     std::string linkTarget;
-    // The permission bits; 0 gives the kind's usual ones.
+    // The entry's mode bits; 0 gives the usual ones of its kind.
     unsigned mode = 0;
 };
+
+// The Info file of an application bundle of this version.
+inline std::string infoFile(const std::string& version) {
+    return R"({"CFBundleIdentifier": "app.tessaline.Tessaline", "CFBundleVersion": ")" + version +
+           "\"}";
+}
 
 // A gzip-compressed tar archive of the entries, written as given (no path cleaning). They belong
 // to this process's user, so extraction would keep their set-id bits if nothing removed them.
