@@ -6,8 +6,8 @@
 #include "tests/quickopen/RecordBuilder.h"
 #include "tests/support/KeySender.h"
 #include "tests/support/WidgetImage.h"
-#include "ui/Design/TessalineDesign.h"
 #include "ui/Design/ElidingLabel.h"
+#include "ui/Design/TessalineDesign.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/OverflowRowView.h"
 #include "ui/QuickOpenPanel/PanelIconButton.h"
@@ -15,6 +15,7 @@
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
 
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -179,9 +180,13 @@ TEST_F(OverflowPanelInteractionTest, WithoutTrustReturnAndArrowsNeverOpenARow) {
     auto& window = present();
     desktop.setTrusted(false);
     panel->update(*panel->latestSnapshot());
+    view().tableView->deselectAll();
+    for (const auto key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Left, Qt::Key_Right}) {
+        sendKey(window, key);
+        EXPECT_EQ(selectedRow(), -1) << key;
+        EXPECT_EQ(focusedName(), "panel.search") << key;
+    }
     view().tableView->selectRow(0, false);
-    sendKey(window, Qt::Key_Down);
-    EXPECT_EQ(selectedRow(), 0);
     sendKey(window, Qt::Key_Return);
     loop.runFor(1s);
     EXPECT_TRUE(opened.empty());
@@ -346,9 +351,12 @@ TEST_F(OverflowPanelInteractionTest, HeaderButtonsCallTheHubInTheirOrder) {
     EXPECT_EQ(panel->rescueWindowController(), nullptr);
 }
 
-TEST_F(OverflowPanelInteractionTest, ReturnInTheSearchOpensTheSelectedRow) {
+// A click on a header button leaves the focus where it was, as on the Mac.
+TEST_F(OverflowPanelInteractionTest, ReturnInTheSearchOpensTheSelectedRowAfterAButtonClick) {
     auto& window = present();
     sendKey(window, Qt::Key_Down);
+    QTest::mouseClick(view().refreshButton, Qt::LeftButton);
+    EXPECT_EQ(focusedName(), "panel.search");
     sendKey(window, Qt::Key_Return);
     EXPECT_FALSE(window.isVisible());
     loop.runFor(1s);
@@ -356,7 +364,8 @@ TEST_F(OverflowPanelInteractionTest, ReturnInTheSearchOpensTheSelectedRow) {
 }
 
 // An arrow that switches scope moves the focus to the rows, and Return then opens the selected
-// row, also after a click put the focus on another control.
+// row until Tab moves the focus, also after the focus went elsewhere without Tab: here a rescan
+// emptied the list, which hid the table and passed its focus on to the refresh button.
 TEST_F(OverflowPanelInteractionTest, AKeyboardScopeSwitchHandsReturnToTheSelectedRow) {
     auto& window = present({hiddenAt("A", 500), hiddenAt("B", 600),
                             record("Visible", "", visible, frameCentredAt(900))});
@@ -364,11 +373,15 @@ TEST_F(OverflowPanelInteractionTest, AKeyboardScopeSwitchHandsReturnToTheSelecte
     EXPECT_EQ(panel->activeScope(), OverflowPanelScope::hiddenOnly);
     EXPECT_EQ(panel->displayedItems().size(), 2u);
     EXPECT_EQ(focusedName(), "panel.table");
-    sendKey(window, Qt::Key_Down);
-    view().refreshButton->setFocus(Qt::MouseFocusReason);
+    const auto items = panel->latestSnapshot()->items;
+    panel->update(scanOf({}));
+    panel->update(scanOf(items));
+    ASSERT_EQ(focusedName(), "panel.refresh");
+    const int refreshesBefore = refreshes;
     sendKey(window, Qt::Key_Return);
     loop.runFor(1s);
-    EXPECT_EQ(opened, std::vector<std::string>{"B"});
+    EXPECT_EQ(opened, std::vector<std::string>{"A"});
+    EXPECT_EQ(refreshes, refreshesBefore);
 }
 
 TEST_F(OverflowPanelInteractionTest, HiddenOnlyLocksTheNormalPanelButNotTheShortcutSetup) {
@@ -431,11 +444,45 @@ TEST_F(OverflowPanelInteractionTest, TheSecondFocusPassRestoresALostFocusOnly) {
     }
 }
 
+// The focused search field takes Escape as a Mac search field does: it clears the query.
 TEST_F(OverflowPanelInteractionTest, EscapeInTheNormalPanelGoesToTheFocusedControl) {
     auto& window = present();
+    sendKey(window, Qt::Key_B);
+    ASSERT_EQ(panel->searchQuery(), "b");
+    ASSERT_EQ(panel->displayedItems().size(), 1u);
+    sendKey(window, Qt::Key_Escape);
+    EXPECT_EQ(view().searchField->text(), "");
+    EXPECT_EQ(panel->searchQuery(), "");
+    EXPECT_EQ(panel->displayedItems().size(), 3u);
     sendKey(window, Qt::Key_Escape);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(focusedName(), "panel.search");
+}
+
+// A selection kept from the last showing is scrolled into view, so Return opens a row in sight.
+TEST_F(OverflowPanelInteractionTest, ReopeningScrollsTheKeptSelectionIntoView) {
+    std::vector<AXMenuBarItemRecord> items;
+    for (const char* name : {"A", "B", "C", "D", "E", "F", "G", "H", "I", "Zoom"}) {
+        items.push_back(hiddenAt(name, 100.0 * static_cast<double>(items.size() + 1)));
+    }
+    auto& first = present(items);
+    for (const auto key : {Qt::Key_Z, Qt::Key_O, Qt::Key_O, Qt::Key_M}) {
+        sendKey(first, key);
+    }
+    ASSERT_EQ(panel->displayedItems().size(), 1u);
+    panel->closeCurrentPresentation();
+    loop.runFor(6s);
+
+    auto& window = present(items);
+    ASSERT_EQ(panel->displayedItems().size(), 10u);
+    ASSERT_EQ(selectedRow(), 9);
+    const QRect row = view().tableView->rectOfRow(9).translated(
+        view().tableView->mapTo(view().scrollView->viewport(), QPoint(0, 0)));
+    EXPECT_TRUE(view().scrollView->viewport()->rect().contains(row))
+        << row.y() << " in " << view().scrollView->viewport()->height();
+    sendKey(window, Qt::Key_Return);
+    loop.runFor(1s);
+    EXPECT_EQ(opened, std::vector<std::string>{"Zoom"});
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "tests/quickopen/RecordBuilder.h"
 #include "ui/Design/ElidingLabel.h"
 #include "ui/Design/TessalineDesign.h"
+#include "ui/QuickOpenPanel/AppIconImage.h"
 #include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
 #include "ui/QuickOpenPanel/ReasonBadgeView.h"
 
@@ -102,6 +103,29 @@ TEST_F(OverflowRowViewTest, TheBadgeTakesTheColoursOfTheItemsPlace) {
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->palette().color(QPalette::WindowText), place.foreground) << place.text;
     }
+}
+
+// An app's icon is only ever scaled down into the row's square, and drawn with its corners
+// rounded.
+TEST_F(OverflowRowViewTest, AppIconsAreNeverEnlargedAndHaveRoundCorners) {
+    const auto opaque = [](int side) {
+        platform::NSImage image;
+        image.size = {static_cast<double>(side), static_cast<double>(side)};
+        image.pixelsWide = image.pixelsHigh = side;
+        image.rgba.assign(static_cast<std::size_t>(side * side * 4), 255);
+        return image;
+    };
+    using AppIconImage::Scaling;
+    EXPECT_EQ(AppIconImage::pixmap(opaque(16), 30, 1, Scaling::proportionallyDown).size(),
+              QSize(16, 16));
+    const QPixmap large = AppIconImage::pixmap(opaque(64), 30, 1, Scaling::proportionallyDown);
+    EXPECT_EQ(large.size(), QSize(30, 30));
+
+    row.populate(record("Zoom", ""), false, std::nullopt, false, false, large);
+    const QImage shown = row.iconView->pixmap().toImage();
+    EXPECT_EQ(shown.size(), QSize(30, 30));
+    EXPECT_EQ(shown.pixelColor(0, 0).alpha(), 0);
+    EXPECT_EQ(shown.pixelColor(15, 15).alpha(), 255);
 }
 
 TEST_F(OverflowRowViewTest, KeyboardSelectionWinsOverTheSampleHighlight) {
