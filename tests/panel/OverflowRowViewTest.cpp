@@ -2,6 +2,7 @@
 #include "PanelTestSupport.h"
 #include "tests/quickopen/RecordBuilder.h"
 #include "ui/Design/ElidingLabel.h"
+#include "ui/Design/TessalineDesign.h"
 #include "ui/QuickOpenPanel/AppIconImage.h"
 #include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
 #include "ui/QuickOpenPanel/ReasonBadgeView.h"
@@ -74,6 +75,34 @@ TEST_F(OverflowRowViewTest, ContentsFollowTheItem) {
     EXPECT_FALSE(row.badgeView->isVisibleTo(&row));
     EXPECT_EQ(row.hotKeyButton->toolTip(), "Set shortcut: click, then press keys");
     EXPECT_FALSE(row.iconView->pixmap().isNull());
+}
+
+// The badge tells where the item is: orange behind the notch and off screen, green in view.
+TEST_F(OverflowRowViewTest, TheBadgeTakesTheColoursOfTheItemsPlace) {
+    using namespace Parlowen::TessalineDesign;
+    const struct {
+        VisibilityClassification place;
+        const char* text;
+        QColor background;
+        QColor foreground;
+    } places[] = {
+        {VisibilityClassification::hiddenBehindNotch, "Behind notch", Palette::orangeSoft(),
+         Palette::orangeText()},
+        {VisibilityClassification::pushedOffscreen, "Pushed left", Palette::orangeSoft(),
+         Palette::orangeText()},
+        {VisibilityClassification::visible, "Visible", Palette::greenSoft(), Palette::green()},
+    };
+    for (const auto& place : places) {
+        row.populate(record("Dropbox", "", place.place), false, std::nullopt, false, false);
+        ASSERT_EQ(row.badgeView->text(), place.text);
+        // Left of the text, inside the pill.
+        const QImage badge = row.badgeView->grab().toImage();
+        EXPECT_EQ(badge.pixelColor(4, ReasonBadgeView::badgeHeight / 2), place.background)
+            << place.text;
+        const auto* label = row.badgeView->findChild<QLabel*>("panel.row.reason-badge.label");
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), place.foreground) << place.text;
+    }
 }
 
 // An app's icon is only ever scaled down into the row's square, and drawn with its corners

@@ -89,6 +89,11 @@ TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
         {"more data than allowed",
          UpdateTestSupport::makeTarGz({{"big", std::string(64, 'x'), Kind::file, ""}}), tenBytes,
          "more data than allowed"},
+        {"more data than allowed in small files together",
+         UpdateTestSupport::makeTarGz({{"a", "123456", Kind::file, ""},
+                                       {"b", "123456", Kind::file, ""},
+                                       {"c", "123456", Kind::file, ""}}),
+         tenBytes, "more data than allowed"},
         {"a bomb: far more data than its size",
          UpdateTestSupport::makeTarGz({{"zeros", std::string(4 << 20, '\0'), Kind::file, ""}}),
          {},
@@ -110,6 +115,8 @@ TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
     }
 }
 
+// A signed archive still installs nothing that others may write, no set-user-id or set-group-id
+// program and no sticky folder.
 TEST(ArchiveExtractor, NothingExtractedIsWritableByOthers) {
     TemporaryFolder folder;
     const auto archive = UpdateTestSupport::makeTarGz({
@@ -117,6 +124,9 @@ TEST(ArchiveExtractor, NothingExtractedIsWritableByOthers) {
         {"bin", "", Kind::directory, "", 0777},
         {"bin/tessaline", "x", Kind::file, "", 0777},
         {"notes.txt", "x", Kind::file, "", 0666},
+        {"bin/set-user-id", "x", Kind::file, "", 04755},
+        {"bin/set-group-id", "x", Kind::file, "", 02755},
+        {"sticky", "", Kind::directory, "", 01777},
     });
     ASSERT_EQ(update::ArchiveExtractor::extract(archive, folder.path(), {}), std::nullopt);
 
@@ -126,6 +136,9 @@ TEST(ArchiveExtractor, NothingExtractedIsWritableByOthers) {
         {"bin", perms(0755)},
         {"bin/tessaline", perms(0755)},
         {"notes.txt", perms(0644)},
+        {"bin/set-user-id", perms(0755)},
+        {"bin/set-group-id", perms(0755)},
+        {"sticky", perms(0755)},
     };
     for (const auto& [path, mode] : expected) {
         EXPECT_EQ(std::filesystem::status(folder.path() / path).permissions(), mode) << path;

@@ -223,6 +223,7 @@ TEST_F(SparkleUpdateSmokeRunTest, BadUpdatesFailAndInstallNothing) {
          [&] { serve(archive, key.sign(archive), "2.0", archive.size() - 10); },
          "more data than the update announced"},
         {"older version", [&] { serve(archive, key.sign(archive), "0.9"); }, "up to date"},
+        {"the installed version", [&] { serve(archive, key.sign(archive), "1.0"); }, "up to date"},
         {"older archive replayed as a newer version",
          [&] { serve(older, key.sign(older), "99.0"); },
          "The update was refused: it holds version 0.9, not the announced 99.0."},

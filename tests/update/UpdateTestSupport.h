@@ -3,6 +3,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <sodium.h>
+#include <unistd.h>
 
 #include <array>
 #include <memory>
@@ -61,7 +62,8 @@ inline std::string infoFile(const std::string& version) {
            "\"}";
 }
 
-// A gzip-compressed tar archive of the entries, written as given (no path cleaning).
+// A gzip-compressed tar archive of the entries, written as given (no path cleaning). They belong
+// to this process's user, so extraction would keep their set-id bits if nothing removed them.
 inline std::string makeTarGz(const std::vector<ArchiveEntry>& entries) {
     std::string buffer(1 << 20, '\0');
     std::size_t used = 0;
@@ -73,6 +75,8 @@ inline std::string makeTarGz(const std::vector<ArchiveEntry>& entries) {
     for (const auto& source : entries) {
         archive_entry* entry = archive_entry_new();
         archive_entry_set_pathname(entry, source.path.c_str());
+        archive_entry_set_uid(entry, ::getuid());
+        archive_entry_set_gid(entry, ::getgid());
         switch (source.kind) {
         case ArchiveEntry::Kind::file:
             archive_entry_set_filetype(entry, AE_IFREG);

@@ -33,9 +33,7 @@ void setTextColor(QWidget* widget, const QColor& color) {
 }
 
 QLabel* plainLabel(QLabel* label, const QFont& font, const QColor& color) {
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    setTextColor(label, color);
+    stylePlainLabel(*label, font, color);
     return label;
 }
 
@@ -54,6 +52,12 @@ QString disabledTitle() {
 }
 
 } // namespace
+
+void stylePlainLabel(QLabel& label, const QFont& font, const QColor& color) {
+    label.setTextFormat(Qt::PlainText);
+    label.setFont(font);
+    setTextColor(&label, color);
+}
 
 QLabel* pageTitle(const QString& text, QWidget* parent) {
     auto* label = plainLabel(new QLabel(text, parent), TessalineFonts::font(18, QFont::DemiBold),

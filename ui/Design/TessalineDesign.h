@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class QFont;
 class QFontMetrics;
 class QLabel;
 class QLineEdit;
@@ -104,6 +105,9 @@ inline QColor windowBackground() {
 inline constexpr const char* centeredTitleIdentifier = "window.title.centered";
 // Intro labels show at most this many lines.
 inline constexpr int introLabelMaximumLines = 3;
+
+// Gives a label plain text, the font and the text colour.
+void stylePlainLabel(QLabel& label, const QFont& font, const QColor& color);
 
 // A one-line page heading: 18 pt semibold in the label colour, left aligned.
 QLabel* pageTitle(const QString& text, QWidget* parent = nullptr);

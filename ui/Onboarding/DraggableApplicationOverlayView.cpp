@@ -92,7 +92,16 @@ QMimeData* DraggableApplicationOverlayView::makeDragMimeData(const std::string& 
     return data;
 }
 
-bool DraggableApplicationOverlayView::startDrag() {
+QPoint DraggableApplicationOverlayView::dragHotSpot(QPoint pointer) const {
+    QPoint centre(width() / 2, height() / 2);
+    if (dragFeedbackView_) {
+        const QWidget* icon = dragFeedbackView_->iconView();
+        centre = icon->mapTo(this, QPoint(icon->width() / 2, icon->height() / 2));
+    }
+    return pointer - (centre - QPoint(dragImageSide / 2, dragImageSide / 2));
+}
+
+bool DraggableApplicationOverlayView::startDrag(QPoint pointer) {
     if (!applicationURL_ || isDragInProgress_) {
         return false;
     }
@@ -104,7 +113,7 @@ bool DraggableApplicationOverlayView::startDrag() {
     drag->setMimeData(makeDragMimeData(*applicationURL_));
     if (!dragIcon_.isNull()) {
         drag->setPixmap(dragIcon_);
-        drag->setHotSpot(QPoint(dragImageSide / 2, dragImageSide / 2));
+        drag->setHotSpot(dragHotSpot(pointer));
     }
     QPointer<DraggableApplicationOverlayView> self(this);
     drag->exec(Qt::CopyAction);
@@ -130,7 +139,7 @@ void DraggableApplicationOverlayView::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     mouseDownPosition_.reset();
-    startDrag();
+    startDrag(event->position().toPoint());
 }
 
 void DraggableApplicationOverlayView::paintEvent(QPaintEvent*) {

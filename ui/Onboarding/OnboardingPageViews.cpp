@@ -75,8 +75,8 @@ OnboardingCard* shortcutCard(QComboBox* popup, QLabel* instruction) {
         makeLabel(Parlowen::localizedText("onboarding.shortcut.title", "Quick Open shortcut"),
                   font(13, QFont::DemiBold), Palette::ink()));
     textLayout->addWidget(instruction);
-    row->addWidget(text, 0, Qt::AlignVCenter);
-    row->addStretch();
+    // The texts take the room the pop-up leaves; the instruction is cut at its end beyond it.
+    row->addWidget(text, 1, Qt::AlignVCenter);
     row->addWidget(popup, 0, Qt::AlignVCenter);
     return card;
 }
@@ -114,7 +114,9 @@ OnboardingPageViews::OnboardingPageViews(QWidget& window, platform::RunLoop& loo
 
     bodyLabel = wrappingLabel(font(13.5), Palette::muted(), 5);
     bodyLabel->setObjectName("onboarding.body");
-    shortcutInstructionLabel = makeLabel({}, font(13), Palette::muted());
+    shortcutInstructionLabel = new Parlowen::ElidingLabel;
+    Parlowen::TessalineDesign::stylePlainLabel(*shortcutInstructionLabel, font(13),
+                                               Palette::muted());
     shortcutInstructionLabel->setObjectName("onboarding.shortcut-instruction");
     shortcutPopup = ::shortcutPopup();
     shortcutCard = ::shortcutCard(shortcutPopup, shortcutInstructionLabel);

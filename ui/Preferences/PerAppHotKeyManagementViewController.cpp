@@ -303,10 +303,7 @@ QWidget* PerAppHotKeyManagementViewController::makeRow(const PerAppHotKeyResolut
     column->setSpacing(2);
     auto* name = new ElidingLabel(QString::fromStdString(resolution.binding.displayName));
     name->setObjectName(QStringLiteral("preferences.app-shortcut.name"));
-    name->setFont(TessalineFonts::font(13, QFont::Medium));
-    QPalette nameColours = name->palette();
-    nameColours.setColor(QPalette::WindowText, Palette::ink());
-    name->setPalette(nameColours);
+    stylePlainLabel(*name, TessalineFonts::font(13, QFont::Medium), Palette::ink());
     name->setMaximumLineCount(2);
     name->setFixedWidth(nameWidth);
     const auto& shortcut = resolution.binding.shortcut;
