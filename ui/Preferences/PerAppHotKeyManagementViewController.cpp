@@ -251,7 +251,8 @@ QWidget* PerAppHotKeyManagementViewController::makeRow(const PerAppHotKeyResolut
     column->setSpacing(2);
     auto* name = new ElidingLabel(QString::fromStdString(resolution.binding.displayName));
     stylePlainLabel(*name, TessalineFonts::font(13, QFont::Medium), Palette::ink());
-    name->setMaximumWidth(170);
+    // The text column is 170 wide; the name wraps onto two lines at most, cut at the end.
+    name->setFixedWidth(170);
     name->setMaximumLineCount(2);
     const auto& shortcut = resolution.binding.shortcut;
     auto* chord = label(
