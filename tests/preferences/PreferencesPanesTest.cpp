@@ -238,6 +238,7 @@ TEST_F(PerAppShortcutsTest, RowsShowTheNameInTwoLinesAtMostAndTheChordMonospaced
     };
     const QLabel* name = withText(title);
     ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->width(), 170);
     EXPECT_LE(name->height(), 2 * name->fontMetrics().lineSpacing() + 1);
     const QLabel* chord = withText(QStringLiteral("⌘D"));
     ASSERT_NE(chord, nullptr);
