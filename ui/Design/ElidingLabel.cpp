@@ -19,9 +19,10 @@ ElidingLabel::ElidingLabel(const QString& text, QWidget* parent) : QLabel(text, 
 
 void ElidingLabel::setMaximumLineCount(int count) {
     maximumLines = std::max(1, count);
-    QSizePolicy policy = sizePolicy();
-    policy.setHeightForWidth(maximumLines > 1);
-    setSizePolicy(policy);
+    // A label of several lines takes the height of the lines it needs at the width its layout
+    // gives it (`heightForWidth`), which a fixed height, taken before the width, would clamp.
+    setSizePolicy(sizePolicy().horizontalPolicy(),
+                  maximumLines > 1 ? QSizePolicy::Preferred : QSizePolicy::Fixed);
     updateGeometry();
     update();
 }

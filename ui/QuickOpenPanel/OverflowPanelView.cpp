@@ -131,6 +131,8 @@ void OverflowPanelView::configureHeader() {
     setTextColour(*panelTitleLabel, Palette::ink());
     panelSubtitleLabel->setObjectName(QStringLiteral("panel.subtitle"));
     panelSubtitleLabel->setFont(Parlowen::TessalineFonts::font(11));
+    // A subtitle longer than the header's width (the shortcut setup's) takes a second line.
+    panelSubtitleLabel->setMaximumLineCount(2);
     setTextColour(*panelSubtitleLabel, Palette::muted());
 
     configureIconButton(*refreshButton, QStringLiteral("arrow.clockwise"),
@@ -230,6 +232,8 @@ void OverflowPanelView::configureFooter() {
         label->setFixedHeight(footerHeight);
     }
     footerStatusLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The footer's height holds three lines: a long message wraps before it is cut.
+    footerStatusLabel->setMaximumLineCount(3);
     quickAccessHintLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The hint asks for its whole text; the status line takes the rest and is cut first.
     quickAccessHintLabel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);

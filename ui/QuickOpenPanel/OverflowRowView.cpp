@@ -101,6 +101,9 @@ void OverflowRowView::configure() {
     titleLabel->setFont(Parlowen::TessalineFonts::font(13, QFont::DemiBold));
     subtitleLabel->setObjectName(QStringLiteral("panel.row.subtitle"));
     subtitleLabel->setFont(Parlowen::TessalineFonts::font(11));
+    // The row's height holds a second line: a long subtitle (favourite, shortcut) wraps before
+    // it is cut.
+    subtitleLabel->setMaximumLineCount(2);
     for (auto [label, colour] :
          {std::pair{titleLabel, Palette::ink()}, std::pair{subtitleLabel, Palette::muted()}}) {
         QPalette colours = label->palette();
@@ -253,7 +256,7 @@ void OverflowRowView::clearCallbacks() {
 }
 
 void OverflowRowView::paintEvent(QPaintEvent*) {
-    if (background.alpha() == 0) {
+    if (background.alpha() == 0 && !showsFocusRing) {
         return;
     }
     QPainter painter(this);
@@ -261,6 +264,13 @@ void OverflowRowView::paintEvent(QPaintEvent*) {
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), 8, 8);
     painter.fillPath(shape, background);
+    if (showsFocusRing) {
+        QPainterPath ring;
+        ring.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 7, 7);
+        painter.setPen(QPen(Parlowen::TessalineDesign::Palette::blue(), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(ring);
+    }
 }
 
 void OverflowRowView::mousePressEvent(QMouseEvent* event) {

@@ -43,6 +43,8 @@ public:
 
     bool isVisualHighlight = false;
     bool isSelectedForKeyboard = false;
+    // The selected row of the list that has the keyboard focus draws a blue ring.
+    bool showsFocusRing = false;
 
     std::function<void()> onHotKeyCaptureBegin;
     std::function<void()> onFavoriteToggle;

@@ -74,6 +74,7 @@ void PanelKeyboardTableView::selectRow(int row, bool scrollToVisible) {
     if (scrollToVisible) {
         scrollRowToVisible(row);
     }
+    showFocusRing();
     if (auto callback = onSelectionChanged) {
         callback();
     }
@@ -81,6 +82,7 @@ void PanelKeyboardTableView::selectRow(int row, bool scrollToVisible) {
 
 void PanelKeyboardTableView::deselectAll() {
     selected = -1;
+    showFocusRing();
     if (auto callback = onSelectionChanged) {
         callback();
     }
@@ -184,6 +186,28 @@ void PanelKeyboardTableView::tile() {
         release(spareViews.back());
         spareViews.pop_back();
     }
+    showFocusRing();
+}
+
+void PanelKeyboardTableView::showFocusRing() {
+    for (const auto& [row, view] : views) {
+        const bool ring = hasFocus() && row == selected;
+        if (view->showsFocusRing != ring) {
+            view->showsFocusRing = ring;
+            view->update();
+        }
+    }
+}
+
+void PanelKeyboardTableView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    scrollRowToVisible(selected);
+    showFocusRing();
+}
+
+void PanelKeyboardTableView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    showFocusRing();
 }
 
 OverflowRowView* PanelKeyboardTableView::takeView() {

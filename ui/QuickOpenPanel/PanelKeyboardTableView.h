@@ -56,6 +56,9 @@ public:
     QRect rectOfRow(int row) const;
 
 protected:
+    // Taking the focus brings the selected row into view, where its ring shows the focus.
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,6 +71,8 @@ private:
     OverflowRowView* takeView();
     std::pair<int, int> rowsInView() const;
     void watchViewport();
+    // The selected row's view shows the focus ring exactly while the list has the focus.
+    void showFocusRing();
 
     int rowCount = 0;
     int selected = -1;

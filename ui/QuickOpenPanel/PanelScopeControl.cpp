@@ -78,7 +78,8 @@ void PanelScopeControl::paintEvent(QPaintEvent*) {
     if (hasFocus()) {
         QPainterPath ring;
         ring.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 7, 7);
-        painter.setPen(QPen(Palette::focusSoft(), 2));
+        // Blue: a light ring would vanish against the grey track.
+        painter.setPen(QPen(Palette::blue(), 2));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(ring);
     }
