@@ -4,6 +4,7 @@
 #include "Parlowen/QuickOpen/QuickOpenListPlanner.h"
 #include "Parlowen/Settings/L10n.h"
 #include "app/MenuBarIconFactory.h"
+#include "ui/Preferences/HotKeyCaptureField.h"
 
 #include <QWidget>
 
@@ -117,6 +118,13 @@ bool StatusBarController::isPanelWindowVisible() const {
 bool StatusBarController::isPreferencesWindowVisible() const {
     const QWidget* window = preferencesWindow_ ? preferencesWindow_->window() : nullptr;
     return window != nullptr && window->isVisible();
+}
+
+bool StatusBarController::isRecordingShortcut(const QWidget& keyWindow) const {
+    if (&keyWindow == panelWindow() && overflowPanel_.activeHotKeyCaptureItem()) {
+        return true;
+    }
+    return qobject_cast<const HotKeyCaptureField*>(keyWindow.focusWidget()) != nullptr;
 }
 
 void StatusBarController::resyncPerAppHotKeys() {

@@ -73,6 +73,9 @@ public:
     bool isPreferencesWindowVisible() const;
     // Whether the panel's or the preferences window is up, so the program stays regular.
     bool hasVisibleWindow() const { return isPanelWindowVisible() || isPreferencesWindowVisible(); }
+    // Whether `keyWindow` records a shortcut now (the panel's per-app capture, or a focused
+    // capture field), so that a chord pressed in it is the recording's, not a hotkey's.
+    bool isRecordingShortcut(const QWidget& keyWindow) const;
 
 private:
     void refreshAvailability();

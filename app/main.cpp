@@ -19,6 +19,7 @@
 #include "platform/linux/BuiltBundleInfo.h"
 #include "ui/Design/TessalineAppearance.h"
 #include "ui/Desktop/DesktopWindow.h"
+#include "ui/Desktop/SimulatedKeyboard.h"
 #include "ui/Snapshots/VisualSnapshotRunner.h"
 #include "ui/Updates/UpdateDialogPresenter.h"
 #include "ui/Updates/UpdateFoundWindow.h"
@@ -222,6 +223,9 @@ int main(int argc, char** argv) {
         };
         desktopWindow->ownItemTitle = [&hub] {
             return hub.statusItem() ? hub.statusItem()->title() : std::string();
+        };
+        desktopWindow->keyboard().isRecordingShortcut = [&hub](const QWidget& keyWindow) {
+            return hub.isRecordingShortcut(keyWindow);
         };
         desktopWindow->onReopen = [] { appDelegate->applicationShouldHandleReopen(true); };
         desktopWindow->onClosed = [] { QCoreApplication::quit(); };

@@ -1,10 +1,11 @@
 #!/bin/sh
-# The program's figures on the compiled-in desktop, offscreen: process start to the panel shown
-# (the panel's first refresh scan), idle processor time with the default 5 s scans over
-# IDLE_SECONDS (default 60) while the program runs in the background (no window of its own open,
-# as after the panel was dismissed; the open panel's figure follows for comparison), and
-# resident memory after SCANS scans (default 100). Each run is a fresh user who has completed
-# onboarding, so that no onboarding window stands in for the panel.
+# The program's figures on the compiled-in desktop: process start to the panel shown (the
+# panel's first refresh scan), idle processor time with the default 5 s scans over IDLE_SECONDS
+# (default 60) while the program runs in the background on a virtual display (xvfb-run), its
+# desktop window shown and no window of its own open, as after the panel was dismissed (the
+# open panel's figure, offscreen, comes first for comparison), and resident memory after SCANS
+# scans (default 100). Each run is a fresh user who has completed onboarding, so that no
+# onboarding window stands in for the panel.
 # usage: bench/app_figures.sh PROGRAM
 set -eu
 program=$1
@@ -23,6 +24,15 @@ start() {
         XDG_RUNTIME_DIR=$1/runtime TESSALINE_DIAGNOSTICS_DIR=$1/diagnostics \
         QT_QPA_PLATFORM=offscreen "$program" >/dev/null 2>&1 &
     echo $!
+}
+# The same on a virtual display of its own; the program's pid is written by the shell it replaces.
+start_on_display() {
+    xvfb-run -a -s "-screen 0 1920x1080x24" sh -c 'echo $$ >"$0"; exec "$@"' "$1/pid" \
+        env -u QT_QPA_PLATFORM HOME="$1" XDG_CONFIG_HOME="$1/config" XDG_DATA_HOME="$1/data" \
+        XDG_STATE_HOME="$1/data" XDG_RUNTIME_DIR="$1/runtime" \
+        TESSALINE_DIAGNOSTICS_DIR="$1/diagnostics" "$program" >/dev/null 2>&1 &
+    until [ -s "$1/pid" ]; do sleep 0.05; done
+    cat "$1/pid"
 }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 # Nanoseconds on the processor, all threads.
@@ -51,9 +61,10 @@ echo "idle processor time over ${idle_seconds} s with the panel open: $(idle_per
 kill "$pid"; wait "$pid" 2>/dev/null || true; rm -rf "$home"
 
 home=$(fresh_user '{"onboarding.completed": true, "general.launchAtLogin": true}')
-pid=$(start "$home")
-echo "idle processor time over ${idle_seconds} s: $(idle_percent "$home" "$pid") % (budget 0.05 %)"
-kill "$pid"; wait "$pid" 2>/dev/null || true; rm -rf "$home"
+pid=$(start_on_display "$home")
+echo "idle processor time over ${idle_seconds} s with the desktop window on a virtual display:" \
+    "$(idle_percent "$home" "$pid") % (budget 0.05 %)"
+kill "$pid"; wait 2>/dev/null || true; rm -rf "$home"
 
 # Memory after many scans (the shortest usable interval; the throttle spaces them 1.5 s).
 home=$(fresh_user '{"onboarding.completed": true, "general.launchAtLogin": true, "scanner.intervalSeconds": 0.1}')

@@ -66,13 +66,18 @@ int replace(const std::filesystem::path& path, std::string_view contents, mode_t
         ::unlink(temporary.c_str());
         return error;
     }
-    const int folder = ::open(path.parent_path().empty() ? "." : path.parent_path().c_str(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    syncFolder(path.parent_path().empty() ? "." : path.parent_path());
     return 0;
+}
+
+int syncFolder(const std::filesystem::path& folder) {
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return errno;
+    }
+    const int error = ::fsync(descriptor) == 0 ? 0 : errno;
+    ::close(descriptor);
+    return error;
 }
 
 void removeStaleTemporaries(const std::filesystem::path& path) {

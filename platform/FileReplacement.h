@@ -21,6 +21,10 @@ int writeAll(int descriptor, std::string_view text);
 // step that failed; the old file then stays.
 int replace(const std::filesystem::path& path, std::string_view contents, mode_t mode);
 
+// Syncs the folder's own entries, so that renames in it outlast a crash. Answers 0, or the
+// errno of the step that failed.
+int syncFolder(const std::filesystem::path& folder);
+
 // Removes the temporary files that writers killed inside `replace` left beside the file: this
 // user's regular files named as `replace` names them, nothing else. Only for a file whose every
 // writer replaces it while holding one lock, and called with that lock held, so that no

@@ -1,8 +1,12 @@
 #include "update/ArchiveExtractor.h"
 
+#include "update/ExtractedLinks.h"
+
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -16,28 +20,6 @@ UpdateError refusal(std::string text) {
     return {UpdateErrorCode::unarchiving, "The update archive could not be extracted: " + text};
 }
 
-// How many folders deep a relative path leads, lexically; none when it climbs above its start
-// or is absolute. `startDepth` is the depth of the folder it is read from.
-std::optional<int> lexicalDepth(std::string_view path, int startDepth) {
-    if (path.empty() || path.front() == '/') {
-        return std::nullopt;
-    }
-    int depth = startDepth;
-    while (!path.empty()) {
-        const auto slash = path.find('/');
-        const auto component = path.substr(0, slash);
-        if (component == "..") {
-            if (--depth < 0) {
-                return std::nullopt;
-            }
-        } else if (!component.empty() && component != ".") {
-            ++depth;
-        }
-        path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
-    }
-    return depth;
-}
-
 bool hasDotDot(std::string_view path) {
     while (!path.empty()) {
         const auto slash = path.find('/');
@@ -49,8 +31,9 @@ bool hasDotDot(std::string_view path) {
     return false;
 }
 
-// Why the entry may not be extracted; none when it stays inside the target folder.
-std::optional<std::string> entryProblem(archive_entry* entry) {
+// Why the entry may not be extracted; none when it stays inside the target folder. Links are
+// judged by `links`, through the links written before them.
+std::optional<std::string> entryProblem(archive_entry* entry, ExtractedLinks& links) {
     const char* rawPath = archive_entry_pathname(entry);
     const std::string_view path = rawPath ? rawPath : "";
     if (path.empty() || path.front() == '/' || hasDotDot(path)) {
@@ -58,28 +41,44 @@ std::optional<std::string> entryProblem(archive_entry* entry) {
     }
     const auto type = archive_entry_filetype(entry);
     if (const char* hardlink = archive_entry_hardlink(entry)) {
-        if (!lexicalDepth(hardlink, 0) || hasDotDot(hardlink)) {
+        if (!links.admitHardLink(path, hardlink)) {
             return "the hard link \"" + std::string(path) + "\" leaves the target folder";
         }
         return std::nullopt;
     }
     if (type == AE_IFLNK) {
         const char* target = archive_entry_symlink(entry);
-        // The link is read from its own folder: one level above the entry itself.
-        const auto entryDepth = lexicalDepth(path, 0).value_or(1);
-        if (!target || !lexicalDepth(target, entryDepth - 1)) {
-            return "the link \"" + std::string(path) + "\" points outside the target folder";
-        }
+        // Where it leads is known once every link is written; nothing follows it before.
+        links.record(path, std::string_view(target ? target : ""));
         return std::nullopt;
     }
     if (type != AE_IFREG && type != AE_IFDIR) {
         return "the entry \"" + std::string(path) + "\" is not a file, folder or link";
     }
+    links.record(path, std::nullopt);
     return std::nullopt;
 }
 
+// How many bytes the archive may unpack to: the total cap, and no more than the ratio allows.
+struct DataLimit {
+    std::uint64_t bytes = 0;
+    const char* problem = "";
+};
+
+DataLimit dataLimit(std::uint64_t archiveSize, const Options& options) {
+    const auto ratio = options.maxExpansionRatio;
+    const auto byRatio =
+        ratio != 0 && archiveSize > std::numeric_limits<std::uint64_t>::max() / ratio
+            ? std::numeric_limits<std::uint64_t>::max()
+            : archiveSize * ratio;
+    if (byRatio < options.maxExtractedBytes) {
+        return {byRatio, "it unpacks to far more data than its own size"};
+    }
+    return {options.maxExtractedBytes, "it holds more data than allowed"};
+}
+
 std::optional<UpdateError> copyData(archive* reader, archive* writer, std::uint64_t& written,
-                                    std::uint64_t limit) {
+                                    const DataLimit& limit) {
     const void* block = nullptr;
     std::size_t size = 0;
     la_int64_t offset = 0;
@@ -93,8 +92,8 @@ std::optional<UpdateError> copyData(archive* reader, archive* writer, std::uint6
                                                         : "damaged data");
         }
         written += size;
-        if (written > limit) {
-            return refusal("it holds more data than allowed");
+        if (written > limit.bytes) {
+            return refusal(limit.problem);
         }
         if (archive_write_data_block(writer, block, size, offset) != ARCHIVE_OK) {
             return refusal(archive_error_string(writer) ? archive_error_string(writer)
@@ -125,8 +124,10 @@ std::optional<UpdateError> extract(std::string_view archiveBytes,
         ARCHIVE_OK) {
         return refusal("it is not an archive");
     }
+    const auto limit = dataLimit(archiveBytes.size(), options);
+    ExtractedLinks links;
     std::uint64_t written = 0;
-    bool anyEntry = false;
+    std::uint64_t entries = 0;
     archive_entry* entry = nullptr;
     while (true) {
         const int status = archive_read_next_header(reader.get(), &entry);
@@ -136,23 +137,25 @@ std::optional<UpdateError> extract(std::string_view archiveBytes,
         if (status != ARCHIVE_OK && status != ARCHIVE_WARN) {
             return refusal("it is damaged");
         }
-        if (auto problem = entryProblem(entry)) {
+        if (++entries > options.maxEntries) {
+            return refusal("it holds more entries than allowed");
+        }
+        if (auto problem = entryProblem(entry, links)) {
             return refusal(*problem);
         }
-        anyEntry = true;
         archive_entry_set_pathname(entry, (root / archive_entry_pathname(entry)).c_str());
         if (const char* hardlink = archive_entry_hardlink(entry)) {
             archive_entry_set_hardlink(entry, (root / hardlink).c_str());
         }
-        // Never set-user-id, set-group-id or sticky bits from a download.
-        archive_entry_set_perm(entry, archive_entry_perm(entry) & 0777);
+        // Never set-user-id, set-group-id or sticky bits from a download, and nothing that others
+        // may write to.
+        archive_entry_set_perm(entry, archive_entry_perm(entry) & 0755);
         if (archive_write_header(writer.get(), entry) != ARCHIVE_OK) {
             return refusal(archive_error_string(writer.get()) ? archive_error_string(writer.get())
                                                               : "an entry could not be written");
         }
         if (archive_entry_size(entry) > 0) {
-            if (auto failure =
-                    copyData(reader.get(), writer.get(), written, options.maxExtractedBytes)) {
+            if (auto failure = copyData(reader.get(), writer.get(), written, limit)) {
                 return failure;
             }
         }
@@ -164,8 +167,11 @@ std::optional<UpdateError> extract(std::string_view archiveBytes,
             options.onProgress(std::min(1.0, consumed / static_cast<double>(archiveBytes.size())));
         }
     }
-    if (!anyEntry) {
+    if (entries == 0) {
         return refusal("it is empty");
+    }
+    if (const auto escaping = links.firstEscapingLink()) {
+        return refusal("the link \"" + *escaping + "\" points outside the target folder");
     }
     return std::nullopt;
 }

@@ -14,17 +14,22 @@ namespace update {
 namespace ArchiveExtractor {
 
 struct Options {
-    // The extracted data may not exceed this many bytes in total.
+    // The extracted data may not exceed this many bytes in total,
     std::uint64_t maxExtractedBytes = std::uint64_t{4} << 30;
+    // nor this many times the size of the archive.
+    std::uint64_t maxExpansionRatio = 20;
+    // No more entries than this.
+    std::uint64_t maxEntries = 100'000;
     // Called with the share of the archive read so far, from 0 to 1.
     std::function<void(double fraction)> onProgress;
 };
 
 // Extracts `archive` into the existing folder `destination`. Refuses, with an `unarchiving`
-// error, absolute paths, ".." components, symbolic and hard links whose target leaves the
-// folder, paths that pass through a link on disk, special files, and archives that are empty,
-// damaged or larger than allowed. What was extracted before a refusal stays in the folder;
-// the caller removes the folder.
+// error, absolute paths, ".." components, symbolic and hard links that lead outside the folder
+// (read through the links written before them), paths that pass through a link on disk,
+// special files, and archives that are empty, damaged or larger than allowed. Modes keep
+// neither set-id bits nor write bits for group and others. What was extracted before a
+// refusal stays in the folder; the caller removes the folder.
 std::optional<UpdateError>
 extract(std::string_view archive, const std::filesystem::path& destination, const Options& options);
 

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -13,9 +14,11 @@ namespace {
 struct Transfer {
     const HttpFetchRequest& request;
     CURL* handle = nullptr;
-    std::string body;
+    std::chrono::steady_clock::time_point deadline{};
+    std::string body{};
     bool tooLarge = false;
     bool announced = false;
+    bool tooSlow = false;
 };
 
 // Reports the length the server announced (0 when none), once, before the first chunk.
@@ -46,13 +49,25 @@ std::size_t receive(char* data, std::size_t size, std::size_t count, void* conte
     return length;
 }
 
+// Called often while data flows and about once a second while it does not: stops a cancelled
+// transfer, and one still running at its deadline.
 int progress(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    const auto& transfer = *static_cast<Transfer*>(context);
-    return transfer.request.cancelled && transfer.request.cancelled->load() ? 1 : 0;
+    auto& transfer = *static_cast<Transfer*>(context);
+    transfer.tooSlow = std::chrono::steady_clock::now() >= transfer.deadline;
+    return transfer.tooSlow || (transfer.request.cancelled && transfer.request.cancelled->load())
+               ? 1
+               : 0;
 }
 
 UpdateError failure(const HttpFetchRequest& request, std::string text) {
     return {request.errorCode, std::move(text)};
+}
+
+// "256", "0.3": seconds as people write them.
+std::string secondsText(std::chrono::milliseconds duration) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(duration.count()) / 1000.0);
+    return text;
 }
 
 } // namespace
@@ -67,7 +82,9 @@ std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
         return failure(request, "The download could not be started.");
     }
     CURL* handle = curl.get();
-    Transfer transfer{request, handle, {}, false, false};
+    Transfer transfer{.request = request,
+                      .handle = handle,
+                      .deadline = std::chrono::steady_clock::now() + request.deadline};
     curl_easy_setopt(handle, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -89,11 +106,15 @@ std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
 
     const CURLcode code = curl_easy_perform(handle);
+    if (code == CURLE_ABORTED_BY_CALLBACK && transfer.tooSlow) {
+        return failure(request, "The server is too slow: the transfer did not finish within " +
+                                    secondsText(request.deadline) + " seconds.");
+    }
     if (code == CURLE_ABORTED_BY_CALLBACK) {
         return UpdateError{UpdateErrorCode::installationCanceled, "The download was cancelled."};
     }
     if (transfer.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
-        return failure(request, "The server sent more data than the update announced.");
+        return failure(request, request.tooLargeMessage);
     }
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
@@ -108,3 +129,16 @@ std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
 }
 
 } // namespace update::HttpFetcher
+
+namespace update {
+
+std::chrono::milliseconds TransferDeadline::forSize(std::uint64_t bytes) const {
+    const auto limit = static_cast<double>(ceiling.count());
+    const double wanted = minimumBytesPerSecond > 0
+                              ? static_cast<double>(bytes) / minimumBytesPerSecond * 1000.0
+                              : limit;
+    const std::chrono::milliseconds atRate(static_cast<std::int64_t>(std::min(wanted, limit)));
+    return std::min(ceiling, std::max(floor, atRate));
+}
+
+} // namespace update

@@ -42,7 +42,7 @@ void SPUStandardUserDriver::showUpdateFound(const SUAppcastItem& item, SPUUserUp
         }));
 }
 
-void SPUStandardUserDriver::showUpdateReleaseNotes(const std::string& notes) {
+void SPUStandardUserDriver::showUpdateReleaseNotes(const ReleaseNotes& notes) {
     presenter.presentReleaseNotes(notes);
 }
 

@@ -22,7 +22,7 @@ public:
     void showUserInitiatedUpdateCheck(Action cancellation) override;
     void showUpdateFound(const SUAppcastItem& item, SPUUserUpdateState state,
                          std::function<void(SPUUserUpdateChoice)> reply) override;
-    void showUpdateReleaseNotes(const std::string& notes) override;
+    void showUpdateReleaseNotes(const ReleaseNotes& notes) override;
     void showUpdateReleaseNotesFailedToDownload(const UpdateError& error) override;
     void showUpdateNotFound(const UpdateError& error, Action acknowledgement) override;
     void showUpdaterError(const UpdateError& error, Action acknowledgement) override;

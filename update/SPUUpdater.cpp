@@ -60,6 +60,7 @@ std::optional<UpdateError> SPUUpdater::startUpdater() {
                            "The update feed address is missing or is not an http(s) address."};
     }
     started = true;
+    installer.finishInterruptedInstall();
     if (!settings.hasAutomaticChecksChoice()) {
         userDriver.showUpdatePermissionRequest(
             [this, alive = std::weak_ptr<bool>(alive)](SUUpdatePermissionResponse response) {
@@ -157,7 +158,8 @@ void SPUUpdater::startCycle(SPUUpdateCheck check) {
         .waitingForQuit = pending,
         .onFinished =
             [this](std::optional<SUAppcastItem> waiting) { cycleDidFinish(std::move(waiting)); },
-        .logger = environment.logger};
+        .logger = environment.logger,
+        .transferDeadline = environment.transferDeadline};
     cycle = std::make_shared<UpdateCycle>(std::move(setup));
     cycle->start();
 }

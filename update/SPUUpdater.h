@@ -4,6 +4,7 @@
 #include "platform/RunLoop.h"
 #include "platform/SerialQueue.h"
 #include "platform/UserDefaults.h"
+#include "update/HttpFetcher.h"
 #include "update/SPUUpdaterDelegate.h"
 #include "update/SPUUserDriver.h"
 #include "update/UpdateHost.h"
@@ -25,6 +26,8 @@ struct UpdaterEnvironment {
     platform::RunLoop& mainLoop;
     // Where failed cycles are noted; none logs nothing.
     std::optional<platform::Logger> logger;
+    // How long the feed, the release notes and an archive may take to arrive.
+    TransferDeadline transferDeadline{};
 };
 
 // Checks the feed on a schedule or on request, downloads, verifies and extracts updates and

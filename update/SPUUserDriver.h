@@ -1,5 +1,6 @@
 #pragma once
 
+#include "update/ReleaseNotes.h"
 #include "update/SUAppcastItem.h"
 #include "update/UpdateError.h"
 
@@ -46,7 +47,7 @@ public:
     virtual void showUserInitiatedUpdateCheck(Action cancellation) = 0;
     virtual void showUpdateFound(const SUAppcastItem& item, SPUUserUpdateState state,
                                  std::function<void(SPUUserUpdateChoice)> reply) = 0;
-    virtual void showUpdateReleaseNotes(const std::string& notes) = 0;
+    virtual void showUpdateReleaseNotes(const ReleaseNotes& notes) = 0;
     virtual void showUpdateReleaseNotesFailedToDownload(const UpdateError& error) = 0;
     virtual void showUpdateNotFound(const UpdateError& error, Action acknowledgement) = 0;
     virtual void showUpdaterError(const UpdateError& error, Action acknowledgement) = 0;

@@ -47,7 +47,7 @@ public:
                                     const std::string& installedVersion,
                                     std::function<void(SPUUserUpdateChoice)> reply) = 0;
     // The release notes of the shown update; none when they could not be loaded.
-    virtual void presentReleaseNotes(const std::optional<std::string>& notes) = 0;
+    virtual void presentReleaseNotes(const std::optional<ReleaseNotes>& notes) = 0;
     // Shows or updates the progress window; `cancellation` is empty where nothing can stop.
     virtual void presentProgress(const UpdateProgress& progress,
                                  std::function<void()> cancellation) = 0;

@@ -62,9 +62,13 @@ void UpdateCycle::start() {
     }
     using FeedResult = std::variant<std::vector<SUAppcastItem>, UpdateError>;
     onWorker<FeedResult>(
-        [url = setup.feedURL, cancelled = cancelled]() -> FeedResult {
+        [url = setup.feedURL, deadline = setup.transferDeadline.forSize(maxFeedBytes),
+         cancelled = cancelled]() -> FeedResult {
             auto body = HttpFetcher::fetch({.url = url,
                                             .maxBytes = maxFeedBytes,
+                                            .tooLargeMessage = "The update feed is larger than "
+                                                               "the 8 MiB allowed.",
+                                            .deadline = deadline,
                                             .errorCode = UpdateErrorCode::appcast,
                                             .onExpectedLength = {},
                                             .onData = {},
@@ -124,21 +128,31 @@ void UpdateCycle::loadReleaseNotes() {
     if (!item->releaseNotesURL) {
         return;
     }
-    using NotesResult = std::variant<std::string, UpdateError>;
+    using NotesResult = std::variant<ReleaseNotes, UpdateError>;
     onWorker<NotesResult>(
-        [url = *item->releaseNotesURL, cancelled = cancelled] {
-            return HttpFetcher::fetch({.url = url,
-                                       .maxBytes = maxReleaseNotesBytes,
-                                       .errorCode = UpdateErrorCode::releaseNotes,
-                                       .onExpectedLength = {},
-                                       .onData = {},
-                                       .cancelled = cancelled.get()});
+        [url = *item->releaseNotesURL,
+         deadline = setup.transferDeadline.forSize(maxReleaseNotesBytes),
+         cancelled = cancelled]() -> NotesResult {
+            auto body = HttpFetcher::fetch({.url = url,
+                                            .maxBytes = maxReleaseNotesBytes,
+                                            .tooLargeMessage = "The release notes are larger than "
+                                                               "the 2 MiB allowed.",
+                                            .deadline = deadline,
+                                            .errorCode = UpdateErrorCode::releaseNotes,
+                                            .onExpectedLength = {},
+                                            .onData = {},
+                                            .cancelled = cancelled.get()});
+            if (auto* error = std::get_if<UpdateError>(&body)) {
+                return *error;
+            }
+            // Read here, off the main loop: only what the reader keeps reaches the window.
+            return ReleaseNotes::read(std::get<std::string>(body));
         },
         [](UpdateCycle& cycle, NotesResult result) {
             if (auto* error = std::get_if<UpdateError>(&result)) {
                 cycle.setup.userDriver.showUpdateReleaseNotesFailedToDownload(*error);
             } else {
-                cycle.setup.userDriver.showUpdateReleaseNotes(std::get<std::string>(result));
+                cycle.setup.userDriver.showUpdateReleaseNotes(std::get<ReleaseNotes>(result));
             }
         });
 }
@@ -176,15 +190,22 @@ void UpdateCycle::download() {
     auto post = poster();
     onWorker<DownloadOutcome>(
         [post, visible, item = *item, key = setup.publicEDKey, installer = setup.installer,
+         hostVersion = setup.hostVersion, transferDeadline = setup.transferDeadline,
          cancelled = cancelled]() -> DownloadOutcome {
             using Kind = DownloadOutcome::Kind;
             if (item.contentLength > maxArchiveBytes) {
                 return {Kind::downloadFailed,
                         UpdateError{UpdateErrorCode::download, "The update is too large."}};
             }
+            const bool announced = item.contentLength > 0;
             auto body = HttpFetcher::fetch(
                 {.url = *item.fileURL,
-                 .maxBytes = item.contentLength > 0 ? item.contentLength : maxArchiveBytes,
+                 .maxBytes = announced ? item.contentLength : maxArchiveBytes,
+                 .tooLargeMessage = announced
+                                        ? "The server sent more data than the update announced."
+                                        : "The update is larger than the 1 GiB allowed.",
+                 .deadline =
+                     transferDeadline.forSize(announced ? item.contentLength : maxArchiveBytes),
                  .errorCode = UpdateErrorCode::download,
                  .onExpectedLength =
                      [&](std::uint64_t length) {
@@ -235,8 +256,14 @@ void UpdateCycle::download() {
                     });
                 }
             };
-            if (auto error = ArchiveExtractor::extract(
-                    archive, std::get<std::filesystem::path>(staging), options)) {
+            auto error = ArchiveExtractor::extract(
+                archive, std::get<std::filesystem::path>(staging), options);
+            // The feed that names the version is not signed: what was extracted must say the
+            // same, or an older signed archive could be replayed under a newer version.
+            if (!error) {
+                error = installer.stagedVersionProblem(item.versionString, hostVersion);
+            }
+            if (error) {
                 installer.discardStaging();
                 return {Kind::aborted, error};
             }

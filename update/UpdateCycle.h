@@ -3,6 +3,7 @@
 #include "platform/Logger.h"
 #include "platform/RunLoop.h"
 #include "platform/SerialQueue.h"
+#include "update/HttpFetcher.h"
 #include "update/SPUUpdaterDelegate.h"
 #include "update/SPUUserDriver.h"
 #include "update/UpdateInstaller.h"
@@ -46,6 +47,7 @@ public:
         // Called once at the end with the update that then waits for quit, if any.
         std::function<void(std::optional<SUAppcastItem>)> onFinished;
         std::optional<platform::Logger> logger;
+        TransferDeadline transferDeadline{};
     };
 
     // Feeds, notes and archives larger than these are refused.

@@ -16,6 +16,7 @@ enum class UpdateErrorCode {
     download = 2001,
     unarchiving = 3000,
     signature = 3001,
+    validation = 3002,
     installation = 4005,
     installationCanceled = 4007,
     installationWriteNoPermission = 4012,

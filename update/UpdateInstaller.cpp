@@ -1,7 +1,15 @@
 #include "update/UpdateInstaller.h"
 
+#include "platform/FileReplacement.h"
+#include "platform/linux/BundleInfoFile.h"
+#include "update/VersionComparator.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <string>
 
 namespace update {
@@ -11,10 +19,23 @@ UpdateError installationError(std::string text) {
     return {UpdateErrorCode::installation, std::move(text)};
 }
 
+UpdateError refusedVersion(std::string text) {
+    return {UpdateErrorCode::validation, "The update was refused: " + std::move(text)};
+}
+
 bool isWritableFolder(const std::filesystem::path& folder) {
     std::error_code error;
     return std::filesystem::is_directory(folder, error) &&
            ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+// Writes everything of the file system that holds `folder` to the disk.
+void syncFileSystem(const std::filesystem::path& folder) {
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        ::syncfs(descriptor);
+        ::close(descriptor);
+    }
 }
 
 } // namespace
@@ -30,6 +51,10 @@ UpdateInstaller::UpdateInstaller(std::filesystem::path installedFolder)
 
 std::filesystem::path UpdateInstaller::stagingFolder() const {
     return installed.parent_path() / ("." + installed.filename().string() + ".update");
+}
+
+std::filesystem::path UpdateInstaller::extractionFolder() const {
+    return stagingFolder() / "extracted";
 }
 
 std::filesystem::path UpdateInstaller::previousFolder() const {
@@ -58,15 +83,13 @@ std::variant<std::filesystem::path, UpdateError> UpdateInstaller::prepareStaging
         return *problem;
     }
     discardStaging();
-    std::error_code error;
     const auto staging = stagingFolder();
-    if (!std::filesystem::create_directory(staging, error) || error) {
+    // Closed to others from the start: nobody else may change what is extracted.
+    if (::mkdir(staging.c_str(), 0700) != 0 || ::mkdir(extractionFolder().c_str(), 0700) != 0) {
         return installationError("The update could not be prepared: the folder \"" +
                                  staging.string() + "\" could not be created.");
     }
-    std::filesystem::permissions(staging, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::replace, error);
-    return staging;
+    return extractionFolder();
 }
 
 void UpdateInstaller::discardStaging() const {
@@ -76,24 +99,44 @@ void UpdateInstaller::discardStaging() const {
 
 bool UpdateInstaller::hasStagedUpdate() const {
     std::error_code error;
-    return std::filesystem::is_directory(stagingFolder(), error) &&
-           !std::filesystem::is_empty(stagingFolder(), error);
+    return std::filesystem::is_directory(extractionFolder(), error) &&
+           !std::filesystem::is_empty(extractionFolder(), error);
 }
 
 std::filesystem::path UpdateInstaller::stagedRoot() const {
-    const auto staging = stagingFolder();
+    const auto extracted = extractionFolder();
     std::error_code error;
     std::optional<std::filesystem::directory_entry> only;
-    for (const auto& entry : std::filesystem::directory_iterator(staging, error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(extracted, error)) {
         if (only) {
-            return staging;
+            return extracted;
         }
         only = entry;
     }
     if (!only || only->is_symlink(error) || !only->is_directory(error)) {
-        return staging;
+        return extracted;
     }
     return only->path();
+}
+
+std::optional<UpdateError>
+UpdateInstaller::stagedVersionProblem(std::string_view announcedVersion,
+                                      std::string_view installedVersion) const {
+    const auto bundle = platform::native::bundleInfoAt(stagedRoot());
+    const auto version =
+        bundle ? platform::infoString(*bundle, platform::kCFBundleVersionKey) : std::nullopt;
+    if (!version) {
+        return refusedVersion("it does not say which version it holds.");
+    }
+    if (VersionComparator::compare(*version, announcedVersion) != 0) {
+        return refusedVersion("it holds version " + *version + ", not the announced " +
+                              std::string(announcedVersion) + ".");
+    }
+    if (VersionComparator::compare(*version, installedVersion) <= 0) {
+        return refusedVersion("its version " + *version + " is not newer than the installed " +
+                              std::string(installedVersion) + ".");
+    }
+    return std::nullopt;
 }
 
 std::optional<UpdateError> UpdateInstaller::installStaged() const {
@@ -104,25 +147,54 @@ std::optional<UpdateError> UpdateInstaller::installStaged() const {
         return problem;
     }
     const auto root = stagedRoot();
-    const auto previous = previousFolder();
-    std::error_code error;
-    std::filesystem::remove_all(previous, error);
-    std::filesystem::rename(installed, previous, error);
-    if (error) {
-        return installationError("The update could not be installed: \"" + installed.string() +
-                                 "\" could not be moved aside (" + error.message() + ").");
+    // An application folder's usual mode, whatever the archive or the staging gave it.
+    if (::chmod(root.c_str(), 0755) != 0) {
+        return installationError("The update could not be installed: \"" + root.string() +
+                                 "\" could not be prepared (" + std::strerror(errno) + ").");
     }
-    std::filesystem::rename(root, installed, error);
-    if (error) {
-        std::error_code restoreError;
-        std::filesystem::rename(previous, installed, restoreError);
+    // The new files reach the disk before they take the application's place.
+    syncFileSystem(root);
+    stepDone();
+    if (::renameat2(AT_FDCWD, root.c_str(), AT_FDCWD, installed.c_str(), RENAME_EXCHANGE) != 0) {
         return installationError("The update could not be installed: the new version could not "
-                                 "be moved into place (" +
-                                 error.message() + ").");
+                                 "be swapped with \"" +
+                                 installed.string() + "\" (" + std::strerror(errno) + ").");
     }
-    std::filesystem::remove_all(previous, error);
+    stepDone();
+    platform::FileReplacement::syncFolder(installed.parent_path());
+    platform::FileReplacement::syncFolder(root.parent_path());
+    stepDone();
+    // The old version now stands where the new one was staged.
     discardStaging();
+    platform::FileReplacement::syncFolder(installed.parent_path());
     return std::nullopt;
+}
+
+void UpdateInstaller::finishInterruptedInstall() const {
+    std::error_code error;
+    bool changed = false;
+    const auto previous = previousFolder();
+    if (std::filesystem::is_directory(previous, error)) {
+        if (!std::filesystem::exists(installed, error)) {
+            std::filesystem::rename(previous, installed, error);
+        } else {
+            std::filesystem::remove_all(previous, error);
+        }
+        changed = true;
+    }
+    if (std::filesystem::exists(stagingFolder(), error)) {
+        discardStaging();
+        changed = true;
+    }
+    if (changed) {
+        platform::FileReplacement::syncFolder(installed.parent_path());
+    }
+}
+
+void UpdateInstaller::stepDone() const {
+    if (betweenSteps) {
+        betweenSteps();
+    }
 }
 
 } // namespace update

@@ -37,8 +37,8 @@ void SmokeUserDriver::showUpdateFound(const update::SUAppcastItem& item,
     reply(update::SPUUserUpdateChoice::install);
 }
 
-void SmokeUserDriver::showUpdateReleaseNotes(const std::string& notes) {
-    report("release-notes bytes=" + std::to_string(notes.size()));
+void SmokeUserDriver::showUpdateReleaseNotes(const update::ReleaseNotes& notes) {
+    report("release-notes bytes=" + std::to_string(notes.downloadedBytes()));
 }
 
 void SmokeUserDriver::showUpdateReleaseNotesFailedToDownload(const update::UpdateError& error) {

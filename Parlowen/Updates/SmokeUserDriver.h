@@ -24,7 +24,7 @@ public:
     void showUserInitiatedUpdateCheck(Action cancellation) override;
     void showUpdateFound(const update::SUAppcastItem& item, update::SPUUserUpdateState state,
                          std::function<void(update::SPUUserUpdateChoice)> reply) override;
-    void showUpdateReleaseNotes(const std::string& notes) override;
+    void showUpdateReleaseNotes(const update::ReleaseNotes& notes) override;
     void showUpdateReleaseNotesFailedToDownload(const update::UpdateError& error) override;
     void showUpdateNotFound(const update::UpdateError& error, Action acknowledgement) override;
     void showUpdaterError(const update::UpdateError& error, Action acknowledgement) override;

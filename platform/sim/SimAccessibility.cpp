@@ -79,8 +79,9 @@ bool SimAccessibility::isProcessTrusted(bool prompt) {
         ++desktop_.record_.trustPrompts;
         const auto& delay = desktop_.initial_.trust.grantOnPromptAfterMs;
         if (delay && !desktop_.trustGrantAt_) {
-            desktop_.trustGrantAt_ =
-                desktop_.mainLoop_.clock().now() + SimulatedDesktop::milliseconds(*delay);
+            const Duration wait = SimulatedDesktop::milliseconds(*delay);
+            desktop_.trustGrantAt_ = desktop_.mainLoop_.clock().now() + wait;
+            desktop_.changedAfter(wait);
         }
     }
     return trusted;
@@ -316,6 +317,7 @@ AXError SimAccessibility::performOnStatusItem(StatusItem& item, std::string_view
         }
     }
     if (action == kAXCancelAction) {
+        desktop_.changed();
         item.menuOpen = false;
     } else if (description.menu && contains(description.menu->opensOn, action)) {
         desktop_.openMenu(item);

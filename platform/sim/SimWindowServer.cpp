@@ -60,10 +60,8 @@ Value SimWindowServer::copyWindowInfo(CGWindowListOption options, CGWindowID) {
     for (const auto& item : desktop_.items_) {
         const AppDescription* app = desktop_.findApp(item.description.pid);
         if (item.menuOpen && app != nullptr) {
-            const CGSize size = item.description.menu->windowSize;
-            const CGRect bounds{item.axFrame.minX(), item.axFrame.maxY(), size.width, size.height};
             add({static_cast<CGWindowID>(item.serial * 2 + 1), app->pid, app->name, menuWindowLayer,
-                 bounds, true},
+                 desktop_.menuFrameOf(item), true},
                 false);
         }
     }

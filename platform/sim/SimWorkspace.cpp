@@ -105,6 +105,7 @@ bool SimWorkspace::openURL(const std::string& url) {
         std::lock_guard lock(desktop_.mutex_);
         desktop_.record_.openedURLs.push_back(url);
         if (url == kAccessibilitySettingsURL) {
+            desktop_.openAccessibilitySettings();
             notify(Change::accessibilitySettingsOpened, {});
             return true;
         }

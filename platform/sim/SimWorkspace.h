@@ -33,8 +33,8 @@ public:
     // Where URLs other than the Accessibility settings go, and the folders of revealed files
     // (the program hands them to the desktop's own opener); without one they are only recorded.
     void setURLHandler(URLHandler handler);
-    // Observes the Accessibility settings being opened, so that the desktop's window can show
-    // its Accessibility control and a person can grant trust.
+    // Observes the Accessibility settings being opened (System Settings is then frontmost), so
+    // that the desktop's window can show them and a person can grant or revoke trust.
     ObserverToken addAccessibilitySettingsObserver(std::function<void()> handler);
     // Test API: the reduce-motion setting.
     void setReduceMotion(bool reduceMotion);

@@ -9,6 +9,7 @@
 #include "platform/sim/SimWorkspace.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <utility>
 
 namespace platform::sim {
@@ -129,6 +130,10 @@ void SimulatedDesktop::launch(const AppDescription& app,
 
 void SimulatedDesktop::quit(pid_t pid) {
     std::lock_guard lock(mutex_);
+    quitApp(pid);
+}
+
+void SimulatedDesktop::quitApp(pid_t pid) {
     auto app = std::find_if(apps_.begin(), apps_.end(),
                             [pid](const AppDescription& a) { return a.pid == pid; });
     if (app == apps_.end()) {
@@ -136,6 +141,9 @@ void SimulatedDesktop::quit(pid_t pid) {
     }
     const RunningApplication gone = runningApplication(*app);
     apps_.erase(app);
+    if (systemSettings_ == pid) {
+        systemSettings_.reset();
+    }
     std::erase_if(items_, [pid](const StatusItem& item) { return item.description.pid == pid; });
     if (frontmost_ == pid) {
         frontmost_ = ownProcess_.pid;
@@ -176,6 +184,44 @@ void SimulatedDesktop::setTrusted(bool trusted) {
     trusted_ = trusted;
     trustGrantAt_.reset();
     changed();
+}
+
+void SimulatedDesktop::closeAccessibilitySettings() {
+    std::lock_guard lock(mutex_);
+    if (systemSettings_) {
+        quitApp(*systemSettings_);
+    }
+}
+
+void SimulatedDesktop::openAccessibilitySettings() {
+    if (!systemSettings_) {
+        // The lowest pid that no described app uses, not even a later one.
+        std::unordered_set<pid_t> used{ownProcess_.pid};
+        for (const AppDescription& app : apps_) {
+            used.insert(app.pid);
+        }
+        for (const TimelineEvent& event : initial_.timeline) {
+            if (const auto* app = std::get_if<AppDescription>(&event.change)) {
+                used.insert(app->pid);
+            }
+        }
+        AppDescription settings;
+        settings.pid = 1;
+        while (used.contains(settings.pid)) {
+            ++settings.pid;
+        }
+        settings.name = "System Settings";
+        settings.bundleIdentifier = "com.apple.systempreferences";
+        settings.menus = {"Apple", "System Settings", "Edit", "View", "Window", "Help"};
+        apps_.push_back(settings);
+        systemSettings_ = settings.pid;
+        layOut();
+        workspace_->notify(SimWorkspace::Change::launched, runningApplication(settings));
+    }
+    if (frontmost_ != *systemSettings_) {
+        changed();
+        frontmost_ = *systemSettings_;
+    }
 }
 
 void SimulatedDesktop::failNext(EventFailure failure, int count) {
@@ -237,6 +283,15 @@ void SimulatedDesktop::setChangeHandler(std::function<void()> handler) {
         handler ? std::make_shared<const std::function<void()>>(std::move(handler)) : nullptr;
 }
 
+void SimulatedDesktop::changedAfter(Duration delay) {
+    mainLoop_.postAfter(delay, [this, alive = std::weak_ptr<bool>(alive_)] {
+        if (!alive.expired()) {
+            std::lock_guard lock(mutex_);
+            changed();
+        }
+    });
+}
+
 void SimulatedDesktop::changed() {
     if (!changeHandler_ || changeReportPending_) {
         return;
@@ -264,9 +319,11 @@ SimulatedDesktop::MenuBarState SimulatedDesktop::menuBarState() const {
         state.frontmost = *frontmost;
     }
     for (const StatusItem& item : items_) {
+        const AppDescription* app = findApp(item.description.pid);
         state.items.push_back({item.description, item.axFrame,
                                StatusBarLayout::placementOf(item.axFrame, primary()), item.menuOpen,
-                               item.description.pid == ownProcess_.pid});
+                               item.description.pid == ownProcess_.pid,
+                               app ? app->name : std::nullopt, menuFrameOf(item)});
     }
     state.trusted = trustedNow();
     return state;
@@ -326,6 +383,13 @@ SimulatedDesktop::StatusItem* SimulatedDesktop::itemAt(CGPoint axPoint) {
         }
     }
     return nullptr;
+}
+
+CGRect SimulatedDesktop::menuFrameOf(const StatusItem& item) const {
+    if (!item.menuOpen || !item.description.menu) {
+        return CGRect::null();
+    }
+    return StatusBarLayout::menuFrameOf(item.axFrame, item.description.menu->windowSize, displays_);
 }
 
 const DisplayDescription& SimulatedDesktop::primary() const {

@@ -60,6 +60,9 @@ public:
     void setDisplays(std::vector<DisplayDescription> displays);
     void setFrontmost(pid_t pid);
     void setTrusted(bool trusted);
+    // The person closes the Accessibility settings: System Settings, which opening them launched
+    // in front, quits, and this program, frontmost again, hears that it became active.
+    void closeAccessibilitySettings();
     // Makes the next `count` calls of that kind fail.
     void failNext(EventFailure failure, int count);
 
@@ -72,6 +75,10 @@ public:
             StatusBarLayout::Placement placement = StatusBarLayout::Placement::visible;
             bool menuOpen = false;
             bool ownItem = false;
+            // The name of the item's app, when it has one.
+            std::optional<std::string> appName;
+            // Where its open menu stands (StatusBarLayout::menuFrameOf); null while closed.
+            CGRect menuFrame = CGRect::null();
         };
         std::vector<DisplayDescription> displays;
         std::optional<AppDescription> frontmost;
@@ -81,8 +88,8 @@ public:
     };
     MenuBarState menuBarState() const;
     // Runs `handler` on the main loop after the picture of the menu bar changed (layout, open
-    // menus, frontmost app, trust), once for changes in a row, so that a window redraws only
-    // when there is something new; an empty handler stops it.
+    // menus, frontmost app, trust, also when a trust grant falls due), once for changes in a row,
+    // so that a window redraws only when there is something new; an empty handler stops it.
     void setChangeHandler(std::function<void()> handler);
 
     // Test API: read back.
@@ -138,6 +145,13 @@ private:
     bool trustedNow() const;
     // Tells the change handler that the picture changed.
     void changed();
+    // Tells it again once `delay` has passed (a trust grant falling due).
+    void changedAfter(Duration delay);
+    // The Accessibility settings URL was opened: System Settings runs and comes to the front.
+    void openAccessibilitySettings();
+    void quitApp(pid_t pid);
+    // The menu frame of an open item (StatusBarLayout::menuFrameOf); null while it is closed.
+    CGRect menuFrameOf(const StatusItem& item) const;
     void layOut();
     void reindex();
     void addItems(const std::vector<StatusItemDescription>& items);
@@ -156,6 +170,8 @@ private:
     AppDescription ownProcess_;
     std::vector<AppDescription> apps_;
     pid_t frontmost_ = 0;
+    // System Settings while the Accessibility settings are open.
+    std::optional<pid_t> systemSettings_;
     std::vector<StatusItem> items_; // right to left
     // Look-ups into `apps_` and `items_`, remade by `reindex` whenever either changes, so that
     // an Accessibility call costs the same with 50 items as with 10,000.

@@ -1,5 +1,7 @@
 #include "platform/sim/StatusBarLayout.h"
 
+#include <algorithm>
+
 namespace platform::sim::StatusBarLayout {
 
 namespace {
@@ -64,6 +66,25 @@ std::vector<CGRect> layOutMenus(const std::vector<std::string>& titles,
         left += width;
     }
     return frames;
+}
+
+CGRect menuFrameOf(const CGRect& itemAxFrame, CGSize menuSize,
+                   const std::vector<DisplayDescription>& displays) {
+    const DisplayDescription* primary = primaryDisplay(displays);
+    const CGFloat primaryHeight = primary ? primary->frame.height() : 0;
+    CGRect screen = primary ? axFrameOf(*primary, primaryHeight) : CGRect::null();
+    const CGPoint centre{itemAxFrame.midX(), itemAxFrame.midY()};
+    for (const DisplayDescription& display : displays) {
+        if (const CGRect frame = axFrameOf(display, primaryHeight); frame.contains(centre)) {
+            screen = frame;
+            break;
+        }
+    }
+    CGFloat x = itemAxFrame.minX();
+    if (!screen.isNull()) {
+        x = std::max(screen.minX(), std::min(x, screen.maxX() - menuSize.width));
+    }
+    return {x, itemAxFrame.maxY(), menuSize.width, menuSize.height};
 }
 
 Placement placementOf(const CGRect& axFrame, const DisplayDescription& primary) {

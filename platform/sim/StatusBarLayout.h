@@ -26,6 +26,12 @@ std::vector<CGRect> layOutStatusItems(const std::vector<CGFloat>& widths,
 // left edge.
 std::vector<CGRect> layOutMenus(const std::vector<std::string>& titles,
                                 const DisplayDescription& primary);
+// Where the menu of a status item opens: below the item, its left edges aligned, shifted left
+// as far as needed to end at the right edge of the item's display and never past its left edge,
+// as a Mac keeps menus on screen. The display is the one holding the item's centre, else the
+// primary.
+CGRect menuFrameOf(const CGRect& itemAxFrame, CGSize menuSize,
+                   const std::vector<DisplayDescription>& displays);
 // Where a status item of this frame stands on the primary display.
 Placement placementOf(const CGRect& axFrame, const DisplayDescription& primary);
 // Whether a point shows on some display, outside every notch.

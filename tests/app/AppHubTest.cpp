@@ -1,3 +1,4 @@
+#include "Parlowen/Scanning/MenuBarScanner.h"
 #include "tests/app/HubFixture.h"
 #include "ui/Debug/DebugPanelController.h"
 #include "ui/Desktop/DesktopWindow.h"
@@ -312,6 +313,31 @@ TEST_F(HubFixture, ThePreferencesShortcutListOpensThePanelsSetupAndASaveRegister
     EXPECT_FALSE(hub->isPanelWindowVisible());
     EXPECT_TRUE(desktop->appServices().hotKeys.holder(keyK, platform::cmdKey | platform::shiftKey));
     EXPECT_FALSE(desktop->appServices().hotKeys.holder(keyJ, platform::cmdKey));
+}
+
+// A per-app shortcut saved in an earlier run works as soon as the first scan of this run found
+// its item.
+TEST_F(HubFixture, AStoredPerAppShortcutWorksFromTheFirstScan) {
+    const auto scan = MenuBarScanner::scan(desktop->services(), std::nullopt, true);
+    const auto element = desktop->statusItemElement("clock");
+    ASSERT_TRUE(element);
+    const auto clock = std::find_if(scan.items.begin(), scan.items.end(),
+                                    [&](const auto& item) { return item.element == *element; });
+    ASSERT_NE(clock, scan.items.end());
+    constexpr std::uint32_t keyK = 40;
+    ASSERT_EQ(panel.hotKeys.assign(*clock, keyK, platform::cmdKey, panel.clock.wallNow()).kind,
+              PerAppHotKeyAssignmentResult::Kind::saved);
+
+    auto hub = makeHub();
+    wire(*hub);
+    auto& hotKeys = desktop->appServices().hotKeys;
+    EXPECT_FALSE(hotKeys.holder(keyK, platform::cmdKey));
+    hub->poller().start();
+    run(500);
+    EXPECT_TRUE(hotKeys.holder(keyK, platform::cmdKey));
+    hotKeys.press(keyK, platform::cmdKey);
+    run();
+    EXPECT_TRUE(desktop->isMenuOpen("clock"));
 }
 
 // The debug mode shows its panel with the simulated desktop beside it, starts no product, and

@@ -1,12 +1,15 @@
 #include "ui/Desktop/DesktopWindow.h"
 #include "platform/sim/SimAppServices.h"
 #include "platform/sim/SimulatedDesktop.h"
+#include "tests/support/SampleDesktops.h"
 #include "tests/support/UiTestApplication.h"
 #include "tests/support/VirtualDesktop.h"
+#include "ui/Desktop/DesktopScene.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -53,7 +56,7 @@ TEST_F(DesktopWindowTest, AClickOpensAMenuAndEscapeClosesIt) {
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centreOf("clock"));
     EXPECT_TRUE(desk.desktop.isMenuOpen("clock"));
     window->refresh();
-    EXPECT_EQ(window->windowTitle(), "Simulated desktop: window, menu of clock open");
+    EXPECT_EQ(window->windowTitle(), "Simulated desktop: window, menu of Clock open");
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_FALSE(desk.desktop.isMenuOpen("clock"));
     window->refresh();
@@ -93,6 +96,32 @@ TEST_F(DesktopWindowTest, TheControlsActOnTheDesktopAndClosingReportsIt) {
     window->onClosed = [&] { closed = true; };
     window->close();
     EXPECT_TRUE(closed);
+}
+
+// Whatever the displays, the window shows this program's own item: it follows the bar's width
+// and, when the screen is narrower than the bar, scrolls the bar to keep the item in view.
+TEST(DesktopWindowDisplays, TheOwnItemStaysInViewForEveryDisplayChoice) {
+    tessaline::testing::uiTestApplication();
+    for (const char* name : {"notched-crowded", "external-plain", "dual-display"}) {
+        TestSupport::VirtualDesktop desk(SampleDesktops::sampleDesktopText(name));
+        const auto own = desk.desktop.appServices().statusBar.statusItemWithLength(
+            platform::NSVariableStatusItemLength);
+        DesktopWindow window(desk.desktop);
+        window.show();
+        auto* displays = window.findChild<QComboBox*>("desktop.controls.displays");
+        for (int choice = 0; choice < displays->count(); ++choice) {
+            emit displays->activated(choice);
+            desk.loop.runFor(std::chrono::milliseconds(1));
+            QApplication::processEvents();
+            const auto state = desk.desktop.menuBarState();
+            const auto item = std::find_if(state.items.begin(), state.items.end(),
+                                           [](const auto& shown) { return shown.ownItem; });
+            ASSERT_NE(item, state.items.end());
+            const qreal offset = DesktopScene::horizontalOffset(state, window.width());
+            EXPECT_GE(item->axFrame.minX() - offset, 0) << name << ", choice " << choice;
+            EXPECT_LE(item->axFrame.maxX() - offset, window.width()) << name << ", choice " << choice;
+        }
+    }
 }
 
 // Counts the window's paint events.

@@ -95,8 +95,8 @@ TEST(LaunchProcessTest, EveryVisualSnapshotIsWrittenWithoutADisplay) {
         {"hidden-icons-panel", 440, 452},      {"quick-open-no-hidden-panel", 440, 452},
         {"quick-open-search-panel", 440, 452}, {"missing-permission-panel", 440, 452},
         {"all-clear-panel", 440, 452},         {"quick-access-fallback", 840, 430},
-        {"preferences-general", 640, 460},     {"preferences-quick-access", 640, 460},
-        {"preferences-advanced", 640, 460},    {"app-icon", 1024, 1024},
+        {"preferences-general", 640, 580},     {"preferences-quick-access", 640, 580},
+        {"preferences-advanced", 640, 580},    {"app-icon", 1024, 1024},
     };
     const std::string manifest = TemporaryFolder::read(output / "manifest.json");
     std::size_t previous = 0;

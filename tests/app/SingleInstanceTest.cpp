@@ -269,4 +269,41 @@ TEST_F(GuardFixture, WithoutABundleIdentifierNothingIsTaken) {
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "Tessaline.lock"));
 }
 
+// The desktop's running copies, except that one of them quits right after it was listed: it
+// dies while this launch decides whom to ask.
+class CopyQuittingAfterTheListing final : public platform::RunningCopies {
+public:
+    CopyQuittingAfterTheListing(platform::sim::SimulatedDesktop& desktop, pid_t quitting)
+        : desktop(desktop), copies(desktop.appServices().runningCopies), quitting(quitting) {}
+
+    std::vector<platform::RunningCopy> runningApplications(std::string_view id) override {
+        auto listed = copies.runningApplications(id);
+        desktop.quit(quitting);
+        return listed;
+    }
+    bool isTerminated(pid_t pid) override { return copies.isTerminated(pid); }
+    bool activate(pid_t pid, platform::NSApplicationActivationOptions options) override {
+        return copies.activate(pid, options);
+    }
+
+private:
+    platform::sim::SimulatedDesktop& desktop;
+    platform::RunningCopies& copies;
+    pid_t quitting;
+};
+
+TEST_F(GuardFixture, AnOlderCopyThatQuitsMeanwhileIsNotAskedAndTheLaunchGoesOn) {
+    CopyQuittingAfterTheListing copies(desk.desktop, 150);
+    SingleInstanceGuard guard(
+        bundle, 100, platform::ReferenceDate::fromSecondsSinceReferenceDate(1000),
+        SingleInstancePolicy(),
+        std::make_unique<SingleInstanceFileLock>(folder.path() / "Tessaline.lock"), copies,
+        desk.desktop.appServices().distributedNotifications);
+    EXPECT_FALSE(guard.requestExistingInstanceActivationIfNeeded());
+    desk.loop.runFor(std::chrono::milliseconds(10));
+    EXPECT_TRUE(requests.empty());
+    EXPECT_TRUE(activations().empty());
+    EXPECT_NE(guard.lock()->fileDescriptor(), -1);
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 #include "Parlowen/Opening/CompatibilityRecord.h"
 #include "Parlowen/Scanning/MenuBarScanner.h"
 #include "Parlowen/Settings/StoredJSONList.h"
+#include "Parlowen/Telemetry/QuickOpenTelemetrySampling.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/sim/SimAppServices.h"
 #include "tests/hotkeys/HotkeyTestSupport.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -218,6 +220,8 @@ TEST(PerAppHotKeyRuntime, NothingHappensOnceTheRuntimeIsGone) {
     EXPECT_EQ(desktop.hotKeys.holder(kKey, platform::cmdKey), std::nullopt);
 }
 
+// The program's own sampler: with the success rate set to 0 in the process environment, only
+// failures are reported.
 TEST(PerAppHotKeyRuntime, WithoutSamplingOnlyFailuresAreReported) {
     auto description = sampleDesktop();
     auto& zoom = statusItem(description, "zoom-5");
@@ -230,9 +234,15 @@ TEST(PerAppHotKeyRuntime, WithoutSamplingOnlyFailuresAreReported) {
         ++trustChecks;
         return true;
     };
-    desktop.configuration.telemetrySampler = [](QuickOpenActionOutcome outcome) {
-        return outcome == QuickOpenActionOutcome::failed;
-    };
+    const struct RateZero {
+        RateZero() { ::setenv(QuickOpenTelemetrySampling::sampleRateVariable, " 0 ", 1); }
+        ~RateZero() { ::unsetenv(QuickOpenTelemetrySampling::sampleRateVariable); }
+    } rateZero;
+    desktop.configuration.telemetrySampler =
+        PerAppHotKeyRuntime::Configuration::live(
+            desktop.services(), desktop.registry, {},
+            {desktop.store, desktop.recents, desktop.compatibility, desktop.status})
+            .telemetrySampler;
     const auto snapshot = desktop.scan();
     desktop.store.assign(desktop.item(snapshot, "clock"), kKey, platform::cmdKey, at(1));
     desktop.store.assign(desktop.item(snapshot, "zoom-5"), jKey, platform::cmdKey, at(2));

@@ -1,11 +1,13 @@
 #include "PanelTestSupport.h"
+#include "Parlowen/Opening/CompatibilityRecord.h"
+#include "Parlowen/Settings/StoredJSONList.h"
 #include "Parlowen/Telemetry/QuickOpenTelemetrySampling.h"
 #include "core/ActionAttemptPlanner.h"
 #include "tests/quickopen/RecordBuilder.h"
 #include "tests/support/KeySender.h"
 #include "tests/support/WidgetImage.h"
-#include "ui/Design/TessalineDesign.h"
 #include "ui/Design/ElidingLabel.h"
+#include "ui/Design/TessalineDesign.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/OverflowRowView.h"
 #include "ui/QuickOpenPanel/PanelIconButton.h"
@@ -13,6 +15,7 @@
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
 
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -146,6 +149,11 @@ TEST_F(OverflowPanelInteractionTest, AClickClosesAtOnceAndOpensAfterTheDelay) {
     EXPECT_EQ(status.lastActionFeedback()->outcome, QuickOpenActionOutcome::observedOpen);
     EXPECT_EQ(refreshes, refreshesBefore + 1);
     EXPECT_EQ(recents.load().size(), 1u);
+    const auto remembered =
+        StoredJSONList::loadEntries<CompatibilityRecord>(*defaults, CompatibilityStore::key);
+    ASSERT_EQ(remembered.size(), 1u);
+    EXPECT_EQ(remembered[0].lastOutcome, CompatibilityLabel::worksWell);
+    EXPECT_EQ(remembered[0].observedOpenCount, 1);
 }
 
 TEST_F(OverflowPanelInteractionTest, AClickInTheGapBetweenRowsOpensOnce) {
@@ -172,9 +180,13 @@ TEST_F(OverflowPanelInteractionTest, WithoutTrustReturnAndArrowsNeverOpenARow) {
     auto& window = present();
     desktop.setTrusted(false);
     panel->update(*panel->latestSnapshot());
+    view().tableView->deselectAll();
+    for (const auto key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Left, Qt::Key_Right}) {
+        sendKey(window, key);
+        EXPECT_EQ(selectedRow(), -1) << key;
+        EXPECT_EQ(focusedName(), "panel.search") << key;
+    }
     view().tableView->selectRow(0, false);
-    sendKey(window, Qt::Key_Down);
-    EXPECT_EQ(selectedRow(), 0);
     sendKey(window, Qt::Key_Return);
     loop.runFor(1s);
     EXPECT_TRUE(opened.empty());
@@ -322,13 +334,54 @@ TEST_F(OverflowPanelInteractionTest, ReturnOnRefreshOpensNoRow) {
     EXPECT_TRUE(window.isVisible());
 }
 
-TEST_F(OverflowPanelInteractionTest, ReturnInTheSearchOpensTheSelectedRow) {
+// Refresh says "Refreshing..." while the hub scans; the preferences button asks the hub for the
+// preferences while the panel is still up, and then closes the panel.
+TEST_F(OverflowPanelInteractionTest, HeaderButtonsCallTheHubInTheirOrder) {
+    QPointer<QWidget> window = &present();
+    QString subtitleWhileRefreshing;
+    panel->onRequestRefresh = [&] { subtitleWhileRefreshing = view().panelSubtitleLabel->text(); };
+    view().refreshButton->click();
+    EXPECT_EQ(subtitleWhileRefreshing, "Refreshing...");
+
+    bool shownWhenAsked = false;
+    panel->onRequestPreferences = [&] { shownWhenAsked = window && window->isVisible(); };
+    view().settingsButton->click();
+    EXPECT_TRUE(shownWhenAsked);
+    EXPECT_TRUE(!window || !window->isVisible());
+    EXPECT_EQ(panel->rescueWindowController(), nullptr);
+}
+
+// A click on a header button leaves the focus where it was, as on the Mac.
+TEST_F(OverflowPanelInteractionTest, ReturnInTheSearchOpensTheSelectedRowAfterAButtonClick) {
     auto& window = present();
     sendKey(window, Qt::Key_Down);
+    QTest::mouseClick(view().refreshButton, Qt::LeftButton);
+    EXPECT_EQ(focusedName(), "panel.search");
     sendKey(window, Qt::Key_Return);
     EXPECT_FALSE(window.isVisible());
     loop.runFor(1s);
     EXPECT_EQ(opened, std::vector<std::string>{"B"});
+}
+
+// An arrow that switches scope moves the focus to the rows, and Return then opens the selected
+// row until Tab moves the focus, also after the focus went elsewhere without Tab: here a rescan
+// emptied the list, which hid the table and passed its focus on to the refresh button.
+TEST_F(OverflowPanelInteractionTest, AKeyboardScopeSwitchHandsReturnToTheSelectedRow) {
+    auto& window = present({hiddenAt("A", 500), hiddenAt("B", 600),
+                            record("Visible", "", visible, frameCentredAt(900))});
+    sendKey(window, Qt::Key_Left);
+    EXPECT_EQ(panel->activeScope(), OverflowPanelScope::hiddenOnly);
+    EXPECT_EQ(panel->displayedItems().size(), 2u);
+    EXPECT_EQ(focusedName(), "panel.table");
+    const auto items = panel->latestSnapshot()->items;
+    panel->update(scanOf({}));
+    panel->update(scanOf(items));
+    ASSERT_EQ(focusedName(), "panel.refresh");
+    const int refreshesBefore = refreshes;
+    sendKey(window, Qt::Key_Return);
+    loop.runFor(1s);
+    EXPECT_EQ(opened, std::vector<std::string>{"A"});
+    EXPECT_EQ(refreshes, refreshesBefore);
 }
 
 TEST_F(OverflowPanelInteractionTest, HiddenOnlyLocksTheNormalPanelButNotTheShortcutSetup) {
@@ -370,20 +423,66 @@ TEST_F(OverflowPanelInteractionTest, TheWindowShowsThePanelWithItsFeedbackLine) 
 
 namespace {
 
-TEST_F(OverflowPanelInteractionTest, TheSecondFocusPassLeavesAFocusTheUserMoved) {
-    panel->update(scanOf({hiddenAt("A", 500)}));
-    panel->presentInRescueWindow();
-    ASSERT_TRUE(tessaline::testing::showAndActivate(*panel->rescueWindowController()));
-    view().refreshButton->setFocus();
-    loop.runFor(0s);
-    EXPECT_EQ(focusedName(), "panel.refresh");
+// On the turn after presenting, the search field takes the focus once more, as the window may
+// lose it while it activates; a focus the user moved meanwhile stays where it is.
+TEST_F(OverflowPanelInteractionTest, TheSecondFocusPassRestoresALostFocusOnly) {
+    const struct {
+        const char* name;
+        std::function<void()> meanwhile;
+        const char* focused;
+    } rows[] = {
+        {"lost", [this] { view().searchField->clearFocus(); }, "panel.search"},
+        {"moved by the user", [this] { view().refreshButton->setFocus(); }, "panel.refresh"},
+    };
+    for (const auto& row : rows) {
+        panel->update(scanOf({hiddenAt("A", 500)}));
+        panel->presentInRescueWindow();
+        ASSERT_TRUE(tessaline::testing::showAndActivate(*panel->rescueWindowController()));
+        row.meanwhile();
+        loop.runFor(0s);
+        EXPECT_EQ(focusedName(), row.focused) << row.name;
+    }
 }
 
+// The focused search field takes Escape as a Mac search field does: it clears the query.
 TEST_F(OverflowPanelInteractionTest, EscapeInTheNormalPanelGoesToTheFocusedControl) {
     auto& window = present();
+    sendKey(window, Qt::Key_B);
+    ASSERT_EQ(panel->searchQuery(), "b");
+    ASSERT_EQ(panel->displayedItems().size(), 1u);
+    sendKey(window, Qt::Key_Escape);
+    EXPECT_EQ(view().searchField->text(), "");
+    EXPECT_EQ(panel->searchQuery(), "");
+    EXPECT_EQ(panel->displayedItems().size(), 3u);
     sendKey(window, Qt::Key_Escape);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(focusedName(), "panel.search");
+}
+
+// A selection kept from the last showing is scrolled into view, so Return opens a row in sight.
+TEST_F(OverflowPanelInteractionTest, ReopeningScrollsTheKeptSelectionIntoView) {
+    std::vector<AXMenuBarItemRecord> items;
+    for (const char* name : {"A", "B", "C", "D", "E", "F", "G", "H", "I", "Zoom"}) {
+        items.push_back(hiddenAt(name, 100.0 * static_cast<double>(items.size() + 1)));
+    }
+    auto& first = present(items);
+    for (const auto key : {Qt::Key_Z, Qt::Key_O, Qt::Key_O, Qt::Key_M}) {
+        sendKey(first, key);
+    }
+    ASSERT_EQ(panel->displayedItems().size(), 1u);
+    panel->closeCurrentPresentation();
+    loop.runFor(6s);
+
+    auto& window = present(items);
+    ASSERT_EQ(panel->displayedItems().size(), 10u);
+    ASSERT_EQ(selectedRow(), 9);
+    const QRect row = view().tableView->rectOfRow(9).translated(
+        view().tableView->mapTo(view().scrollView->viewport(), QPoint(0, 0)));
+    EXPECT_TRUE(view().scrollView->viewport()->rect().contains(row))
+        << row.y() << " in " << view().scrollView->viewport()->height();
+    sendKey(window, Qt::Key_Return);
+    loop.runFor(1s);
+    EXPECT_EQ(opened, std::vector<std::string>{"Zoom"});
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include "PanelTestSupport.h"
 #include "tests/quickopen/RecordBuilder.h"
 #include "ui/Design/ElidingLabel.h"
+#include "ui/Design/TessalineDesign.h"
+#include "ui/QuickOpenPanel/AppIconImage.h"
 #include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
 #include "ui/QuickOpenPanel/ReasonBadgeView.h"
 
@@ -73,6 +75,57 @@ TEST_F(OverflowRowViewTest, ContentsFollowTheItem) {
     EXPECT_FALSE(row.badgeView->isVisibleTo(&row));
     EXPECT_EQ(row.hotKeyButton->toolTip(), "Set shortcut: click, then press keys");
     EXPECT_FALSE(row.iconView->pixmap().isNull());
+}
+
+// The badge tells where the item is: orange behind the notch and off screen, green in view.
+TEST_F(OverflowRowViewTest, TheBadgeTakesTheColoursOfTheItemsPlace) {
+    using namespace Parlowen::TessalineDesign;
+    const struct {
+        VisibilityClassification place;
+        const char* text;
+        QColor background;
+        QColor foreground;
+    } places[] = {
+        {VisibilityClassification::hiddenBehindNotch, "Behind notch", Palette::orangeSoft(),
+         Palette::orangeText()},
+        {VisibilityClassification::pushedOffscreen, "Pushed left", Palette::orangeSoft(),
+         Palette::orangeText()},
+        {VisibilityClassification::visible, "Visible", Palette::greenSoft(), Palette::green()},
+    };
+    for (const auto& place : places) {
+        row.populate(record("Dropbox", "", place.place), false, std::nullopt, false, false);
+        ASSERT_EQ(row.badgeView->text(), place.text);
+        // Left of the text, inside the pill.
+        const QImage badge = row.badgeView->grab().toImage();
+        EXPECT_EQ(badge.pixelColor(4, ReasonBadgeView::badgeHeight / 2), place.background)
+            << place.text;
+        const auto* label = row.badgeView->findChild<QLabel*>("panel.row.reason-badge.label");
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), place.foreground) << place.text;
+    }
+}
+
+// An app's icon is only ever scaled down into the row's square, and drawn with its corners
+// rounded.
+TEST_F(OverflowRowViewTest, AppIconsAreNeverEnlargedAndHaveRoundCorners) {
+    const auto opaque = [](int side) {
+        platform::NSImage image;
+        image.size = {static_cast<double>(side), static_cast<double>(side)};
+        image.pixelsWide = image.pixelsHigh = side;
+        image.rgba.assign(static_cast<std::size_t>(side * side * 4), 255);
+        return image;
+    };
+    using AppIconImage::Scaling;
+    EXPECT_EQ(AppIconImage::pixmap(opaque(16), 30, 1, Scaling::proportionallyDown).size(),
+              QSize(16, 16));
+    const QPixmap large = AppIconImage::pixmap(opaque(64), 30, 1, Scaling::proportionallyDown);
+    EXPECT_EQ(large.size(), QSize(30, 30));
+
+    row.populate(record("Zoom", ""), false, std::nullopt, false, false, large);
+    const QImage shown = row.iconView->pixmap().toImage();
+    EXPECT_EQ(shown.size(), QSize(30, 30));
+    EXPECT_EQ(shown.pixelColor(0, 0).alpha(), 0);
+    EXPECT_EQ(shown.pixelColor(15, 15).alpha(), 255);
 }
 
 TEST_F(OverflowRowViewTest, KeyboardSelectionWinsOverTheSampleHighlight) {

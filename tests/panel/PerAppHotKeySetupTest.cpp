@@ -111,6 +111,7 @@ TEST_F(PerAppHotKeySetupTest, ReplaceMovesTheChordAndReportsTheItemThatLostIt) {
     hotKeys.assign(slack, keyK, platform::cmdKey, now);
     auto& window = present();
     QTest::mouseClick(rowOf(dropbox).hotKeyButton, Qt::LeftButton);
+    now += 1500ms;
     sendKey(window, Qt::Key_K, Qt::ControlModifier);
 
     ASSERT_TRUE(panel->pendingHotKeyConflict());
@@ -121,6 +122,7 @@ TEST_F(PerAppHotKeySetupTest, ReplaceMovesTheChordAndReportsTheItemThatLostIt) {
     EXPECT_EQ(lastResultTags()["result"], "internalConflict");
     EXPECT_EQ(lastResultTags()["conflictTargetAppBundleID"], "com.tinyspeck.slackmacgap");
 
+    now += 1000ms;
     QTest::mouseClick(view().replaceHotKeyButton, Qt::LeftButton);
     EXPECT_EQ(holderOf(commandK), "Dropbox");
     EXPECT_EQ(hotKeys.load().size(), 1u);
@@ -133,6 +135,8 @@ TEST_F(PerAppHotKeySetupTest, ReplaceMovesTheChordAndReportsTheItemThatLostIt) {
     EXPECT_EQ(lastResultTags()["conflictTargetAppBundleID"], "com.tinyspeck.slackmacgap");
     EXPECT_EQ(lastResultTags()["shortcutShape"], "withLetter");
     EXPECT_EQ(lastResultTags()["source"], "quickOpenRow");
+    // Timed from the start of the recording, across the conflict.
+    EXPECT_EQ(events("per_app_hotkey_save_result").back().extras.at("durationMs"), 2500);
 }
 
 TEST_F(PerAppHotKeySetupTest, WithAConflictPendingTheNextChordIsTriedAtOnce) {
@@ -201,6 +205,10 @@ TEST_F(PerAppHotKeySetupTest, AChordTheSystemHoldsIsUnavailableAndStoresNothing)
 // MARK: setup mode
 
 TEST_F(PerAppHotKeySetupTest, AFixedItemRecordsAtOnceAndASaveClosesTheSetup) {
+    // One stored shortcut whose item the last scan holds, one whose item it does not.
+    hotKeys.assign(slack, keyJ, platform::cmdKey, now);
+    hotKeys.assign(app("Gone", 900, "com.example.gone"), keyJ,
+                   platform::cmdKey | platform::optionKey, now);
     auto& window = presentSetup(zoom);
     EXPECT_EQ(view().panelTitleLabel->text(), "Choose an app for a shortcut");
     EXPECT_EQ(panel->activeScope(), OverflowPanelScope::allRightSide);
@@ -223,10 +231,23 @@ TEST_F(PerAppHotKeySetupTest, AFixedItemRecordsAtOnceAndASaveClosesTheSetup) {
     EXPECT_EQ(opened.front().tags.at("source"), "managerChange");
     EXPECT_EQ(opened.front().tags.at("surface"), "manager");
     EXPECT_EQ(opened.front().extras.at("visibleItemCountBucket"), "2-5");
+    EXPECT_EQ(opened.front().extras.at("notSeenBindingCountBucket"), "1");
     const auto started = events("per_app_hotkey_recording_started");
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started.front().tags.at("targetAppBundleID"), "us.zoom.xos");
     EXPECT_EQ(started.front().tags.at("hasExistingBinding"), "false");
+}
+
+// A recording's start says whether Accessibility is granted at that moment.
+TEST_F(PerAppHotKeySetupTest, TheRecordingStartSaysWhetherAccessibilityIsGranted) {
+    for (const bool trusted : {true, false}) {
+        desktop.setTrusted(trusted);
+        presentSetup(zoom);
+        const auto started = events("per_app_hotkey_recording_started");
+        ASSERT_FALSE(started.empty());
+        EXPECT_EQ(started.back().tags.at("accessibility"), trusted ? "granted" : "missing");
+        panel->closeCurrentPresentation();
+    }
 }
 
 TEST_F(PerAppHotKeySetupTest, WithoutAFixedItemChoosingARowStartsItsRecording) {

@@ -4,6 +4,7 @@
 #include "platform/RecordingLogSink.h"
 #include "platform/StandardErrorLogSink.h"
 #include "platform/linux/BuiltBundleInfo.h"
+#include "platform/linux/BundleInfoFile.h"
 #include "platform/sim/VirtualClock.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,16 @@ TEST(BundleInfo, BuiltBundleCarriesTheIdentifierAndTheBuildsVersions) {
     // Build options left empty leave their keys out, as a bundle without them.
     EXPECT_EQ(bundle->objectForInfoDictionaryKey(kSUPublicEDKey).isAbsent(),
               std::string(TESSALINE_UPDATE_PUBLIC_KEY).empty());
+    // The Info file the build writes beside the program says the same.
+    const auto file = native::bundleInfoAt(bundle->bundlePath());
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->bundleIdentifier(), bundle->bundleIdentifier());
+    for (const auto key :
+         {kCFBundleShortVersionStringKey, kCFBundleVersionKey, kSUPublicEDKey, kSentryDSNKey}) {
+        EXPECT_EQ(file->objectForInfoDictionaryKey(key), bundle->objectForInfoDictionaryKey(key))
+            << key;
+    }
+    EXPECT_EQ(native::bundleInfoAt(bundle->bundlePath() + "/missing"), nullptr);
 }
 
 TEST(BundleInfo, InfoStringIsNoneForMissingOrNonTextValues) {

@@ -102,22 +102,33 @@ TEST_F(GeneralPaneTest, CheckNowStartsACheckAndShowsChecking) {
     EXPECT_EQ(pane.checkUpdatesButton()->text(), "Checking...");
 }
 
-TEST_F(GeneralPaneTest, AutomaticChecksTurnOnDownloadsOnlyWhereAllowed) {
-    PreferencesWindowController controller(services(true));
-    auto* autoSwitch = controller.tabViewController()->generalPane().updatesAutoSwitch();
-    ASSERT_TRUE(autoSwitch->isEnabled());
-    autoSwitch->click();
-    EXPECT_TRUE(updater.checks);
-    EXPECT_FALSE(updater.downloads);
-
-    updater.allowsAutomatic = true;
-    autoSwitch->click(); // off: downloads stay as they were
-    autoSwitch->click(); // on again, now allowed
-    EXPECT_TRUE(updater.checks);
-    EXPECT_TRUE(updater.downloads);
-    autoSwitch->click();
-    EXPECT_FALSE(updater.checks);
-    EXPECT_TRUE(updater.downloads);
+// Turning automatic checks on also turns automatic downloads on where updates may be installed;
+// turning them off leaves automatic downloads as they were.
+TEST_F(GeneralPaneTest, AutomaticChecksTurnOnDownloadsOnlyWhereAllowedAndNeverOff) {
+    const struct {
+        bool checksBefore;
+        bool downloadsBefore;
+        bool allowed;
+        bool downloadsAfter;
+    } rows[] = {
+        {false, false, true, true},  {false, false, false, false}, {false, true, false, true},
+        {true, true, true, true},    {true, true, false, true},    {true, false, true, false},
+        {true, false, false, false},
+    };
+    for (const auto& row : rows) {
+        const auto name = testing::Message() << "checks " << row.checksBefore << ", downloads "
+                                             << row.downloadsBefore << ", allowed " << row.allowed;
+        updater.checks = row.checksBefore;
+        updater.downloads = row.downloadsBefore;
+        updater.allowsAutomatic = row.allowed;
+        PreferencesWindowController controller(services(true));
+        auto* autoSwitch = controller.tabViewController()->generalPane().updatesAutoSwitch();
+        ASSERT_TRUE(autoSwitch->isEnabled()) << name;
+        ASSERT_EQ(autoSwitch->isChecked(), row.checksBefore) << name;
+        autoSwitch->click();
+        EXPECT_EQ(updater.checks, !row.checksBefore) << name;
+        EXPECT_EQ(updater.downloads, row.downloadsAfter) << name;
+    }
 }
 
 TEST_F(GeneralPaneTest, OwnerReleasingThePreferencesFromTheListsHandlerIsSafe) {

@@ -309,7 +309,7 @@ TEST(PreferencesRenderTest, EveryPaneRendersOffscreen) {
         }
         controller.window()->show();
         const QImage image = tessaline::testing::renderWidget(*controller.window());
-        EXPECT_EQ(image.size(), QSize(640, 460));
+        EXPECT_EQ(image.size(), PreferencesTabViewController::contentSize);
         if (!folder.isEmpty()) {
             EXPECT_TRUE(tessaline::testing::savePng(
                 image, QDir(folder).filePath(QStringLiteral("preferences-%1.png").arg(name))));
@@ -323,13 +323,15 @@ TEST(PreferencesRenderTest, EveryAdvancedControlIsScrolledIntoViewWhenFocused) {
     PreferencesWindowController controller(fixture.services());
     auto& tabs = *controller.tabViewController();
     QWidget& window = *controller.window();
+    // Shorter than the pages, as a longer translation could make them.
+    window.setFixedSize(PreferencesTabViewController::contentSize.width(), 460);
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     tabs.show(Pane::advanced);
     QCoreApplication::processEvents();
-    // The page is taller than the fixed window; its last row is reached by scrolling, only
-    // up and down.
+    // The page is taller than the window; its last row is reached by scrolling, only up and
+    // down.
     const QWidget* lastRow =
         window.findChild<QWidget*>("preferences.row.advanced.reset-onboarding");
     ASSERT_NE(lastRow, nullptr);

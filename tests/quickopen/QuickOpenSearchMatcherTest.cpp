@@ -1,12 +1,9 @@
 #include "Parlowen/QuickOpen/QuickOpenSearchMatcher.h"
 #include "Parlowen/QuickOpen/QuickOpenListPlanner.h"
 #include "RecordBuilder.h"
-#include "tests/support/SanitizerSlowdown.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <ctime>
 #include <latch>
 #include <thread>
 
@@ -37,35 +34,29 @@ TEST(QuickOpenSearchVariants, FoldAndTransliterate) {
     }
 }
 
-// One application with a title of a megabyte in several scripts must not freeze the panel: a
-// search over it, keys included, stays far below a frame's worth of waiting.
-TEST(QuickOpenSearchVariants, MegabyteTitleSearchesQuickly) {
+// One application with a title of a megabyte in several scripts must not freeze the panel: only
+// the start of the title is searched (bench/quickopen_bench times it), so a word near its start
+// is found and one at its end is not.
+TEST(QuickOpenSearchVariants, AMegabyteTitleIsSearchedByItsStartOnly) {
     std::string title;
     while (title.size() < 1'000'000) {
         title += "Ab Ωμέγα Привет 東京 مرحبا ｆｕｌｌ é\n";
     }
-    const auto search = [](const std::vector<Parlowen::AXMenuBarItemRecord>& items) {
-        return Parlowen::QuickOpenListPlanner::makeSections(
-            items, {}, Parlowen::OverflowPanelScope::allRightSide, "privet", {}, {});
-    };
-    // The transliterator and the collator are made once, by the first search of the process.
-    search({QuickOpenTesting::record("東京")});
+    title += "Zanzibar";
     const std::vector<Parlowen::AXMenuBarItemRecord> items = {
         QuickOpenTesting::record("Hostile", title), QuickOpenTesting::record("Dropbox")};
-    // The search's own processor time, so that other processes on the machine do not count.
-    const auto threadTime = [] {
-        timespec now{};
-        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    const auto matches = [&](std::string_view query) {
+        Strings names;
+        for (const auto& section : Parlowen::QuickOpenListPlanner::makeSections(
+                 items, {}, Parlowen::OverflowPanelScope::allRightSide, query, {}, {})) {
+            for (const auto& item : section.items) {
+                names.push_back(item.appName);
+            }
+        }
+        return names;
     };
-    const auto start = threadTime();
-    const auto sections = search(items);
-    const auto elapsed = threadTime() - start;
-    EXPECT_LT(elapsed, std::chrono::milliseconds(50) * TestSupport::sanitizerSlowdown)
-        << std::chrono::duration<double, std::milli>(elapsed).count() << " ms";
-    ASSERT_EQ(sections.size(), 1u);
-    ASSERT_EQ(sections[0].items.size(), 1u);
-    EXPECT_EQ(sections[0].items[0].appName, "Hostile");
+    EXPECT_EQ(matches("privet"), Strings{"Hostile"});
+    EXPECT_EQ(matches("zanzibar"), Strings{});
 }
 
 TEST(QuickOpenSearchVariants, SameResultOnEveryThread) {

@@ -122,18 +122,36 @@ TEST(CrashCapture, ACrashingChildDiesOfItsSignalAndTheNextStartSendsOneFatalEven
     }
 }
 
-TEST(CrashCapture, ReportsStayForTheNextStartWhenTheServerCannotBeReached) {
-    TemporaryFolder temporary;
-    const auto folder = temporary.path() / "crash-reports";
-    ASSERT_EQ(signalOfCrashingChild(folder, [] { std::raise(SIGSEGV); }), SIGSEGV);
-    {
-        SentryTestServer down;
-        down.http.stop();
-        sentry::SentrySDK sdk;
-        ASSERT_TRUE(sdk.start(crashOptions(down.dsn(), folder)));
-        EXPECT_FALSE(sdk.flush(5));
+// A report goes once the server took or refused it; one the server never took (unreachable,
+// or holding events back with 429) waits for the next start.
+TEST(CrashCapture, AReportStaysUntilTheServerTookOrRefusedIt) {
+    const struct {
+        const char* name;
+        int status; // 0: the server cannot be reached
+        bool kept;
+    } rows[] = {
+        {"unreachable", 0, true},
+        {"rate limited", 429, true},
+        {"refused", 400, false},
+    };
+    for (const auto& row : rows) {
+        TemporaryFolder temporary;
+        const auto folder = temporary.path() / "crash-reports";
+        ASSERT_EQ(signalOfCrashingChild(folder, [] { std::raise(SIGSEGV); }), SIGSEGV) << row.name;
+        SentryTestServer server;
+        if (row.status == 0) {
+            server.http.stop();
+        } else {
+            server.http.respond(SentryTestServer::envelopePath, {row.status, {}, "{}"});
+        }
+        {
+            sentry::SentrySDK sdk;
+            ASSERT_TRUE(sdk.start(crashOptions(server.dsn(), folder))) << row.name;
+            EXPECT_FALSE(sdk.flush(5)) << row.name;
+        }
+        EXPECT_EQ(server.http.requests().size(), row.status == 0 ? 0u : 1u) << row.name;
+        EXPECT_EQ(reportsIn(folder).size(), row.kept ? 1u : 0u) << row.name;
     }
-    EXPECT_EQ(reportsIn(folder).size(), 1u);
 }
 
 TEST(CrashCapture, UnreadableOldAndForeignReportsAreNotSent) {

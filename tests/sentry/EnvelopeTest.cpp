@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
+#include <vector>
+
 namespace {
 
 using sentry::Envelope;
@@ -10,15 +14,28 @@ using sentry::RateLimits;
 using namespace std::chrono_literals;
 
 TEST(Envelope, RoundTripsAnEventWithLengths) {
+    // Letters of two, three and four bytes, so a count of characters differs from the bytes.
     const nlohmann::json event{{"event_id", "0123456789abcdef0123456789abcdef"},
-                               {"message", {{"formatted", "line one\nline two"}}}};
+                               {"message", {{"formatted", "line one\nZürich ✓ 東京 😀"}}}};
     const auto text = Envelope::forEvent(event).serialized();
+
+    // The length, read without the envelope parser: the item header is the second line and the
+    // payload, compact JSON without a raw line break, the third.
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    ASSERT_EQ(lines.size(), 3u) << text;
+    const auto itemHeader = nlohmann::json::parse(lines[1]);
+    EXPECT_EQ(itemHeader.at("type"), "event");
+    EXPECT_EQ(itemHeader.at("length").get<std::size_t>(), lines[2].size());
+    EXPECT_EQ(nlohmann::json::parse(lines[2]), event);
+
     const auto parsed = Envelope::parse(text);
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->header, (nlohmann::json{{"event_id", "0123456789abcdef0123456789abcdef"}}));
     ASSERT_EQ(parsed->items.size(), 1u);
-    EXPECT_EQ(parsed->items[0].header["type"], "event");
-    EXPECT_EQ(parsed->items[0].header["length"], parsed->items[0].payload.size());
     EXPECT_EQ(parsed->eventPayload(), event);
 }
 

@@ -20,6 +20,14 @@ void post(SimulatedDesktop& desktop, CGEventType type, CGPoint point, CGEventFla
     desktop.events().post(kCGHIDEventTap, event);
 }
 
+// Notes "launch <name>" and "quit <name>" as the workspace reports them.
+void hearLaunchesAndQuits(Workspace& workspace, std::vector<std::string>& heard) {
+    workspace.addLaunchObserver(
+        [&](const RunningApplication& app) { heard.push_back("launch " + *app.localizedName); });
+    workspace.addTerminateObserver(
+        [&](const RunningApplication& app) { heard.push_back("quit " + *app.localizedName); });
+}
+
 QelCore::ScreenSnapshot snapshot(const Screen& screen) {
     return {screen.localizedName,
             screen.frame,
@@ -254,10 +262,7 @@ TEST(SimulatedDesktop, LaunchesQuitsAndDisplayChangesNotifyOnTheMainLoop) {
     VirtualDesktop sample("dual-display");
     SimulatedDesktop& desktop = sample.desktop;
     std::vector<std::string> heard;
-    desktop.workspace().addLaunchObserver(
-        [&](const RunningApplication& app) { heard.push_back("launch " + *app.localizedName); });
-    desktop.workspace().addTerminateObserver(
-        [&](const RunningApplication& app) { heard.push_back("quit " + *app.localizedName); });
+    hearLaunchesAndQuits(desktop.workspace(), heard);
     desktop.displays().addScreenParametersObserver([&] { heard.push_back("screens"); });
     // The description's timeline launches one app at 2 s and quits another at 4 s.
     sample.loop.runFor(std::chrono::seconds(5));
@@ -271,6 +276,85 @@ TEST(SimulatedDesktop, LaunchesQuitsAndDisplayChangesNotifyOnTheMainLoop) {
     sample.loop.runFor(std::chrono::milliseconds(1));
     EXPECT_EQ(heard.back(), "screens");
     EXPECT_EQ(desktop.displays().screens().size(), 1U);
+}
+
+// A Mac keeps a menu on its item's display: one that would run past an edge moves along it.
+TEST(SimulatedDesktop, MenusStayOnTheDisplayOfTheirItem) {
+    const CGSize menu{240, 180};
+    constexpr CGFloat itemWidth = 30;
+    for (const char* name : {"notched-crowded", "external-plain", "dual-display"}) {
+        const auto displays = VirtualDesktop(name).desktop.initialDescription().displays;
+        const CGFloat primaryHeight = primaryDisplay(displays)->frame.height();
+        for (const DisplayDescription& display : displays) {
+            const CGRect screen = StatusBarLayout::axFrameOf(display, primaryHeight);
+            const struct {
+                const char* where;
+                CGFloat itemX;
+                CGFloat menuX;
+            } rows[] = {
+                {"at the left edge", screen.minX(), screen.minX()},
+                {"in the middle", screen.midX(), screen.midX()},
+                {"at the right edge", screen.maxX() - itemWidth, screen.maxX() - menu.width},
+                {"past the left edge", screen.minX() - itemWidth / 3, screen.minX()},
+            };
+            for (const auto& row : rows) {
+                const CGRect item{row.itemX, screen.minY(), itemWidth, 24};
+                const CGRect frame = StatusBarLayout::menuFrameOf(item, menu, displays);
+                EXPECT_EQ(frame, (CGRect{row.menuX, item.maxY(), menu.width, menu.height}))
+                    << name << ", " << display.name << ", " << row.where;
+            }
+        }
+    }
+    // The clock, rightmost on the bar, opens its menu shifted left; the window list and the
+    // picture of the bar put it in the same place.
+    VirtualDesktop sample;
+    SimulatedDesktop& desktop = sample.desktop;
+    const CGRect clock = *desktop.statusItemFrame("clock");
+    post(desktop, kCGEventLeftMouseDown, centre(clock));
+    post(desktop, kCGEventLeftMouseUp, centre(clock));
+    const Value windows =
+        desktop.windowServer().copyWindowInfo(kCGWindowListOptionOnScreenOnly, kCGNullWindowID);
+    const Value& bounds = *windows.list()->front().find(kCGWindowBounds);
+    const auto state = desktop.menuBarState();
+    const auto drawn = std::find_if(state.items.begin(), state.items.end(),
+                                    [](const auto& item) { return item.description.id == "clock"; });
+    EXPECT_EQ(drawn->menuFrame.maxX(), primaryDisplay(state.displays)->frame.maxX());
+    EXPECT_EQ(*bounds.find("X")->number(), drawn->menuFrame.minX());
+    EXPECT_LT(drawn->menuFrame.minX(), clock.minX());
+}
+
+// Opening the Accessibility settings launches System Settings in front; closing them quits it
+// and this program, frontmost again, hears that it became active.
+TEST(SimulatedDesktop, AccessibilitySettingsComeAndGoLikeSystemSettings) {
+    VirtualDesktop sample;
+    SimulatedDesktop& desktop = sample.desktop;
+    std::vector<std::string> heard;
+    hearLaunchesAndQuits(desktop.workspace(), heard);
+    desktop.workspace().addDidBecomeActiveObserver([&] { heard.push_back("active"); });
+
+    desktop.workspace().openURL(std::string(kAccessibilitySettingsURL));
+    sample.loop.runFor(std::chrono::milliseconds(1));
+    EXPECT_EQ(desktop.menuBarState().frontmost->name, "System Settings");
+    desktop.closeAccessibilitySettings();
+    desktop.closeAccessibilitySettings();
+    sample.loop.runFor(std::chrono::milliseconds(1));
+    EXPECT_EQ(heard, (std::vector<std::string>{"launch System Settings", "active",
+                                               "quit System Settings"}));
+    EXPECT_EQ(desktop.menuBarState().frontmost->pid, desktop.initialDescription().ownProcess.pid);
+}
+
+// A trust grant that falls due after the prompt is a change of the picture like any other.
+TEST(SimulatedDesktop, ATrustGrantFallingDueIsReportedAsAChange) {
+    VirtualDesktop sample("external-plain");
+    SimulatedDesktop& desktop = sample.desktop;
+    int changes = 0;
+    desktop.setChangeHandler([&] { ++changes; });
+    EXPECT_FALSE(desktop.accessibility().isProcessTrusted(true));
+    sample.loop.runFor(std::chrono::milliseconds(1400));
+    EXPECT_EQ(changes, 0);
+    sample.loop.runFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(desktop.menuBarState().trusted);
 }
 
 } // namespace

@@ -69,7 +69,17 @@ LoopbackHttpServer::LoopbackHttpServer() : state(std::make_unique<State>()) {
         for (const auto& [name, value] : answer.headers) {
             response.set_header(name, value);
         }
-        response.body = answer.body;
+        if (answer.trickle.count() == 0) {
+            response.body = answer.body;
+            return;
+        }
+        response.set_content_provider(
+            answer.body.size(), "application/octet-stream",
+            [body = answer.body, pause = answer.trickle](std::size_t offset, std::size_t,
+                                                         httplib::DataSink& sink) {
+                std::this_thread::sleep_for(pause);
+                return sink.write(body.data() + offset, 1);
+            });
     };
     // Answers go out at once instead of waiting for the client's delayed acknowledgement.
     state->server.set_tcp_nodelay(true);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -23,6 +24,8 @@ struct HttpResponse {
     int status = 200;
     std::map<std::string, std::string> headers;
     std::string body;
+    // When set, the body goes out one byte at a time, this long apart, until the client leaves.
+    std::chrono::milliseconds trickle{0};
 };
 
 // An HTTP server on 127.0.0.1 and an ephemeral port for tests: it records every request and answers

@@ -3,6 +3,7 @@
 #include "tests/support/TemporaryFolder.h"
 #include "tests/update/UpdateTestSupport.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,6 +47,13 @@ TEST(ArchiveExtractor, RefusesEntriesThatLeaveTheFolder) {
         {"deep link climbing out", {{"a/b/link", "", Kind::symlink, "../../../escaped.txt"}}},
         {"absolute link", {{"link", "", Kind::symlink, "/etc/passwd"}}},
         {"hard link outside", {{"copy", "", Kind::hardlink, "../escaped.txt"}}},
+        {"chain of links", {{"a", "", Kind::symlink, "."}, {"b", "", Kind::symlink, "a/.."}}},
+        {"chain of links written backwards",
+         {{"b", "", Kind::symlink, "a/.."}, {"a", "", Kind::symlink, "."}}},
+        {"hard link naming a link elsewhere",
+         {{"d", "", Kind::directory, ""},
+          {"d/link", "", Kind::symlink, "../escaped.txt"},
+          {"copy", "", Kind::hardlink, "d/link"}}},
         {"write through a link",
          {{"sub", "", Kind::directory, ""},
           {"link", "", Kind::symlink, "sub"},
@@ -59,22 +67,82 @@ TEST(ArchiveExtractor, RefusesEntriesThatLeaveTheFolder) {
         std::filesystem::create_directory(target);
         const auto error = update::ArchiveExtractor::extract(
             UpdateTestSupport::makeTarGz(row.entries), target, {});
-        ASSERT_TRUE(error.has_value());
-        EXPECT_EQ(error->code, update::UpdateErrorCode::unarchiving);
+        EXPECT_EQ(error.value_or(update::UpdateError{}).code, update::UpdateErrorCode::unarchiving);
         EXPECT_FALSE(std::filesystem::exists(parent.path() / "escaped.txt"));
         EXPECT_FALSE(std::filesystem::exists("/tmp/tessaline-escaped.txt"));
         EXPECT_FALSE(std::filesystem::exists(target / "sub/file.txt"));
     }
 }
 
-TEST(ArchiveExtractor, RefusesDataBeyondTheLimitAndNonArchives) {
+TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
+    struct Row {
+        const char* name;
+        std::string archive;
+        update::ArchiveExtractor::Options options;
+        const char* problem;
+    };
+    update::ArchiveExtractor::Options tenBytes;
+    tenBytes.maxExtractedBytes = 10;
+    update::ArchiveExtractor::Options twoEntries;
+    twoEntries.maxEntries = 2;
+    const Row rows[] = {
+        {"more data than allowed",
+         UpdateTestSupport::makeTarGz({{"big", std::string(64, 'x'), Kind::file, ""}}), tenBytes,
+         "more data than allowed"},
+        {"more data than allowed in small files together",
+         UpdateTestSupport::makeTarGz({{"a", "123456", Kind::file, ""},
+                                       {"b", "123456", Kind::file, ""},
+                                       {"c", "123456", Kind::file, ""}}),
+         tenBytes, "more data than allowed"},
+        {"a bomb: far more data than its size",
+         UpdateTestSupport::makeTarGz({{"zeros", std::string(4 << 20, '\0'), Kind::file, ""}}),
+         {},
+         "far more data than its own size"},
+        {"more entries than allowed",
+         UpdateTestSupport::makeTarGz({{"a", "", Kind::directory, ""},
+                                       {"b", "", Kind::directory, ""},
+                                       {"c", "", Kind::directory, ""}}),
+         twoEntries, "more entries than allowed"},
+        {"not an archive", "plain text", {}, "not an archive"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TemporaryFolder folder;
+        const auto error =
+            update::ArchiveExtractor::extract(row.archive, folder.path(), row.options);
+        EXPECT_THAT(error.value_or(update::UpdateError{}).localizedDescription,
+                    testing::HasSubstr(row.problem));
+    }
+}
+
+// A signed archive still installs nothing that others may write, no set-user-id or set-group-id
+// program and no sticky folder.
+TEST(ArchiveExtractor, NothingExtractedIsWritableByOthers) {
     TemporaryFolder folder;
-    update::ArchiveExtractor::Options options;
-    options.maxExtractedBytes = 10;
-    const auto large =
-        UpdateTestSupport::makeTarGz({{"big", std::string(64, 'x'), Kind::file, ""}});
-    EXPECT_TRUE(update::ArchiveExtractor::extract(large, folder.path(), options).has_value());
-    EXPECT_TRUE(update::ArchiveExtractor::extract("plain text", folder.path(), {}).has_value());
+    const auto archive = UpdateTestSupport::makeTarGz({
+        {".", "", Kind::directory, "", 0777},
+        {"bin", "", Kind::directory, "", 0777},
+        {"bin/tessaline", "x", Kind::file, "", 0777},
+        {"notes.txt", "x", Kind::file, "", 0666},
+        {"bin/set-user-id", "x", Kind::file, "", 04755},
+        {"bin/set-group-id", "x", Kind::file, "", 02755},
+        {"sticky", "", Kind::directory, "", 01777},
+    });
+    ASSERT_EQ(update::ArchiveExtractor::extract(archive, folder.path(), {}), std::nullopt);
+
+    using std::filesystem::perms;
+    const std::pair<const char*, perms> expected[] = {
+        {".", perms(0755)},
+        {"bin", perms(0755)},
+        {"bin/tessaline", perms(0755)},
+        {"notes.txt", perms(0644)},
+        {"bin/set-user-id", perms(0755)},
+        {"bin/set-group-id", perms(0755)},
+        {"sticky", perms(0755)},
+    };
+    for (const auto& [path, mode] : expected) {
+        EXPECT_EQ(std::filesystem::status(folder.path() / path).permissions(), mode) << path;
+    }
 }
 
 } // namespace

@@ -25,12 +25,14 @@ struct RecordingDelegate final : update::SPUUpdaterDelegate {
         calls.push_back("not found");
     }
     void didFinishUpdateCycleFor(update::SPUUpdater&, update::SPUUpdateCheck,
-                                 const std::optional<update::UpdateError>&) override {
+                                 const std::optional<update::UpdateError>& error) override {
         ++finishedCycles;
+        lastError = error;
     }
 
     std::vector<std::string> calls;
     int finishedCycles = 0;
+    std::optional<update::UpdateError> lastError;
 };
 
 // An updater of an installed "1.0" against a loopback feed offering a signed "2.0".
@@ -39,21 +41,21 @@ protected:
     void SetUp() override {
         std::filesystem::create_directory(installed());
         std::ofstream(installed() / "version.txt") << "1.0";
-        const auto archive =
-            UpdateTestSupport::makeTarGz({{"Tessaline/version.txt", "2.0", Kind::file, ""}});
         server.respond("/a.tar.gz", {200, {}, archive});
-        server.respond("/appcast.xml",
-                       {200,
-                        {},
-                        UpdateTestSupport::appcast(UpdateTestSupport::item(
-                            "2.0", server.url("/a.tar.gz"), archive.size(), key.sign(archive)))});
+        server.respond("/appcast.xml", {200, {}, feed});
         driver.event = [this](const std::string& text) { events.push_back(text); };
+        startUpdater({});
+    }
+
+    void startUpdater(update::TransferDeadline deadline) {
+        updater.reset();
         updater = std::make_unique<update::SPUUpdater>(
             update::UpdaterEnvironment{
                 {key.publicKeyBase64(), "1.0", "1.0", server.url("/appcast.xml"), installed()},
                 defaults,
                 loop,
-                std::nullopt},
+                std::nullopt,
+                deadline},
             driver, &delegate);
         ASSERT_EQ(updater->startUpdater(), std::nullopt);
     }
@@ -72,6 +74,11 @@ protected:
     TemporaryFolder folder;
     testsupport::LoopbackHttpServer server;
     UpdateTestSupport::KeyPair key = UpdateTestSupport::KeyPair::generate();
+    const std::string archive = UpdateTestSupport::makeTarGz(
+        {{"Tessaline/version.txt", "2.0", Kind::file, ""},
+         {"Tessaline/Info.json", UpdateTestSupport::infoFile("2.0"), Kind::file, ""}});
+    const std::string feed = UpdateTestSupport::appcast(
+        UpdateTestSupport::item("2.0", server.url("/a.tar.gz"), archive.size(), key.sign(archive)));
     platform::SystemClock clock;
     platform::RealTimeRunLoop loop{clock};
     platform::InMemoryUserDefaults defaults{
@@ -103,6 +110,26 @@ TEST_F(SPUUpdaterTest, AutomaticDownloadsShowNothingAndWaitForQuit) {
     ASSERT_TRUE(updater->pendingUpdate().has_value());
     EXPECT_EQ(updater->pendingUpdate()->versionString, "2.0");
     EXPECT_TRUE(updater->canCheckForUpdates());
+}
+
+TEST_F(SPUUpdaterTest, ATricklingServerEndsTheCycleAtTheDeadline) {
+    using namespace std::chrono_literals;
+    startUpdater({.minimumBytesPerSecond = 1e9, .floor = 200ms, .ceiling = 200ms});
+    const std::pair<const char*, const std::string&> transfers[] = {{"/appcast.xml", feed},
+                                                                    {"/a.tar.gz", archive}};
+    for (const auto& [path, body] : transfers) {
+        SCOPED_TRACE(path);
+        server.respond("/appcast.xml", {200, {}, feed});
+        server.respond(path, {200, {}, body, 20ms});
+
+        updater->checkForUpdates();
+        runCycle();
+
+        ASSERT_TRUE(delegate.lastError.has_value());
+        EXPECT_EQ(delegate.lastError->localizedDescription,
+                  "The server is too slow: the transfer did not finish within 0.2 seconds.");
+        EXPECT_EQ(TemporaryFolder::read(installed() / "version.txt"), "1.0");
+    }
 }
 
 TEST_F(SPUUpdaterTest, ASkippedVersionIsOfferedOnlyWhenAsked) {

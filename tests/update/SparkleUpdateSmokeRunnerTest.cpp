@@ -100,9 +100,17 @@ protected:
     std::filesystem::path installed() const { return folder.path() / "Tessaline"; }
     std::filesystem::path staging() const { return folder.path() / ".Tessaline.update"; }
 
-    std::string signedArchive() const {
-        return UpdateTestSupport::makeTarGz({{"Tessaline", "", Kind::directory, ""},
-                                             {"Tessaline/version.txt", "2.0", Kind::file, ""}});
+    // The application of `version` in its folder; without its Info file when `version` is
+    // empty.
+    static std::string signedArchive(const std::string& version = "2.0") {
+        std::vector<UpdateTestSupport::ArchiveEntry> entries = {
+            {"Tessaline", "", Kind::directory, ""},
+            {"Tessaline/version.txt", version, Kind::file, ""}};
+        if (!version.empty()) {
+            entries.push_back(
+                {"Tessaline/Info.json", UpdateTestSupport::infoFile(version), Kind::file, ""});
+        }
+        return UpdateTestSupport::makeTarGz(entries);
     }
 
     // Serves the archive under a feed announcing `version`, signed by `signature`.
@@ -185,7 +193,7 @@ TEST_F(SparkleUpdateSmokeRunTest, SignedUpdateIsDownloadedVerifiedAndExtracted) 
     EXPECT_TRUE(errorOutput.str().empty());
     // Extracted beside the installation; the swap waits for quit.
     EXPECT_EQ(TemporaryFolder::read(installed() / "version.txt"), "1.0");
-    EXPECT_EQ(TemporaryFolder::read(staging() / "Tessaline/version.txt"), "2.0");
+    EXPECT_EQ(TemporaryFolder::read(staging() / "extracted/Tessaline/version.txt"), "2.0");
 }
 
 TEST_F(SparkleUpdateSmokeRunTest, BadUpdatesFailAndInstallNothing) {
@@ -193,6 +201,8 @@ TEST_F(SparkleUpdateSmokeRunTest, BadUpdatesFailAndInstallNothing) {
     auto tampered = archive;
     tampered[tampered.size() / 2] ^= 0x01;
     const auto escaping = UpdateTestSupport::makeTarGz({{"../escaped.txt", "x", Kind::file, ""}});
+    const auto older = signedArchive("0.9");
+    const auto unversioned = signedArchive("");
     const auto otherKey = UpdateTestSupport::KeyPair::generate();
     struct Row {
         const char* name;
@@ -213,6 +223,17 @@ TEST_F(SparkleUpdateSmokeRunTest, BadUpdatesFailAndInstallNothing) {
          [&] { serve(archive, key.sign(archive), "2.0", archive.size() - 10); },
          "more data than the update announced"},
         {"older version", [&] { serve(archive, key.sign(archive), "0.9"); }, "up to date"},
+        {"the installed version", [&] { serve(archive, key.sign(archive), "1.0"); }, "up to date"},
+        {"older archive replayed as a newer version",
+         [&] { serve(older, key.sign(older), "99.0"); },
+         "The update was refused: it holds version 0.9, not the announced 99.0."},
+        {"archive that names no version", [&] { serve(unversioned, key.sign(unversioned)); },
+         "does not say which version"},
+        {"feed larger than allowed",
+         [&] {
+             server.respond("/appcast.xml", {200, {}, std::string(9 << 20, ' ')});
+         },
+         "The update feed is larger than the 8 MiB allowed."},
         {"archive escaping its folder", [&] { serve(escaping, key.sign(escaping)); },
          "leaves the target folder"},
         {"feed not found",

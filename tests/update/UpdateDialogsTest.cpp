@@ -5,12 +5,14 @@
 #include "tests/support/UiTestApplication.h"
 
 #include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTextFrame>
 
 #include <gtest/gtest.h>
 
@@ -82,13 +84,48 @@ TEST_F(UpdateDialogsTest, UpdateFoundShowsVersionsCriticalNoteAndReleaseNotes) {
     EXPECT_NE(window.findChild<QLabel*>("update.found.critical"), nullptr);
     auto* notes = child<QTextBrowser>(window, "update.found.releaseNotes");
 
-    window.showReleaseNotes("<h1>New</h1><p>Faster <img src=\"file:///etc/passwd\"></p>");
+    window.showReleaseNotes(
+        update::ReleaseNotes::read("<h1>New</h1><p>Faster <img src=\"file:///etc/passwd\"></p>"));
     EXPECT_TRUE(notes->toPlainText().contains("Faster"));
     window.showReleaseNotes(std::nullopt);
     EXPECT_EQ(notes->toPlainText(), "The release notes could not be loaded.");
 
     UpdateFoundWindow plain(item(false, false), {}, "1.0", [](Choice) {});
     EXPECT_EQ(plain.findChild<QLabel*>("update.found.critical"), nullptr);
+}
+
+// Notes nested far beyond what a rich-text view lays out in time show as their text.
+TEST_F(UpdateDialogsTest, HostileReleaseNotesShowAsTheirText) {
+    const auto nested = [](std::string_view open, std::string_view close, int depth) {
+        std::string notes;
+        for (int level = 0; level < depth; ++level) {
+            notes += open;
+        }
+        notes += "Faster scans.";
+        for (int level = 0; level < depth; ++level) {
+            notes += close;
+        }
+        return notes;
+    };
+    struct Row {
+        const char* name;
+        std::string notes;
+    };
+    const Row rows[] = {
+        {"25 nested tables", nested("<table><tr><td>", "</td></tr></table>", 25)},
+        {"10,000 nested tables", nested("<table><tr><td>", "</td></tr></table>", 10000)},
+        {"10,000 nested lists", nested("<ul><li>", "</li></ul>", 10000)},
+    };
+    UpdateFoundWindow window(item(false, true), {}, "1.0", [](Choice) {});
+    auto* view = child<QTextBrowser>(window, "update.found.releaseNotes");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        window.showReleaseNotes(update::ReleaseNotes::read(row.notes));
+        view->document()->documentLayout()->documentSize();
+
+        EXPECT_EQ(view->toPlainText().trimmed(), "Faster scans.");
+        EXPECT_TRUE(view->document()->rootFrame()->childFrames().isEmpty());
+    }
 }
 
 TEST_F(UpdateDialogsTest, ProgressTexts) {
@@ -173,7 +210,7 @@ TEST_F(UpdateDialogsTest, PresenterReplacesTheStatusWindowWithTheUpdateAndDismis
     EXPECT_TRUE(presenter.progressWindow()->isVisible());
 
     presenter.presentUpdateFound(item(false, true), {}, "1.0", [](Choice) {});
-    presenter.presentReleaseNotes("Faster scans.");
+    presenter.presentReleaseNotes(update::ReleaseNotes::read("Faster scans."));
     EXPECT_EQ(presenter.progressWindow(), nullptr);
     ASSERT_NE(presenter.updateFoundWindow(), nullptr);
     EXPECT_EQ(child<QTextBrowser>(*presenter.updateFoundWindow(), "update.found.releaseNotes")

@@ -3,6 +3,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <sodium.h>
+#include <unistd.h>
 
 #include <array>
 #include <memory>
@@ -51,9 +52,18 @@ struct ArchiveEntry {
     std::string content;
     Kind kind = Kind::file;
     std::string linkTarget;
+    // The entry's mode bits; 0 gives the usual ones of its kind.
+    unsigned mode = 0;
 };
 
-// A gzip-compressed tar archive of the entries, written as given (no path cleaning).
+// The Info file of an application bundle of this version.
+inline std::string infoFile(const std::string& version) {
+    return R"({"CFBundleIdentifier": "app.tessaline.Tessaline", "CFBundleVersion": ")" + version +
+           "\"}";
+}
+
+// A gzip-compressed tar archive of the entries, written as given (no path cleaning). They belong
+// to this process's user, so extraction would keep their set-id bits if nothing removed them.
 inline std::string makeTarGz(const std::vector<ArchiveEntry>& entries) {
     std::string buffer(1 << 20, '\0');
     std::size_t used = 0;
@@ -65,6 +75,8 @@ inline std::string makeTarGz(const std::vector<ArchiveEntry>& entries) {
     for (const auto& source : entries) {
         archive_entry* entry = archive_entry_new();
         archive_entry_set_pathname(entry, source.path.c_str());
+        archive_entry_set_uid(entry, ::getuid());
+        archive_entry_set_gid(entry, ::getgid());
         switch (source.kind) {
         case ArchiveEntry::Kind::file:
             archive_entry_set_filetype(entry, AE_IFREG);
@@ -85,6 +97,9 @@ inline std::string makeTarGz(const std::vector<ArchiveEntry>& entries) {
             archive_entry_set_perm(entry, 0644);
             archive_entry_set_hardlink(entry, source.linkTarget.c_str());
             break;
+        }
+        if (source.mode != 0) {
+            archive_entry_set_perm(entry, source.mode);
         }
         archive_write_header(writer.get(), entry);
         if (source.kind == ArchiveEntry::Kind::file && !source.content.empty()) {

@@ -24,7 +24,7 @@ public:
     void presentUpdateFound(const update::SUAppcastItem&, update::SPUUserUpdateState,
                             const std::string&,
                             std::function<void(update::SPUUserUpdateChoice)>) override {}
-    void presentReleaseNotes(const std::optional<std::string>&) override {}
+    void presentReleaseNotes(const std::optional<update::ReleaseNotes>&) override {}
     void presentProgress(const update::UpdateProgress& progress, std::function<void()>) override {
         if (progress.phase == update::UpdateProgress::Phase::checking) {
             ++checksShown;

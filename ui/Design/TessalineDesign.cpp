@@ -44,6 +44,12 @@ QString buttonShape(const QColor& text) {
         .arg(text.name(QColor::HexArgb));
 }
 
+// A disabled button's title is drawn in the disabled text colour.
+QString disabledTitle() {
+    return QStringLiteral("QPushButton:disabled { color: %1; }")
+        .arg(SystemColors::disabledText().name(QColor::HexArgb));
+}
+
 } // namespace
 
 QLabel* pageTitle(const QString& text, QWidget* parent) {
@@ -131,13 +137,17 @@ QWidget* preferenceSeparator(const std::optional<QString>& identifier, int width
 
 void stylePrimaryButton(QPushButton* button) {
     button->setFont(TessalineFonts::font(13, QFont::DemiBold));
-    button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: none; %2 }")
-                              .arg(Palette::blue().name(), buttonShape(Qt::white)));
+    // The focus shows as a light ring inside the blue, where no window background can hide it.
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { background-color: %1; border: 2px solid %1; %2 }"
+                       " QPushButton:focus { border-color: %3; } %4")
+            .arg(Palette::blue().name(), buttonShape(Qt::white), Palette::focusSoft().name(),
+                 disabledTitle()));
 }
 
 QString secondaryButtonStyleSheet(const QColor& background, const QColor& border) {
-    return QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2; %3 }")
-        .arg(background.name(), border.name(), buttonShape(Palette::ink()));
+    return QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2; %3 } %4")
+        .arg(background.name(), border.name(), buttonShape(Palette::ink()), disabledTitle());
 }
 
 void styleSecondaryButton(QPushButton* button) {

@@ -142,7 +142,9 @@ void centerOnScreen(QWidget* window);
 QWidget* preferenceSeparator(const std::optional<QString>& identifier, int width,
                              QWidget* parent = nullptr);
 
-// The filled blue action style: white 13 pt semibold text, corner radius 7, no focus ring.
+// The filled blue action style: white 13 pt semibold text, corner radius 7, no system focus
+// ring: the focus shows as a 2-point `Palette::focusSoft` ring inside the edge. Disabled
+// buttons of both styles draw their titles in the disabled text colour.
 void stylePrimaryButton(QPushButton* button);
 
 // The white bordered style: `Palette::line` border, `Palette::ink` text, corner radius 7, no

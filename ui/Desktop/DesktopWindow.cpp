@@ -2,46 +2,36 @@
 
 #include "platform/EventMonitors.h"
 #include "platform/sim/SimAppServices.h"
-#include "ui/Design/TessalineFonts.h"
+#include "platform/sim/SimWorkspace.h"
+#include "ui/Design/TessalineDesign.h"
+#include "ui/Desktop/AccessibilitySettingsWindow.h"
+#include "ui/Desktop/DesktopScene.h"
+#include "ui/Desktop/SimulatedKeyboard.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QImage>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace {
 using platform::sim::SimulatedDesktop;
-using Placement = platform::sim::StatusBarLayout::Placement;
 
 constexpr int menuRoom = 260;
+constexpr int stripHeight = 48;
 constexpr int narrowestWindow = 900;
-
-QRectF qrect(const platform::CGRect& rect) {
-    return QRectF(rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-}
-
-// What a status item shows: its title or description, else the desktop's name for it.
-QString labelOf(const platform::sim::StatusItemDescription& item) {
-    for (const char* key : {"AXTitle", "AXDescription"}) {
-        const auto found = item.attributes.find(key);
-        if (found != item.attributes.end()) {
-            if (const auto text = found->second.string();
-                text && !text->empty() && *text != "missing value") {
-                return QString::fromStdString(*text);
-            }
-        }
-    }
-    return QString::fromStdString(item.id);
-}
 
 QImage imageOf(const platform::NSImage& image) {
     if (image.rgba.size() != static_cast<std::size_t>(image.pixelsWide) *
@@ -72,7 +62,8 @@ constexpr ModifierPair modifierPairs[] = {
 } // namespace
 
 DesktopWindow::DesktopWindow(SimulatedDesktop& desktop, QWidget* parent)
-    : QWidget(parent), desktop_(desktop) {
+    : QWidget(parent), desktop_(desktop), state_(desktop.menuBarState()),
+      keyboard_(new SimulatedKeyboard(desktop.appServices().hotKeys, this)) {
     setObjectName("desktop.window");
     updateTitle();
     setFocusPolicy(Qt::StrongFocus);
@@ -80,22 +71,25 @@ DesktopWindow::DesktopWindow(SimulatedDesktop& desktop, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, sceneHeight(), 0, 0);
     layout->addWidget(makeControlStrip());
-    const auto state = desktop_.menuBarState();
-    const auto* primary = primaryOf(state);
-    const int width = primary ? static_cast<int>(primary->frame.size.width) : narrowestWindow;
-    resize(std::max(width, narrowestWindow), sceneHeight() + 48);
+    followBarWidth();
     // The desktop says when its picture changed, also for menus opened by the program's own
     // events; nothing runs while it stays the same.
     desktop_.setChangeHandler([this] { refresh(); });
+    settingsObserver_ = desktop_.appServices().workspace.addAccessibilitySettingsObserver(
+        [window = QPointer<DesktopWindow>(this)] {
+            if (window) {
+                window->showAccessibilitySettings();
+            }
+        });
 }
 
 DesktopWindow::~DesktopWindow() {
     desktop_.setChangeHandler(nullptr);
+    desktop_.appServices().workspace.removeObserver(settingsObserver_);
 }
 
 int DesktopWindow::sceneHeight() const {
-    const auto state = desktop_.menuBarState();
-    const auto* primary = primaryOf(state);
+    const auto* primary = primaryOf(state_);
     return static_cast<int>(primary ? primary->menuBarHeight : 24) + menuRoom;
 }
 
@@ -116,7 +110,7 @@ QWidget* DesktopWindow::makeControlStrip() {
 
     accessibility_ = new QCheckBox("Accessibility granted", strip);
     accessibility_->setObjectName("desktop.controls.accessibility");
-    accessibility_->setChecked(desktop_.menuBarState().trusted);
+    accessibility_->setChecked(state_.trusted);
     connect(accessibility_, &QCheckBox::toggled, this, [this](bool granted) {
         desktop_.setTrusted(granted);
         refresh();
@@ -208,105 +202,86 @@ void DesktopWindow::changeDisplays(int choice) {
 }
 
 void DesktopWindow::refresh() {
+    state_ = desktop_.menuBarState();
+    {
+        const QSignalBlocker quiet(accessibility_);
+        accessibility_->setChecked(state_.trusted);
+    }
+    if (settings_) {
+        settings_->refresh();
+    }
+    followBarWidth();
     updateTitle();
     // Only the scene shows the desktop; the controls below draw themselves.
     update(0, 0, width(), sceneHeight());
 }
 
+void DesktopWindow::followBarWidth() {
+    if (auto* box = qobject_cast<QVBoxLayout*>(layout())) {
+        box->setContentsMargins(0, sceneHeight(), 0, 0);
+    }
+    const auto* primary = primaryOf(state_);
+    const int barWidth = primary ? static_cast<int>(primary->frame.size.width) : narrowestWindow;
+    if (barWidth == followedBarWidth_) {
+        return;
+    }
+    followedBarWidth_ = barWidth;
+    int width = std::max(barWidth, narrowestWindow);
+    // Wider than the screen, the bar's right end would be out of view: the scene scrolls instead.
+    if (const QScreen* screen = this->screen()) {
+        width = std::min(width, screen->availableGeometry().width());
+    }
+    resize(width, sceneHeight() + stripHeight);
+}
+
 void DesktopWindow::updateTitle() {
     QString title =
         QString::fromStdString("Simulated desktop: " + desktop_.initialDescription().name);
-    const auto state = desktop_.menuBarState();
-    const auto open = std::find_if(state.items.begin(), state.items.end(),
+    const auto open = std::find_if(state_.items.begin(), state_.items.end(),
                                    [](const auto& item) { return item.menuOpen; });
-    if (open != state.items.end()) {
-        title += QStringLiteral(", menu of %1 open").arg(labelOf(open->description));
+    if (open != state_.items.end()) {
+        title += QStringLiteral(", menu of %1 open").arg(DesktopScene::appNameOf(*open));
     }
     setWindowTitle(title);
 }
 
+void DesktopWindow::showAccessibilitySettings() {
+    if (!settings_) {
+        settings_ = std::make_unique<AccessibilitySettingsWindow>(desktop_);
+        Parlowen::TessalineDesign::centerOnScreen(settings_.get());
+    }
+    settings_->refresh();
+    settings_->show();
+    settings_->raise();
+    settings_->activateWindow();
+}
+
 void DesktopWindow::paintEvent(QPaintEvent*) {
-    const auto state = desktop_.menuBarState();
-    const auto* primary = primaryOf(state);
-    const qreal barHeight = primary ? primary->menuBarHeight : 24;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.fillRect(QRectF(0, 0, width(), sceneHeight()), QColor(0x5b, 0x7d, 0xa8));
-    const qreal barWidth = primary ? primary->frame.size.width : width();
-    painter.fillRect(QRectF(0, 0, barWidth, barHeight), QColor(0xf2, 0xf2, 0xf2, 0xee));
+    const QImage ownImage = ownItemImage ? imageOf(ownItemImage()) : QImage();
+    const QString ownTitle = ownItemTitle ? QString::fromStdString(ownItemTitle()) : QString();
+    DesktopScene::paint(painter, state_,
+                        {static_cast<qreal>(width()), static_cast<qreal>(sceneHeight()),
+                         DesktopScene::horizontalOffset(state_, width()), ownImage, ownTitle});
+}
 
-    // The status items, then the notch over them.
-    for (const auto& item : state.items) {
-        const QRectF frame = qrect(item.axFrame);
-        if (item.ownItem) {
-            painter.fillRect(frame.adjusted(1, 2, -1, -2), QColor(0, 0, 0, 24));
-            const QImage icon = ownItemImage ? imageOf(ownItemImage()) : QImage();
-            qreal x = frame.left() + 4;
-            if (!icon.isNull()) {
-                painter.drawImage(QRectF(x, frame.center().y() - 9, 18, 18), icon);
-                x += 18;
-            }
-            const QString title = ownItemTitle ? QString::fromStdString(ownItemTitle()) : QString();
-            painter.drawText(QRectF(x, frame.top(), frame.right() - x, frame.height()),
-                             Qt::AlignVCenter | Qt::AlignLeft, title);
-            continue;
-        }
-        if (item.menuOpen) {
-            painter.fillRect(frame.adjusted(1, 2, -1, -2), QColor(0, 0, 0, 40));
-        }
-        const QString label = painter.fontMetrics().elidedText(
-            labelOf(item.description), Qt::ElideRight, static_cast<int>(frame.width()) - 6);
-        painter.drawText(frame, Qt::AlignCenter, label);
+bool DesktopWindow::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QWidget::event(event);
     }
-    // The frontmost app's menus from the left, over any status item pushed that far.
-    painter.setPen(QColor(0, 0, 0, 220));
-    QFont font = Parlowen::TessalineFonts::font(13, QFont::Normal);
-    painter.setFont(font);
-    if (state.frontmost) {
-        qreal x = 14;
-        QStringList titles{QString::fromStdString(state.frontmost->name.value_or(""))};
-        for (const auto& menu : state.frontmost->menus) {
-            titles << QString::fromStdString(menu);
-        }
-        bool first = true;
-        for (const QString& title : titles) {
-            QFont menuFont =
-                Parlowen::TessalineFonts::font(13, first ? QFont::Bold : QFont::Normal);
-            painter.setFont(menuFont);
-            const qreal advance = QFontMetricsF(menuFont).horizontalAdvance(title) + 20;
-            painter.fillRect(QRectF(x - 6, 0, advance, barHeight), QColor(0xf2, 0xf2, 0xf2));
-            painter.drawText(QRectF(x, 0, advance, barHeight), Qt::AlignVCenter, title);
-            x += advance;
-            first = false;
-        }
-        painter.setFont(font);
+    const auto& help = static_cast<const QHelpEvent&>(*event);
+    const auto* item = DesktopScene::itemAt(state_, desktopPointOf(help.pos()));
+    if (item == nullptr) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
     }
+    QToolTip::showText(help.globalPos(), DesktopScene::appNameOf(*item), this);
+    return true;
+}
 
-    if (primary && primary->notch) {
-        const platform::CGRect notch =
-            platform::sim::StatusBarLayout::axNotchOf(*primary, primary->frame.size.height);
-        painter.fillRect(qrect(notch), Qt::black);
-    }
-
-    // Open menus below their items.
-    for (const auto& item : state.items) {
-        if (!item.menuOpen || !item.description.menu) {
-            continue;
-        }
-        const auto& menu = *item.description.menu;
-        const QRectF box(item.axFrame.origin.x, barHeight + 2, menu.windowSize.width,
-                         std::min<qreal>(menu.windowSize.height, menuRoom - 4));
-        painter.setPen(QColor(0, 0, 0, 60));
-        painter.setBrush(QColor(0xfb, 0xfb, 0xfb));
-        painter.drawRoundedRect(box, 6, 6);
-        painter.setPen(QColor(0, 0, 0, 220));
-        qreal y = box.top() + 6;
-        for (const auto& entry : menu.items) {
-            painter.drawText(QRectF(box.left() + 12, y, box.width() - 24, 22), Qt::AlignVCenter,
-                             QString::fromStdString(entry));
-            y += 22;
-        }
-    }
+platform::CGPoint DesktopWindow::desktopPointOf(QPointF position) const {
+    return {position.x() + DesktopScene::horizontalOffset(state_, width()), position.y()};
 }
 
 void DesktopWindow::postMouse(platform::CGEventType type, QPointF position, bool command) {
@@ -315,7 +290,7 @@ void DesktopWindow::postMouse(platform::CGEventType type, QPointF position, bool
     if (!source) {
         return;
     }
-    auto event = events.createMouseEvent(&*source, type, {position.x(), position.y()},
+    auto event = events.createMouseEvent(&*source, type, desktopPointOf(position),
                                          platform::kCGMouseButtonLeft);
     if (!event) {
         return;

@@ -9,14 +9,18 @@
 #include <memory>
 #include <string>
 
+class AccessibilitySettingsWindow;
 class QComboBox;
 class QCheckBox;
+class SimulatedKeyboard;
 
 // The simulated Mac desktop on screen: its menu bar at its true width (notch, status items with
 // this program's own and its badge, the frontmost app's menus, open menus below the bar), and a
 // strip of controls for what a Mac would do outside the program. Clicks, Command-drags (Ctrl
 // held) and Escape reach the simulated desktop as posted events, the road the program's own
-// events take. Main thread only.
+// events take; key chords reach its global hotkeys through the keyboard. The window is as wide
+// as the bar, or as the screen allows, and then keeps this program's own item in view. Opening
+// the Accessibility settings shows the simulated settings window. Main thread only.
 class DesktopWindow : public QWidget {
 public:
     // The desktop outlives the window. `ownItemImage` and `ownItemTitle` read this program's
@@ -31,12 +35,18 @@ public:
     // The window was closed: the product quits.
     std::function<void()> onClosed;
 
+    // The keyboard of the simulated Mac, for the program to say when it records a shortcut.
+    SimulatedKeyboard& keyboard() { return *keyboard_; }
+    // The simulated Accessibility settings; none before they were first opened.
+    AccessibilitySettingsWindow* accessibilitySettings() const { return settings_.get(); }
     // The height of the area above the control strip: the bar and room for open menus.
     int sceneHeight() const;
-    // Redraws the bar and its menus; the title names an open menu.
+    // Reads the desktop again: redraws the bar and its menus, names an open menu in the title,
+    // follows the bar's width and shows the trust state in the strip and the settings.
     void refresh();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -46,13 +56,22 @@ protected:
 
 private:
     QWidget* makeControlStrip();
+    // The desktop's point under a point of the window.
+    platform::CGPoint desktopPointOf(QPointF position) const;
     void postMouse(platform::CGEventType type, QPointF position, bool command);
     void pressModifierPair();
     void launchOrQuit(bool launch);
     void changeDisplays(int choice);
+    void followBarWidth();
     void updateTitle();
+    void showAccessibilitySettings();
 
     platform::sim::SimulatedDesktop& desktop_;
+    platform::sim::SimulatedDesktop::MenuBarState state_;
+    SimulatedKeyboard* keyboard_ = nullptr;
+    std::unique_ptr<AccessibilitySettingsWindow> settings_;
+    platform::ObserverToken settingsObserver_ = 0;
+    int followedBarWidth_ = 0;
     bool commandDrag_ = false;
     QComboBox* modifierChoice_ = nullptr;
     QComboBox* appChoice_ = nullptr;

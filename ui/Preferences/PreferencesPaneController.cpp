@@ -1,6 +1,7 @@
 #include "ui/Preferences/PreferencesPaneController.h"
 
 #include "ui/Design/TessalineDesign.h"
+#include "ui/Preferences/PreferencesTabViewController.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -9,8 +10,8 @@
 
 namespace {
 
-constexpr int paneWidth = 489;
-constexpr int paneHeight = 460;
+constexpr int paneWidth = PreferencesTabViewController::paneWidth;
+constexpr int paneHeight = PreferencesTabViewController::contentSize.height();
 constexpr int titleWidth = 448;
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScrollArea>
@@ -26,18 +27,20 @@ namespace {
 
 using namespace Parlowen;
 
-constexpr int sidebarWidth = 150;
+constexpr int sidebarWidth = PreferencesTabViewController::sidebarWidth;
 constexpr int sidebarButtonHeight = 32;
 
 QString colourText(const QColor& color) {
     return color.name(QColor::HexArgb);
 }
 
-QString sidebarStyle(const QColor& text, const QColor& background) {
-    return QStringLiteral("QPushButton { border: none; border-radius: 7px; text-align: left;"
-                          " padding-left: 12px; padding-right: 10px; color: %1;"
+// The title keeps its 12-point left and 10-point right inset inside the 2-point ring that the
+// focused button draws (blue on the selected button's blue tint).
+QString sidebarStyle(const QColor& text, const QColor& background, const QColor& ring) {
+    return QStringLiteral("QPushButton { border: 2px solid %3; border-radius: 7px;"
+                          " text-align: left; padding-left: 10px; padding-right: 8px; color: %1;"
                           " background-color: %2; }")
-        .arg(colourText(text), colourText(background));
+        .arg(colourText(text), colourText(background), colourText(ring));
 }
 
 void fill(QWidget* widget, QColor color) {
@@ -81,7 +84,7 @@ PreferencesTabViewController::PreferencesTabViewController(PreferencesServices s
       general(std::make_unique<GeneralPaneController>(*this->services)),
       quickAccess(std::make_unique<QuickAccessPaneController>(*this->services)),
       advanced(std::make_unique<AdvancedPaneController>(*this->services)) {
-    resize(640, 460);
+    resize(contentSize);
     fill(this, TessalineDesign::Palette::surface());
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -111,9 +114,12 @@ PreferencesTabViewController::PreferencesTabViewController(PreferencesServices s
     // The window keeps its size, so a page taller than it (the Advanced page's last row) scrolls
     // instead of being cut off.
     contentScroller = new QScrollArea(this);
+    contentScroller->setObjectName(QStringLiteral("preferences.scroll"));
+    // Not a stop of the window's focus ring.
+    contentScroller->setFocusPolicy(Qt::NoFocus);
     contentScroller->setFrameShape(QFrame::NoFrame);
     contentScroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    contentScroller->setFixedWidth(489);
+    contentScroller->setFixedWidth(paneWidth);
     fill(contentScroller->viewport(), TessalineDesign::Palette::surface());
     contentContainer = new QWidget;
     contentContainer->setObjectName(QStringLiteral("preferences.content"));
@@ -135,6 +141,7 @@ QPushButton* PreferencesTabViewController::makeSidebarButton(Pane pane, QWidget*
     button->setFont(TessalineFonts::font(13, QFont::Medium));
     button->setFixedSize(sidebarWidth, sidebarButtonHeight);
     button->setFocusPolicy(Qt::StrongFocus);
+    button->installEventFilter(this);
     connect(button, &QPushButton::clicked, this, [this, pane] {
         focus(sidebarButtons[pane]);
         show(pane);
@@ -190,12 +197,13 @@ void PreferencesTabViewController::updateSidebarSelection() {
     using namespace TessalineDesign;
     QWidget* focused = focusedWidget();
     for (const auto& [pane, button] : sidebarButtons) {
+        const QColor ring = focused == button ? Palette::blue() : QColor(Qt::transparent);
         if (pane == selected) {
-            button->setStyleSheet(sidebarStyle(Palette::blue(), Palette::blueSoft()));
+            button->setStyleSheet(sidebarStyle(Palette::blue(), Palette::blueSoft(), ring));
         } else if (focused == button) {
-            button->setStyleSheet(sidebarStyle(Palette::blue(), Palette::focusSoft()));
+            button->setStyleSheet(sidebarStyle(Palette::blue(), Palette::focusSoft(), ring));
         } else {
-            button->setStyleSheet(sidebarStyle(Palette::grayText(), Qt::transparent));
+            button->setStyleSheet(sidebarStyle(Palette::grayText(), Qt::transparent, ring));
         }
     }
 }
@@ -254,6 +262,14 @@ bool PreferencesTabViewController::isKeyboardVisible(QWidget& view) {
         }
     }
     return true;
+}
+
+bool PreferencesTabViewController::eventFilter(QObject* watched, QEvent* event) {
+    if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) &&
+        pane(qobject_cast<QWidget*>(watched))) {
+        updateSidebarSelection();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QWidget* PreferencesTabViewController::focusedWidget() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QSize>
 #include <QWidget>
 
 #include <map>
@@ -22,6 +23,12 @@ struct PreferencesServices;
 class PreferencesTabViewController : public QWidget {
 public:
     enum class Pane { general, quickAccess, advanced };
+
+    // The window's content: the Advanced pane with its reset note shown is the tallest page.
+    static constexpr QSize contentSize{640, 580};
+    static constexpr int sidebarWidth = 150;
+    // A pane is as wide as the content less the sidebar and its hairline.
+    static constexpr int paneWidth = contentSize.width() - sidebarWidth - 1;
 
     // The panes use the tab controller's own copy of the services, so they stay valid as long
     // as the window, which may outlive the window controller for a moment.
@@ -50,6 +57,10 @@ public:
 
     // Recomputes the sidebar buttons' colours from the selection and the focus.
     void updateSidebarSelection();
+
+protected:
+    // A sidebar button's look follows the focus however it arrives.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     static constexpr Pane allPanes[] = {Pane::general, Pane::quickAccess, Pane::advanced};

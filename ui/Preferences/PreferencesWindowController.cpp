@@ -22,7 +22,7 @@ PreferencesWindowController::PreferencesWindowController(PreferencesServices ser
     keyboardWindow->setObjectName(QStringLiteral("preferences.window"));
     keyboardWindow->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                                    Qt::WindowMinimizeButtonHint);
-    keyboardWindow->setFixedSize(640, 460);
+    keyboardWindow->setFixedSize(PreferencesTabViewController::contentSize);
     Parlowen::TessalineDesign::installCenteredTitlebarLabel(keyboardWindow, title);
     Parlowen::TessalineDesign::centerOnScreen(keyboardWindow);
     keyboardWindow->onKeyboardKey = [this](PreferencesKeyboardKey key) {

@@ -34,14 +34,21 @@ QImage decoded(const platform::NSImage& image) {
 
 } // namespace
 
-QPixmap pixmap(const platform::NSImage& image, int size, qreal devicePixelRatio) {
+QPixmap pixmap(const platform::NSImage& image, int size, qreal devicePixelRatio, Scaling scaling) {
     const QImage source = decoded(image);
     if (source.isNull() || size <= 0) {
         return {};
     }
-    const int pixels = qCeil(size * devicePixelRatio);
-    QPixmap result = QPixmap::fromImage(
-        source.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    QSizeF points(size, size);
+    if (scaling == Scaling::proportionallyDown) {
+        const bool hasSize = image.size.width > 0 && image.size.height > 0;
+        const QSizeF natural =
+            hasSize ? QSizeF(image.size.width, image.size.height) : QSizeF(source.size());
+        points = natural.width() <= size && natural.height() <= size ? natural : points;
+    }
+    const QSize pixels = (points * devicePixelRatio).toSize().expandedTo(QSize(1, 1));
+    QPixmap result =
+        QPixmap::fromImage(source.scaled(pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     result.setDevicePixelRatio(devicePixelRatio);
     return result;
 }

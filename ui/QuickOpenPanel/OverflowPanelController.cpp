@@ -18,9 +18,9 @@
 #include "Parlowen/Telemetry/CrashReporter.h"
 #include "Parlowen/Telemetry/QuickOpenTelemetrySampling.h"
 #include "platform/PlatformServices.h"
+#include "ui/Design/ElidingLabel.h"
 #include "ui/Design/TessalineSecondaryButton.h"
 #include "ui/QuickOpenPanel/AppIconImage.h"
-#include "ui/Design/ElidingLabel.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/OverflowRowView.h"
 #include "ui/QuickOpenPanel/PanelIconButton.h"
@@ -452,7 +452,8 @@ OverflowPanelController::shortcutText(const AXMenuBarItemRecord& item) const {
 QPixmap OverflowPanelController::appIcon(const AXMenuBarItemRecord& item) const {
     const auto icon = dependencies.workspace->iconForApplication(item.pid);
     return icon ? AppIconImage::pixmap(*icon, SampleAppIconFactory::iconSize,
-                                       panelView->devicePixelRatioF())
+                                       panelView->devicePixelRatioF(),
+                                       AppIconImage::Scaling::proportionallyDown)
                 : QPixmap();
 }
 

@@ -22,14 +22,19 @@ bool OverflowPanelController::handlePanelKeyboardKey(const PanelKeyboardKey& key
     auto& panel = view();
     const bool rowsUsable = effectiveAvailability() == OverflowPanelAvailability::available;
     switch (key.kind) {
+    // Without Accessibility the rows are not shown: the arrows select nothing and leave the
+    // focus where it is.
     case left:
-        selectScopeFromKeyboard(OverflowPanelScope::hiddenOnly);
+        if (rowsUsable) {
+            selectScopeFromKeyboard(OverflowPanelScope::hiddenOnly);
+        }
         return true;
     case right:
-        selectScopeFromKeyboard(OverflowPanelScope::allRightSide);
+        if (rowsUsable) {
+            selectScopeFromKeyboard(OverflowPanelScope::allRightSide);
+        }
         return true;
     case up:
-        // Without Accessibility the rows are not shown; nothing to select.
         if (rowsUsable) {
             panel.tableView->moveUp();
         }

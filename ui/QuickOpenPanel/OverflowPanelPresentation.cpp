@@ -74,6 +74,9 @@ void OverflowPanelController::presentInNewWindow(const std::function<void()>& pr
     window->show();
     window->raise();
     window->activateWindow();
+    // The selected row (kept from the last showing, or the item of a setup) is the one Return
+    // opens: it must be in sight. The table's size reaches its scroll area only once shown.
+    panelView->tableView->scrollRowToVisible(panelView->tableView->selectedRow());
 
     focusSearchFieldForKeyboard();
     dependencies.workspace->activateIgnoringOtherApps(true);

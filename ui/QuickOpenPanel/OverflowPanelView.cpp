@@ -8,6 +8,7 @@
 #include "ui/QuickOpenPanel/PanelIconButton.h"
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
+#include "ui/QuickOpenPanel/PanelSearchField.h"
 #include "ui/QuickOpenPanel/PanelSymbols.h"
 
 #include <QAction>
@@ -62,7 +63,7 @@ QHBoxLayout* bareRow(int spacing) {
 OverflowPanelView::OverflowPanelView(QWidget* parent)
     : QWidget(parent), headerContainer(new QWidget), panelTitleLabel(new Parlowen::ElidingLabel),
       panelSubtitleLabel(new Parlowen::ElidingLabel), refreshButton(new PanelIconButton),
-      settingsButton(new PanelIconButton), searchField(new QLineEdit),
+      settingsButton(new PanelIconButton), searchField(new PanelSearchField),
       scopeControl(new PanelScopeControl),
       headerSeparator(preferenceSeparator(QStringLiteral("panel.header-separator"), panelWidth)),
       contentContainer(new QWidget), scrollView(new QScrollArea),
@@ -119,6 +120,8 @@ void OverflowPanelView::configureIconButton(PanelIconButton& button, const QStri
     button.setBorder(Palette::line());
     button.setCornerRadius(7);
     button.setFixedSize(iconButtonWidth, iconButtonHeight);
+    // A click leaves the keyboard focus where it was, as a Mac button does; Tab still reaches it.
+    button.setFocusPolicy(Qt::TabFocus);
 }
 
 void OverflowPanelView::configureHeader() {

@@ -56,6 +56,25 @@ ReasonBadgeView::Style badgeStyle(VisibilityClassification classification) {
     return ReasonBadgeView::Style::gray;
 }
 
+// The app's icon centred in the row's icon square and clipped to its rounded corners.
+QPixmap roundedIcon(const QPixmap& icon, qreal devicePixelRatio) {
+    constexpr int side = SampleAppIconFactory::iconSize;
+    QPixmap result(qCeil(side * devicePixelRatio), qCeil(side * devicePixelRatio));
+    result.setDevicePixelRatio(devicePixelRatio);
+    result.fill(Qt::transparent);
+    QPainter painter(&result);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    QPainterPath square;
+    square.addRoundedRect(QRectF(0, 0, side, side), SampleAppIconFactory::iconCornerRadius,
+                          SampleAppIconFactory::iconCornerRadius);
+    painter.setClipPath(square);
+    const QSizeF size = icon.deviceIndependentSize();
+    painter.drawPixmap(QRectF(QPointF((side - size.width()) / 2, (side - size.height()) / 2), size),
+                       icon, QRectF(icon.rect()));
+    return result;
+}
+
 bool hasNote(const AXMenuBarItemRecord& item, std::string_view note) {
     return std::find(item.notes.begin(), item.notes.end(), note) != item.notes.end();
 }
@@ -162,7 +181,7 @@ QPixmap OverflowRowView::icon(const AXMenuBarItemRecord& item, const QPixmap& ap
         return SampleAppIconFactory::icon(QString::fromStdString(item.appName),
                                           devicePixelRatioF());
     }
-    return appIcon;
+    return roundedIcon(appIcon, devicePixelRatioF());
 }
 
 void OverflowRowView::renderBackground() {

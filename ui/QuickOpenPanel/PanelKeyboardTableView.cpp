@@ -89,7 +89,9 @@ void PanelKeyboardTableView::deselectAll() {
 void PanelKeyboardTableView::scrollRowToVisible(int row) {
     if (auto* area = enclosingScrollArea(this); area && row >= 0 && row < rowCount) {
         const QRect target = rectOfRow(row);
-        area->ensureVisible(target.center().x(), target.center().y(), 0, rowHeight / 2);
+        // The middle of the row and half its height either way: the whole row, to the pixel
+        // (QRect's centre lies half a pixel above the middle).
+        area->ensureVisible(target.center().x(), target.top() + rowHeight / 2, 0, rowHeight / 2);
     }
 }
 

@@ -68,7 +68,7 @@ QPixmap icon(const QString& appName, qreal devicePixelRatio) {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath square;
-    square.addRoundedRect(QRectF(0, 0, iconSize, iconSize), 6, 6);
+    square.addRoundedRect(QRectF(0, 0, iconSize, iconSize), iconCornerRadius, iconCornerRadius);
     painter.fillPath(square, color(appName));
     const QString text = initials(appName);
     painter.setFont(Parlowen::TessalineFonts::font(text.size() < 2 ? 12 : 10, QFont::Bold));

@@ -8,7 +8,9 @@
 // Sample rows use them, and so does any row whose application has no icon.
 namespace SampleAppIconFactory {
 
+// The square of a row's icon, real or drawn, and the radius of its corners.
 inline constexpr int iconSize = 30;
+inline constexpr qreal iconCornerRadius = 6;
 
 QPixmap icon(const QString& appName, qreal devicePixelRatio = 1.0);
 QColor color(const QString& appName);

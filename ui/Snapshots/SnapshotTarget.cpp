@@ -1,5 +1,7 @@
 #include "ui/Snapshots/SnapshotTarget.h"
 
+#include "ui/Preferences/PreferencesTabViewController.h"
+
 namespace SnapshotTargets {
 
 std::string_view toString(SnapshotTarget target) {
@@ -57,7 +59,7 @@ QSize size(SnapshotTarget target) {
     case SnapshotTarget::preferencesGeneral:
     case SnapshotTarget::preferencesQuickAccess:
     case SnapshotTarget::preferencesAdvanced:
-        return {640, 460};
+        return PreferencesTabViewController::contentSize;
     case SnapshotTarget::appIcon:
         return {1024, 1024};
     }

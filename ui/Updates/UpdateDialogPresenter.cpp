@@ -91,7 +91,7 @@ void UpdateDialogPresenter::presentUpdateFound(
     found->activateWindow();
 }
 
-void UpdateDialogPresenter::presentReleaseNotes(const std::optional<std::string>& notes) {
+void UpdateDialogPresenter::presentReleaseNotes(const std::optional<update::ReleaseNotes>& notes) {
     if (found) {
         found->showReleaseNotes(notes);
     }

@@ -26,7 +26,7 @@ public:
     void presentUpdateFound(const update::SUAppcastItem& item, update::SPUUserUpdateState state,
                             const std::string& installedVersion,
                             std::function<void(update::SPUUserUpdateChoice)> reply) override;
-    void presentReleaseNotes(const std::optional<std::string>& notes) override;
+    void presentReleaseNotes(const std::optional<update::ReleaseNotes>& notes) override;
     void presentProgress(const update::UpdateProgress& progress,
                          std::function<void()> cancellation) override;
     void presentReadyToInstall(std::function<void(update::SPUUserUpdateChoice)> reply) override;

@@ -108,18 +108,15 @@ UpdateFoundWindow::UpdateFoundWindow(const update::SUAppcastItem& item,
             [this] { answer(update::SPUUserUpdateChoice::install); });
 }
 
-void UpdateFoundWindow::showReleaseNotes(const std::optional<std::string>& notes) {
+void UpdateFoundWindow::showReleaseNotes(const std::optional<update::ReleaseNotes>& notes) {
     if (!notes) {
         releaseNotes->setPlainText(localizedText("updates.found.notes_unavailable",
                                                  "The release notes could not be loaded."));
         return;
     }
-    const auto content = QString::fromStdString(*notes);
-    if (Qt::mightBeRichText(content)) {
-        releaseNotes->setHtml(content);
-    } else {
-        releaseNotes->setPlainText(content);
-    }
+    // Only the reader's HTML: shallow, short and made of simple elements, so the rich-text
+    // view lays it out at once whatever the server sent.
+    releaseNotes->setHtml(QString::fromStdString(notes->html()));
 }
 
 void UpdateFoundWindow::closeEvent(QCloseEvent* event) {

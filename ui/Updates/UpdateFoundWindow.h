@@ -24,8 +24,8 @@ public:
                       std::function<void(update::SPUUserUpdateChoice)> reply,
                       QWidget* parent = nullptr);
 
-    // Shows the release notes (HTML or plain text); none says they could not be loaded.
-    void showReleaseNotes(const std::optional<std::string>& notes);
+    // Shows the release notes as read; none says they could not be loaded.
+    void showReleaseNotes(const std::optional<update::ReleaseNotes>& notes);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

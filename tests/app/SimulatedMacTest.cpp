@@ -1,0 +1,119 @@
+#include "tests/app/HubFixture.h"
+#include "tests/support/KeySender.h"
+#include "ui/Desktop/AccessibilitySettingsWindow.h"
+#include "ui/Desktop/DesktopWindow.h"
+#include "ui/Desktop/SettingsSwitch.h"
+#include "ui/Desktop/SimulatedKeyboard.h"
+#include "ui/QuickOpenPanel/OverflowPanelView.h"
+#include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
+#include "ui/QuickOpenPanel/OverflowRowView.h"
+#include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+#include <QWindow>
+
+namespace {
+using namespace Parlowen;
+
+// The program's own objects on the simulated Mac, driven as a person would: the hub with its
+// panel and per-app hotkeys, and the desktop window through which keys and clicks arrive.
+struct SimulatedMacTest : AppTesting::HubFixture {
+    std::unique_ptr<StatusBarController> hub;
+    std::unique_ptr<DesktopWindow> window;
+
+    void start() {
+        hub = makeHub();
+        wire(*hub);
+        hub->poller().start();
+        window = std::make_unique<DesktopWindow>(*desktop);
+        window->keyboard().isRecordingShortcut = [this](const QWidget& keyWindow) {
+            return hub->isRecordingShortcut(keyWindow);
+        };
+        ASSERT_TRUE(tessaline::testing::showAndActivate(*window));
+        run(500);
+    }
+    void TearDown() override {
+        window.reset();
+        hub.reset();
+        HubFixture::TearDown();
+    }
+
+    // A key chord as the window system delivers it to the window.
+    void press(QWidget& target, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(target.windowHandle(), key, modifiers);
+        run();
+    }
+};
+
+TEST_F(SimulatedMacTest, AShortcutRecordedInThePanelOpensItsItemsMenuWhenPressedOnTheDesktop) {
+    start();
+    click(platform::sim::SimStatusBar::firstItemId);
+    QWidget* panelWindow = hub->panelWindow();
+    ASSERT_NE(panelWindow, nullptr);
+    auto& view = hub->overflowPanel().view();
+    ASSERT_FALSE(hub->overflowPanel().displayedItems().empty());
+    const AXMenuBarItemRecord item = hub->overflowPanel().displayedItems().front();
+    QTest::mouseClick(view.tableView->existingRowView(0)->hotKeyButton, Qt::LeftButton);
+    ASSERT_TRUE(hub->overflowPanel().activeHotKeyCaptureItem());
+
+    // Command-Option-K (Ctrl and Alt here): the recording takes it, no hotkey sees it.
+    constexpr std::uint32_t keyK = 40;
+    const std::uint32_t chord = platform::cmdKey | platform::optionKey;
+    press(*panelWindow, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_EQ(panel.hotKeys.bindings().size(), 1U);
+    EXPECT_EQ(panel.hotKeys.bindings().front().shortcut.keyCode, keyK);
+    EXPECT_EQ(desktop->appServices().hotKeys.holder(keyK, chord),
+              desktop->initialDescription().ownProcess.pid);
+
+    // Recorded again, the chord this program holds is still the recording's, not the hotkey's.
+    const auto open = [&] {
+        const auto state = desktop->menuBarState();
+        return std::count_if(state.items.begin(), state.items.end(), [&](const auto& shown) {
+            return shown.menuOpen && shown.description.pid == item.pid;
+        });
+    };
+    QTest::mouseClick(view.tableView->existingRowView(0)->hotKeyButton, Qt::LeftButton);
+    ASSERT_TRUE(hub->overflowPanel().activeHotKeyCaptureItem());
+    press(*panelWindow, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+    run(3000);
+    EXPECT_FALSE(hub->overflowPanel().activeHotKeyCaptureItem());
+    EXPECT_EQ(open(), 0);
+    hub->overflowPanel().closeCurrentPresentation();
+    PanelTesting::flushDeferredDeletes();
+
+    // Pressed on the desktop, whichever app is frontmost, the chord opens the item's menu.
+    ASSERT_TRUE(tessaline::testing::showAndActivate(*window));
+    press(*window, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+    run(3000);
+    EXPECT_EQ(open(), 1);
+    EXPECT_TRUE(window->windowTitle().endsWith(
+        QString(", menu of %1 open").arg(QString::fromStdString(item.appName))));
+}
+
+TEST_F(SimulatedMacTest, AccessibilityGrantedInTheSettingsReachesThePanelAndTheStrip) {
+    auto description = platform::sim::SimulatedDesktop::defaultDescription();
+    description.trust.trusted = false;
+    useDesktop(description);
+    start();
+    click(platform::sim::SimStatusBar::firstItemId);
+    EXPECT_EQ(hub->overflowPanel().availability, OverflowPanelAvailability::needsAccessibility);
+    auto* strip = window->findChild<QCheckBox*>("desktop.controls.accessibility");
+    EXPECT_FALSE(strip->isChecked());
+
+    hub->panelWindow()->findChild<QPushButton*>("panel.empty.action")->click();
+    run();
+    AccessibilitySettingsWindow* settings = window->accessibilitySettings();
+    ASSERT_NE(settings, nullptr);
+    EXPECT_TRUE(settings->isVisible());
+    settings->findChild<SettingsSwitch*>("accessibility-settings.switch")->click();
+    settings->close();
+    run(2000);
+
+    EXPECT_EQ(hub->overflowPanel().availability, OverflowPanelAvailability::available);
+    EXPECT_FALSE(hub->overflowPanel().displayedItems().empty());
+    EXPECT_TRUE(strip->isChecked());
+}
+
+} // namespace

@@ -1,0 +1,70 @@
+#include "ui/Desktop/SimulatedKeyboard.h"
+
+#include "Parlowen/Hotkeys/HotKeyFormatter.h"
+#include "platform/qt/MacKeyTable.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
+
+SimulatedKeyboard::SimulatedKeyboard(platform::sim::SimHotKeys& hotKeys, QObject* parent)
+    : QObject(parent), hotKeys_(hotKeys) {
+    // A key reaches its window before the window hands it to the focused widget, so a chord is
+    // taken here before any window's own key handling, whatever the order of the filters.
+    qApp->installEventFilter(this);
+}
+
+SimulatedKeyboard::~SimulatedKeyboard() {
+    qApp->removeEventFilter(this);
+}
+
+std::optional<SimulatedKeyboard::Chord> SimulatedKeyboard::chordOf(const QKeyEvent& event) {
+    // The table reads key presses; a shortcut check carries the same key.
+    const QKeyEvent press(QEvent::KeyPress, event.key(), event.modifiers(), event.nativeScanCode(),
+                          event.nativeVirtualKey(), event.nativeModifiers(), event.text(),
+                          event.isAutoRepeat());
+    const auto mac = platform::qt::MacKeyTable::translate(press);
+    if (!mac || mac->type != platform::qt::MacKeyEvent::Type::keyDown ||
+        mac->keyCode == platform::qt::unknownKeyCode) {
+        return std::nullopt;
+    }
+    return Chord{mac->keyCode, Parlowen::HotKeyFormatter::carbonModifiers(mac->modifierFlags)};
+}
+
+bool SimulatedKeyboard::recordsShortcut(const QObject& window) const {
+    if (!isRecordingShortcut) {
+        return false;
+    }
+    for (const QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->windowHandle() == &window) {
+            return isRecordingShortcut(*widget);
+        }
+    }
+    return false;
+}
+
+bool SimulatedKeyboard::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !watched->isWindowType()) {
+        return false;
+    }
+    const auto& key = static_cast<const QKeyEvent&>(*event);
+    const auto chord = chordOf(key);
+    if (!chord || recordsShortcut(*watched)) {
+        return false;
+    }
+    if (type == QEvent::ShortcutOverride) {
+        // A held chord is no shortcut of the window: its key press follows and is taken below.
+        if (!hotKeys_.holder(chord->keyCode, chord->carbonModifiers)) {
+            return false;
+        }
+        event->accept();
+        return true;
+    }
+    // A held key repeats without pressing the hotkey again, as Carbon hotkeys do.
+    const auto holder = key.isAutoRepeat()
+                            ? hotKeys_.holder(chord->keyCode, chord->carbonModifiers)
+                            : hotKeys_.press(chord->keyCode, chord->carbonModifiers);
+    return holder.has_value();
+}
