@@ -9,7 +9,6 @@
 
 #include <unistd.h>
 
-
 namespace Parlowen {
 
 namespace {

@@ -28,9 +28,9 @@ std::string lockName(const std::filesystem::path& url) {
         hash = (hash ^ static_cast<unsigned char>(byte)) * 0x100000001b3ULL;
     }
     char text[64];
-    const int length = std::snprintf(text, sizeof text, "app.tessaline.Tessaline.lock/%u/%016llx",
-                                     static_cast<unsigned>(::geteuid()),
-                                     static_cast<unsigned long long>(hash));
+    const int length =
+        std::snprintf(text, sizeof text, "app.tessaline.Tessaline.lock/%u/%016llx",
+                      static_cast<unsigned>(::geteuid()), static_cast<unsigned long long>(hash));
     return std::string(1, '\0') + std::string(text, static_cast<std::size_t>(length));
 }
 

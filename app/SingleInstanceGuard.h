@@ -12,8 +12,9 @@
 
 namespace Parlowen {
 
-// Lets one copy of the product run per user: a lock file first, then the running copies of
-// the bundle. A later copy asks the running one to come forward and then quits. Main thread.
+// Lets one copy of the product run per user: a lock file first (or its lock by name when the
+// file cannot be used), then the running copies of the bundle. A later copy asks the running
+// one to come forward and then quits. Main thread.
 class SingleInstanceGuard {
 public:
     // The distributed notification a later copy posts: object the bundle identifier, user info

@@ -176,9 +176,10 @@ int main(int argc, char** argv) {
         std::make_unique<SingleInstanceGuard>(
             services.bundle.bundleIdentifier(), ::getpid(), product->launchDate(),
             SingleInstancePolicy(),
-            SingleInstanceFileLock::defaultLock(
-                services.environment, platform::Logger(services.log, services.clock,
-                                                       "app.tessaline.Tessaline", "SingleInstance")),
+            SingleInstanceFileLock::defaultLock(services.environment,
+                                                platform::Logger(services.log, services.clock,
+                                                                 "app.tessaline.Tessaline",
+                                                                 "SingleInstance")),
             services.runningCopies, services.distributedNotifications),
         [] { CrashReporter::shared().startIfConsented(); },
         [] { return makeStatusBar(*product); },

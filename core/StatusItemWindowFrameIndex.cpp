@@ -273,8 +273,9 @@ StatusItemWindowFrameIndex::frame(std::string_view appName,
     if (!axFrame || !axFrame->isFinite()) {
         for (const std::size_t owner : owners) {
             const auto rightmost = placesByOwner[owner].rightmost;
-            if (rightmost && (!best || framesByOwnerName[owner].frames[*rightmost].minX() >
-                                           framesByOwnerName[best->first].frames[best->second].minX())) {
+            if (rightmost &&
+                (!best || framesByOwnerName[owner].frames[*rightmost].minX() >
+                              framesByOwnerName[best->first].frames[best->second].minX())) {
                 best = std::pair(owner, *rightmost);
             }
         }
@@ -304,8 +305,8 @@ StatusItemWindowFrameIndex::frame(std::string_view appName,
                 [](const Place& place, CGFloat value) { return place.midX < value; });
             for (auto at = middle; at != places.end() && visit(*at, at->midX - x); ++at) {
             }
-            for (auto at = middle; at != places.begin() && visit(*std::prev(at), x - std::prev(at)->midX);
-                 --at) {
+            for (auto at = middle;
+                 at != places.begin() && visit(*std::prev(at), x - std::prev(at)->midX); --at) {
             }
         }
     }

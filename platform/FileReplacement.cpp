@@ -31,8 +31,8 @@ constexpr std::size_t temporaryRandomLength = 6;
 
 bool isTemporaryOf(std::string_view name, std::string_view fileName) {
     if (name.size() != fileName.size() + temporaryInfix.size() + temporaryRandomLength ||
-        !name.starts_with(fileName) || name.substr(fileName.size(), temporaryInfix.size()) !=
-                                           temporaryInfix) {
+        !name.starts_with(fileName) ||
+        name.substr(fileName.size(), temporaryInfix.size()) != temporaryInfix) {
         return false;
     }
     const std::string_view random = name.substr(fileName.size() + temporaryInfix.size());

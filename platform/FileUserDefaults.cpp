@@ -85,14 +85,6 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, bool
     return text;
 }
 
-void syncDirectory(const std::filesystem::path& directory) {
-    const int descriptor = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        ::fsync(descriptor);
-        ::close(descriptor);
-    }
-}
-
 std::string utcStamp() {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
@@ -236,7 +228,7 @@ void FileUserDefaults::keepAsideLocked() const {
             continue;
         }
         if (::rename(filePath.c_str(), candidate.c_str()) == 0) {
-            syncDirectory(filePath.parent_path());
+            FileReplacement::syncFolder(filePath.parent_path());
         }
         return;
     }

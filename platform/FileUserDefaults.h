@@ -15,10 +15,10 @@ namespace platform {
 // "<file>.lock", merges its one change into what the file holds at that moment and replaces
 // the file atomically (temporary file, fsync, rename), so stores in other objects or
 // processes on the same file keep each other's keys; temporary files that a writer killed
-// mid-write left beside the file are removed by the next write. No write goes ahead without the lock: when
-// the lock file cannot be opened and locked (a symbolic link at its path, a file of another
-// user) the write is dropped and reported. Reads are served from memory and reload the file
-// when it changed on disk. Members of types this store does not know are kept and written
+// mid-write left beside the file are removed by the next write. No write goes ahead without
+// the lock: when the lock file cannot be opened and locked (a symbolic link at its path, a file
+// of another user) the write is dropped and reported. Reads are served from memory and reload
+// the file when it changed on disk. Members of types this store does not know are kept and written
 // back unchanged; a file that is not a JSON object at all reads as empty and is renamed to
 // "<file>.corrupt-<UTC time>" before anything else is written. A file that exists but cannot
 // be read at the moment is left alone: reads keep what was last loaded and writes are dropped

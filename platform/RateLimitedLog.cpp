@@ -22,8 +22,8 @@ void RateLimitedLog::error(std::string_view line) {
         }
         ++written_;
         if (leftOut_ > 0) {
-            written += " (" + std::to_string(leftOut_) +
-                       " earlier lines like this one were not logged)";
+            written +=
+                " (" + std::to_string(leftOut_) + " earlier lines like this one were not logged)";
             leftOut_ = 0;
         }
     }

@@ -336,7 +336,8 @@ DescriptionResult parseDesktopDescription(std::string_view jsonText) {
 
 DescriptionResult loadDesktopDescription(const std::filesystem::path& path) {
     const auto unreadable = [](int error) {
-        return DescriptionError{"(document)", std::string("cannot be read: ") + std::strerror(error)};
+        return DescriptionError{"(document)",
+                                std::string("cannot be read: ") + std::strerror(error)};
     };
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) {

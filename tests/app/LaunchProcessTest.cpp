@@ -133,8 +133,8 @@ TEST(LaunchProcessTest, AnUnusableDesktopDescriptionIsRefusedByNameAndReason) {
         const Outcome outcome =
             runWithoutDisplay(std::string("-platform offscreen --desktop ") + row.path);
         EXPECT_EQ(outcome.status, 2) << row.path << ": " << outcome.output;
-        EXPECT_NE(outcome.output.find(std::string(row.path) + " is not usable: (document): " +
-                                      row.reason),
+        EXPECT_NE(outcome.output.find(std::string(row.path) +
+                                      " is not usable: (document): " + row.reason),
                   std::string::npos)
             << outcome.output;
     }

@@ -62,6 +62,24 @@ TEST(OnboardingLayout, EveryNamedPartIsThereWithItsSize) {
     EXPECT_EQ(geometryOf(controller, "onboarding.body").width(), 400);
 }
 
+// The shortcut instruction keeps to its line, cut at its end, and leaves the pop-up its place.
+TEST(OnboardingLayout, ALongShortcutInstructionIsCutAtItsEnd) {
+    OnboardingFixture fixture;
+    OnboardingWindowController& controller = fixture.make();
+    controller.presentIfNeeded();
+    const OnboardingPageViews& v = controller.views();
+    v.shortcutInstructionLabel->setText(
+        QStringLiteral("Press Option and Shift together, then type the name of the menu bar app"));
+    v.shortcutCard->layout()->activate();
+    EXPECT_EQ(v.shortcutCard->width(), 400);
+    EXPECT_LE(v.shortcutPopup->geometry().right(), 400 - 16);
+    // The label runs up to the row's spacing before the pop-up.
+    EXPECT_EQ(v.shortcutInstructionLabel->mapTo(v.shortcutCard, QPoint(0, 0)).x() +
+                  v.shortcutInstructionLabel->width() + 14,
+              v.shortcutPopup->x());
+    EXPECT_TRUE(v.shortcutInstructionLabel->isElided());
+}
+
 TEST(OnboardingLayout, TheWindowKeepsItsSizeAndPlaceAcrossPages) {
     OnboardingFixture fixture;
     OnboardingWindowController& controller = fixture.make();

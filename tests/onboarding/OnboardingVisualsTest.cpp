@@ -5,16 +5,24 @@
 #include "Parlowen/Onboarding/QuickOpenDemoScript.h"
 #include "Parlowen/Settings/AppResourceBundles.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/WidgetImage.h"
 #include "ui/Onboarding/AccessibilityPermissionPreviewView.h"
 #include "ui/Onboarding/DraggableApplicationOverlayView.h"
+#include "ui/Onboarding/QuickOpenIntroDemoPainter.h"
 #include "ui/Onboarding/QuickOpenIntroDemoView.h"
 #include "ui/Onboarding/TessalineAppMarkView.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMimeData>
+#include <QPainter>
 #include <QUrl>
+#include <QVideoFrame>
+#include <QVideoSink>
+
+#include <fstream>
 
 namespace {
 
@@ -156,31 +164,80 @@ TEST(QuickOpenIntroDemoView, DrawsTheScriptWithoutAVideoAndStandsStillWithReduce
     EXPECT_EQ(still.view->animationPhase(), Script::stillPhase);
 }
 
-TEST(QuickOpenIntroDemoView, AnUnplayableVideoFallsBackToTheDrawnDemo) {
-    // Qt's GStreamer backend crashes on a file it cannot parse on this system; FFmpeg reports it.
-    qputenv("QT_MEDIA_BACKEND", "ffmpeg");
-    TemporaryFolder resources;
-    const std::filesystem::path video = resources.path() / "onboarding-quick-open-demo.mp4";
-    std::ofstream(video) << "not a video";
-    Parlowen::AppResourceBundles::overrideCandidates(
-        std::vector{Parlowen::ResourceBundle(resources.path())});
-    OnboardingFixture fixture;
-    {
-        ShownView<QuickOpenIntroDemoView> shown(fixture);
-        EXPECT_EQ(Media::videoURL(QuickAccessModifierShortcut::option), video);
-        EXPECT_EQ(shown.view->mode(), QuickOpenIntroDemoView::Mode::video);
-        // The player reports the bad file from its own threads, through Qt's event loop.
-        QElapsedTimer waited;
-        waited.start();
-        while (shown.view->mode() == QuickOpenIntroDemoView::Mode::video &&
-               waited.elapsed() < 10'000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-            fixture.loop.runFor(std::chrono::milliseconds(1));
-        }
-        EXPECT_EQ(shown.view->mode(), QuickOpenIntroDemoView::Mode::drawn);
+// A file named as the demo video in a resource bundle of its own, which holds only "not a
+// video"; the player is started on it, reports it later and the drawn demo takes its place.
+struct UnplayableDemoVideo {
+    UnplayableDemoVideo() {
+        // Qt's GStreamer backend crashes on a file it cannot parse on this system; FFmpeg
+        // reports it.
+        qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+        std::ofstream(file) << "not a video";
+        Parlowen::AppResourceBundles::overrideCandidates(
+            std::vector{Parlowen::ResourceBundle(resources.path())});
     }
-    flushDeferredDeletes();
-    Parlowen::AppResourceBundles::overrideCandidates(std::nullopt);
+    ~UnplayableDemoVideo() {
+        flushDeferredDeletes();
+        Parlowen::AppResourceBundles::overrideCandidates(std::nullopt);
+    }
+
+    TemporaryFolder resources;
+    std::filesystem::path file = resources.path() / "onboarding-quick-open-demo.mp4";
+};
+
+TEST(QuickOpenIntroDemoView, AnUnplayableVideoFallsBackToTheDrawnDemo) {
+    UnplayableDemoVideo video;
+    OnboardingFixture fixture;
+    ShownView<QuickOpenIntroDemoView> shown(fixture);
+    EXPECT_EQ(Media::videoURL(QuickAccessModifierShortcut::option), video.file);
+    EXPECT_EQ(shown.view->mode(), QuickOpenIntroDemoView::Mode::video);
+    // The player reports the bad file from its own threads, through Qt's event loop.
+    QElapsedTimer waited;
+    waited.start();
+    while (shown.view->mode() == QuickOpenIntroDemoView::Mode::video && waited.elapsed() < 10'000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        fixture.loop.runFor(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(shown.view->mode(), QuickOpenIntroDemoView::Mode::drawn);
+}
+
+// The video's frames are fitted into the view and clipped to its rounded shape.
+TEST(QuickOpenIntroDemoView, VideoIsClippedToTheRoundedShape) {
+    UnplayableDemoVideo video;
+    OnboardingFixture fixture;
+    ShownView<QuickOpenIntroDemoView> shown(fixture);
+    ASSERT_EQ(shown.view->mode(), QuickOpenIntroDemoView::Mode::video);
+    auto* sink = shown.view->findChild<QVideoSink*>();
+    ASSERT_NE(sink, nullptr);
+    QVideoFrame frame(QVideoFrameFormat(QSize(50, 50), QVideoFrameFormat::Format_RGBA8888));
+    ASSERT_TRUE(frame.map(QVideoFrame::WriteOnly));
+    uchar* bytes = frame.bits(0);
+    for (int index = 0; index < frame.mappedBytes(0); index += 4) {
+        bytes[index] = bytes[index + 3] = 255;
+        bytes[index + 1] = bytes[index + 2] = 0;
+    }
+    frame.unmap();
+    sink->setVideoFrame(frame);
+    const QImage image = tessaline::testing::renderWidget(*shown.view);
+    EXPECT_EQ(tessaline::testing::pixelColor(image, 250, 250), QColor(Qt::red));
+    for (const QPoint corner : {QPoint(1, 1), QPoint(498, 1), QPoint(1, 498), QPoint(498, 498)}) {
+        EXPECT_NE(tessaline::testing::pixelColor(image, corner.x(), corner.y()), QColor(Qt::red))
+            << corner.x() << "," << corner.y();
+    }
+}
+
+// While "Dropbox" is typed the list's thumb moves down 4 points, whatever the list scrolled.
+TEST(QuickOpenIntroDemo, TheScrollThumbTravelsFourPoints) {
+    tessaline::testing::uiTestApplication();
+    QImage image(500, 500, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        QuickOpenIntroDemoPainter::paint(painter, QSizeF(500, 500), 0.6,
+                                         QuickAccessModifierShortcut::option);
+    }
+    // The 68-point track runs down from y 135 at x 411 to 414; the thumb is 24 points long.
+    const auto lightness = [&](int y) { return image.pixelColor(412, y).lightness(); };
+    EXPECT_LT(lightness(135 + 4 + 12), lightness(135 + 4 + 24 + 20));
 }
 
 TEST(QuickOpenIntroDemoView, PostersForSnapshotsStandStill) {
@@ -208,8 +265,22 @@ TEST(DragTheAppPanel, OnlyAnAppBundleCanBeDragged) {
     EXPECT_EQ(fixture.make().currentApplicationBundleURL(), "/Applications/Tessaline.app");
     DraggableApplicationOverlayView withoutBundle(std::nullopt, QSize(372, 142),
                                                   fixture.desktop.workspace(), fixture.loop);
-    EXPECT_FALSE(withoutBundle.startDrag());
+    EXPECT_FALSE(withoutBundle.startDrag({}));
     EXPECT_FALSE(withoutBundle.isDragInProgress());
+}
+
+// The drag image stands centred on the token's icon, wherever on the card the drag begins.
+TEST(DragTheAppPanel, TheDragImageIsCentredOnTheTokensIcon) {
+    OnboardingFixture fixture;
+    DraggableApplicationOverlayView overlay("/Applications/Tessaline.app", QSize(372, 142),
+                                            fixture.desktop.workspace(), fixture.loop);
+    overlay.show();
+    const QLabel* icon = overlay.dragFeedbackView()->iconView();
+    const QPoint centre = icon->mapTo(&overlay, QPoint(icon->width() / 2, icon->height() / 2));
+    for (const QPoint pointer : {QPoint(300, 70), centre, QPoint(5, 5)}) {
+        EXPECT_EQ(overlay.dragHotSpot(pointer), pointer - centre + QPoint(28, 28))
+            << pointer.x() << "," << pointer.y();
+    }
 }
 
 TEST(DragTheAppPanel, ThePickupGrowsAndSettlesBackToNormalSize) {

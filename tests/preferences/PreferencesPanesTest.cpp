@@ -224,14 +224,25 @@ TEST_F(PerAppShortcutsTest, ListShowsStaleRowsAndRemoveNotSeenDropsOnlyThem) {
     EXPECT_EQ(pill->text(), "2 available");
 }
 
-TEST_F(PerAppShortcutsTest, RowsShowTheChordMonospaced) {
+TEST_F(PerAppShortcutsTest, RowsShowTheNameInTwoLinesAtMostAndTheChordMonospaced) {
+    const QString title = QStringLiteral(
+        "Synchronisation status of every shared folder and every account on this machine");
+    fixture.hotKeys.assign(record("Sync", title.toStdString()), 3, 0x100, date(800'000'300));
     PerAppHotKeyManagementViewController list(fixture.services(), {}, nullptr);
+    list.panel()->show();
     const auto labels = list.panel()->findChildren<QLabel*>();
-    const auto chord = std::find_if(labels.begin(), labels.end(), [](const QLabel* label) {
-        return label->text() == QStringLiteral("⌘D");
-    });
-    ASSERT_NE(chord, labels.end());
-    EXPECT_TRUE(QFontInfo((*chord)->font()).fixedPitch());
+    const auto withText = [&](const QString& text) {
+        const auto found = std::find_if(labels.begin(), labels.end(),
+                                        [&](const QLabel* label) { return label->text() == text; });
+        return found == labels.end() ? nullptr : *found;
+    };
+    const QLabel* name = withText(title);
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->width(), 170);
+    EXPECT_LE(name->height(), 2 * name->fontMetrics().lineSpacing() + 1);
+    const QLabel* chord = withText(QStringLiteral("⌘D"));
+    ASSERT_NE(chord, nullptr);
+    EXPECT_TRUE(QFontInfo(chord->font()).fixedPitch());
 }
 
 // Command-W, and Escape unless Control, Option or Command is held, end the sheet.
@@ -355,7 +366,7 @@ TEST_F(PerAppShortcutsTest, ListRendersOffscreen) {
     PerAppHotKeyManagementViewController list(services, std::move(callbacks), nullptr);
     list.panel()->show();
     const QImage image = tessaline::testing::renderWidget(*list.panel());
-    EXPECT_EQ(image.size(), QSize(460, 324));
+    EXPECT_EQ(image.size(), QSize(560, 324));
     const QString folder = QString::fromLocal8Bit(qgetenv("TESSALINE_PREFERENCES_RENDER_DIR"));
     if (!folder.isEmpty()) {
         EXPECT_TRUE(tessaline::testing::savePng(

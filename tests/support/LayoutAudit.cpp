@@ -8,10 +8,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
@@ -131,7 +133,7 @@ public:
                                                          -label.margin(), -label.margin());
         if (const auto* eliding = qobject_cast<const Parlowen::ElidingLabel*>(&label)) {
             const auto lines = static_cast<int>(eliding->shownLines(area.width()).size());
-            const int needed = metrics.height() + (lines - 1) * metrics.lineSpacing();
+            const int needed = Parlowen::TessalineDesign::heightOfLines(metrics, lines);
             if (needed > area.height() + 1) {
                 add(label, text,
                     QStringLiteral("clipped: %1 lines need %2 px, it has %3")
@@ -144,7 +146,8 @@ public:
             }
             if (!rules.truncating.contains(label.objectName())) {
                 add(label, text, QStringLiteral("cut with an ellipsis at %1 px").arg(area.width()));
-            } else if (area.height() >= needed + metrics.lineSpacing()) {
+            } else if (area.height() >=
+                       Parlowen::TessalineDesign::heightOfLines(metrics, lines + 1)) {
                 add(label, text,
                     QStringLiteral("cut with an ellipsis though its %1 px hold another line")
                         .arg(area.height()));
@@ -219,41 +222,35 @@ public:
         }
     }
 
-    // Inside the visible area of every widget around it. It may lie beyond a scroll view's
-    // edge only along a direction that view scrolls, and only in views whose design scrolls.
+    // Inside the visible area of every widget around it. Past a view whose design scrolls (a
+    // scroll view, or a picture of one) it may reach beyond the edges above and below.
     void checkVisibleArea(const QWidget& widget) {
+        bool scrolls = false;
         for (const QWidget* around = widget.parentWidget(); around;
              around = around->parentWidget()) {
             const QRect rect(widget.mapTo(around, QPoint(0, 0)), widget.size());
             const auto* scroller = qobject_cast<const QAbstractScrollArea*>(around->parentWidget());
-            if (scroller && scroller->viewport() == around) {
-                QRect allowed = around->rect();
-                const bool scrolls = rules.scrolling.contains(scroller->objectName());
-                if (scrolls && scroller->verticalScrollBar()->maximum() > 0) {
-                    allowed.setTop(rect.top());
-                    allowed.setBottom(rect.bottom());
-                }
-                if (!allowed.contains(rect)) {
-                    add(widget, shownText(widget),
-                        QStringLiteral("%1 the visible area of %2, which %3")
-                            .arg(around->rect().intersects(rect) ? "partly outside" : "outside")
-                            .arg(widgetName(*scroller))
-                            .arg(scrolls ? "does not scroll that way"
-                                         : "its design does not let scroll"));
-                }
-                // The scroll view itself is checked against the widgets around it.
-                return;
+            const bool viewport = scroller && scroller->viewport() == around;
+            scrolls = scrolls || rules.scrolling.contains(around->objectName()) ||
+                      (viewport && rules.scrolling.contains(scroller->objectName()));
+            QRect allowed = around->rect();
+            if (scrolls) {
+                allowed.setTop(rect.top());
+                allowed.setBottom(rect.bottom());
             }
-            if (!around->rect().contains(rect)) {
+            if (!allowed.contains(rect)) {
+                const QWidget& view = viewport ? *scroller : *around;
                 add(widget, shownText(widget),
-                    QStringLiteral("outside the visible area of %1: at %2,%3 %4x%5 in %6x%7")
-                        .arg(widgetName(*around))
+                    QStringLiteral("%1 the visible area of %2 (at %3,%4 %5x%6 in %7x%8)%9")
+                        .arg(around->rect().intersects(rect) ? "partly outside" : "outside")
+                        .arg(widgetName(view))
                         .arg(rect.x())
                         .arg(rect.y())
                         .arg(rect.width())
                         .arg(rect.height())
                         .arg(around->width())
-                        .arg(around->height()));
+                        .arg(around->height())
+                        .arg(viewport && !scrolls ? ", which its design does not let scroll" : ""));
                 return;
             }
             if (around->isWindow()) {
@@ -333,9 +330,20 @@ QRgb commonest(const QImage& image) {
         ->first;
 }
 
+// The part of the widget that the widgets around it leave visible, in the window's
+// coordinates.
+QRect visibleRect(const QWidget& widget, const QWidget& window) {
+    QRect shown(widget.mapTo(&window, QPoint(0, 0)), widget.size());
+    for (const QWidget* around = widget.parentWidget(); around && around != &window;
+         around = around->parentWidget()) {
+        shown &= QRect(around->mapTo(&window, QPoint(0, 0)), around->size());
+    }
+    return shown & window.rect();
+}
+
 QRect ringArea(const QWidget& widget, const QWidget& window) {
-    const QRect rect(widget.mapTo(&window, QPoint(0, 0)), widget.size());
-    return rect.adjusted(-ringMargin, -ringMargin, ringMargin, ringMargin)
+    return visibleRect(widget, window)
+        .adjusted(-ringMargin, -ringMargin, ringMargin, ringMargin)
         .intersected(window.rect());
 }
 
@@ -377,24 +385,37 @@ std::vector<LayoutFinding> auditLayout(QWidget& window, const LayoutAuditRules& 
     return auditor.findings;
 }
 
+void saveForReview(QWidget& window, const QString& folder, const QString& name) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QString file = name;
+    file.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
+    window.grab().save(QDir(folder).filePath(file + QStringLiteral(".png")), "PNG");
+}
+
 std::vector<LayoutFinding> auditFocusRings(QWidget& window, const QString& windowName, int steps) {
     std::map<QWidget*, QImage> unfocused;
     std::map<QWidget*, QImage> focused;
+    std::map<QWidget*, QRect> areas;
     std::vector<QWidget*> reached;
+    // The focus the window opens with is not counted: Tab is what a person follows.
     for (int step = 0; step <= steps; ++step) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         const QImage picture = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QWidget* focus = QApplication::focusWidget();
         for (QWidget* widget : shownWidgets(window)) {
             if (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isEnabled()) {
                 continue;
             }
-            const bool hasFocus = focus && (focus == widget || widget->isAncestorOf(focus));
+            const bool hasFocus = widget->hasFocus();
+            if (hasFocus && step == 0) {
+                continue;
+            }
             auto& images = hasFocus ? focused : unfocused;
             if (!images.contains(widget)) {
-                images[widget] = picture.copy(ringArea(*widget, window));
+                const QRect area = ringArea(*widget, window);
+                images[widget] = picture.copy(area);
                 if (hasFocus) {
                     reached.push_back(widget);
+                    areas[widget] = area;
                 }
             }
         }
@@ -402,35 +423,32 @@ std::vector<LayoutFinding> auditFocusRings(QWidget& window, const QString& windo
     }
     std::vector<LayoutFinding> findings;
     for (QWidget* widget : reached) {
-        if (!unfocused.contains(widget)) {
+        if (!unfocused.contains(widget) || unfocused[widget].size() != focused[widget].size()) {
             continue;
         }
         const QImage& before = unfocused[widget];
         const QImage& after = focused[widget];
-        if (before.size() != after.size()) {
-            continue;
-        }
-        const QRect own = QRect(QPoint(0, 0), widget->size())
-                              .translated(widget->mapTo(&window, QPoint(0, 0)) -
-                                          ringArea(*widget, window).topLeft());
+        const QRect own = visibleRect(*widget, window)
+                              .translated(-areas[widget].topLeft())
+                              .intersected(before.rect());
         const QRgb fill = commonest(before.copy(own));
         int changed = 0;
         int ring = 0;
         for (int y = 0; y < after.height(); ++y) {
             for (int x = 0; x < after.width(); ++x) {
                 const QRgb now = after.pixel(x, y);
-                if (distance(now, before.pixel(x, y)) < unnoticed) {
+                const double change = distance(now, before.pixel(x, y));
+                if (change < unnoticed) {
                     continue;
                 }
                 ++changed;
-                if (distance(now, fill) >= standsOut &&
-                    distance(now, before.pixel(x, y)) >= standsOut) {
+                if (change >= standsOut && distance(now, fill) >= standsOut) {
                     ++ring;
                 }
             }
         }
-        const int needed = std::max(
-            6, static_cast<int>(std::min(widget->width(), widget->height()) * ringShareOfSide));
+        const int needed =
+            std::max(6, static_cast<int>(std::min(own.width(), own.height()) * ringShareOfSide));
         if (ring < needed) {
             findings.push_back(
                 {windowName, widgetName(*widget), shownText(*widget),

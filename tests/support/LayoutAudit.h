@@ -50,4 +50,7 @@ std::vector<LayoutFinding> auditLayout(QWidget& window, const LayoutAuditRules& 
 std::vector<LayoutFinding> auditFocusRings(QWidget& window, const QString& windowName,
                                            int steps = 40);
 
+// Writes the window as it looks now to `folder`/`name`.png, for a person to look at.
+void saveForReview(QWidget& window, const QString& folder, const QString& name);
+
 } // namespace tessaline::testing

@@ -127,9 +127,64 @@ TEST(PreferencesLayoutAuditTest, EveryPaneInEveryStateFitsAndShowsItsFocus) {
         }
         QWidget& window = *controller.window();
         ASSERT_TRUE(showAndActivate(window)) << state.name;
+        saveForReview(window, TESSALINE_AUDIT_RENDER_DIR,
+                      QStringLiteral("preferences %1").arg(state.name));
         expectNoFindings(auditLayout(window, {QStringLiteral("preferences"), {}, {}}), state.name);
         expectNoFindings(auditFocusRings(window, QStringLiteral("preferences")), state.name);
         window.hide();
+        flushDeferredDeletes();
+    }
+}
+
+TEST(PreferencesLayoutAuditTest, AppShortcutsWindowFitsEveryListLength) {
+    const struct {
+        const char* name;
+        std::vector<std::string> apps;
+        // Apps the latest scan saw; none means no scan yet.
+        std::optional<std::vector<std::string>> seen;
+    } states[] = {
+        {"no shortcuts", {}, std::nullopt},
+        {"one shortcut", {"Night Owl"}, std::nullopt},
+        {"three shortcuts, one not seen now",
+         {"Night Owl", "Little Snitch", "Bartender"},
+         std::vector<std::string>{"Night Owl", "Bartender"}},
+        {"eight shortcuts",
+         {std::begin(shortcutApps), std::end(shortcutApps)},
+         std::vector<std::string>{"Night Owl", "Little Snitch", "Dropbox"}},
+        {"a long name",
+         {"Microsoft OneDrive for Business and Personal Accounts", "Night Owl"},
+         std::nullopt},
+    };
+    for (const auto& state : states) {
+        PreferencesFixture fixture;
+        assignShortcuts(fixture, state.apps);
+        PreferencesWindowController controller(fixture.services());
+        if (state.seen) {
+            controller.setMenuBarItemsProvider([seen = *state.seen] {
+                std::vector<Parlowen::AXMenuBarItemRecord> items;
+                for (const auto& app : seen) {
+                    items.push_back(item(app));
+                }
+                return std::optional(items);
+            });
+        }
+        auto& tabs = *controller.tabViewController();
+        tabs.show(Pane::quickAccess);
+        ASSERT_TRUE(showAndActivate(*controller.window())) << state.name;
+        tabs.quickAccessPane().manageAppShortcutsButton()->click();
+        QWidget& panel = *tabs.quickAccessPane().appShortcutsWindowController()->panel();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel)) << state.name;
+        panel.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&panel)) << state.name;
+        const LayoutAuditRules rules{QStringLiteral("app shortcuts"),
+                                     {QStringLiteral("preferences.app-shortcut.name")},
+                                     {QStringLiteral("preferences.app-shortcuts.list")}};
+        saveForReview(panel, TESSALINE_AUDIT_RENDER_DIR,
+                      QStringLiteral("app shortcuts %1").arg(state.name));
+        expectNoFindings(auditLayout(panel, rules), state.name);
+        expectNoFindings(auditFocusRings(panel, rules.window), state.name);
+        panel.hide();
+        controller.window()->hide();
         flushDeferredDeletes();
     }
 }

@@ -251,9 +251,8 @@ TEST_F(TessalineDesignTest, ElidingLabelWrapsOntoItsLinesThenCutsTheLast) {
             EXPECT_LE(label.fontMetrics().horizontalAdvance(line), row.width) << row.name;
         }
         if (row.lines > 1) {
-            const QFontMetrics metrics = label.fontMetrics();
             EXPECT_EQ(label.heightForWidth(row.width),
-                      metrics.height() + (row.shownLines - 1) * metrics.lineSpacing())
+                      TessalineDesign::heightOfLines(label.fontMetrics(), row.shownLines))
                 << row.name;
         }
     }

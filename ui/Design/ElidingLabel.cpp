@@ -1,5 +1,7 @@
 #include "ui/Design/ElidingLabel.h"
 
+#include "ui/Design/TessalineDesign.h"
+
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStyle>
@@ -62,9 +64,8 @@ bool ElidingLabel::isElided() const {
 
 int ElidingLabel::heightOfLines(int lines) const {
     const QMargins margins = contentsMargins();
-    const int margin = 2 * this->margin();
-    return fontMetrics().height() + (lines - 1) * fontMetrics().lineSpacing() + margins.top() +
-           margins.bottom() + margin;
+    return TessalineDesign::heightOfLines(fontMetrics(), lines) + margins.top() + margins.bottom() +
+           2 * margin();
 }
 
 QSize ElidingLabel::sizeHint() const {
@@ -95,19 +96,21 @@ void ElidingLabel::paintEvent(QPaintEvent*) {
     const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
     const QStringList lines = shownLines(area.width());
     const QFontMetrics metrics = fontMetrics();
-    const int height = metrics.height() + (lines.size() - 1) * metrics.lineSpacing();
+    const int lineHeight = TessalineDesign::heightOfLines(metrics, 1);
+    const auto count = static_cast<int>(lines.size());
     int top = area.top();
     if (alignment() & Qt::AlignVCenter) {
-        top += (area.height() - height) / 2;
+        top += (area.height() - TessalineDesign::heightOfLines(metrics, count)) / 2;
     } else if (alignment() & Qt::AlignBottom) {
-        top += area.height() - height;
+        top += area.height() - TessalineDesign::heightOfLines(metrics, count);
     }
     const int horizontal = static_cast<int>(alignment() & Qt::AlignHorizontal_Mask);
-    for (const QString& line : lines) {
-        const QRect lineArea(area.left(), top, area.width(), metrics.height());
-        style()->drawItemText(&painter, lineArea, horizontal | Qt::AlignVCenter, palette(),
-                              isEnabled(), line, foregroundRole());
-        top += metrics.lineSpacing();
+    for (int index = 0; index < count; ++index) {
+        // Each line where a wrapped label would put it.
+        const int lineTop = top + TessalineDesign::heightOfLines(metrics, index + 1) - lineHeight;
+        style()->drawItemText(&painter, QRect(area.left(), lineTop, area.width(), lineHeight),
+                              horizontal | Qt::AlignVCenter, palette(), isEnabled(), lines[index],
+                              foregroundRole());
     }
 }
 

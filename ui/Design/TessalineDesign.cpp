@@ -10,6 +10,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringList>
+
+#include <algorithm>
 
 namespace Parlowen::TessalineDesign {
 
@@ -30,9 +33,7 @@ void setTextColor(QWidget* widget, const QColor& color) {
 }
 
 QLabel* plainLabel(QLabel* label, const QFont& font, const QColor& color) {
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    setTextColor(label, color);
+    stylePlainLabel(*label, font, color);
     return label;
 }
 
@@ -52,11 +53,29 @@ QString disabledTitle() {
 
 } // namespace
 
+void stylePlainLabel(QLabel& label, const QFont& font, const QColor& color) {
+    label.setTextFormat(Qt::PlainText);
+    label.setFont(font);
+    setTextColor(&label, color);
+}
+
 QLabel* pageTitle(const QString& text, QWidget* parent) {
     auto* label = plainLabel(new QLabel(text, parent), TessalineFonts::font(18, QFont::DemiBold),
                              SystemColors::label());
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
+}
+
+int heightOfLines(const QFontMetrics& metrics, int lines) {
+    return metrics
+        .boundingRect(QRect(0, 0, 1 << 20, 1 << 20), Qt::TextWordWrap,
+                      QStringList(std::max(1, lines), QStringLiteral("x")).join(u'\n'))
+        .height();
+}
+
+void limitLines(QLabel* label, int lines) {
+    label->setWordWrap(true);
+    label->setMaximumHeight(heightOfLines(label->fontMetrics(), lines));
 }
 
 QString introText(const QString& text) {
@@ -74,10 +93,9 @@ QString introText(const QString& text) {
 QLabel* introLabel(const QString& text, QWidget* parent) {
     auto* label = plainLabel(new QLabel(introText(text), parent), TessalineFonts::font(12),
                              SystemColors::secondaryLabel());
-    label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Lines past the third are cut off, not shown.
-    label->setMaximumHeight(label->fontMetrics().lineSpacing() * introLabelMaximumLines);
+    limitLines(label, introLabelMaximumLines);
     return label;
 }
 

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+class QFont;
+class QFontMetrics;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -104,8 +106,19 @@ inline constexpr const char* centeredTitleIdentifier = "window.title.centered";
 // Intro labels show at most this many lines.
 inline constexpr int introLabelMaximumLines = 3;
 
+// Gives a label plain text, the font and the text colour.
+void stylePlainLabel(QLabel& label, const QFont& font, const QColor& color);
+
 // A one-line page heading: 18 pt semibold in the label colour, left aligned.
 QLabel* pageTitle(const QString& text, QWidget* parent = nullptr);
+
+// The height that `lines` wrapped lines take in the font, as a label lays them out (a little
+// more than `lines` times the font's height, which is rounded down).
+int heightOfLines(const QFontMetrics& metrics, int lines);
+
+// Wraps the label's text (in the font it has now) onto at most `lines` lines; further lines
+// are cut off.
+void limitLines(QLabel* label, int lines);
 
 // The text of an intro label: trimmed of white space, line breaks, full stops and ideographic
 // full stops at both ends (so a closing stop is dropped); inner stops stay.

@@ -69,8 +69,7 @@ DraggableApplicationOverlayView::DraggableApplicationOverlayView(
                       "If Tessaline is missing, drag this app into the Accessibility list, then "
                       "turn it on."),
                   OnboardingPainting::font(11.5), Palette::muted());
-    body->setWordWrap(true);
-    body->setMaximumHeight(3 * body->fontMetrics().lineSpacing());
+    Parlowen::TessalineDesign::limitLines(body, 3);
     auto* column = new QVBoxLayout;
     column->setSpacing(4);
     column->addWidget(title);
@@ -93,7 +92,16 @@ QMimeData* DraggableApplicationOverlayView::makeDragMimeData(const std::string& 
     return data;
 }
 
-bool DraggableApplicationOverlayView::startDrag() {
+QPoint DraggableApplicationOverlayView::dragHotSpot(QPoint pointer) const {
+    QPoint centre(width() / 2, height() / 2);
+    if (dragFeedbackView_) {
+        const QWidget* icon = dragFeedbackView_->iconView();
+        centre = icon->mapTo(this, QPoint(icon->width() / 2, icon->height() / 2));
+    }
+    return pointer - (centre - QPoint(dragImageSide / 2, dragImageSide / 2));
+}
+
+bool DraggableApplicationOverlayView::startDrag(QPoint pointer) {
     if (!applicationURL_ || isDragInProgress_) {
         return false;
     }
@@ -105,7 +113,7 @@ bool DraggableApplicationOverlayView::startDrag() {
     drag->setMimeData(makeDragMimeData(*applicationURL_));
     if (!dragIcon_.isNull()) {
         drag->setPixmap(dragIcon_);
-        drag->setHotSpot(QPoint(dragImageSide / 2, dragImageSide / 2));
+        drag->setHotSpot(dragHotSpot(pointer));
     }
     QPointer<DraggableApplicationOverlayView> self(this);
     drag->exec(Qt::CopyAction);
@@ -131,7 +139,7 @@ void DraggableApplicationOverlayView::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     mouseDownPosition_.reset();
-    startDrag();
+    startDrag(event->position().toPoint());
 }
 
 void DraggableApplicationOverlayView::paintEvent(QPaintEvent*) {

@@ -30,8 +30,12 @@ public:
 
     bool isDragInProgress() const { return isDragInProgress_; }
     DraggableApplicationTokenView* dragFeedbackView() const { return dragFeedbackView_; }
-    // Starts a drag session unless there is no bundle or one runs already; false then.
-    bool startDrag();
+    // Starts a drag session at `pointer` (in the card's coordinates) unless there is no bundle
+    // or one runs already; false then.
+    bool startDrag(QPoint pointer);
+    // Where the pointer holds the drag image: the image starts 56 points square, centred on the
+    // token's icon (on the card's centre once the token is gone).
+    QPoint dragHotSpot(QPoint pointer) const;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

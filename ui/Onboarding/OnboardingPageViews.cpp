@@ -40,9 +40,8 @@ template <typename Layout> QWidget* stack(const char* identifier, int spacing, L
 // A wrapping label that shows at most `lines` lines.
 QLabel* wrappingLabel(const QFont& labelFont, const QColor& colour, int lines) {
     QLabel* label = makeLabel({}, labelFont, colour);
-    label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setMaximumHeight(lines * label->fontMetrics().lineSpacing());
+    Parlowen::TessalineDesign::limitLines(label, lines);
     return label;
 }
 
@@ -76,8 +75,8 @@ OnboardingCard* shortcutCard(QComboBox* popup, QLabel* instruction) {
         makeLabel(Parlowen::localizedText("onboarding.shortcut.title", "Quick Open shortcut"),
                   font(13, QFont::DemiBold), Palette::ink()));
     textLayout->addWidget(instruction);
-    row->addWidget(text, 0, Qt::AlignVCenter);
-    row->addStretch();
+    // The texts take the room the pop-up leaves; the instruction is cut at its end beyond it.
+    row->addWidget(text, 1, Qt::AlignVCenter);
     row->addWidget(popup, 0, Qt::AlignVCenter);
     return card;
 }
@@ -115,7 +114,9 @@ OnboardingPageViews::OnboardingPageViews(QWidget& window, platform::RunLoop& loo
 
     bodyLabel = wrappingLabel(font(13.5), Palette::muted(), 5);
     bodyLabel->setObjectName("onboarding.body");
-    shortcutInstructionLabel = makeLabel({}, font(13), Palette::muted());
+    shortcutInstructionLabel = new Parlowen::ElidingLabel;
+    Parlowen::TessalineDesign::stylePlainLabel(*shortcutInstructionLabel, font(13),
+                                               Palette::muted());
     shortcutInstructionLabel->setObjectName("onboarding.shortcut-instruction");
     shortcutPopup = ::shortcutPopup();
     shortcutCard = ::shortcutCard(shortcutPopup, shortcutInstructionLabel);
@@ -162,7 +163,9 @@ OnboardingPageViews::OnboardingPageViews(QWidget& window, platform::RunLoop& loo
     actionLayout->addWidget(skipLink, 0, Qt::AlignVCenter);
     actionLayout->addStretch();
 
-    statusLabel = makeLabel({}, font(11), Palette::muted());
+    // The waiting line wraps within the copy's width rather than widening the column, which
+    // would push the picture beside it.
+    statusLabel = wrappingLabel(font(11), Palette::muted(), 2);
     statusLabel->setObjectName("onboarding.status-label");
     QVBoxLayout* areaLayout = nullptr;
     actionArea = stack(nullptr, 8, areaLayout);
@@ -228,6 +231,7 @@ void OnboardingPageViews::applyLayout(OnboardingStep step) {
     titleLabel->setFixedWidth(values.titleWidth);
     bodyLabel->setFixedWidth(values.bodyWidth);
     permissionHelpLabel->setFixedWidth(values.helpTextWidth);
+    statusLabel->setFixedWidth(values.bodyWidth);
     primaryButton->setMinimumWidth(values.primaryButtonMinimumWidth);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/Design/ElidingLabel.h"
+
 #include <QMargins>
 #include <QString>
 
@@ -74,7 +76,8 @@ struct OnboardingPageViews {
     QLabel* bodyLabel;
     OnboardingCard* shortcutCard;
     QComboBox* shortcutPopup;
-    QLabel* shortcutInstructionLabel;
+    // One line, cut at its end.
+    Parlowen::ElidingLabel* shortcutInstructionLabel;
     OnboardingCard* permissionStack;
     QWidget* actionArea;
     QWidget* actionRow;

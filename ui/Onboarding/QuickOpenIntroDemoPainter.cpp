@@ -229,10 +229,8 @@ void drawPanel(QPainter& painter, const QRectF& screen, double phase,
     painter.restore();
     const QRectF track(panel.right() - 12, list.y() + 4, 3, 68);
     fillRounded(painter, track, 1.5, withAlpha(Palette::grayText(), 0.12));
-    fillRounded(
-        painter,
-        QRectF(track.x(), track.y() + 4 * ease(phase, 0.36, 0.58) + scroll / 58 * 40, 3, 24), 1.5,
-        withAlpha(Palette::grayText(), 0.28));
+    fillRounded(painter, QRectF(track.x(), track.y() + 4 * ease(phase, 0.36, 0.58), 3, 24), 1.5,
+                withAlpha(Palette::grayText(), 0.28));
 }
 
 void drawAppMenu(QPainter& painter, const QRectF& screen, double phase) {

@@ -2,6 +2,7 @@
 
 #include "Parlowen/Onboarding/OnboardingDemoMedia.h"
 #include "Parlowen/Onboarding/QuickOpenDemoScript.h"
+#include "ui/Design/TessalineDesign.h"
 #include "ui/Onboarding/QuickOpenIntroDemoPainter.h"
 
 #include "platform/RunLoop.h"
@@ -9,9 +10,11 @@
 
 #include <QMediaPlayer>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPointer>
 #include <QUrl>
-#include <QVideoWidget>
+#include <QVideoFrame>
+#include <QVideoSink>
 
 namespace Script = Parlowen::QuickOpenDemoScript;
 
@@ -85,11 +88,14 @@ void QuickOpenIntroDemoView::startVideo(const std::filesystem::path& file) {
         return;
     }
     stopVideo();
-    videoWidget_ = new QVideoWidget(this);
-    videoWidget_->setAspectRatioMode(Qt::KeepAspectRatio);
-    videoWidget_->setGeometry(rect());
+    videoSink_ = new QVideoSink(this);
+    // Frames may arrive from the player's threads; the view keeps and draws them on its own.
+    connect(videoSink_, &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame& frame) {
+        videoFrame_ = frame.toImage();
+        update();
+    });
     player_ = new QMediaPlayer(this);
-    player_->setVideoOutput(videoWidget_);
+    player_->setVideoSink(videoSink_);
     player_->setLoops(QMediaPlayer::Infinite);
     connect(player_, &QMediaPlayer::errorOccurred, this, [this] { postVideoFailure(); });
     connect(player_, &QMediaPlayer::mediaStatusChanged, this,
@@ -100,7 +106,6 @@ void QuickOpenIntroDemoView::startVideo(const std::filesystem::path& file) {
             });
     playerURL_ = file;
     player_->setSource(QUrl::fromLocalFile(QString::fromStdString(file.string())));
-    videoWidget_->show();
     player_->play();
 }
 
@@ -111,11 +116,12 @@ void QuickOpenIntroDemoView::stopVideo() {
         player_->deleteLater();
         player_ = nullptr;
     }
-    if (videoWidget_ != nullptr) {
-        videoWidget_->hide();
-        videoWidget_->deleteLater();
-        videoWidget_ = nullptr;
+    if (videoSink_ != nullptr) {
+        videoSink_->disconnect(this);
+        videoSink_->deleteLater();
+        videoSink_ = nullptr;
     }
+    videoFrame_ = QImage();
     playerURL_.reset();
 }
 
@@ -148,17 +154,23 @@ void QuickOpenIntroDemoView::hideEvent(QHideEvent* event) {
     stopVideo();
 }
 
-void QuickOpenIntroDemoView::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    if (videoWidget_ != nullptr) {
-        videoWidget_->setGeometry(rect());
-    }
-}
-
 void QuickOpenIntroDemoView::paintEvent(QPaintEvent*) {
-    if (player_ != nullptr) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    painter.setClipPath(shape);
+    if (player_ == nullptr) {
+        QuickOpenIntroDemoPainter::paint(painter, size(), animationPhase_, shortcut_);
         return;
     }
-    QPainter painter(this);
-    QuickOpenIntroDemoPainter::paint(painter, size(), animationPhase_, shortcut_);
+    painter.fillRect(rect(), Parlowen::TessalineDesign::Palette::soft());
+    if (!videoFrame_.isNull()) {
+        QSizeF fitted = videoFrame_.size();
+        fitted.scale(size(), Qt::KeepAspectRatio);
+        const QRectF target(
+            QPointF((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, videoFrame_);
+    }
 }

@@ -3,13 +3,14 @@
 #include "Parlowen/Settings/QuickAccessModifierShortcut.h"
 #include "ui/Onboarding/RunLoopTicker.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <filesystem>
 #include <optional>
 
 class QMediaPlayer;
-class QVideoWidget;
+class QVideoSink;
 
 namespace platform {
 class RunLoop;
@@ -19,6 +20,8 @@ class Workspace;
 // The value page's demo of Quick Open: a looping demo video for the shortcut when the app's
 // resources hold one, else the same script drawn and ticked by the run loop. With reduce motion,
 // or while still pictures are rendered, the drawn demo holds its still picture without a timer.
+// Whatever it shows is clipped to its rounded shape; the video's frames are drawn by the view
+// itself, fitted into it on the soft background.
 class QuickOpenIntroDemoView : public QWidget {
 public:
     enum class Mode { idle, drawn, still, video };
@@ -40,7 +43,6 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -54,13 +56,18 @@ private:
     // The player could not play its file: remember it and draw the demo instead.
     void videoFailed();
 
+    // Corner radius of the view's shape.
+    static constexpr qreal cornerRadius = 16;
+
     platform::RunLoop& loop_;
     platform::Workspace& workspace_;
     Parlowen::QuickAccessModifierShortcut shortcut_ = Parlowen::QuickAccessModifierShortcut::option;
     double animationPhase_;
     RunLoopTicker ticker_;
     QMediaPlayer* player_ = nullptr;
-    QVideoWidget* videoWidget_ = nullptr;
+    QVideoSink* videoSink_ = nullptr;
+    // The player's latest frame; null until the first arrives.
+    QImage videoFrame_;
     std::optional<std::filesystem::path> playerURL_;
     std::optional<std::filesystem::path> unplayableURL_;
 };

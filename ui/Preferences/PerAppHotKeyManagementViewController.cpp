@@ -6,6 +6,7 @@
 #include "Parlowen/Settings/L10n.h"
 #include "Parlowen/Telemetry/PerAppHotKeyTelemetryEvent.h"
 #include "platform/qt/MacKeyTable.h"
+#include "ui/Design/ElidingLabel.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineFonts.h"
 #include "ui/Design/TessalineSecondaryButton.h"
@@ -18,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -26,7 +28,40 @@ using namespace Parlowen;
 
 namespace {
 
-constexpr int listWidth = 420;
+// The design's window is 460 × 324 with a list 420 × 172. In Inter the header (title, summary
+// and Add Shortcut...) and a row (name, badge, Change and Remove) need 100 points more width.
+constexpr int listWidth = 520;
+constexpr int windowWidth = listWidth + 40;
+constexpr int designListHeight = 172;
+constexpr int designWindowHeight = 324;
+// The window grows with its rows up to this many; longer lists scroll.
+constexpr int mostRowsShown = 6;
+// The list's thin scroll bar lies in this room right of the rows, so it covers no button, as an
+// overlay scroller does.
+constexpr int scrollerGutter = 10;
+constexpr int nameWidth = 170;
+
+QString scrollerStyle() {
+    return QStringLiteral(
+               "QScrollBar:vertical { width: 6px; background: transparent; margin: 0; }"
+               " QScrollBar::handle:vertical { background: %1; border-radius: 3px;"
+               " min-height: 24px; }"
+               " QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+               " QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
+               " { background: transparent; }")
+        .arg(QColor(0, 0, 0, 80).name(QColor::HexArgb));
+}
+
+// A row of the header or footer, as wide as the list.
+QHBoxLayout* bar(QVBoxLayout* parent, int spacing) {
+    auto* widget = new QWidget;
+    widget->setFixedWidth(listWidth);
+    auto* row = new QHBoxLayout(widget);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(spacing);
+    parent->addWidget(widget, 0, Qt::AlignLeft);
+    return row;
+}
 
 QString badgeStyle(const QColor& foreground, const QColor& background) {
     return QStringLiteral("QLabel { color: %1; background-color: %2; border-radius: 11px; }")
@@ -58,7 +93,7 @@ QLabel* label(const QString& content, const QFont& font, const QColor& color) {
 PerAppHotKeyManagementPanel::PerAppHotKeyManagementPanel(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("preferences.app-shortcuts.window"));
     setWindowTitle(preferencesText("preferences.app_shortcuts.title", "App menu bar shortcuts"));
-    setFixedSize(460, 324);
+    setFixedSize(windowWidth, designWindowHeight);
 }
 
 bool PerAppHotKeyManagementPanel::event(QEvent* event) {
@@ -98,11 +133,10 @@ PerAppHotKeyManagementViewController::PerAppHotKeyManagementViewController(
     panelWidget->setPalette(palette);
 
     auto* layout = new QVBoxLayout(panelWidget);
-    layout->setContentsMargins(20, 20, 20, 16);
+    layout->setContentsMargins(20, 20, 20 - scrollerGutter, 16);
     layout->setSpacing(8);
 
-    auto* header = new QHBoxLayout;
-    header->setSpacing(8);
+    auto* header = bar(layout, 8);
     header->addWidget(TessalineDesign::pageTitle(
         preferencesText("preferences.app_shortcuts.title", "App menu bar shortcuts")));
     summaryPill =
@@ -116,30 +150,32 @@ PerAppHotKeyManagementViewController::PerAppHotKeyManagementViewController(
     auto* add = button(preferencesText("preferences.app_shortcuts.add", "Add Shortcut..."),
                        QStringLiteral("preferences.button.add-app-shortcut"), 128, 30);
     header->addWidget(add);
-    layout->addLayout(header);
 
     auto* intro = TessalineDesign::introLabel(preferencesText(
         "preferences.app_shortcuts.intro", "Use shortcuts to open app menu bar menus directly."));
     intro->setFixedWidth(listWidth);
     layout->addWidget(intro);
 
-    auto* scroll = new QScrollArea;
-    scroll->setObjectName(QStringLiteral("preferences.app-shortcuts.list"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setFixedSize(listWidth, 172);
-    scroll->setWidgetResizable(true);
+    list = new QScrollArea;
+    list->setObjectName(QStringLiteral("preferences.app-shortcuts.list"));
+    list->setFocusPolicy(Qt::NoFocus);
+    list->setFrameShape(QFrame::NoFrame);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->verticalScrollBar()->setStyleSheet(scrollerStyle());
+    list->setFixedSize(listWidth + scrollerGutter, designListHeight);
+    list->setWidgetResizable(true);
+    list->viewport()->setAutoFillBackground(false);
     auto* document = new QWidget;
+    document->setAutoFillBackground(false);
     rowsStack = new QVBoxLayout(document);
     rowsStack->setContentsMargins(0, 0, 0, 0);
     rowsStack->setSpacing(0);
-    rowsStack->setAlignment(Qt::AlignTop);
-    scroll->setWidget(document);
-    layout->addWidget(scroll);
+    rowsStack->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    list->setWidget(document);
+    layout->addWidget(list, 0, Qt::AlignLeft);
 
-    auto* footer = new QHBoxLayout;
-    footer->setSpacing(10);
+    auto* footer = bar(layout, 10);
     clearStaleButton =
         button(preferencesText("preferences.app_shortcuts.clear_stale", "Remove Not Seen"),
                QStringLiteral("preferences.button.clear-stale-app-shortcuts"), 148, 32);
@@ -147,7 +183,6 @@ PerAppHotKeyManagementViewController::PerAppHotKeyManagementViewController(
     footer->addStretch(1);
     auto* done = button(preferencesText("preferences.app_shortcuts.close", "Close"), {}, 76, 32);
     footer->addWidget(done);
-    layout->addLayout(footer);
 
     QObject::connect(add, &QPushButton::clicked, panelWidget, [this] { addShortcut(); });
     QObject::connect(clearStaleButton, &QPushButton::clicked, panelWidget,
@@ -224,14 +259,28 @@ void PerAppHotKeyManagementViewController::render() {
         empty->setWordWrap(true);
         empty->setAlignment(Qt::AlignCenter);
         empty->setContentsMargins(24, 0, 24, 0);
-        empty->setFixedSize(listWidth, 172);
+        empty->setFixedSize(listWidth, designListHeight);
         rowsStack->addWidget(empty);
+        fitListToRows();
         return;
     }
     clearStaleButton->setEnabled(stale > 0);
     for (std::size_t index = 0; index < resolutions.size(); ++index) {
         rowsStack->addWidget(makeRow(resolutions[index], index + 1 < resolutions.size(), index));
     }
+    fitListToRows();
+}
+
+void PerAppHotKeyManagementViewController::fitListToRows() {
+    int rowsHeight = 0;
+    for (int index = 0; index < std::min(rowsStack->count(), mostRowsShown); ++index) {
+        if (const QWidget* row = rowsStack->itemAt(index)->widget()) {
+            rowsHeight += row->sizeHint().height();
+        }
+    }
+    const int height = std::max(designListHeight, rowsHeight);
+    list->setFixedHeight(height);
+    panelWidget->setFixedHeight(designWindowHeight + height - designListHeight);
 }
 
 QWidget* PerAppHotKeyManagementViewController::makeRow(const PerAppHotKeyResolution& resolution,
@@ -239,6 +288,7 @@ QWidget* PerAppHotKeyManagementViewController::makeRow(const PerAppHotKeyResolut
     using namespace TessalineDesign;
     auto* container = new QWidget;
     container->setObjectName(QStringLiteral("preferences.app-shortcut.row"));
+    container->setFixedWidth(listWidth);
     auto* outer = new QVBoxLayout(container);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
@@ -246,19 +296,23 @@ QWidget* PerAppHotKeyManagementViewController::makeRow(const PerAppHotKeyResolut
     row->setContentsMargins(0, 8, 0, hasSeparator ? 9 : 8);
     row->setSpacing(10);
 
-    auto* column = new QVBoxLayout;
+    auto* columnWidget = new QWidget;
+    columnWidget->setFixedWidth(nameWidth);
+    auto* column = new QVBoxLayout(columnWidget);
+    column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(2);
-    auto* name = label(QString::fromStdString(resolution.binding.displayName),
-                       TessalineFonts::font(13, QFont::Medium), Palette::ink());
-    name->setMaximumWidth(170);
-    name->setWordWrap(true);
+    auto* name = new ElidingLabel(QString::fromStdString(resolution.binding.displayName));
+    name->setObjectName(QStringLiteral("preferences.app-shortcut.name"));
+    stylePlainLabel(*name, TessalineFonts::font(13, QFont::Medium), Palette::ink());
+    name->setMaximumLineCount(2);
+    name->setFixedWidth(nameWidth);
     const auto& shortcut = resolution.binding.shortcut;
     auto* chord = label(
         QString::fromStdString(HotKeyFormatter::format(shortcut.keyCode, shortcut.modifierFlags)),
         TessalineFonts::monospacedFont(11, QFont::Medium), Palette::grayText());
     column->addWidget(name);
     column->addWidget(chord);
-    row->addLayout(column);
+    row->addWidget(columnWidget);
     row->addStretch(1);
 
     const bool available = resolution.state == PerAppHotKeyResolutionState::available;

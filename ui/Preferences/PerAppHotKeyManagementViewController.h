@@ -14,6 +14,7 @@
 #include <vector>
 
 class QLabel;
+class QScrollArea;
 class QVBoxLayout;
 struct PreferencesServices;
 
@@ -66,6 +67,8 @@ public:
 private:
     QWidget* makeRow(const Parlowen::PerAppHotKeyResolution& resolution, bool hasSeparator,
                      std::size_t index);
+    // The window grows with the list up to its most rows; longer lists scroll.
+    void fitListToRows();
     void reportRemoval(Parlowen::PerAppHotKeyTelemetrySource source, std::size_t count);
     RefreshCallback completion();
 
@@ -73,6 +76,7 @@ private:
     Callbacks callbacks;
     QPointer<PerAppHotKeyManagementPanel> panelWidget;
     QLabel* summaryPill = nullptr;
+    QScrollArea* list = nullptr;
     QVBoxLayout* rowsStack = nullptr;
     Parlowen::TessalineSecondaryButton* clearStaleButton = nullptr;
     std::shared_ptr<PerAppHotKeyManagementViewController*> alive;

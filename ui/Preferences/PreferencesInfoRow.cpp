@@ -66,12 +66,11 @@ QWidget* make(const QString& identifier, const QString& title, const QString& de
     auto* titleLabel = new QLabel(title, column);
     styleTitleLabel(titleLabel);
     auto* detailLabel = new QLabel(TessalineDesign::introText(detail), column);
-    detailLabel->setWordWrap(true);
     detailLabel->setFont(TessalineFonts::font(11));
     colour(detailLabel, TessalineDesign::Palette::muted());
     // The wrapped detail keeps its height (up to the line limit) however full the page is.
-    const int maximumHeight = detailLabel->fontMetrics().lineSpacing() * options.detailMaximumLines;
-    detailLabel->setMaximumHeight(maximumHeight);
+    TessalineDesign::limitLines(detailLabel, options.detailMaximumLines);
+    const int maximumHeight = detailLabel->maximumHeight();
     detailLabel->setMinimumHeight(
         std::min(detailLabel->fontMetrics()
                      .boundingRect(QRect(0, 0, options.textColumnWidth, maximumHeight * 4),

@@ -201,10 +201,8 @@ void OverflowPanelView::configureEmptyState() {
     emptyBodyLabel->setObjectName(QStringLiteral("panel.empty.body"));
     emptyBodyLabel->setAlignment(Qt::AlignHCenter);
     emptyBodyLabel->setFont(Parlowen::TessalineFonts::font(12));
-    emptyBodyLabel->setWordWrap(true);
     emptyBodyLabel->setFixedWidth(emptyBodyWidth);
-    // At most four lines.
-    emptyBodyLabel->setMaximumHeight(4 * emptyBodyLabel->fontMetrics().lineSpacing());
+    limitLines(emptyBodyLabel, 4);
     setTextColour(*emptyBodyLabel, tertiaryLabelColour());
     emptyBodyLabel->setText(text("panel.empty", "Nothing hidden behind the notch right now."));
 

@@ -59,9 +59,7 @@ QWidget* fallbackInfoRow(const QString& identifier, const QString& title, const 
                          QWidget* accessory, int width) {
     auto* titleLabel = makeLabel(title, font(13, QFont::Medium), Palette::ink());
     auto* detailLabel = makeLabel(detail, font(11), Palette::muted());
-    detailLabel->setWordWrap(true);
-    detailLabel->setMaximumHeight(QFontMetrics(detailLabel->font()).lineSpacing() *
-                                  detailMaximumLines);
+    Parlowen::TessalineDesign::limitLines(detailLabel, detailMaximumLines);
 
     auto* text = new QWidget;
     auto* textLayout = new QVBoxLayout(text);
