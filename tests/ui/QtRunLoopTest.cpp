@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -53,23 +54,30 @@ protected:
     platform::qt::QtRunLoop loop{clock};
 };
 
+// Runs the loop in short waits until `done`; a broken loop gives up after a minute.
+void runUntil(platform::qt::QtRunLoop& loop, const std::function<bool()>& done) {
+    for (int turn = 0; turn < 12'000 && !done(); ++turn) {
+        loop.runFor(5ms);
+    }
+}
+
+// Waits that end on what happened, not on a time, so a loaded machine cannot reorder the log.
 TEST_F(QtRunLoopTest, InputDuringAWaitArrivesAfterIt) {
     std::vector<std::string> log;
     EventLog receiver(log);
-    loop.postAfter(5ms, [&] {
+    loop.post([&] {
         QApplication::postEvent(&receiver, new QKeyEvent(QEvent::KeyPress, Qt::Key_A,
                                                          Qt::NoModifier, QStringLiteral("a")));
         QApplication::postEvent(&receiver, new QMouseEvent(QEvent::MouseButtonPress, QPointF(1, 1),
                                                            QPointF(1, 1), Qt::LeftButton,
                                                            Qt::LeftButton, Qt::NoModifier));
         QApplication::postEvent(&receiver, new QEvent(QEvent::User));
-    });
-    loop.post([&] {
-        // A nested wait inside the outer one: the input waits for the outermost to end.
-        loop.runFor(20ms);
+        // A nested wait inside the outer one, until the other event came: the input waits for
+        // the outermost wait to end.
+        runUntil(loop, [&] { return !log.empty(); });
         log.push_back("inner wait over");
     });
-    loop.runFor(40ms);
+    runUntil(loop, [&] { return log.size() >= 2; });
     log.push_back("wait over");
     QApplication::processEvents();
     EXPECT_EQ(log, (std::vector<std::string>{"other event", "inner wait over", "wait over", "key",
