@@ -20,8 +20,9 @@ template <typename Window> void release(QPointer<Window>& window) {
     window.clear();
 }
 
-// A modal alert that calls `answered` with the button pressed, then goes away.
-QMessageBox* openAlert(const QString& identifier, const QString& title, const QString& message,
+// A modal alert that calls `answered` with the button pressed, then goes away. The caller adds
+// its buttons before it opens it (an alert opened without any gets an "OK" of its own).
+QMessageBox* makeAlert(const QString& identifier, const QString& title, const QString& message,
                        std::function<void(QAbstractButton*)> answered) {
     auto* box = new QMessageBox(QMessageBox::Information, title, message);
     box->setObjectName(identifier);
@@ -29,7 +30,6 @@ QMessageBox* openAlert(const QString& identifier, const QString& title, const QS
     QObject::connect(box, &QMessageBox::finished, box, [box, answered = std::move(answered)](int) {
         answered(box->clickedButton());
     });
-    box->open();
     return box;
 }
 
@@ -54,7 +54,7 @@ QMessageBox* UpdateDialogPresenter::alertBox() const {
 
 void UpdateDialogPresenter::presentPermissionRequest(
     std::function<void(update::SUUpdatePermissionResponse)> reply) {
-    auto* box = openAlert(
+    auto* box = makeAlert(
         "update.permission",
         localizedText("updates.permission.title", "Check for updates automatically?"),
         localizedText(
@@ -76,6 +76,7 @@ void UpdateDialogPresenter::presentPermissionRequest(
                                   QMessageBox::RejectRole);
     manual->setObjectName("update.permission.manual");
     box->setDefaultButton(automatic);
+    box->open();
     keep(box);
 }
 
@@ -119,9 +120,11 @@ void UpdateDialogPresenter::presentReadyToInstall(
 
 void UpdateDialogPresenter::presentAlert(const update::UpdateAlert& shown,
                                          std::function<void()> acknowledgement) {
-    keep(openAlert(
+    auto* box = makeAlert(
         "update.alert", QString::fromStdString(shown.title), QString::fromStdString(shown.message),
-        [acknowledgement = std::move(acknowledgement)](QAbstractButton*) { acknowledgement(); }));
+        [acknowledgement = std::move(acknowledgement)](QAbstractButton*) { acknowledgement(); });
+    box->open();
+    keep(box);
 }
 
 void UpdateDialogPresenter::keep(QMessageBox* box) {
