@@ -54,8 +54,9 @@ TEST(DialogsLayoutAuditTest, UpdateFoundFitsEveryKindOfUpdate) {
         {"a downloaded update", false, true, update::SPUUserUpdateStage::downloaded},
     };
     for (const auto& state : states) {
-        Parlowen::UpdateFoundWindow window(sampleRelease(state.critical, state.notes), {state.stage},
-                                           "1.0", [](update::SPUUserUpdateChoice) {});
+        Parlowen::UpdateFoundWindow window(sampleRelease(state.critical, state.notes),
+                                           {state.stage}, "1.0",
+                                           [](update::SPUUserUpdateChoice) {});
         audit(window, state.name, {QStringLiteral("update found"), {}, {}});
     }
 }
@@ -88,9 +89,18 @@ TEST(DialogsLayoutAuditTest, UpdateAlertsFit) {
     uiTestApplication();
     {
         Parlowen::UpdateDialogPresenter presenter;
-        presenter.presentAlert(
-            {"Update Error!", "The update archive is damaged and was not installed."}, [] {});
-        audit(*presenter.alertBox(), "alert", {QStringLiteral("update alert"), {}, {}});
+        for (const update::UpdateAlert& alert : {
+                 update::UpdateAlert{"You're up to date!",
+                                     "You're up to date! No newer version is available."},
+                 update::UpdateAlert{"Update Error!",
+                                     "The update archive is damaged and was not installed."},
+                 update::UpdateAlert{"Update Installed",
+                                     "The new version is installed and starts the next time "
+                                     "you open the application."},
+             }) {
+            presenter.presentAlert(alert, [] {});
+            audit(*presenter.alertBox(), alert.title, {QStringLiteral("update alert"), {}, {}});
+        }
         presenter.presentPermissionRequest([](update::SUUpdatePermissionResponse) {});
         audit(*presenter.alertBox(), "permission request",
               {QStringLiteral("update permission"), {}, {}});

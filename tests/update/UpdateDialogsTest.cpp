@@ -171,7 +171,8 @@ TEST_F(UpdateDialogsTest, ClosingAReadyUpdateMeansLater) {
 TEST_F(UpdateDialogsTest, AlertsAndPermissionAnswerThroughTheirButtons) {
     UpdateDialogPresenter presenter;
     int acknowledged = 0;
-    presenter.presentAlert({"Update Error!", "The archive is damaged."}, [&] { ++acknowledged; });
+    presenter.presentAlert({"Update Error!", "The archive <b>is</b> damaged."},
+                           [&] { ++acknowledged; });
     std::optional<update::SUUpdatePermissionResponse> response;
     presenter.presentPermissionRequest([&](auto answer) { response = answer; });
 
@@ -187,7 +188,14 @@ TEST_F(UpdateDialogsTest, AlertsAndPermissionAnswerThroughTheirButtons) {
     auto* alert = presenter.alertBox();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->objectName(), "update.alert");
-    EXPECT_EQ(alert->text(), "The archive is damaged.");
+    EXPECT_EQ(alert->text(), "Update Error!");
+    EXPECT_EQ(alert->informativeText(), "The archive <b>is</b> damaged.");
+    for (auto* label : alert->findChildren<QLabel*>()) {
+        if (!label->text().isEmpty()) {
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+        }
+    }
+    ASSERT_EQ(alert->buttons().size(), 1);
     alert->buttons().front()->click();
     EXPECT_EQ(acknowledged, 1);
     EXPECT_EQ(presenter.alertBox(), nullptr);
