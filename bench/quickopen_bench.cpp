@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -132,9 +133,17 @@ void BM_QuickOpenTyping(benchmark::State& state) {
 }
 BENCHMARK(BM_QuickOpenTyping)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The processor time this thread has used.
+std::chrono::nanoseconds threadTime() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
 // One application whose title is a megabyte in several scripts: a search over it must stay far
 // below a frame's worth of waiting, since only the title's start is looked at. Every round's title
-// is new, so none finds the keys of an earlier one cached.
+// is new, so none finds the keys of an earlier one cached. The search's own processor time is
+// measured, so that other processes on a loaded machine do not count.
 void BM_MegabyteTitleSearch(benchmark::State& state) {
     std::string title;
     while (title.size() < 1'000'000) {
@@ -150,12 +159,10 @@ void BM_MegabyteTitleSearch(benchmark::State& state) {
     std::vector<double> samples;
     for (auto _ : state) {
         items[0].title = std::to_string(samples.size()) + " " + title;
-        const auto start = std::chrono::steady_clock::now();
+        const auto start = threadTime();
         auto sections = QuickOpenListPlanner::makeSections(
             items, {}, OverflowPanelScope::allRightSide, "privet", {}, {});
-        samples.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
+        samples.push_back(std::chrono::duration<double, std::milli>(threadTime() - start).count());
         if (sections.size() != 1 || sections[0].items.size() != 1 ||
             sections[0].items[0].appName != "Hostile") {
             state.SkipWithError("the search did not find the word at the title's start");
@@ -164,7 +171,8 @@ void BM_MegabyteTitleSearch(benchmark::State& state) {
     }
     const double p95 = percentile(samples, 0.95);
     state.counters["p95_ms"] = p95;
-    std::printf("quickopen search over a megabyte title: p50 %.2f ms, p95 %.2f ms (budget 50 ms)\n",
+    std::printf("quickopen search over a megabyte title: processor time p50 %.2f ms, p95 %.2f ms "
+                "(budget 50 ms)\n",
                 percentile(samples, 0.50), p95);
 }
 BENCHMARK(BM_MegabyteTitleSearch)->Unit(benchmark::kMillisecond)->Iterations(20);
