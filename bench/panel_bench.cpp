@@ -16,9 +16,9 @@
 #include "platform/sim/VirtualRunLoop.h"
 #include "ui/QuickOpenPanel/OverflowPanelController.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
+#include "ui/QuickOpenPanel/PanelSearchField.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QTest>
 
 #include <benchmark/benchmark.h>

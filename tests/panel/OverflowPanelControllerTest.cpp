@@ -10,6 +10,7 @@
 #include "ui/QuickOpenPanel/PanelIconButton.h"
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
+#include "ui/QuickOpenPanel/PanelSearchField.h"
 #include "ui/QuickOpenPanel/SampleAppIconFactory.h"
 
 #include "ui/Design/ElidingLabel.h"

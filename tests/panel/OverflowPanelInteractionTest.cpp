@@ -13,12 +13,15 @@
 #include "ui/QuickOpenPanel/PanelIconButton.h"
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
+#include "ui/QuickOpenPanel/PanelSearchField.h"
 
-#include <QLineEdit>
 #include <QScrollArea>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -457,6 +460,42 @@ TEST_F(OverflowPanelInteractionTest, EscapeInTheNormalPanelGoesToTheFocusedContr
     sendKey(window, Qt::Key_Escape);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(focusedName(), "panel.search");
+}
+
+// The search field's clear button shows exactly while there is text, however the text came.
+TEST_F(OverflowPanelInteractionTest, TheClearButtonFollowsTheSearchText) {
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        bool shown;
+    } cases[] = {
+        {"reopened after a search",
+         [this] {
+             sendKey(present(), Qt::Key_B);
+             panel->closeCurrentPresentation();
+             loop.runFor(6s);
+             present();
+         },
+         false},
+        {"typed while the list has the focus",
+         [this] {
+             QWidget& window = present();
+             view().tableView->setFocus();
+             sendKey(window, Qt::Key_A);
+         },
+         true},
+    };
+    for (const auto& each : cases) {
+        SetUp();
+        each.act();
+        const auto* clearButton = view().searchField->findChild<QToolButton*>();
+        ASSERT_NE(clearButton, nullptr);
+        EXPECT_EQ(view().searchField->text().isEmpty(), !each.shown) << each.name;
+        // The button fades in and out over a few frames of the real clock.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return clearButton->isVisible() == each.shown; }, 60'000))
+            << each.name;
+        TearDown();
+    }
 }
 
 // A selection kept from the last showing is scrolled into view, so Return opens a row in sight.

@@ -9,8 +9,8 @@
 #include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
 #include "ui/QuickOpenPanel/OverflowRowView.h"
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
+#include "ui/QuickOpenPanel/PanelSearchField.h"
 
-#include <QLineEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>

@@ -9,8 +9,7 @@
 #include "ui/QuickOpenPanel/OverflowRowView.h"
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
-
-#include <QLineEdit>
+#include "ui/QuickOpenPanel/PanelSearchField.h"
 
 #include <QScrollArea>
 #include <QScrollBar>

@@ -3,6 +3,7 @@
 #include "ui/Updates/UpdateProgressWindow.h"
 
 #include "tests/support/UiTestApplication.h"
+#include "tests/update/SampleRelease.h"
 
 #include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
@@ -23,18 +24,6 @@ using Phase = update::UpdateProgress::Phase;
 using Parlowen::UpdateDialogPresenter;
 using Parlowen::UpdateFoundWindow;
 using Parlowen::UpdateProgressWindow;
-
-update::SUAppcastItem item(bool critical, bool notes) {
-    update::SUAppcastItem item;
-    item.versionString = "200";
-    item.displayVersionString = "2.0";
-    item.fileURL = "https://example.test/a.tar.gz";
-    item.isCriticalUpdate = critical;
-    if (notes) {
-        item.releaseNotesURL = "https://example.test/notes.html";
-    }
-    return item;
-}
 
 template <typename Widget> Widget* child(QWidget& window, const char* name) {
     auto* found = window.findChild<Widget*>(name);
@@ -59,7 +48,7 @@ TEST_F(UpdateDialogsTest, UpdateFoundAnswersOnceWithTheButtonPressed) {
          {Row{"update.found.install", Choice::install}, Row{"update.found.later", Choice::dismiss},
           Row{"update.found.skip", Choice::skip}}) {
         std::vector<Choice> answers;
-        UpdateFoundWindow window(item(false, false), {}, "1.0",
+        UpdateFoundWindow window(sampleRelease(false, false), {}, "1.0",
                                  [&](Choice choice) { answers.push_back(choice); });
         window.show();
         child<QPushButton>(window, row.button)->click();
@@ -70,7 +59,7 @@ TEST_F(UpdateDialogsTest, UpdateFoundAnswersOnceWithTheButtonPressed) {
 
 TEST_F(UpdateDialogsTest, ClosingTheUpdateFoundWindowMeansLater) {
     std::vector<Choice> answers;
-    UpdateFoundWindow window(item(false, false), {}, "1.0",
+    UpdateFoundWindow window(sampleRelease(false, false), {}, "1.0",
                              [&](Choice choice) { answers.push_back(choice); });
     window.show();
     window.close();
@@ -78,7 +67,7 @@ TEST_F(UpdateDialogsTest, ClosingTheUpdateFoundWindowMeansLater) {
 }
 
 TEST_F(UpdateDialogsTest, UpdateFoundShowsVersionsCriticalNoteAndReleaseNotes) {
-    UpdateFoundWindow window(item(true, true), {}, "1.0", [](Choice) {});
+    UpdateFoundWindow window(sampleRelease(true, true), {}, "1.0", [](Choice) {});
     EXPECT_EQ(child<QLabel>(window, "update.found.message")->text(),
               "Tessaline 2.0 is now available. You have 1.0. Would you like to install it now?");
     EXPECT_NE(window.findChild<QLabel*>("update.found.critical"), nullptr);
@@ -90,7 +79,7 @@ TEST_F(UpdateDialogsTest, UpdateFoundShowsVersionsCriticalNoteAndReleaseNotes) {
     window.showReleaseNotes(std::nullopt);
     EXPECT_EQ(notes->toPlainText(), "The release notes could not be loaded.");
 
-    UpdateFoundWindow plain(item(false, false), {}, "1.0", [](Choice) {});
+    UpdateFoundWindow plain(sampleRelease(false, false), {}, "1.0", [](Choice) {});
     EXPECT_EQ(plain.findChild<QLabel*>("update.found.critical"), nullptr);
 }
 
@@ -116,7 +105,7 @@ TEST_F(UpdateDialogsTest, HostileReleaseNotesShowAsTheirText) {
         {"10,000 nested tables", nested("<table><tr><td>", "</td></tr></table>", 10000)},
         {"10,000 nested lists", nested("<ul><li>", "</li></ul>", 10000)},
     };
-    UpdateFoundWindow window(item(false, true), {}, "1.0", [](Choice) {});
+    UpdateFoundWindow window(sampleRelease(false, true), {}, "1.0", [](Choice) {});
     auto* view = child<QTextBrowser>(window, "update.found.releaseNotes");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -182,13 +171,15 @@ TEST_F(UpdateDialogsTest, ClosingAReadyUpdateMeansLater) {
 TEST_F(UpdateDialogsTest, AlertsAndPermissionAnswerThroughTheirButtons) {
     UpdateDialogPresenter presenter;
     int acknowledged = 0;
-    presenter.presentAlert({"Update Error!", "The archive is damaged."}, [&] { ++acknowledged; });
+    presenter.presentAlert({"Update Error!", "The archive <b>is</b> damaged."},
+                           [&] { ++acknowledged; });
     std::optional<update::SUUpdatePermissionResponse> response;
     presenter.presentPermissionRequest([&](auto answer) { response = answer; });
 
     auto* permission = presenter.alertBox();
     ASSERT_NE(permission, nullptr);
     EXPECT_EQ(permission->objectName(), "update.permission");
+    EXPECT_EQ(permission->buttons().size(), 2);
     child<QAbstractButton>(*permission, "update.permission.automatic")->click();
     ASSERT_TRUE(response.has_value());
     EXPECT_TRUE(response->automaticUpdateChecks);
@@ -197,7 +188,14 @@ TEST_F(UpdateDialogsTest, AlertsAndPermissionAnswerThroughTheirButtons) {
     auto* alert = presenter.alertBox();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->objectName(), "update.alert");
-    EXPECT_EQ(alert->text(), "The archive is damaged.");
+    EXPECT_EQ(alert->text(), "Update Error!");
+    EXPECT_EQ(alert->informativeText(), "The archive <b>is</b> damaged.");
+    for (auto* label : alert->findChildren<QLabel*>()) {
+        if (!label->text().isEmpty()) {
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+        }
+    }
+    ASSERT_EQ(alert->buttons().size(), 1);
     alert->buttons().front()->click();
     EXPECT_EQ(acknowledged, 1);
     EXPECT_EQ(presenter.alertBox(), nullptr);
@@ -209,7 +207,7 @@ TEST_F(UpdateDialogsTest, PresenterReplacesTheStatusWindowWithTheUpdateAndDismis
     ASSERT_NE(presenter.progressWindow(), nullptr);
     EXPECT_TRUE(presenter.progressWindow()->isVisible());
 
-    presenter.presentUpdateFound(item(false, true), {}, "1.0", [](Choice) {});
+    presenter.presentUpdateFound(sampleRelease(false, true), {}, "1.0", [](Choice) {});
     presenter.presentReleaseNotes(update::ReleaseNotes::read("Faster scans."));
     EXPECT_EQ(presenter.progressWindow(), nullptr);
     ASSERT_NE(presenter.updateFoundWindow(), nullptr);

@@ -27,11 +27,11 @@
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 #include "ui/QuickOpenPanel/PanelKeyboardWindow.h"
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
+#include "ui/QuickOpenPanel/PanelSearchField.h"
 #include "ui/QuickOpenPanel/SampleAppIconFactory.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -143,8 +143,9 @@ void OverflowPanelController::configureView() {
             weak->activateRow(row);
         }
     };
-    connect(panel.searchField, &QLineEdit::textChanged, this,
-            [this](const QString& text) { applySearchQuery(text.toStdString()); });
+    panel.searchField->onQueryChanged = [this](const QString& text) {
+        applySearchQuery(text.toStdString());
+    };
     connect(panel.emptyActionButton, &QAbstractButton::clicked, this,
             [this] { openAccessibilitySettingsTapped(); });
     connect(panel.refreshButton, &QAbstractButton::clicked, this, [this] {
@@ -184,8 +185,7 @@ OverflowPanelAvailability OverflowPanelController::trustedAvailability() const {
 
 void OverflowPanelController::clearSearchQuery() {
     query.clear();
-    const QSignalBlocker quiet(view().searchField);
-    view().searchField->clear();
+    view().searchField->replaceQuietly({});
 }
 
 OverflowPanelAvailability OverflowPanelController::effectiveAvailability() const {
@@ -566,8 +566,7 @@ void OverflowPanelController::renderVisualPreview(OverflowPanelVisualPreview sce
     }
     if (scene == quickOpenSearch) {
         query = "drop";
-        const QSignalBlocker quiet(panel.searchField);
-        panel.searchField->setText(QStringLiteral("drop"));
+        panel.searchField->replaceQuietly(QStringLiteral("drop"));
     }
     rows = snapshot && scene != allClear ? filtered(snapshot->items, scope)
                                          : std::vector<AXMenuBarItemRecord>{};

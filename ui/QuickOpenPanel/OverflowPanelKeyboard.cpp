@@ -8,9 +8,9 @@
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 #include "ui/QuickOpenPanel/PanelKeyboardWindow.h"
 #include "ui/QuickOpenPanel/PanelScopeControl.h"
+#include "ui/QuickOpenPanel/PanelSearchField.h"
 
 #include <QAbstractButton>
-#include <QLineEdit>
 #include <QPushButton>
 
 #include <algorithm>
@@ -67,10 +67,7 @@ bool OverflowPanelController::handlePanelKeyboardKey(const PanelKeyboardKey& key
             return false;
         }
         const QString typed = panel.searchField->text() + QString::fromStdString(key.text);
-        {
-            const QSignalBlocker quiet(panel.searchField);
-            panel.searchField->setText(typed);
-        }
+        panel.searchField->replaceQuietly(typed);
         applySearchQuery(typed.toStdString());
         focusSearchFieldForKeyboard();
         return true;

@@ -8,9 +8,9 @@
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 #include "ui/QuickOpenPanel/PanelKeyboardWindow.h"
+#include "ui/QuickOpenPanel/PanelSearchField.h"
 
 #include <QApplication>
-#include <QLineEdit>
 
 using namespace Parlowen;
 

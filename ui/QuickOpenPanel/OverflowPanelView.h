@@ -8,8 +8,8 @@
 class PanelIconButton;
 class PanelKeyboardTableView;
 class PanelScopeControl;
+class PanelSearchField;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QScrollArea;
 class QVBoxLayout;
@@ -55,7 +55,7 @@ public:
     Parlowen::ElidingLabel* panelSubtitleLabel;
     PanelIconButton* refreshButton;
     PanelIconButton* settingsButton;
-    QLineEdit* searchField;
+    PanelSearchField* searchField;
     PanelScopeControl* scopeControl;
     QWidget* headerSeparator;
     QWidget* contentContainer;

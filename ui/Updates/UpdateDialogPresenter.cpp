@@ -1,9 +1,12 @@
 #include "ui/Updates/UpdateDialogPresenter.h"
 
 #include "ui/Design/LocalizedText.h"
+#include "ui/Design/TessalineDesign.h"
+#include "ui/Design/TessalineSecondaryButton.h"
 #include "ui/Updates/UpdateFoundWindow.h"
 #include "ui/Updates/UpdateProgressWindow.h"
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -20,17 +23,43 @@ template <typename Window> void release(QPointer<Window>& window) {
     window.clear();
 }
 
-// A modal alert that calls `answered` with the button pressed, then goes away.
-QMessageBox* openAlert(const QString& identifier, const QString& title, const QString& message,
+// A modal alert that calls `answered` with the button pressed, then goes away. Its title stands
+// in bold above its message, as the message alone may not say what happened (and no title bar
+// may show the window's title); both show as they stand, as the message may quote text from
+// elsewhere. The caller adds its buttons (the first is the default) and then opens it: an alert
+// opened without any gets an "OK" of Qt's own.
+QMessageBox* makeAlert(const QString& identifier, const QString& title, const QString& message,
                        std::function<void(QAbstractButton*)> answered) {
-    auto* box = new QMessageBox(QMessageBox::Information, title, message);
+    auto* box = new QMessageBox(QMessageBox::Information, title, title);
     box->setObjectName(identifier);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setInformativeText(message);
+    for (auto* label : box->findChildren<QLabel*>()) {
+        label->setTextFormat(Qt::PlainText);
+    }
+    // As wide as a Mac alert: Qt sizes an alert to its title, and a short one squeezes the
+    // message into a narrow column.
+    box->setStyleSheet(
+        QStringLiteral("QLabel#qt_msgbox_label { font-weight: 600; min-width: 320px; }"));
     QObject::connect(box, &QMessageBox::finished, box, [box, answered = std::move(answered)](int) {
         answered(box->clickedButton());
     });
-    box->open();
     return box;
+}
+
+// Adds a button in the design's style: the primary one for the default answer.
+void addButton(QMessageBox& box, const QString& identifier, const QString& title,
+               QMessageBox::ButtonRole role) {
+    const bool primary = box.buttons().isEmpty();
+    auto* button = primary ? new QPushButton(title) : new TessalineSecondaryButton(title);
+    button->setObjectName(identifier);
+    if (primary) {
+        TessalineDesign::stylePrimaryButton(button);
+        box.setDefaultButton(button);
+    } else {
+        TessalineDesign::styleSecondaryButton(button);
+    }
+    box.addButton(button, role);
 }
 
 } // namespace
@@ -54,7 +83,7 @@ QMessageBox* UpdateDialogPresenter::alertBox() const {
 
 void UpdateDialogPresenter::presentPermissionRequest(
     std::function<void(update::SUUpdatePermissionResponse)> reply) {
-    auto* box = openAlert(
+    auto* box = makeAlert(
         "update.permission",
         localizedText("updates.permission.title", "Check for updates automatically?"),
         localizedText(
@@ -68,14 +97,12 @@ void UpdateDialogPresenter::presentPermissionRequest(
                    .automaticUpdateDownloading = false,
                    .sendSystemProfile = false});
         });
-    auto* automatic =
-        box->addButton(localizedText("updates.permission.automatic", "Check Automatically"),
-                       QMessageBox::AcceptRole);
-    automatic->setObjectName("update.permission.automatic");
-    auto* manual = box->addButton(localizedText("updates.permission.manual", "Don't Check"),
-                                  QMessageBox::RejectRole);
-    manual->setObjectName("update.permission.manual");
-    box->setDefaultButton(automatic);
+    addButton(*box, "update.permission.automatic",
+              localizedText("updates.permission.automatic", "Check Automatically"),
+              QMessageBox::AcceptRole);
+    addButton(*box, "update.permission.manual",
+              localizedText("updates.permission.manual", "Don't Check"), QMessageBox::RejectRole);
+    box->open();
     keep(box);
 }
 
@@ -119,9 +146,13 @@ void UpdateDialogPresenter::presentReadyToInstall(
 
 void UpdateDialogPresenter::presentAlert(const update::UpdateAlert& shown,
                                          std::function<void()> acknowledgement) {
-    keep(openAlert(
+    auto* box = makeAlert(
         "update.alert", QString::fromStdString(shown.title), QString::fromStdString(shown.message),
-        [acknowledgement = std::move(acknowledgement)](QAbstractButton*) { acknowledgement(); }));
+        [acknowledgement = std::move(acknowledgement)](QAbstractButton*) { acknowledgement(); });
+    addButton(*box, "update.alert.ok", localizedText("updates.alert.ok", "OK"),
+              QMessageBox::AcceptRole);
+    box->open();
+    keep(box);
 }
 
 void UpdateDialogPresenter::keep(QMessageBox* box) {

@@ -71,15 +71,18 @@ UpdateFoundWindow::UpdateFoundWindow(const update::SUAppcastItem& item,
 
     releaseNotes = new ReleaseNotesBrowser(this);
     releaseNotes->setObjectName("update.found.releaseNotes");
+    // The frame turns blue while the notes have the keyboard focus (they scroll by keys); the
+    // padding keeps the text in place as the border widens.
+    releaseNotes->setStyleSheet(
+        QStringLiteral("QTextBrowser { background: white; border: 1px solid %1; padding: 1px; }"
+                       " QTextBrowser:focus { border: 2px solid %2; padding: 0; }")
+            .arg(TessalineDesign::Palette::line().name(), TessalineDesign::Palette::blue().name()));
     releaseNotes->setOpenLinks(false);
     releaseNotes->setOpenExternalLinks(false);
     releaseNotes->setVisible(item.releaseNotesURL.has_value());
     releaseNotes->setPlainText(
         localizedText("updates.found.notes_loading", "Loading release notes..."));
     layout->addWidget(releaseNotes, 1);
-    if (!item.releaseNotesURL) {
-        layout->addStretch(1);
-    }
 
     auto* buttons = new QHBoxLayout();
     auto* skip = new TessalineSecondaryButton(
@@ -99,6 +102,10 @@ UpdateFoundWindow::UpdateFoundWindow(const update::SUAppcastItem& item,
     buttons->addWidget(later);
     buttons->addWidget(install);
     layout->addLayout(buttons);
+    // Without notes the window is as high as its texts and buttons, not an empty frame.
+    if (!item.releaseNotesURL) {
+        resize(width(), layout->totalHeightForWidth(width()));
+    }
 
     connect(skip, &QPushButton::clicked, this,
             [this] { answer(update::SPUUserUpdateChoice::skip); });
