@@ -13,6 +13,7 @@
 #include "ui/Updates/UpdateDialogPresenter.h"
 #include "ui/Updates/UpdateFoundWindow.h"
 #include "ui/Updates/UpdateProgressWindow.h"
+#include "update/ReleaseNotes.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -21,6 +22,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -43,20 +45,31 @@ void audit(QWidget& window, const std::string& state, const LayoutAuditRules& ru
 
 TEST(DialogsLayoutAuditTest, UpdateFoundFitsEveryKindOfUpdate) {
     uiTestApplication();
+    using Stage = update::SPUUserUpdateStage;
+    const auto notes = update::ReleaseNotes::read(
+        "<h2>Tessaline 2.0</h2><ul><li>Faster scans on every display.</li>"
+        "<li>Shortcuts for apps that are not running now.</li></ul>");
     const struct {
         const char* name;
         bool critical;
-        bool notes;
-        update::SPUUserUpdateStage stage;
+        bool withNotes;
+        Stage stage;
+        // The notes as loaded: none while they load, empty when they could not be.
+        std::optional<std::optional<update::ReleaseNotes>> loaded;
     } states[] = {
-        {"an update", false, false, update::SPUUserUpdateStage::notDownloaded},
-        {"a critical update with notes", true, true, update::SPUUserUpdateStage::notDownloaded},
-        {"a downloaded update", false, true, update::SPUUserUpdateStage::downloaded},
+        {"an update", false, false, Stage::notDownloaded, {}},
+        {"a critical update, its notes loading", true, true, Stage::notDownloaded, {}},
+        {"a critical update with its notes", true, true, Stage::notDownloaded, notes},
+        {"a downloaded update, its notes lost", false, true, Stage::downloaded,
+         std::optional<update::ReleaseNotes>()},
     };
     for (const auto& state : states) {
-        Parlowen::UpdateFoundWindow window(sampleRelease(state.critical, state.notes),
+        Parlowen::UpdateFoundWindow window(sampleRelease(state.critical, state.withNotes),
                                            {state.stage}, "1.0",
                                            [](update::SPUUserUpdateChoice) {});
+        if (state.loaded) {
+            window.showReleaseNotes(*state.loaded);
+        }
         audit(window, state.name, {QStringLiteral("update found"), {}, {}});
     }
 }
