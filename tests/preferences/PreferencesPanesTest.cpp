@@ -368,7 +368,7 @@ TEST_F(PerAppShortcutsTest, ListRendersOffscreen) {
     PerAppHotKeyManagementViewController list(services, std::move(callbacks), nullptr);
     list.panel()->show();
     const QImage image = tessaline::testing::renderWidget(*list.panel());
-    EXPECT_EQ(image.size(), QSize(560, 324));
+    EXPECT_EQ(image.size(), QSize(580, 324));
     const QString folder = QString::fromLocal8Bit(qgetenv("TESSALINE_PREFERENCES_RENDER_DIR"));
     if (!folder.isEmpty()) {
         EXPECT_TRUE(tessaline::testing::savePng(
