@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLabel>
 
 #include <stdlib.h>
@@ -86,13 +87,31 @@ TEST(OnboardingFlow, LaterPressesOpenTheSettingsEachTimeButOnlyOneDragPanel) {
     EXPECT_EQ(fixture.desktop.record().trustPrompts, 1);
 }
 
+// A window manager without a compositor shows a window's transparent pixels black: the drag
+// panel is cut to its rounded card, and every pixel inside that shape is opaque.
+TEST(OnboardingFlow, TheDragPanelIsCutToItsCard) {
+    OnboardingFixture fixture;
+    OnboardingWindowController& controller = fixture.makeWithDragPanel();
+    QWidget* panel = controller.accessibilityDragOverlayPanel();
+    ASSERT_NE(panel, nullptr);
+    const QImage picture = panel->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QRegion shape = panel->mask().isEmpty() ? QRegion(panel->rect()) : panel->mask();
+    int seeThrough = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            seeThrough += shape.contains(QPoint(x, y)) && qAlpha(picture.pixel(x, y)) < 255;
+        }
+    }
+    EXPECT_EQ(seeThrough, 0);
+    for (const QPoint corner : {panel->rect().topLeft(), panel->rect().topRight(),
+                                panel->rect().bottomLeft(), panel->rect().bottomRight()}) {
+        EXPECT_FALSE(shape.contains(corner)) << corner.x() << "," << corner.y();
+    }
+}
+
 TEST(OnboardingFlow, TheGrantCompletesOnceAndReturnsToTheAccessoryPolicy) {
     OnboardingFixture fixture;
-    OnboardingWindowController& controller = fixture.make();
-    controller.presentIfNeeded();
-    fixture.press();
-    fixture.press();
-    fixture.press();
+    OnboardingWindowController& controller = fixture.makeWithDragPanel();
     ASSERT_NE(controller.accessibilityDragOverlayPanel(), nullptr);
 
     fixture.loop.runFor(grantDelay + std::chrono::seconds(1));

@@ -163,10 +163,7 @@ TEST(OnboardingLayout, RendersBothPages) {
     EXPECT_TRUE(tessaline::testing::savePng(tessaline::testing::renderWidget(*controller.window()),
                                             folder + "/onboarding-permission.png"));
     OnboardingFixture pending;
-    pending.make().presentIfNeeded();
-    pending.press();
-    pending.press();
-    pending.press();
+    pending.makeWithDragPanel();
     EXPECT_TRUE(
         tessaline::testing::savePng(tessaline::testing::renderWidget(*pending.controller->window()),
                                     folder + "/onboarding-permission-pending.png"));

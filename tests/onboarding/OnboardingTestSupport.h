@@ -76,6 +76,15 @@ struct OnboardingFixture {
     }
 
     void press() { controller->views().primaryButton->click(); }
+    // A controller past the value page and the prompt, with System Settings and the drag
+    // panel opened by the third press.
+    OnboardingWindowController& makeWithDragPanel() {
+        make().presentIfNeeded();
+        press();
+        press();
+        press();
+        return *controller;
+    }
     QString primaryTitle() const { return controller->views().primaryButton->text(); }
     platform::sim::SimWorkspace& simWorkspace() {
         return static_cast<platform::sim::SimWorkspace&>(desktop.workspace());

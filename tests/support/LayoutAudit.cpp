@@ -4,6 +4,7 @@
 #include "ui/Design/ElidingLabel.h"
 #include "ui/Design/TessalineDesign.h"
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
@@ -12,11 +13,13 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
+#include <QStyleOptionViewItem>
 
 #include <algorithm>
 #include <array>
@@ -113,6 +116,33 @@ bool isControlOrText(const QWidget& widget) {
            qobject_cast<const QComboBox*>(&widget) || qobject_cast<const QLineEdit*>(&widget) ||
            qobject_cast<const QAbstractSlider*>(&widget) ||
            qobject_cast<const QAbstractScrollArea*>(&widget) || widget.focusPolicy() != Qt::NoFocus;
+}
+
+// The colour most pixels of the image have.
+QRgb commonest(const QImage& image) {
+    std::map<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            ++counts[image.pixel(x, y)];
+        }
+    }
+    return std::max_element(counts.begin(), counts.end(),
+                            [](const auto& a, const auto& b) { return a.second < b.second; })
+        ->first;
+}
+
+// The first column, from the left, with a pixel that stands out from the image's commonest
+// colour; the width when there is none.
+int firstInk(const QImage& image) {
+    const QRgb fill = commonest(image);
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (distance(image.pixel(x, y), fill) >= standsOut) {
+                return x;
+            }
+        }
+    }
+    return image.width();
 }
 
 class Auditor {
@@ -220,6 +250,40 @@ public:
         for (int index = 0; index < combo.count(); ++index) {
             checkLine(combo, combo.itemText(index), combo.fontMetrics(), field);
         }
+        checkChoiceMark(combo);
+    }
+
+    // Its menu marks the chosen item, and no other, before the titles, as a Mac pop-up's menu
+    // does: the chosen row's drawing begins left of every other row's.
+    void checkChoiceMark(const QComboBox& combo) {
+        if (combo.count() < 2 || combo.currentIndex() < 0) {
+            return;
+        }
+        const QAbstractItemView& menu = *combo.view();
+        std::vector<int> starts;
+        for (int row = 0; row < combo.count(); ++row) {
+            QStyleOptionViewItem option;
+            option.initFrom(&menu);
+            option.state |= QStyle::State_Enabled;
+            option.font = menu.font();
+            option.widget = &menu;
+            const QModelIndex index = combo.model()->index(row, combo.modelColumn());
+            option.rect =
+                QRect(QPoint(0, 0),
+                      QSize(combo.width(), menu.itemDelegate()->sizeHint(option, index).height()));
+            QImage image(option.rect.size(), QImage::Format_RGB32);
+            image.fill(menu.palette().color(QPalette::Base));
+            QPainter painter(&image);
+            menu.itemDelegate()->paint(&painter, option, index);
+            painter.end();
+            starts.push_back(firstInk(image));
+        }
+        const int chosen = starts[static_cast<std::size_t>(combo.currentIndex())];
+        starts.erase(starts.begin() + combo.currentIndex());
+        if (chosen + 3 >= *std::min_element(starts.begin(), starts.end())) {
+            add(combo, combo.currentText(),
+                QStringLiteral("its menu marks the chosen item no differently from the others"));
+        }
     }
 
     // Inside the visible area of every widget around it. Past a view whose design scrolls (a
@@ -316,19 +380,6 @@ public:
     const LayoutAuditRules& rules;
     std::vector<LayoutFinding> findings;
 };
-
-// The colour most pixels of the image have.
-QRgb commonest(const QImage& image) {
-    std::map<QRgb, int> counts;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            ++counts[image.pixel(x, y)];
-        }
-    }
-    return std::max_element(counts.begin(), counts.end(),
-                            [](const auto& a, const auto& b) { return a.second < b.second; })
-        ->first;
-}
 
 // The part of the widget that the widgets around it leave visible, in the window's
 // coordinates.

@@ -41,7 +41,8 @@ struct LayoutAuditRules {
 // - it lies inside the visible area of its window and of every widget around it, beyond which
 //   it may reach only where a scroll view that is meant to scroll scrolls that way, and no
 //   shown scroll bar covers it;
-// - a disabled push button draws its title no stronger than the disabled text colour.
+// - a disabled push button draws its title no stronger than the disabled text colour;
+// - a pop-up's menu marks its chosen item, and no other, before the titles.
 std::vector<LayoutFinding> auditLayout(QWidget& window, const LayoutAuditRules& rules);
 
 // Walks the window's focus ring with Tab, as a person does (the window must be shown and

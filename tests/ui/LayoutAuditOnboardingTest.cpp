@@ -91,11 +91,7 @@ TEST(OnboardingLayoutAuditTest, TheWaitingLineMovesNothingBesideIt) {
 
 TEST(OnboardingLayoutAuditTest, DragPanelFits) {
     OnboardingFixture fixture;
-    OnboardingWindowController& controller = fixture.make();
-    controller.presentIfNeeded();
-    fixture.press();
-    fixture.press();
-    fixture.press();
+    OnboardingWindowController& controller = fixture.makeWithDragPanel();
     QWidget* panel = controller.accessibilityDragOverlayPanel();
     ASSERT_NE(panel, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));

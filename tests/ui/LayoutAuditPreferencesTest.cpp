@@ -47,6 +47,15 @@ private:
 constexpr const char* shortcutApps[] = {"Night Owl",   "Little Snitch", "Bartender", "iStat Menus",
                                         "CleanShot X", "1Password",     "Dropbox",   "Tailscale"};
 
+// "App 1" to "App `count`".
+std::vector<std::string> numbered(const std::string& name, int count) {
+    std::vector<std::string> names;
+    for (int index = 1; index <= count; ++index) {
+        names.push_back(name + " " + std::to_string(index));
+    }
+    return names;
+}
+
 Parlowen::AXMenuBarItemRecord item(const std::string& appName) {
     return QuickOpenTesting::record(appName, appName, QelCore::VisibilityClassification::visible,
                                     std::nullopt, "com.example." + appName);
@@ -154,6 +163,7 @@ TEST(PreferencesLayoutAuditTest, AppShortcutsWindowFitsEveryListLength) {
         {"a long name",
          {"Microsoft OneDrive for Business and Personal Accounts", "Night Owl"},
          std::nullopt},
+        {"twenty-two shortcuts, ten not seen now", numbered("App", 22), numbered("App", 12)},
     };
     for (const auto& state : states) {
         PreferencesFixture fixture;

@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -26,6 +27,7 @@ using namespace OnboardingPainting;
 
 constexpr int dragImageSide = 56;
 constexpr int tokenIconSide = 34;
+constexpr qreal cardRadius = 8;
 
 // The workspace's icon for the bundle; the app mark when it has none that can be drawn.
 QPixmap iconPixmap(const platform::NSImage& icon, int side) {
@@ -92,6 +94,12 @@ QMimeData* DraggableApplicationOverlayView::makeDragMimeData(const std::string& 
     return data;
 }
 
+QRegion DraggableApplicationOverlayView::cardShape() const {
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(rect()), cardRadius, cardRadius);
+    return QRegion(outline.toFillPolygon().toPolygon());
+}
+
 QPoint DraggableApplicationOverlayView::dragHotSpot(QPoint pointer) const {
     QPoint centre(width() / 2, height() / 2);
     if (dragFeedbackView_) {
@@ -146,7 +154,7 @@ void DraggableApplicationOverlayView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF card = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    fillRounded(painter, card, 8, Qt::white);
-    fillRounded(painter, card, 8, Palette::surface());
-    strokeRounded(painter, card, 8, Palette::line(), 0.5);
+    fillRounded(painter, card, cardRadius, Qt::white);
+    fillRounded(painter, card, cardRadius, Palette::surface());
+    strokeRounded(painter, card, cardRadius, Palette::line(), 0.5);
 }

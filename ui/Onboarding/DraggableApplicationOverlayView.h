@@ -33,6 +33,10 @@ public:
     // Starts a drag session at `pointer` (in the card's coordinates) unless there is no bundle
     // or one runs already; false then.
     bool startDrag(QPoint pointer);
+    // The card's rounded outline in its own coordinates, as whole pixels: the shape of the
+    // window that holds it, so that the corners show what lies behind without relying on a
+    // compositor to draw a translucent window.
+    QRegion cardShape() const;
     // Where the pointer holds the drag image: the image starts 56 points square, centred on the
     // token's icon (on the card's centre once the token is gone).
     QPoint dragHotSpot(QPoint pointer) const;

@@ -2,6 +2,7 @@
 
 #include "Parlowen/QuickOpen/QuickAccessHintFormatter.h"
 #include "ui/Design/LocalizedText.h"
+#include "ui/Design/PopUpMenuDelegate.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineSecondaryButton.h"
 #include "ui/Onboarding/AccessibilityPermissionPreviewView.h"
@@ -59,6 +60,7 @@ QComboBox* shortcutPopup() {
     popup->addItem(Parlowen::localizedText("quick_access.shortcut.none", "None"),
                    QStringLiteral("none"));
     popup->setCurrentIndex(0);
+    Parlowen::PopUpMenuDelegate::install(*popup);
     return popup;
 }
 

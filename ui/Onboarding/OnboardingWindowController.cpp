@@ -386,14 +386,20 @@ void OnboardingWindowController::openAccessibilityDragOverlay() {
     auto* panel = new QWidget(window_, Qt::Tool | Qt::FramelessWindowHint |
                                            Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
     panel->setObjectName("onboarding.permission-drag-panel");
-    panel->setAttribute(Qt::WA_TranslucentBackground);
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
     panel->setFixedSize(dragPanelWidth, dragPanelHeight);
+    // An opaque window cut to the card's shape: a translucent one shows black corners where
+    // no compositor blends it. The card's white is what its rounded edge blends into.
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    panel->setPalette(palette);
+    auto* card = new DraggableApplicationOverlayView(
+        currentApplicationBundleURL(), QSize(dragPanelWidth, dragPanelHeight),
+        *dependencies_.workspace, *dependencies_.mainLoop);
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new DraggableApplicationOverlayView(
-        currentApplicationBundleURL(), QSize(dragPanelWidth, dragPanelHeight),
-        *dependencies_.workspace, *dependencies_.mainLoop));
+    layout->addWidget(card);
+    panel->setMask(card->cardShape());
     const QRect frame = window_->frameGeometry();
     panel->move(frame.x() + frame.width() - dragPanelWidth - dragPanelRightInset,
                 frame.y() + dragPanelTopInset);

@@ -4,6 +4,7 @@
 #include "Parlowen/Settings/AppPreferences.h"
 #include "Parlowen/Settings/L10n.h"
 #include "platform/Workspace.h"
+#include "ui/Design/PopUpMenuDelegate.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineFonts.h"
 #include "ui/Design/TessalineSecondaryButton.h"
@@ -48,6 +49,7 @@ void AdvancedPaneController::loadView(QWidget& root) {
         scanInterval->addItem(QString::fromStdString(L10n::format(
             L10n::string("preferences.advanced.scan_interval.value", "%.0f seconds"), {seconds})));
     }
+    PopUpMenuDelegate::install(*scanInterval);
     QObject::connect(scanInterval, &QComboBox::activated, this,
                      [this](int index) { scanIntervalChanged(index); });
 

@@ -29,8 +29,9 @@ using namespace Parlowen;
 namespace {
 
 // The design's window is 460 × 324 with a list 420 × 172. In Inter the header (title, summary
-// and Add Shortcut...) and a row (name, badge, Change and Remove) need 100 points more width.
-constexpr int listWidth = 520;
+// and Add Shortcut...) and a row (name, badge, Change and Remove) need 120 points more width,
+// so that a summary of two-digit counts fits beside the whole title.
+constexpr int listWidth = 540;
 constexpr int windowWidth = listWidth + 40;
 constexpr int designListHeight = 172;
 constexpr int designWindowHeight = 324;

@@ -7,6 +7,7 @@
 #include "Parlowen/Settings/AppPreferences.h"
 #include "Parlowen/Settings/L10n.h"
 #include "core/RawValue.h"
+#include "ui/Design/PopUpMenuDelegate.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineFonts.h"
 #include "ui/Design/TessalineSecondaryButton.h"
@@ -62,6 +63,7 @@ void QuickAccessPaneController::loadView(QWidget& root) {
     for (const auto each : shortcutOrder) {
         shortcut->addItem(shortcutTitle(each), QString::fromStdString(QelCore::toString(each)));
     }
+    PopUpMenuDelegate::install(*shortcut);
     QObject::connect(shortcut, &QComboBox::activated, this,
                      [this](int index) { quickAccessShortcutChanged(index); });
 
@@ -133,21 +135,11 @@ void QuickAccessPaneController::sync() {
     const auto current = services.preferences->quickAccessModifierShortcut();
     const auto found = std::find(shortcutOrder.begin(), shortcutOrder.end(), current);
     shortcut->setCurrentIndex(static_cast<int>(found - shortcutOrder.begin()));
-    refreshCheckMarks(current);
     recentHistory->setChecked(services.recentStore->isRecordingEnabled());
     panelLayout->setChecked(
         services.preferences->defaults().stringForKey(AppPreferences::panelScopeKey) !=
         std::optional<std::string>("hiddenOnly"));
     refreshAppShortcutSummary();
-}
-
-void QuickAccessPaneController::refreshCheckMarks(QuickAccessModifierShortcut selected) {
-    const QString raw = QString::fromStdString(QelCore::toString(selected));
-    for (int index = 0; index < shortcut->count(); ++index) {
-        shortcut->setItemData(
-            index, shortcut->itemData(index).toString() == raw ? Qt::Checked : Qt::Unchecked,
-            Qt::CheckStateRole);
-    }
 }
 
 void QuickAccessPaneController::refreshAppShortcutSummary() {
@@ -175,7 +167,6 @@ void QuickAccessPaneController::quickAccessShortcutChanged(int index) {
     }
     const auto chosen = shortcutOrder[static_cast<std::size_t>(index)];
     services.preferences->setQuickAccessModifierShortcut(chosen);
-    refreshCheckMarks(chosen);
     if (auto changed = onQuickAccessShortcutChanged) {
         changed(chosen);
     }
@@ -193,7 +184,6 @@ void QuickAccessPaneController::panelLayoutChanged() {
 void QuickAccessPaneController::renderVisualPreview() {
     view();
     shortcut->setCurrentIndex(0);
-    refreshCheckMarks(QuickAccessModifierShortcut::option);
     panelLayout->setChecked(false);
 }
 

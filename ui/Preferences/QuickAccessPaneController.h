@@ -71,7 +71,6 @@ protected:
 
 private:
     void quickAccessShortcutChanged(int index);
-    void refreshCheckMarks(Parlowen::QuickAccessModifierShortcut selected);
     void panelLayoutChanged();
     // The completion of an add or change: summary, owner, then the window's own refresh.
     RefreshCallback completion(RefreshCallback windowRefresh);
