@@ -17,11 +17,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -85,6 +88,28 @@ TEST(HotKeyCaptureFieldTest, RecordsChordsWithAModifierOnly) {
 
 // --- Advanced pane ---
 
+// The title's ink lies as far from the left of the pop-up's title room as from its right.
+void expectTitleCentredBesideTheArrows(QComboBox& popup) {
+    const QImage image = tessaline::testing::renderWidget(popup);
+    QStyleOptionComboBox option;
+    option.initFrom(&popup);
+    const QRect room = popup.style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                     QStyle::SC_ComboBoxEditField, &popup);
+    int left = room.right();
+    int right = room.left();
+    for (int y = room.top(); y <= room.bottom(); ++y) {
+        for (int x = room.left(); x <= room.right(); ++x) {
+            if (qGray(image.pixel(x * image.width() / popup.width(),
+                                  y * image.height() / popup.height())) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    ASSERT_LE(left, right) << "no title drawn";
+    EXPECT_NEAR(left - room.left(), room.right() - right, 3) << popup.currentText().toStdString();
+}
+
 class AdvancedPaneTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -109,6 +134,7 @@ TEST_F(AdvancedPaneTest, UnknownIntervalShowsFiveSecondsAndAChoiceIsStoredAndPas
     EXPECT_EQ(pane.scanIntervalPopup()->currentText(), "5 seconds");
     EXPECT_EQ(fixture.defaults->doubleForKey(Parlowen::AppPreferences::scanIntervalSecondsKey),
               7.0);
+    expectTitleCentredBesideTheArrows(*pane.scanIntervalPopup());
 
     pane.scanIntervalPopup()->setCurrentIndex(3);
     emit pane.scanIntervalPopup()->activated(3);

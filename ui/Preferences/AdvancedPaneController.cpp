@@ -4,6 +4,7 @@
 #include "Parlowen/Settings/AppPreferences.h"
 #include "Parlowen/Settings/L10n.h"
 #include "platform/Workspace.h"
+#include "ui/Design/CenteredTitlePopUp.h"
 #include "ui/Design/PopUpMenuDelegate.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineFonts.h"
@@ -42,7 +43,7 @@ void AdvancedPaneController::loadView(QWidget& root) {
             "Support and compatibility controls. Everyday quick access stays in Quick Access."),
         448);
 
-    scanInterval = new QComboBox;
+    scanInterval = new CenteredTitlePopUp;
     scanInterval->setObjectName(QStringLiteral("preferences.advanced.scan-interval"));
     scanInterval->setFixedSize(130, 32);
     for (const double seconds : scanIntervalOptions) {
