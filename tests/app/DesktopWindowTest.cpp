@@ -119,7 +119,8 @@ TEST(DesktopWindowDisplays, TheOwnItemStaysInViewForEveryDisplayChoice) {
             ASSERT_NE(item, state.items.end());
             const qreal offset = DesktopScene::horizontalOffset(state, window.width());
             EXPECT_GE(item->axFrame.minX() - offset, 0) << name << ", choice " << choice;
-            EXPECT_LE(item->axFrame.maxX() - offset, window.width()) << name << ", choice " << choice;
+            EXPECT_LE(item->axFrame.maxX() - offset, window.width())
+                << name << ", choice " << choice;
         }
     }
 }

@@ -316,8 +316,9 @@ TEST(SimulatedDesktop, MenusStayOnTheDisplayOfTheirItem) {
         desktop.windowServer().copyWindowInfo(kCGWindowListOptionOnScreenOnly, kCGNullWindowID);
     const Value& bounds = *windows.list()->front().find(kCGWindowBounds);
     const auto state = desktop.menuBarState();
-    const auto drawn = std::find_if(state.items.begin(), state.items.end(),
-                                    [](const auto& item) { return item.description.id == "clock"; });
+    const auto drawn = std::find_if(state.items.begin(), state.items.end(), [](const auto& item) {
+        return item.description.id == "clock";
+    });
     EXPECT_EQ(drawn->menuFrame.maxX(), primaryDisplay(state.displays)->frame.maxX());
     EXPECT_EQ(*bounds.find("X")->number(), drawn->menuFrame.minX());
     EXPECT_LT(drawn->menuFrame.minX(), clock.minX());

@@ -63,8 +63,8 @@ AccessibilitySettingsWindow::AccessibilitySettingsWindow(platform::sim::Simulate
                             .arg(Palette::line().name()));
     auto* rows = new QVBoxLayout(list);
     rows->setContentsMargins(12, 8, 12, 8);
-    rows->addWidget(makeAppRow(
-        QString::fromStdString(desktop_.initialDescription().ownProcess.name.value_or("Tessaline"))));
+    rows->addWidget(makeAppRow(QString::fromStdString(
+        desktop_.initialDescription().ownProcess.name.value_or("Tessaline"))));
     layout->addWidget(list);
     setFixedSize(windowWidth, layout->totalHeightForWidth(windowWidth));
     refresh();

@@ -46,7 +46,8 @@ bool SimulatedKeyboard::recordsShortcut(const QObject& window) const {
 
 bool SimulatedKeyboard::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !watched->isWindowType()) {
+    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) ||
+        !watched->isWindowType()) {
         return false;
     }
     const auto& key = static_cast<const QKeyEvent&>(*event);
@@ -63,8 +64,7 @@ bool SimulatedKeyboard::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     // A held key repeats without pressing the hotkey again, as Carbon hotkeys do.
-    const auto holder = key.isAutoRepeat()
-                            ? hotKeys_.holder(chord->keyCode, chord->carbonModifiers)
-                            : hotKeys_.press(chord->keyCode, chord->carbonModifiers);
+    const auto holder = key.isAutoRepeat() ? hotKeys_.holder(chord->keyCode, chord->carbonModifiers)
+                                           : hotKeys_.press(chord->keyCode, chord->carbonModifiers);
     return holder.has_value();
 }
