@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTest>
@@ -83,6 +84,35 @@ TEST(HotKeyCaptureFieldTest, RecordsChordsWithAModifierOnly) {
             EXPECT_TRUE(captures.empty());
             EXPECT_TRUE(field->hasFocus());
         }
+    }
+}
+
+TEST(PreferencesSwitchTest, FocusShowsAsARingThatStandsOutFromTheFill) {
+    tessaline::testing::uiTestApplication();
+    // Left edge, middle: inside the ring. The fill is sampled where the knob is not.
+    const struct {
+        bool on;
+        QPoint fill;
+    } cases[] = {{true, {9, 11}}, {false, {28, 11}}};
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.on ? "on" : "off");
+        QWidget window;
+        auto* toggle = new PreferencesSwitch(QStringLiteral("switch"), &window);
+        auto* other = new QPushButton(&window);
+        other->move(0, 40);
+        toggle->setChecked(each.on);
+        ASSERT_TRUE(showAndActivate(window));
+        toggle->setFocus();
+        ASSERT_TRUE(toggle->hasFocus());
+        const QImage image = toggle->grab().toImage();
+        const qreal ratio = image.devicePixelRatio();
+        const QColor ring = image.pixelColor(QPoint(1, 11) * ratio);
+        const QColor fill = image.pixelColor(each.fill * ratio);
+        const int contrast = std::abs(ring.red() - fill.red()) +
+                             std::abs(ring.green() - fill.green()) +
+                             std::abs(ring.blue() - fill.blue());
+        EXPECT_GT(contrast, 120) << ring.name().toStdString() << " on "
+                                 << fill.name().toStdString();
     }
 }
 

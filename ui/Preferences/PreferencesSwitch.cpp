@@ -40,9 +40,17 @@ void PreferencesSwitch::paintEvent(QPaintEvent*) {
     if (!isEnabled()) {
         fill.setAlphaF(0.45f);
     }
-    painter.setPen(hasFocus() ? QPen(Palette::blue(), 1.5) : QPen(Palette::line(), 1));
+    painter.setPen(QPen(Palette::line(), 1));
     painter.setBrush(fill);
     painter.drawRoundedRect(track, track.height() / 2, track.height() / 2);
+    if (hasFocus()) {
+        // A 2-point ring inside the edge that stands out from the fill: soft on the blue of a
+        // switch that is on, blue on the gray of one that is off.
+        const QRectF ring = QRectF(rect()).adjusted(1, 1, -1, -1);
+        painter.setPen(QPen(isChecked() ? Palette::focusSoft() : Palette::blue(), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(ring, ring.height() / 2, ring.height() / 2);
+    }
     const qreal knob = trackHeight - 2 * knobInset;
     const qreal x = isChecked() ? width() - knobInset - knob : knobInset;
     painter.setPen(QPen(Palette::line(), 0.5));
