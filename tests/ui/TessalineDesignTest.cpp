@@ -12,6 +12,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -265,7 +266,9 @@ TEST_F(TessalineDesignTest, FontsAreInterAtPixelSizesWithoutHinting) {
     EXPECT_EQ(title.weight(), QFont::DemiBold);
     EXPECT_EQ(title.hintingPreference(), QFont::PreferNoHinting);
     EXPECT_EQ(QFontInfo(QApplication::font()).family(), QStringLiteral("Inter"));
-    EXPECT_EQ(QApplication::style()->name(), QStringLiteral("fusion"));
+    const auto* style = qobject_cast<const QProxyStyle*>(QApplication::style());
+    ASSERT_NE(style, nullptr);
+    EXPECT_EQ(style->baseStyle()->name(), QStringLiteral("fusion"));
 }
 
 TEST_F(TessalineDesignTest, SampleRendersToTheSameBytesInTwoProcessesWhateverTheirSettings) {

@@ -180,6 +180,9 @@ TEST_F(UpdateDialogsTest, AlertsAndPermissionAnswerThroughTheirButtons) {
     ASSERT_NE(permission, nullptr);
     EXPECT_EQ(permission->objectName(), "update.permission");
     EXPECT_EQ(permission->buttons().size(), 2);
+    // As on a Mac, the default answer stands at the right end.
+    EXPECT_GT(child<QAbstractButton>(*permission, "update.permission.automatic")->x(),
+              child<QAbstractButton>(*permission, "update.permission.manual")->x());
     child<QAbstractButton>(*permission, "update.permission.automatic")->click();
     ASSERT_TRUE(response.has_value());
     EXPECT_TRUE(response->automaticUpdateChecks);

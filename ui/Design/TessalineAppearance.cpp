@@ -2,10 +2,9 @@
 
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineFonts.h"
+#include "ui/Design/TessalineStyle.h"
 
 #include <QApplication>
-#include <QStyle>
-#include <QStyleFactory>
 
 #include <cstdlib>
 
@@ -56,7 +55,7 @@ QPalette palette() {
 }
 
 void install(QApplication& application) {
-    application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    application.setStyle(new TessalineStyle);
     application.setPalette(palette());
     application.setFont(TessalineFonts::font(13));
 }
