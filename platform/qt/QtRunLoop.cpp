@@ -68,7 +68,7 @@ public:
         if (event->type() != wakeEventType) {
             return QObject::event(event);
         }
-        loop_.wakePosted_ = false;
+        loop_.spareWake_.store(new QEvent(wakeEventType));
         loop_.turn();
         return true;
     }
@@ -115,13 +115,18 @@ private:
 
 QtRunLoop::QtRunLoop(Clock& clock)
     : BasicRunLoop(clock), pump_(std::make_unique<Pump>(*this)),
-      inputHold_(std::make_unique<InputHold>()) {}
+      inputHold_(std::make_unique<InputHold>()), spareWake_(new QEvent(wakeEventType)) {}
 
-QtRunLoop::~QtRunLoop() = default;
+QtRunLoop::~QtRunLoop() {
+    delete spareWake_.load();
+}
 
 void QtRunLoop::wake() {
-    if (!wakePosted_.exchange(true)) {
-        QCoreApplication::postEvent(pump_.get(), new QEvent(wakeEventType));
+    // Only the loop's thread makes wake events; a poster only hands the spare one over. An event
+    // made on a poster's thread would reach the loop's thread through Qt's queue, whose locks
+    // the thread sanitizer cannot see, and every reading of it would count as a race.
+    if (QEvent* event = spareWake_.exchange(nullptr)) {
+        QCoreApplication::postEvent(pump_.get(), event);
     }
 }
 

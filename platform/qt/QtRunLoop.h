@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+class QEvent;
 class QEventLoop;
 
 namespace platform::qt {
@@ -41,7 +42,8 @@ private:
 
     std::unique_ptr<Pump> pump_;
     std::unique_ptr<InputHold> inputHold_;
-    std::atomic<bool> wakePosted_{false};
+    // The wake event to post next; none while one is posted and not yet received.
+    std::atomic<QEvent*> spareWake_;
     std::vector<QEventLoop*> waits_;
     int nestedRuns_ = 0;
 };
