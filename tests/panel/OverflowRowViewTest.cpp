@@ -105,6 +105,21 @@ TEST_F(OverflowRowViewTest, TheBadgeTakesTheColoursOfTheItemsPlace) {
     }
 }
 
+// A subtitle too long for the row (a favourite with a shortcut, with the diagnostic labels) is
+// cut at the end of its one line.
+TEST_F(OverflowRowViewTest, ALongSubtitleIsCutAtTheEndOfOneLine) {
+    auto item = record("Dropbox", "", VisibilityClassification::hiddenBehindNotch);
+    item.notes = {"source=statusItems", "frameSource=axFrame"};
+    row.populate(item, true, QStringLiteral("\u2303\u2325\u21E7\u2318S"), false, true);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const ElidingLabel& subtitle = *row.subtitleLabel;
+    const QStringList lines = subtitle.shownLines(subtitle.contentsRect().width());
+    ASSERT_EQ(lines.size(), 1) << lines.join(" / ").toStdString();
+    EXPECT_TRUE(lines.front().endsWith(QChar(0x2026))) << lines.front().toStdString();
+    EXPECT_TRUE(subtitle.isElided());
+    EXPECT_LT(subtitle.height(), 2 * subtitle.fontMetrics().lineSpacing());
+}
+
 // An app's icon is only ever scaled down into the row's square, and drawn with its corners
 // rounded.
 TEST_F(OverflowRowViewTest, AppIconsAreNeverEnlargedAndHaveRoundCorners) {
