@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 
 #include <stdlib.h>
 
@@ -186,6 +187,20 @@ TEST(OnboardingFlow, CommandWAloneClosesWhateverHasTheFocus) {
     EXPECT_TRUE(controller.window()->isVisible());
     tessaline::testing::sendKey(*controller.window(), Qt::Key_W, Qt::ControlModifier);
     EXPECT_FALSE(controller.window()->isVisible());
+}
+
+// Command-W in another of the program's windows (the preferences, the panel) is that window's.
+TEST(OnboardingFlow, CommandWInAnotherWindowLeavesOnboardingOpen) {
+    OnboardingFixture fixture;
+    OnboardingWindowController& controller = fixture.make();
+    controller.presentIfNeeded();
+    QWidget other;
+    auto* field = new QLineEdit(&other);
+    ASSERT_TRUE(tessaline::testing::showAndActivate(other));
+    field->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    tessaline::testing::sendKey(other, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(controller.window()->isVisible());
 }
 
 TEST(OnboardingFlow, RecheckPromptsAgainAndShowsTheWaitingLine) {
