@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 
 #include <stdlib.h>
 
@@ -157,15 +158,15 @@ TEST(OnboardingFlow, BecomingActiveRechecksAtOnce) {
     EXPECT_EQ(fixture.completions, 1);
 }
 
+// The drag panel goes with the window; the grant still completes onboarding.
 TEST(OnboardingFlow, ClosingThePermissionPageWithCommandWStillCompletesOnTheGrant) {
     OnboardingFixture fixture;
-    OnboardingWindowController& controller = fixture.make();
-    controller.presentIfNeeded();
-    fixture.press();
-    fixture.press();
+    OnboardingWindowController& controller = fixture.makeWithDragPanel();
+    ASSERT_EQ(dragPanels(controller), 1);
 
     tessaline::testing::sendKey(*controller.window(), Qt::Key_W, Qt::ControlModifier);
     EXPECT_FALSE(controller.window()->isVisible());
+    EXPECT_EQ(dragPanels(controller), 0);
     EXPECT_TRUE(controller.isPresented());
 
     fixture.loop.runFor(grantDelay + std::chrono::seconds(1));
@@ -186,6 +187,20 @@ TEST(OnboardingFlow, CommandWAloneClosesWhateverHasTheFocus) {
     EXPECT_TRUE(controller.window()->isVisible());
     tessaline::testing::sendKey(*controller.window(), Qt::Key_W, Qt::ControlModifier);
     EXPECT_FALSE(controller.window()->isVisible());
+}
+
+// Command-W in another of the program's windows (the preferences, the panel) is that window's.
+TEST(OnboardingFlow, CommandWInAnotherWindowLeavesOnboardingOpen) {
+    OnboardingFixture fixture;
+    OnboardingWindowController& controller = fixture.make();
+    controller.presentIfNeeded();
+    QWidget other;
+    auto* field = new QLineEdit(&other);
+    ASSERT_TRUE(tessaline::testing::showAndActivate(other));
+    field->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    tessaline::testing::sendKey(other, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(controller.window()->isVisible());
 }
 
 TEST(OnboardingFlow, RecheckPromptsAgainAndShowsTheWaitingLine) {

@@ -22,7 +22,9 @@
 #include <QVideoFrame>
 #include <QVideoSink>
 
+#include <algorithm>
 #include <fstream>
+#include <vector>
 
 namespace {
 
@@ -225,19 +227,31 @@ TEST(QuickOpenIntroDemoView, VideoIsClippedToTheRoundedShape) {
     }
 }
 
-// While "Dropbox" is typed the list's thumb moves down 4 points, whatever the list scrolled.
+// While "Dropbox" is typed the list's thumb moves down exactly 4 points, whatever the list
+// scrolled.
 TEST(QuickOpenIntroDemo, TheScrollThumbTravelsFourPoints) {
     tessaline::testing::uiTestApplication();
-    QImage image(500, 500, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        QPainter painter(&image);
-        QuickOpenIntroDemoPainter::paint(painter, QSizeF(500, 500), 0.6,
-                                         QuickAccessModifierShortcut::option);
-    }
-    // The 68-point track runs down from y 135 at x 411 to 414; the thumb is 24 points long.
-    const auto lightness = [&](int y) { return image.pixelColor(412, y).lightness(); };
-    EXPECT_LT(lightness(135 + 4 + 12), lightness(135 + 4 + 24 + 20));
+    // The first row the thumb darkens on the 68-point track, which runs down from y 135 at x 411
+    // to 414; the panel stands in place from p = 0.34.
+    const auto thumbTop = [](double phase) {
+        QImage image(500, 500, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            QuickOpenIntroDemoPainter::paint(painter, QSizeF(500, 500), phase,
+                                             QuickAccessModifierShortcut::option);
+        }
+        std::vector<int> lightness;
+        for (int y = 135; y < 135 + 68; ++y) {
+            lightness.push_back(image.pixelColor(412, y).lightness());
+        }
+        const auto [darkest, lightest] = std::minmax_element(lightness.begin(), lightness.end());
+        const int between = (*darkest + *lightest) / 2;
+        return 135 + static_cast<int>(std::find_if(lightness.begin(), lightness.end(),
+                                                   [&](int each) { return each < between; }) -
+                                      lightness.begin());
+    };
+    EXPECT_EQ(thumbTop(0.6) - thumbTop(0.35), 4);
 }
 
 TEST(QuickOpenIntroDemoView, PostersForSnapshotsStandStill) {

@@ -1,4 +1,5 @@
 #include "PanelTestSupport.h"
+#include "Parlowen/Hotkeys/PerAppHotKeyRuntime.h"
 #include "Parlowen/Opening/CompatibilityRecord.h"
 #include "Parlowen/Settings/StoredJSONList.h"
 #include "Parlowen/Telemetry/QuickOpenTelemetrySampling.h"
@@ -21,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -212,6 +214,27 @@ TEST_F(OverflowPanelInteractionTest, SampleRateZeroStillReportsFailures) {
     loop.runFor(1s);
     ASSERT_EQ(reported.size(), 1u);
     EXPECT_EQ(reported[0].name, "quick_open_attempt");
+}
+
+// The program's own samplers, the panel's and the per-app hotkeys', read the rate at each
+// decision: a rate set between two decisions counts for the second.
+TEST_F(OverflowPanelInteractionTest, TheProgramsSamplersFollowTheEnvironmentBetweenDecisions) {
+    platform::UserDefaults::setStandard(defaults);
+    const auto services = desktop.services();
+    const std::pair<const char*, std::function<bool(QuickOpenActionOutcome)>> samplers[] = {
+        {"panel", OverflowPanelController::Dependencies::production(services).telemetrySampler},
+        {"per-app hotkeys",
+         PerAppHotKeyRuntime::Configuration::live(services, hotKeyRegistry, {},
+                                                  {hotKeys, recents, compatibility, status})
+             .telemetrySampler},
+    };
+    for (const auto& [name, decides] : samplers) {
+        for (const auto& [rate, sent] : {std::pair{"0", false}, {"1", true}, {"0", false}}) {
+            ::setenv(QuickOpenTelemetrySampling::sampleRateVariable, rate, 1);
+            EXPECT_EQ(decides(QuickOpenActionOutcome::actionSent), sent) << name << " " << rate;
+        }
+    }
+    ::unsetenv(QuickOpenTelemetrySampling::sampleRateVariable);
 }
 
 TEST(CompatibilityOutcomeTest, FollowsTheOutcomeAndTheItemsPlace) {

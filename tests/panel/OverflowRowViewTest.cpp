@@ -105,21 +105,46 @@ TEST_F(OverflowRowViewTest, TheBadgeTakesTheColoursOfTheItemsPlace) {
     }
 }
 
-// An app's icon is only ever scaled down into the row's square, and drawn with its corners
-// rounded.
+// A subtitle too long for the row (a favourite with a shortcut, with the diagnostic labels) is
+// cut at the end of its one line.
+TEST_F(OverflowRowViewTest, ALongSubtitleIsCutAtTheEndOfOneLine) {
+    auto item = record("Dropbox", "", VisibilityClassification::hiddenBehindNotch);
+    item.notes = {"source=statusItems", "frameSource=axFrame"};
+    row.populate(item, true, QStringLiteral("\u2303\u2325\u21E7\u2318S"), false, true);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const ElidingLabel& subtitle = *row.subtitleLabel;
+    const QStringList lines = subtitle.shownLines(subtitle.contentsRect().width());
+    ASSERT_EQ(lines.size(), 1) << lines.join(" / ").toStdString();
+    EXPECT_TRUE(lines.front().endsWith(QChar(0x2026))) << lines.front().toStdString();
+    EXPECT_TRUE(subtitle.isElided());
+    EXPECT_LT(subtitle.height(), 2 * subtitle.fontMetrics().lineSpacing());
+}
+
+// An app's icon is only ever scaled down into the row's square, in both dimensions, keeping its
+// proportions, and drawn with its corners rounded.
 TEST_F(OverflowRowViewTest, AppIconsAreNeverEnlargedAndHaveRoundCorners) {
-    const auto opaque = [](int side) {
+    const auto opaque = [](int width, int height) {
         platform::NSImage image;
-        image.size = {static_cast<double>(side), static_cast<double>(side)};
-        image.pixelsWide = image.pixelsHigh = side;
-        image.rgba.assign(static_cast<std::size_t>(side * side * 4), 255);
+        image.size = {static_cast<double>(width), static_cast<double>(height)};
+        image.pixelsWide = width;
+        image.pixelsHigh = height;
+        image.rgba.assign(static_cast<std::size_t>(width * height * 4), 255);
         return image;
     };
     using AppIconImage::Scaling;
-    EXPECT_EQ(AppIconImage::pixmap(opaque(16), 30, 1, Scaling::proportionallyDown).size(),
-              QSize(16, 16));
-    const QPixmap large = AppIconImage::pixmap(opaque(64), 30, 1, Scaling::proportionallyDown);
-    EXPECT_EQ(large.size(), QSize(30, 30));
+    const struct {
+        QSize natural;
+        QSize shown;
+    } icons[] = {
+        {{16, 16}, {16, 16}}, {{64, 64}, {30, 30}}, {{60, 20}, {30, 10}}, {{20, 60}, {10, 30}}};
+    for (const auto& icon : icons) {
+        EXPECT_EQ(AppIconImage::pixmap(opaque(icon.natural.width(), icon.natural.height()), 30, 1,
+                                       Scaling::proportionallyDown)
+                      .size(),
+                  icon.shown)
+            << icon.natural.width() << "x" << icon.natural.height();
+    }
+    const QPixmap large = AppIconImage::pixmap(opaque(64, 64), 30, 1, Scaling::proportionallyDown);
 
     row.populate(record("Zoom", ""), false, std::nullopt, false, false, large);
     const QImage shown = row.iconView->pixmap().toImage();

@@ -3,6 +3,7 @@
 #include "platform/qt/MacKeyTable.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 
 namespace {
@@ -33,4 +34,15 @@ bool OnboardingKeyboardWindow::eventFilter(QObject* watched, QEvent* event) {
     event->accept();
     close();
     return true;
+}
+
+void OnboardingKeyboardWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    // A window parented to this one is a separate window to the window system, which leaves it
+    // on screen when this one goes; a Mac's child windows go with their parent.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow()) {
+            child->hide();
+        }
+    }
 }

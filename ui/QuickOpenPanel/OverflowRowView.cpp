@@ -101,9 +101,6 @@ void OverflowRowView::configure() {
     titleLabel->setFont(Parlowen::TessalineFonts::font(13, QFont::DemiBold));
     subtitleLabel->setObjectName(QStringLiteral("panel.row.subtitle"));
     subtitleLabel->setFont(Parlowen::TessalineFonts::font(11));
-    // The row's height holds a second line: a long subtitle (favourite, shortcut) wraps before
-    // it is cut.
-    subtitleLabel->setMaximumLineCount(2);
     for (auto [label, colour] :
          {std::pair{titleLabel, Palette::ink()}, std::pair{subtitleLabel, Palette::muted()}}) {
         QPalette colours = label->palette();
