@@ -18,9 +18,11 @@ namespace Parlowen {
 //
 // When the file cannot be used (a link or a folder at its path, a folder that cannot be made,
 // a file that cannot be opened or locked), the lock is taken by name instead, with one log
-// line saying why: a socket bound to an abstract name (outside the file system, so nothing can
-// be planted there) made of this user's id and the lock file's path, which the kernel frees
-// when the holder ends. Copies started together therefore still find one holder.
+// line saying why: a socket bound to an abstract name made of this user's id and the lock
+// file's path, which the kernel frees when the holder ends. Copies started together therefore
+// still find one holder. Abstract names have no owner or permissions, so a process of any user
+// can take this user's name first; this start then ends as for a copy, and a log line names
+// that user.
 class SingleInstanceFileLock {
 public:
     enum class AcquireResult { acquired, heldByAnotherProcess, unavailable };
@@ -58,6 +60,8 @@ private:
     void log(const std::string& line) const;
 
     std::filesystem::path url_;
+    // The abstract socket name standing in for the file; fixed when the lock is made.
+    std::string name_;
     std::optional<platform::Logger> logger_;
     int fileDescriptor_ = -1;
     bool heldByName_ = false;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 
 namespace platform::FileReplacement {
@@ -102,38 +103,83 @@ void removeStaleTemporaries(const std::filesystem::path& path) {
     ::closedir(directory);
 }
 
-std::optional<std::string> readOwnedFile(const std::filesystem::path& path,
-                                         std::size_t maximumSize) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+OwnedFileRead readOwned(const std::filesystem::path& path, std::size_t maximumSize,
+                        bool followLink) {
+    using Outcome = OwnedFileRead::Outcome;
+    OwnedFileRead result;
+    const auto failed = [&](int error) {
+        result.outcome = error == ENOENT  ? Outcome::missing
+                         : error == ELOOP ? Outcome::notOwnedFile
+                                          : Outcome::failed;
+        result.error = error;
+        return result;
+    };
+    const auto ownedFile = [](const struct stat& status) {
+        return S_ISREG(status.st_mode) && status.st_uid == ::geteuid();
+    };
+    struct stat looked {};
+    if ((followLink ? ::stat(path.c_str(), &looked) : ::lstat(path.c_str(), &looked)) != 0) {
+        return failed(errno);
+    }
+    if (!ownedFile(looked)) {
+        result.outcome = Outcome::notOwnedFile;
+        return result;
+    }
+    // Something else may have been put at the path meanwhile: it is opened without blocking
+    // and must be the very file looked at.
+    const int descriptor =
+        ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW));
     if (descriptor < 0) {
-        return std::nullopt;
+        return failed(errno);
     }
     struct stat status {};
-    std::optional<std::string> contents;
-    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
-        status.st_uid == ::geteuid() && static_cast<std::size_t>(status.st_size) <= maximumSize) {
-        std::string text(maximumSize + 1, '\0');
-        std::size_t length = 0;
+    if (::fstat(descriptor, &status) != 0) {
+        const int error = errno;
+        ::close(descriptor);
+        return failed(error);
+    }
+    result.outcome =
+        !ownedFile(status) || status.st_dev != looked.st_dev || status.st_ino != looked.st_ino
+            ? Outcome::notOwnedFile
+        : static_cast<std::size_t>(status.st_size) > maximumSize ? Outcome::tooLarge
+                                                                 : Outcome::read;
+    if (result.outcome == Outcome::read) {
+        result.contents.reserve(static_cast<std::size_t>(status.st_size));
+        std::array<char, 65536> buffer{};
         for (;;) {
-            const ssize_t count = ::read(descriptor, text.data() + length, text.size() - length);
+            const ssize_t count = ::read(descriptor, buffer.data(), buffer.size());
             if (count < 0 && errno == EINTR) {
                 continue;
             }
+            if (count < 0) {
+                result.outcome = Outcome::failed;
+                result.error = errno;
+            }
             if (count <= 0) {
-                if (count == 0 && length <= maximumSize) {
-                    text.resize(length);
-                    contents = std::move(text);
-                }
                 break;
             }
-            length += static_cast<std::size_t>(count);
-            if (length > maximumSize) {
+            result.contents.append(buffer.data(), static_cast<std::size_t>(count));
+            // The file grew after it was looked at.
+            if (result.contents.size() > maximumSize) {
+                result.outcome = Outcome::tooLarge;
                 break;
             }
         }
     }
     ::close(descriptor);
-    return contents;
+    if (result.outcome != Outcome::read) {
+        result.contents.clear();
+    }
+    return result;
+}
+
+std::optional<std::string> readOwnedFile(const std::filesystem::path& path,
+                                         std::size_t maximumSize) {
+    auto read = readOwned(path, maximumSize, false);
+    if (read.outcome != OwnedFileRead::Outcome::read) {
+        return std::nullopt;
+    }
+    return std::move(read.contents);
 }
 
 } // namespace platform::FileReplacement

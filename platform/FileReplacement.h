@@ -31,6 +31,28 @@ int syncFolder(const std::filesystem::path& folder);
 // temporary found belongs to a writer still at work.
 void removeStaleTemporaries(const std::filesystem::path& path);
 
+// What reading a file of this user found.
+struct OwnedFileRead {
+    enum class Outcome {
+        read,         // `contents` holds the whole file
+        missing,      // nothing at the path
+        notOwnedFile, // anything but a regular file of this user: never opened, or not read
+        tooLarge,     // more than the maximum size; not read
+        failed,       // could not be read now; `error` tells why
+    };
+    Outcome outcome = Outcome::missing;
+    std::string contents;
+    int error = 0;
+};
+
+// Reads a regular file owned by this user of at most `maximumSize` bytes. A device, pipe or
+// socket is never opened (the path is looked at first, and the file opened without blocking
+// and checked again), so no read can hang or run on without end. With `followLink` a symbolic
+// link at the path leads to its target, which must itself be such a file; without, a link is
+// never followed.
+OwnedFileRead readOwned(const std::filesystem::path& path, std::size_t maximumSize,
+                        bool followLink);
+
 // The contents of a regular file owned by this user, of at most `maximumSize` bytes, opened
 // without following a link; none otherwise.
 std::optional<std::string> readOwnedFile(const std::filesystem::path& path,

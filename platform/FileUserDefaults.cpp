@@ -9,12 +9,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 namespace platform {
 
@@ -22,10 +24,11 @@ namespace {
 
 // An exclusive advisory lock on a lock file, held for the object's life. A symbolic link at
 // the path, anything but a regular file, or a file this user cannot open is never locked:
-// `held` is then false and `error` tells why.
+// `held` is then false and `error` tells why. A lock that another holds is waited for `wait`
+// at most.
 class FileLock {
 public:
-    explicit FileLock(const std::filesystem::path& path)
+    FileLock(const std::filesystem::path& path, std::chrono::milliseconds wait)
         : descriptor(
               ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600)) {
         if (descriptor < 0) {
@@ -37,11 +40,25 @@ public:
             error = EINVAL;
             return;
         }
-        int result = 0;
-        while ((result = ::flock(descriptor, LOCK_EX)) != 0 && errno == EINTR) {
+        // flock cannot wait for a limited time: it is tried again after growing pauses.
+        const auto deadline = std::chrono::steady_clock::now() + wait;
+        std::chrono::milliseconds pause{1};
+        for (;;) {
+            if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
+                locked = true;
+                return;
+            }
+            error = errno;
+            if (error == EINTR) {
+                continue;
+            }
+            const auto left = deadline - std::chrono::steady_clock::now();
+            if (error != EWOULDBLOCK || left <= left.zero()) {
+                return;
+            }
+            std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, left));
+            pause = std::min(pause * 2, std::chrono::milliseconds(20));
         }
-        locked = result == 0;
-        error = locked ? 0 : errno;
     }
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
@@ -52,6 +69,8 @@ public:
     }
 
     bool held() const { return locked; }
+    // Another process held the lock all the time it was waited for.
+    bool heldElsewhere() const { return !locked && error == EWOULDBLOCK; }
     int error = 0;
 
 private:
@@ -59,30 +78,25 @@ private:
     bool locked = false;
 };
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& path, bool& missing) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    missing = descriptor < 0 && errno == ENOENT;
-    if (descriptor < 0) {
-        return std::nullopt;
+constexpr std::chrono::milliseconds noWait{0};
+
+std::optional<DefaultsValue> valueIn(const UserDefaultsFileContents& contents,
+                                     std::string_view key) {
+    const auto found = contents.values.find(key);
+    return found != contents.values.end() ? std::optional(found->second) : std::nullopt;
+}
+
+// Leaves `value` under `key` (none removes it), in place of any member of another type.
+void put(UserDefaultsFileContents& contents, std::string_view key,
+         std::optional<DefaultsValue> value) {
+    if (const auto other = contents.otherMembers.find(key); other != contents.otherMembers.end()) {
+        contents.otherMembers.erase(other);
     }
-    std::string text;
-    std::array<char, 65536> buffer{};
-    for (;;) {
-        const ssize_t count = ::read(descriptor, buffer.data(), buffer.size());
-        if (count == 0) {
-            break;
-        }
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ::close(descriptor);
-            return std::nullopt;
-        }
-        text.append(buffer.data(), static_cast<std::size_t>(count));
+    if (value) {
+        contents.values.insert_or_assign(std::string(key), std::move(*value));
+    } else if (const auto found = contents.values.find(key); found != contents.values.end()) {
+        contents.values.erase(found);
     }
-    ::close(descriptor);
-    return text;
 }
 
 std::string utcStamp() {
@@ -96,8 +110,22 @@ std::string utcStamp() {
 
 } // namespace
 
-FileUserDefaults::FileUserDefaults(std::filesystem::path path, FailureLog log)
-    : filePath(std::move(path)), lockPath(filePath.string() + ".lock"), failureLog(std::move(log)) {
+FileUserDefaults::FileUserDefaults(std::filesystem::path path, FailureLog log,
+                                   std::chrono::milliseconds lockWait)
+    : filePath(std::move(path)), lockPath(filePath.string() + ".lock"), failureLog(std::move(log)),
+      lockWait(lockWait) {}
+
+FileUserDefaults::~FileUserDefaults() {
+    const std::lock_guard guard(mutex);
+    if (pending.empty()) {
+        return;
+    }
+    const FileLock lock(lockPath, lockWait);
+    if (lock.held()) {
+        commitLocked({}, nullptr);
+    } else {
+        reportDroppedWrite("cannot lock", lockPath, lock.error);
+    }
 }
 
 std::filesystem::path FileUserDefaults::standardPath() {
@@ -127,48 +155,87 @@ void FileUserDefaults::update(std::string_view key, const DefaultsChange& change
     const std::lock_guard guard(mutex);
     std::error_code error;
     std::filesystem::create_directories(filePath.parent_path(), error);
-    const FileLock lock(lockPath);
+    // While changes wait for a lock held elsewhere, later ones join them without waiting again.
+    const FileLock lock(lockPath, pending.empty() ? lockWait : noWait);
+    if (lock.heldElsewhere()) {
+        keepUntilLockIsFree(key, change);
+        return;
+    }
     if (!lock.held()) {
         // Without the lock another process could replace the file between our read and our
         // rename, and one of the two changes would be lost unseen.
         reportDroppedWrite("cannot lock", lockPath, lock.error);
         return;
     }
-    if (!load(true)) {
-        // Writing without the file's current contents would drop every other key in it.
-        reportDroppedWrite("cannot read", filePath, errno);
-        return;
+    commitLocked(key, &change);
+}
+
+std::optional<DefaultsValue> FileUserDefaults::storedObject(std::string_view key) const {
+    const std::lock_guard guard(mutex);
+    if (!pending.empty()) {
+        if (const FileLock lock(lockPath, noWait); lock.held()) {
+            commitLocked(key, nullptr);
+        }
     }
-    const auto found = cache.values.find(key);
-    const auto stored = found != cache.values.end() ? std::optional(found->second) : std::nullopt;
+    refreshIfChanged();
+    if (const auto kept = pending.find(key); kept != pending.end()) {
+        return kept->second;
+    }
+    return valueIn(cache, key);
+}
+
+void FileUserDefaults::keepUntilLockIsFree(std::string_view key, const DefaultsChange& change) {
+    refreshIfChanged();
+    const auto kept = pending.find(key);
+    const auto stored = kept != pending.end() ? kept->second : valueIn(cache, key);
     auto changed = change(stored);
     if (changed == stored) {
         return;
     }
+    if (pending.empty()) {
+        report("Tessaline: settings change kept in memory until another process frees " +
+               lockPath.string());
+    }
+    pending.insert_or_assign(std::string(key), std::move(changed));
+}
+
+void FileUserDefaults::commitLocked(std::string_view key, const DefaultsChange* change) const {
+    const bool hadPending = !pending.empty();
+    if (!load(true)) {
+        // Writing without the file's current contents would drop every other key in it.
+        reportDroppedWrite("cannot read", filePath, errno);
+        pending.clear();
+        return;
+    }
     UserDefaultsFileContents contents = cache;
-    contents.otherMembers.erase(std::string(key));
-    if (changed) {
-        contents.values.insert_or_assign(std::string(key), std::move(*changed));
-    } else {
-        contents.values.erase(std::string(key));
+    for (auto& [pendingKey, value] : pending) {
+        put(contents, pendingKey, std::move(value));
+    }
+    pending.clear();
+    bool changed = hadPending;
+    if (change) {
+        const auto stored = valueIn(contents, key);
+        auto value = (*change)(stored);
+        if (value != stored) {
+            put(contents, key, std::move(value));
+            changed = true;
+        }
+    }
+    if (!changed) {
+        return;
     }
     // A failed write leaves the file as it was; this process still reads its change until the
     // file changes on disk.
     if (writeLocked(contents)) {
         loadedStamp = currentStamp();
+        if (hadPending) {
+            report("Tessaline: settings changes kept in memory are saved now that " +
+                   lockPath.string() + " is free");
+        }
     } else {
         reportDroppedWrite("cannot write", filePath, errno);
     }
     cache = std::move(contents);
-}
-
-std::optional<DefaultsValue> FileUserDefaults::storedObject(std::string_view key) const {
-    const std::lock_guard guard(mutex);
-    refreshIfChanged();
-    if (const auto found = cache.values.find(key); found != cache.values.end()) {
-        return found->second;
-    }
-    return std::nullopt;
 }
 
 std::optional<FileUserDefaults::FileStamp> FileUserDefaults::currentStamp() const {
@@ -183,43 +250,59 @@ void FileUserDefaults::refreshIfChanged() const {
     if (loaded && currentStamp() == loadedStamp) {
         return;
     }
-    // Renames swap whole files, so a read needs no lock; only keeping a file aside does.
-    const FileLock lock(lockPath);
+    // Renames swap whole files, so a read needs no lock; only keeping a file aside does, and
+    // a read does not wait for it.
+    const FileLock lock(lockPath, noWait);
     load(lock.held());
 }
 
 bool FileUserDefaults::load(bool fileLocked) const {
+    using Outcome = FileReplacement::OwnedFileRead::Outcome;
     const auto stamp = currentStamp();
-    bool missing = false;
-    const auto text = readWholeFile(filePath, missing);
-    if (!text && !missing) {
+    auto read = FileReplacement::readOwned(filePath, maximumFileSize, true);
+    if (read.outcome == Outcome::failed) {
         // A file that exists but cannot be read now (no descriptor left, an I/O error) is not
         // a corrupt one: it stays where it is and the next access reads it again.
         loaded = false;
+        errno = read.error;
         return false;
     }
     loaded = true;
     loadedStamp = stamp;
-    if (missing) {
-        cache = {};
+    std::optional<UserDefaultsFileContents> contents;
+    std::string_view problem;
+    switch (read.outcome) {
+    case Outcome::read:
+        contents = UserDefaultsFileCodec::decode(read.contents);
+        problem = "it is not a JSON object";
+        break;
+    case Outcome::missing:
+        contents.emplace();
+        break;
+    case Outcome::notOwnedFile:
+        problem = "it is not a regular file of this user";
+        break;
+    case Outcome::tooLarge:
+        problem = "it is larger than 16 MiB";
+        break;
+    case Outcome::failed:
+        break;
+    }
+    if (contents) {
+        cache = std::move(*contents);
         return true;
     }
-    auto contents = UserDefaultsFileCodec::decode(*text);
-    if (!contents) {
-        if (fileLocked) {
-            keepAsideLocked();
-            loadedStamp = currentStamp();
-        } else {
-            loaded = false; // kept aside by the next access that holds the lock
-        }
-        cache = {};
-        return true;
+    if (fileLocked) {
+        keepAsideLocked(problem);
+        loadedStamp = currentStamp();
+    } else {
+        loaded = false; // kept aside by the next access that holds the lock
     }
-    cache = std::move(*contents);
+    cache = {};
     return true;
 }
 
-void FileUserDefaults::keepAsideLocked() const {
+void FileUserDefaults::keepAsideLocked(std::string_view reason) const {
     const std::string base = filePath.string() + ".corrupt-" + utcStamp();
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const std::string candidate = attempt == 0 ? base : base + "-" + std::to_string(attempt);
@@ -229,6 +312,8 @@ void FileUserDefaults::keepAsideLocked() const {
         }
         if (::rename(filePath.c_str(), candidate.c_str()) == 0) {
             FileReplacement::syncFolder(filePath.parent_path());
+            report("Tessaline: settings file kept aside as " + candidate + ": " +
+                   std::string(reason));
         }
         return;
     }
@@ -254,6 +339,10 @@ void FileUserDefaults::reportDroppedWrite(std::string_view reason,
         line += ": ";
         line += std::strerror(error);
     }
+    report(line);
+}
+
+void FileUserDefaults::report(const std::string& line) const {
     if (failureLog) {
         failureLog(line);
     } else {

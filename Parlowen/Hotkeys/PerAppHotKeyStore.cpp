@@ -81,21 +81,23 @@ PerAppHotKeyAssignmentResult PerAppHotKeyStore::store(const AXMenuBarItemRecord&
     std::optional<PerAppHotKeyBinding> holder;
     // The conflict check and the write are one step, so another process cannot take the chord
     // in between.
-    StoredJSONList::updateEntries<PerAppHotKeyBinding>(*defaults, key, [&](auto& bindings) {
-        const auto holds = [&](const PerAppHotKeyBinding& stored) {
-            return stored.shortcut == shortcut && !stored.identity.matches(itemKey);
-        };
-        if (const auto found = std::find_if(bindings.begin(), bindings.end(), holds);
-            found != bindings.end() && !replacingHolder) {
-            holder = *found;
-            return;
-        }
-        std::erase_if(bindings, [&](const auto& stored) {
-            return stored.identity.matches(itemKey) || holds(stored);
+    StoredJSONList::updateEntriesUnlessRefused<PerAppHotKeyBinding>(
+        *defaults, key, [&](std::vector<PerAppHotKeyBinding>& bindings) {
+            const auto holds = [&](const PerAppHotKeyBinding& stored) {
+                return stored.shortcut == shortcut && !stored.identity.matches(itemKey);
+            };
+            if (const auto found = std::find_if(bindings.begin(), bindings.end(), holds);
+                found != bindings.end() && !replacingHolder) {
+                holder = *found;
+                return false;
+            }
+            std::erase_if(bindings, [&](const auto& stored) {
+                return stored.identity.matches(itemKey) || holds(stored);
+            });
+            bindings.push_back(binding);
+            bindings = sorted(std::move(bindings));
+            return true;
         });
-        bindings.push_back(binding);
-        bindings = sorted(std::move(bindings));
-    });
     if (holder) {
         return PerAppHotKeyAssignmentResult::conflict(*holder);
     }

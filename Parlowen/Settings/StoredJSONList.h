@@ -55,13 +55,13 @@ std::vector<Entry> loadEntries(const platform::UserDefaults& defaults, std::stri
 }
 
 // The one way to change a stored list: `change` edits the entries that `Entry::fromJson`
-// decodes, in stored order, and the list is written back with each entry coded by its
-// `toJson`. Elements that do not decode (from a newer version, say) follow them unchanged, so
-// no save drops them. A change that leaves the entries as they were writes nothing, so another
-// writer's layout stays byte for byte.
+// decodes, in stored order, and answers whether the list is to be written: false refuses the
+// change and leaves the stored value byte for byte. Otherwise the list is written back with
+// each entry coded by its `toJson`, also when no entry changed, and elements that do not decode
+// (from a newer version, say) follow them unchanged, so no save drops them.
 template <typename Entry>
-void updateEntries(platform::UserDefaults& defaults, std::string_view key,
-                   const std::function<void(std::vector<Entry>&)>& change) {
+void updateEntriesUnlessRefused(platform::UserDefaults& defaults, std::string_view key,
+                                const std::function<bool(std::vector<Entry>&)>& change) {
     update(defaults, key,
            [&](const std::vector<std::string_view>& stored)
                -> std::optional<std::vector<std::string>> {
@@ -75,9 +75,7 @@ void updateEntries(platform::UserDefaults& defaults, std::string_view key,
                        undecodable.emplace_back(element);
                    }
                }
-               const auto before = entries;
-               change(entries);
-               if (entries == before) {
+               if (!change(entries)) {
                    return std::nullopt;
                }
                std::vector<std::string> texts;
@@ -91,6 +89,16 @@ void updateEntries(platform::UserDefaults& defaults, std::string_view key,
                texts.insert(texts.end(), undecodable.begin(), undecodable.end());
                return texts;
            });
+}
+
+// A change that is always written.
+template <typename Entry>
+void updateEntries(platform::UserDefaults& defaults, std::string_view key,
+                   const std::function<void(std::vector<Entry>&)>& change) {
+    updateEntriesUnlessRefused<Entry>(defaults, key, [&](std::vector<Entry>& entries) {
+        change(entries);
+        return true;
+    });
 }
 
 // A JSON number for a double: an integer when it is whole and exactly representable.

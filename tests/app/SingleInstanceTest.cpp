@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <fstream>
 #include <functional>
 
@@ -162,12 +164,54 @@ TEST(SingleInstanceFileLockTest, AnUnusableLockPathIsLockedByNameInstead) {
         EXPECT_EQ(contents(target / "file"), "keep\n") << row.name;
         EXPECT_FALSE(std::filesystem::exists(target / "missing")) << row.name;
 
-        SingleInstanceFileLock second(path);
+        SingleInstanceFileLock second(path, platform::Logger(log, clock, "test", "lock"));
         EXPECT_EQ(second.acquire(2), SingleInstanceFileLock::AcquireResult::heldByAnotherProcess)
             << row.name;
+        EXPECT_FALSE(log.contains("held by a process of user")) << row.name;
         first.release();
         EXPECT_EQ(second.acquire(2), SingleInstanceFileLock::AcquireResult::acquired) << row.name;
     }
+}
+
+// Any process can bind an abstract name. When one of another user holds the name that stands
+// in for this user's unusable lock file, the start ends as before but says why. The holder is
+// a child that drops root after its lock was made (so the name is this user's), then binds it.
+TEST(SingleInstanceFileLockTest, ANameHeldByAnotherUserIsNamedInTheLog) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "acting as another user needs root";
+    }
+    TemporaryFolder folder;
+    const auto path = folder.path() / "Tessaline" / "Tessaline.lock";
+    std::filesystem::create_directories(path); // a folder where the lock file belongs
+    SingleInstanceFileLock holder(path);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(ready[0]);
+        if (::setuid(65534) != 0 ||
+            holder.acquire(7) != SingleInstanceFileLock::AcquireResult::acquired ||
+            ::write(ready[1], "x", 1) != 1) {
+            ::_exit(1);
+        }
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    const bool held = ::read(ready[0], &byte, 1) == 1;
+    ::close(ready[0]);
+
+    platform::RecordingLogSink log;
+    platform::sim::VirtualClock clock;
+    SingleInstanceFileLock second(path, platform::Logger(log, clock, "test", "lock"));
+    const auto result = second.acquire(2);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_TRUE(held);
+    EXPECT_EQ(result, SingleInstanceFileLock::AcquireResult::heldByAnotherProcess);
+    EXPECT_TRUE(log.contains("held by a process of user 65534"));
 }
 
 TEST(SingleInstanceFileLockTest, TheDefaultLockLivesInTheDataFolder) {

@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +28,29 @@ using namespace platform;
 
 void writeFile(const std::filesystem::path& file, const std::string& text) {
     std::ofstream(file, std::ios::binary) << text;
+}
+
+// Caps the address space of this process at what it maps now and `more` bytes, so that a read
+// without end fails soon (in a child process).
+void capAddressSpace(rlim_t more) {
+    std::ifstream statm("/proc/self/statm");
+    rlim_t pages = 0;
+    statm >> pages;
+    const rlim_t cap = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + more;
+    const rlimit limit{cap, cap};
+    ::setrlimit(RLIMIT_AS, &limit);
+}
+
+// Whether a thread of this process waits in flock (a "->" line of /proc/locks).
+bool waitsForAFileLock() {
+    std::ifstream locks("/proc/locks");
+    const std::string pid = " " + std::to_string(::getpid()) + " ";
+    for (std::string line; std::getline(locks, line);) {
+        if (line.find("-> FLOCK") != std::string::npos && line.find(pid) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
 }
 
 class FileUserDefaultsTest : public testing::Test {
@@ -121,10 +148,125 @@ TEST_F(FileUserDefaultsTest, UndecodableFileReadsEmptyAndIsKeptAside) {
     }
 }
 
+// What sits at the settings path but is no file to read (a pipe, a link to a device, a file
+// past the size cap) is never read, so it can neither hang the start nor fill the memory: it is
+// kept aside with a line saying why, and the next write makes a new file. Each row runs in a
+// child with a capped address space, where a read without end fails soon; a pipe gets a
+// settings text from this process once anything opens it to read.
+TEST_F(FileUserDefaultsTest, WhatIsNoFileToReadIsKeptAsideUnread) {
+    const std::string settings = R"({"a": 1})";
+    const struct {
+        const char* name;
+        std::function<void()> plant;
+        const char* reason;
+    } rows[] = {
+        {"pipe", [&] { ::mkfifo(file.c_str(), 0600); }, "not a regular file of this user"},
+        {"link to a device", [&] { std::filesystem::create_symlink("/dev/zero", file); },
+         "not a regular file of this user"},
+        {"file past the size cap",
+         [&] {
+             writeFile(file, R"({"a": 1, "padding": ")" +
+                                 std::string(FileUserDefaults::maximumFileSize, ' ') + "\"}");
+         },
+         "larger than 16 MiB"},
+    };
+    for (const auto& row : rows) {
+        std::filesystem::remove_all(file.parent_path());
+        std::filesystem::create_directories(file.parent_path());
+        row.plant();
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            capAddressSpace(rlim_t{1} << 30);
+            const auto keptAsideAndWritten = [&] {
+                std::vector<std::string> log;
+                FileUserDefaults store(file,
+                                       [&](std::string_view line) { log.emplace_back(line); });
+                if (store.objectForKey("a")) {
+                    return false;
+                }
+                store.set("b", std::int64_t{2});
+                const FileUserDefaults reader(file);
+                return log.size() == 1 && log[0].find(row.reason) != std::string::npos &&
+                       reader.integerForKey("b") == 2 && !reader.objectForKey("a");
+            };
+            try {
+                ::_exit(keptAsideAndWritten() ? 0 : 1);
+            } catch (...) {
+                ::_exit(2);
+            }
+        }
+        bool fed = false;
+        int status = 0;
+        while (::waitpid(child, &status, WNOHANG) == 0) {
+            const int pipe = fed ? -1 : ::open(file.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            struct stat opened {};
+            if (pipe >= 0 && ::fstat(pipe, &opened) == 0 && S_ISFIFO(opened.st_mode)) {
+                fed = ::write(pipe, settings.data(), settings.size()) > 0;
+            }
+            if (pipe >= 0) {
+                ::close(pipe);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << row.name << ": " << status;
+        EXPECT_EQ(keptAside().size(), 1u) << row.name;
+    }
+}
+
+// A lock that another process holds for ever stops nothing: reads and writes return after a
+// short wait, reads see the changes at once, and the next access after the lock is free writes
+// them. A lock belongs to an open file, so a descriptor of this process stands in for the
+// other one; should the store wait in flock instead, the test fails rather than hangs.
+TEST_F(FileUserDefaultsTest, ALockHeldElsewhereDelaysTheWriteAndBlocksNothing) {
+    std::filesystem::create_directories(file.parent_path());
+    const std::string original = R"({"a": 1})";
+    writeFile(file, original);
+    const int other = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+
+    std::vector<std::string> log;
+    FileUserDefaults store(
+        file, [&](std::string_view line) { log.emplace_back(line); },
+        std::chrono::milliseconds(10));
+    std::vector<std::optional<DefaultsValue>> seen;
+    std::atomic<bool> done = false;
+    std::thread user([&] {
+        seen.push_back(store.objectForKey("a"));
+        store.set("b", std::int64_t{2});
+        store.removeObject("a");
+        seen.push_back(store.objectForKey("a"));
+        seen.push_back(store.objectForKey("b"));
+        done = true;
+    });
+    bool blocked = false;
+    while (!done && !(blocked = waitsForAFileLock())) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (blocked) {
+        ::close(other);
+    }
+    user.join();
+    ASSERT_FALSE(blocked) << "the store waits for the lock without end";
+    EXPECT_EQ(seen, (std::vector<std::optional<DefaultsValue>>{std::int64_t{1}, std::nullopt,
+                                                               std::int64_t{2}}));
+    EXPECT_EQ(TemporaryFolder::read(file), original);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_NE(log[0].find("kept in memory"), std::string::npos) << log[0];
+
+    ::close(other);
+    EXPECT_EQ(store.integerForKey("b"), 2);
+    const FileUserDefaults reader(file);
+    EXPECT_EQ(reader.integerForKey("b"), 2);
+    EXPECT_EQ(reader.objectForKey("a"), std::nullopt);
+}
+
 // A file that this process may not read must not be taken for a corrupt one and moved aside,
 // nor replaced by a file holding only the new key. The child drops root first, since root
-// reads the file whatever its mode.
+// reads the file whatever its mode, and the file is the child's own while it runs.
 TEST_F(FileUserDefaultsTest, FileThatCannotBeReadIsLeftAlone) {
+    constexpr uid_t nobody = 65534;
+    const uid_t self = ::geteuid();
     std::filesystem::create_directories(file.parent_path());
     // The folders open to the child, the file closed to it.
     std::filesystem::permissions(temporary.path(), std::filesystem::perms::all);
@@ -132,10 +274,11 @@ TEST_F(FileUserDefaultsTest, FileThatCannotBeReadIsLeftAlone) {
     const std::string original = R"({"a": 1, "b": true})";
     writeFile(file, original);
     std::filesystem::permissions(file, std::filesystem::perms::none);
+    ASSERT_EQ(::chown(file.c_str(), self == 0 ? nobody : self, static_cast<gid_t>(-1)), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        if (::geteuid() == 0 && ::setuid(65534) != 0) {
+        if (self == 0 && ::setuid(nobody) != 0) {
             ::_exit(2);
         }
         FileUserDefaults store(file);
@@ -145,6 +288,7 @@ TEST_F(FileUserDefaultsTest, FileThatCannotBeReadIsLeftAlone) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_EQ(::chown(file.c_str(), self, static_cast<gid_t>(-1)), 0);
     std::filesystem::permissions(file, std::filesystem::perms::owner_read |
                                            std::filesystem::perms::owner_write);
     EXPECT_EQ(TemporaryFolder::read(file), original);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace {
@@ -95,9 +96,6 @@ TEST(PerAppHotKeyStore, ConflictLeavesEverythingWhileReplaceMovesTheChord) {
     EXPECT_EQ(conflict.binding->identity, MenuBarItemStableIdentity::of(dropbox));
     EXPECT_EQ(stores.stored(), before);
     EXPECT_EQ(stores.store.conflict({40, 0x100}, tailscale), conflict.binding);
-    // So does any change that changes no entry.
-    stores.store.remove(MenuBarItemStableIdentity::of(tailscale));
-    EXPECT_EQ(stores.stored(), before);
 
     const auto replaced = stores.store.assignReplacingShortcut(tailscale, 40, 0x100, at(20));
     ASSERT_EQ(replaced.kind, Kind::saved);
@@ -177,6 +175,41 @@ TEST(PerAppHotKeyStore, AnUnreadableEntryIsDroppedAlone) {
     ASSERT_EQ(all.size(), 1u);
     EXPECT_EQ(all[0].appName, "C");
     EXPECT_EQ(all[0].shortcut, (PerAppHotKeyShortcut{7, 4096}));
+}
+
+// A removal writes the list even when it drops nothing: an absent list becomes an empty one,
+// another writer's layout is rewritten, and an unreadable value is kept under the backup key
+// once and replaced.
+TEST(PerAppHotKeyStore, RemoveWritesTheListEvenWhenNothingIsDropped) {
+    const std::string slackBinding =
+        R"({"identity":{"rawValue":")" + MenuBarItemStableIdentity::of(slack).rawValue +
+        R"("},"appName":"Slack","displayName":"Slack",)"
+        R"("shortcut":{"keyCode":1,"modifierFlags":256},"assignedAt":11})";
+    const struct {
+        const char* name;
+        std::optional<std::string> stored;
+        std::string written;
+        std::string backup;
+    } rows[] = {
+        {"nothing stored", std::nullopt, "[]", "<none>"},
+        {"another layout", "[ " + slackBinding + " ]", "[" + slackBinding + "]", "<none>"},
+        {"no list", R"({"not":"a list"})", "[]", R"({"not":"a list"})"},
+        {"not JSON", "[{", "[]", "[{"},
+    };
+    for (const auto& row : rows) {
+        Stores stores;
+        if (row.stored) {
+            stores.defaults->set(PerAppHotKeyStore::key, bytes(*row.stored));
+        }
+        for (int removal = 0; removal < 2; ++removal) {
+            stores.store.remove(MenuBarItemStableIdentity::of(dropbox));
+            EXPECT_EQ(stores.stored(), row.written) << row.name;
+            EXPECT_EQ(stores.stored(StoredJSONList::backupKey(PerAppHotKeyStore::key)), row.backup)
+                << row.name;
+        }
+        EXPECT_EQ(stores.stored(StoredJSONList::backupKey(PerAppHotKeyStore::key, 2)), "<none>")
+            << row.name;
+    }
 }
 
 TEST(PerAppHotKeyStore, AValueThatIsNoListIsKeptBeforeTheNextSave) {

@@ -213,6 +213,7 @@ TEST(MenuBarItemStores, UnreadableListIsKeptBeforeTheFirstSave) {
         {"text instead of data", std::string("[]")},
         {"a number", std::int64_t{7}},
     };
+    const std::string favorites(FavoriteMenuBarItemStore::key);
     for (const auto& row : rows) {
         Stores stores;
         stores.defaults->set("quickOpen.recentItems", row.stored);
@@ -222,9 +223,24 @@ TEST(MenuBarItemStores, UnreadableListIsKeptBeforeTheFirstSave) {
         EXPECT_EQ(stores.defaults->objectForKey(StoredJSONList::backupKey("quickOpen.recentItems")),
                   row.stored)
             << row.name;
+
+        // Removing a favourite that is not there saves the empty list too, so the value is
+        // kept aside once.
+        stores.defaults->set(favorites, row.stored);
+        for (int removal = 0; removal < 2; ++removal) {
+            stores.favorites.unfavorite(MenuBarItemStableIdentity::of(dropbox));
+            EXPECT_EQ(storedText(*stores.defaults, favorites), "[]") << row.name;
+        }
+        EXPECT_EQ(stores.defaults->objectForKey(StoredJSONList::backupKey(favorites)), row.stored)
+            << row.name;
+        EXPECT_EQ(stores.defaults->objectForKey(StoredJSONList::backupKey(favorites, 2)),
+                  std::nullopt)
+            << row.name;
     }
-    // A readable list needs no copy.
+    // A readable list needs no copy, and a removal from no list at all stores an empty one.
     Stores stores;
+    stores.favorites.unfavorite(MenuBarItemStableIdentity::of(dropbox));
+    EXPECT_EQ(storedText(*stores.defaults, favorites), "[]");
     stores.favorites.favorite(dropbox, at(1));
     stores.favorites.favorite(tailscale, at(2));
     EXPECT_EQ(stores.defaults->objectForKey("quickOpen.favoriteItems.unreadable"), std::nullopt);
