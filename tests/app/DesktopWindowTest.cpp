@@ -51,8 +51,9 @@ struct DesktopWindowTest : ::testing::Test {
     }
 };
 
-// The title names the open menu, so a person (or a script) sees which one is open.
-TEST_F(DesktopWindowTest, AClickOpensAMenuAndEscapeClosesIt) {
+// The title names the open menu, so a person (or a script) sees which one is open. Escape, or
+// a click on the item again, closes it.
+TEST_F(DesktopWindowTest, AClickOpensAMenuAndEscapeOrASecondClickClosesIt) {
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centreOf("clock"));
     EXPECT_TRUE(desk.desktop.isMenuOpen("clock"));
     window->refresh();
@@ -61,6 +62,11 @@ TEST_F(DesktopWindowTest, AClickOpensAMenuAndEscapeClosesIt) {
     EXPECT_FALSE(desk.desktop.isMenuOpen("clock"));
     window->refresh();
     EXPECT_EQ(window->windowTitle(), "Simulated desktop: window");
+
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centreOf("clock"));
+    ASSERT_TRUE(desk.desktop.isMenuOpen("clock"));
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centreOf("clock"));
+    EXPECT_FALSE(desk.desktop.isMenuOpen("clock"));
 }
 
 TEST_F(DesktopWindowTest, ACtrlDragMovesAnItemAlongTheBar) {
