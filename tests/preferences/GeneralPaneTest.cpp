@@ -69,6 +69,18 @@ TEST_F(GeneralPaneTest, WithoutAnUpdaterTheControlsStayDisabledWithTheReason) {
     EXPECT_EQ(pane.checkUpdatesButton()->toolTip(), "Updater unavailable in this build");
 }
 
+// A permission changed while the program stays in front (revoked from outside it) shows within
+// a second, with no switch of panes.
+TEST_F(GeneralPaneTest, ThePermissionFollowsARevokeWhileThePaneIsShown) {
+    PreferencesWindowController controller(services(false));
+    ASSERT_TRUE(tessaline::testing::showAndActivate(*controller.window()));
+    auto& pane = controller.tabViewController()->generalPane();
+    EXPECT_TRUE(pane.accessibilityRow()->isHidden());
+    fixture.trusted = false;
+    fixture.loop.runFor(std::chrono::seconds(1));
+    EXPECT_FALSE(pane.accessibilityRow()->isHidden());
+}
+
 TEST_F(GeneralPaneTest, StatusShowsOnTheButtonAndFollowsAnnouncementsWhileShown) {
     updater.currentStatus = Parlowen::UpdaterStatus::failed("offline");
     PreferencesWindowController controller(services(true));

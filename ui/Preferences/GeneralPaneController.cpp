@@ -25,6 +25,7 @@ namespace {
 
 const QString crashSeparatorIdentifier =
     QStringLiteral("preferences.separator.general.crash-reporting");
+constexpr platform::Duration permissionPollInterval = std::chrono::seconds(1);
 
 } // namespace
 
@@ -225,6 +226,15 @@ void GeneralPaneController::startStatusObservers() {
         activationObserver = services.workspace->addDidBecomeActiveObserver(
             [later] { later(&GeneralPaneController::updatePermissionLabel); });
     }
+    // A permission changed while the program stays in front (revoked from outside it) shows
+    // too, as the onboarding window watches it.
+    if (!permissionPoll && services.mainLoop) {
+        permissionPoll = services.mainLoop->scheduleRepeatingTimer(permissionPollInterval, [weak] {
+            if (const auto pane = weak.lock()) {
+                (*pane)->updatePermissionLabel();
+            }
+        });
+    }
     if (!updaterObserver && services.notificationCenter && services.mainLoop) {
         updaterObserver = services.notificationCenter->addObserver(
             UpdaterController::statusDidChangeNotification, [later](const platform::Notification&) {
@@ -239,6 +249,10 @@ void GeneralPaneController::stopStatusObservers() {
         activationObserver.reset();
     }
     updaterObserver.reset();
+    if (permissionPoll) {
+        permissionPoll->invalidate();
+        permissionPoll.reset();
+    }
 }
 
 void GeneralPaneController::renderVisualPreview() {
