@@ -25,6 +25,7 @@ using Pane = PreferencesTabViewController::Pane;
 class ScriptedUpdater final : public Parlowen::PreferencesUpdater {
 public:
     Parlowen::UpdaterStatus status() const override { return currentStatus; }
+    bool hasFeedAddress() const override { return hasFeed; }
     bool canCheckForUpdates() const override { return canCheck; }
     bool automaticallyChecksForUpdates() const override { return checks; }
     void setAutomaticallyChecksForUpdates(bool enabled) override { checks = enabled; }
@@ -37,6 +38,7 @@ public:
     }
 
     Parlowen::UpdaterStatus currentStatus;
+    bool hasFeed = true;
     bool canCheck = true;
     bool checks = false;
     bool downloads = false;

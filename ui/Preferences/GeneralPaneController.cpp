@@ -168,15 +168,22 @@ void GeneralPaneController::refreshUpdatesSection() {
         return;
     }
     PreferencesUpdater* updater = services.updaterProvider ? services.updaterProvider() : nullptr;
-    if (!updater) {
+    if (!updater || !updater->hasFeedAddress()) {
+        // Both controls stay visible but disabled, and say why.
+        const QString reason =
+            updater ? preferencesText("preferences.updates.no_feed",
+                                      "Updates unavailable: this build has no update feed address")
+                    : preferencesText("preferences.updates.unavailable",
+                                      "Updater unavailable in this build");
         updatesAuto->setEnabled(false);
+        updatesAuto->setToolTip(reason);
         checkUpdates->setEnabled(false);
         checkUpdates->setText(preferencesText("preferences.updates.check_now", "Check Now"));
-        checkUpdates->setToolTip(preferencesText("preferences.updates.unavailable",
-                                                 "Updater unavailable in this build"));
+        checkUpdates->setToolTip(reason);
         return;
     }
     updatesAuto->setEnabled(true);
+    updatesAuto->setToolTip({});
     updatesAuto->setChecked(updater->automaticallyChecksForUpdates());
     checkUpdates->setEnabled(updater->canCheckForUpdates());
     const auto status = updater->status();
