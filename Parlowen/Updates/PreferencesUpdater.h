@@ -13,6 +13,8 @@ public:
     virtual ~PreferencesUpdater() = default;
 
     virtual UpdaterStatus status() const = 0;
+    // Whether the build names an update feed; without one there is nothing to check, ever.
+    virtual bool hasFeedAddress() const = 0;
     // Whether a check may start now.
     virtual bool canCheckForUpdates() const = 0;
     virtual bool automaticallyChecksForUpdates() const = 0;

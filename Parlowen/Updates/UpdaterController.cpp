@@ -21,9 +21,11 @@ UpdaterController::UpdaterController(update::UpdaterEnvironment environment,
                                      update::UpdateAlertPresenter& presenter,
                                      platform::Workspace& workspace,
                                      platform::NotificationCenter& notificationCenter)
-    : workspace(workspace), notificationCenter(notificationCenter), mainLoop(environment.mainLoop) {
-    standard_ = std::make_unique<update::SPUStandardUpdaterController>(true, std::move(environment),
-                                                                       presenter, this, this);
+    : workspace(workspace), notificationCenter(notificationCenter), mainLoop(environment.mainLoop),
+      hasFeedAddress_(environment.host.feedURL &&
+                      !QelCore::TextFolding::trimmed(*environment.host.feedURL).empty()) {
+    standard_ = std::make_unique<update::SPUStandardUpdaterController>(
+        hasFeedAddress_, std::move(environment), presenter, this, this);
 }
 
 // The updater goes first, so none of its callbacks reaches a half-destroyed controller.

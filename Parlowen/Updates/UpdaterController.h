@@ -35,8 +35,10 @@ public:
     // The item's display version trimmed, or its version when that is blank.
     static std::string displayVersion(const update::SUAppcastItem& item);
 
-    // Creates and starts the standard updater with this controller as both delegates. The
-    // presenter, workspace and centre must outlive the controller.
+    // Creates the standard updater with this controller as both delegates and starts it when
+    // the host names a feed: without one it stays stopped, so no alert says so at every launch
+    // and the preferences tell why updates are unavailable. The presenter, workspace and centre
+    // must outlive the controller.
     UpdaterController(update::UpdaterEnvironment environment,
                       update::UpdateAlertPresenter& presenter, platform::Workspace& workspace,
                       platform::NotificationCenter& notificationCenter);
@@ -46,6 +48,7 @@ public:
 
     // PreferencesUpdater
     UpdaterStatus status() const override { return status_; }
+    bool hasFeedAddress() const override { return hasFeedAddress_; }
     bool canCheckForUpdates() const override;
     bool automaticallyChecksForUpdates() const override;
     void setAutomaticallyChecksForUpdates(bool enabled) override;
@@ -89,6 +92,7 @@ private:
     platform::Workspace& workspace;
     platform::NotificationCenter& notificationCenter;
     platform::RunLoop& mainLoop;
+    const bool hasFeedAddress_;
     bool presentDownloadedAfterCycle = false;
     std::optional<platform::NSApplicationActivationPolicy> previousActivationPolicy;
     UpdaterStatus status_;

@@ -83,8 +83,11 @@ void SimEvents::deliver(const CGEvent& event) {
             }
             break;
         }
+        // A click on the item whose menu is open closes that menu and opens nothing.
+        const bool closesOwnMenu = item != nullptr && item->menuOpen;
         desktop_.closeMenus();
-        if (item != nullptr && desktop_.appServices_->statusBar.click(item->serial)) {
+        if (closesOwnMenu ||
+            (item != nullptr && desktop_.appServices_->statusBar.click(item->serial))) {
             break;
         }
         const bool opensOnClick = item != nullptr && item->description.menu &&

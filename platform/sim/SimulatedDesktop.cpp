@@ -317,6 +317,14 @@ SimulatedDesktop::MenuBarState SimulatedDesktop::menuBarState() const {
     state.apps = apps_;
     if (const AppDescription* frontmost = findApp(frontmost_)) {
         state.frontmost = *frontmost;
+        std::vector<std::string> titles = frontmost->menus;
+        if (titles.empty() && frontmost->name) {
+            titles.push_back(*frontmost->name);
+        }
+        const std::vector<CGRect> frames = StatusBarLayout::layOutMenus(titles, primary());
+        for (std::size_t i = 0; i < frames.size() && frames[i].maxX() <= menusEnd_; ++i) {
+            state.appMenus.push_back({titles[i], frames[i]});
+        }
     }
     for (const StatusItem& item : items_) {
         const AppDescription* app = findApp(item.description.pid);
@@ -413,6 +421,7 @@ void SimulatedDesktop::layOut() {
     for (std::size_t i = 0; i < items_.size(); ++i) {
         items_[i].axFrame = frames[i];
     }
+    menusEnd_ = StatusBarLayout::menusEnd(frames, primary());
     // Every change of the apps or the items lays the bar out again; the look-ups follow.
     reindex();
 }

@@ -80,8 +80,16 @@ public:
             // Where its open menu stands (StatusBarLayout::menuFrameOf); null while closed.
             CGRect menuFrame = CGRect::null();
         };
+        // One title of the frontmost application's menus in the bar.
+        struct AppMenu {
+            std::string title;
+            CGRect axFrame;
+        };
         std::vector<DisplayDescription> displays;
         std::optional<AppDescription> frontmost;
+        // Its menus, or its name alone when it describes none, laid out as Accessibility
+        // reports them, as many as end before the status items begin (StatusBarLayout::menusEnd).
+        std::vector<AppMenu> appMenus;
         std::vector<AppDescription> apps;
         std::vector<Item> items;
         bool trusted = true;
@@ -173,6 +181,9 @@ private:
     // System Settings while the Accessibility settings are open.
     std::optional<pid_t> systemSettings_;
     std::vector<StatusItem> items_; // right to left
+    // Where the application menus in the picture end (StatusBarLayout::menusEnd), kept by
+    // `layOut`.
+    CGFloat menusEnd_ = 0;
     // Look-ups into `apps_` and `items_`, remade by `reindex` whenever either changes, so that
     // an Accessibility call costs the same with 50 items as with 10,000.
     std::unordered_map<pid_t, std::size_t> appPositions_;

@@ -68,6 +68,17 @@ std::vector<CGRect> layOutMenus(const std::vector<std::string>& titles,
     return frames;
 }
 
+CGFloat menusEnd(const std::vector<CGRect>& statusItemFrames, const DisplayDescription& primary) {
+    const CGRect screen = axFrameOf(primary, primary.frame.height());
+    CGFloat end = screen.maxX();
+    for (const CGRect& frame : statusItemFrames) {
+        if (frame.maxX() > screen.minX()) {
+            end = std::min(end, frame.minX());
+        }
+    }
+    return end;
+}
+
 CGRect menuFrameOf(const CGRect& itemAxFrame, CGSize menuSize,
                    const std::vector<DisplayDescription>& displays) {
     const DisplayDescription* primary = primaryDisplay(displays);

@@ -26,6 +26,10 @@ std::vector<CGRect> layOutStatusItems(const std::vector<CGFloat>& widths,
 // left edge.
 std::vector<CGRect> layOutMenus(const std::vector<std::string>& titles,
                                 const DisplayDescription& primary);
+// Where the bar's application menus end: at the left edge of the leftmost status item that shows
+// on the primary display, even in part, as a Mac's menus end before its status items begin; the
+// display's right edge when no item shows.
+CGFloat menusEnd(const std::vector<CGRect>& statusItemFrames, const DisplayDescription& primary);
 // Where the menu of a status item opens: below the item, its left edges aligned, shifted left
 // as far as needed to end at the right edge of the item's display and never past its left edge,
 // as a Mac keeps menus on screen. The display is the one holding the item's centre, else the

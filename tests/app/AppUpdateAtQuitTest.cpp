@@ -3,6 +3,11 @@
 #include "tests/app/HubFixture.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
+#include "ui/Design/TessalineSecondaryButton.h"
+#include "ui/Preferences/GeneralPaneController.h"
+#include "ui/Preferences/PreferencesSwitch.h"
+#include "ui/Preferences/PreferencesTabViewController.h"
+#include "ui/Preferences/PreferencesWindowController.h"
 #include "ui/Updates/UpdateDialogPresenter.h"
 #include "ui/Updates/UpdateFoundWindow.h"
 #include "ui/Updates/UpdateProgressWindow.h"
@@ -45,14 +50,15 @@ struct AppUpdateAtQuitTest : HubFixture {
         panel.defaults->set(AppPreferences::launchAtLoginKey, true);
     }
 
-    AppDelegate::Context context(std::vector<std::string>& events, int& terminations) {
+    // The product, its updater checking `feed`.
+    AppDelegate::Context context(std::vector<std::string>& events, int& terminations,
+                                 std::optional<std::string> feed) {
         auto result = productContext(events, terminations, false);
-        result.makeUpdater = [this] {
+        result.makeUpdater = [this, feed] {
             return std::make_shared<UpdaterController>(
-                update::UpdaterEnvironment{update::UpdateHost{key.publicKeyBase64(), "1.0", "1.0",
-                                                              server.url("/appcast.xml"),
-                                                              installed()},
-                                           *panel.defaults, panel.loop, std::nullopt},
+                update::UpdaterEnvironment{
+                    update::UpdateHost{key.publicKeyBase64(), "1.0", "1.0", feed, installed()},
+                    *panel.defaults, panel.loop, std::nullopt},
                 presenter, desktop->workspace(), center);
         };
         return result;
@@ -62,7 +68,7 @@ struct AppUpdateAtQuitTest : HubFixture {
 TEST_F(AppUpdateAtQuitTest, TheDownloadedUpdateIsInstalledWhenTheProgramQuits) {
     std::vector<std::string> events;
     int terminations = 0;
-    AppDelegate delegate(context(events, terminations));
+    AppDelegate delegate(context(events, terminations, server.url("/appcast.xml")));
     delegate.applicationDidFinishLaunching();
     ASSERT_NE(delegate.updater(), nullptr);
     auto& updater = delegate.updater()->standard().updater();
@@ -76,6 +82,27 @@ TEST_F(AppUpdateAtQuitTest, TheDownloadedUpdateIsInstalledWhenTheProgramQuits) {
     delegate.applicationWillTerminate();
     EXPECT_EQ(TemporaryFolder::read(installed() / "version.txt"), "2.0");
     EXPECT_FALSE(updater.pendingUpdate().has_value());
+}
+
+// A build with an update key but no feed address has nothing to check: no alert at launch, and
+// the General pane's update controls are disabled and say why.
+TEST_F(AppUpdateAtQuitTest, WithoutAFeedAddressTheUpdateControlsSayWhyWithNoAlertAtLaunch) {
+    std::vector<std::string> events;
+    int terminations = 0;
+    AppDelegate delegate(context(events, terminations, std::nullopt));
+    delegate.applicationDidFinishLaunching();
+    run(200);
+    ASSERT_NE(delegate.updater(), nullptr);
+    EXPECT_EQ(presenter.alertBox(), nullptr);
+
+    preferencesUpdater = delegate.updater();
+    delegate.statusBar()->showPreferences();
+    auto& general = delegate.statusBar()->preferencesWindow()->tabViewController()->generalPane();
+    const QString why = "Updates unavailable: this build has no update feed address";
+    EXPECT_FALSE(general.checkUpdatesButton()->isEnabled());
+    EXPECT_EQ(general.checkUpdatesButton()->toolTip(), why);
+    EXPECT_FALSE(general.updatesAutoSwitch()->isEnabled());
+    EXPECT_EQ(general.updatesAutoSwitch()->toolTip(), why);
 }
 
 } // namespace

@@ -11,8 +11,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -51,8 +53,9 @@ struct DesktopWindowTest : ::testing::Test {
     }
 };
 
-// The title names the open menu, so a person (or a script) sees which one is open.
-TEST_F(DesktopWindowTest, AClickOpensAMenuAndEscapeClosesIt) {
+// The title names the open menu, so a person (or a script) sees which one is open. Escape, or
+// a click on the item again, closes it.
+TEST_F(DesktopWindowTest, AClickOpensAMenuAndEscapeOrASecondClickClosesIt) {
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centreOf("clock"));
     EXPECT_TRUE(desk.desktop.isMenuOpen("clock"));
     window->refresh();
@@ -61,6 +64,11 @@ TEST_F(DesktopWindowTest, AClickOpensAMenuAndEscapeClosesIt) {
     EXPECT_FALSE(desk.desktop.isMenuOpen("clock"));
     window->refresh();
     EXPECT_EQ(window->windowTitle(), "Simulated desktop: window");
+
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centreOf("clock"));
+    ASSERT_TRUE(desk.desktop.isMenuOpen("clock"));
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centreOf("clock"));
+    EXPECT_FALSE(desk.desktop.isMenuOpen("clock"));
 }
 
 TEST_F(DesktopWindowTest, ACtrlDragMovesAnItemAlongTheBar) {
@@ -98,9 +106,11 @@ TEST_F(DesktopWindowTest, TheControlsActOnTheDesktopAndClosingReportsIt) {
     EXPECT_TRUE(closed);
 }
 
-// Whatever the displays, the window shows this program's own item: it follows the bar's width
-// and, when the screen is narrower than the bar, scrolls the bar to keep the item in view.
-TEST(DesktopWindowDisplays, TheOwnItemStaysInViewForEveryDisplayChoice) {
+// Whatever the displays, the window is as wide as the primary display's bar, or as the screen
+// allows, and shows this program's own item, scrolling the bar when the screen is narrower. The
+// offscreen screen (offscreen-screen.json) is wider than a built-in display and narrower than an
+// external one, so that a change of displays shows in the window's width.
+TEST(DesktopWindowDisplays, TheWindowFollowsTheBarsWidthAndKeepsTheOwnItemInView) {
     tessaline::testing::uiTestApplication();
     for (const char* name : {"notched-crowded", "external-plain", "dual-display"}) {
         TestSupport::VirtualDesktop desk(SampleDesktops::sampleDesktopText(name));
@@ -108,12 +118,19 @@ TEST(DesktopWindowDisplays, TheOwnItemStaysInViewForEveryDisplayChoice) {
             platform::NSVariableStatusItemLength);
         DesktopWindow window(desk.desktop);
         window.show();
+        const int screenWidth = window.screen()->availableGeometry().width();
+        ASSERT_TRUE(screenWidth > 1512 && screenWidth < 1920)
+            << "the test runs on the offscreen screen of tests/app/offscreen-screen.json";
         auto* displays = window.findChild<QComboBox*>("desktop.controls.displays");
         for (int choice = 0; choice < displays->count(); ++choice) {
             emit displays->activated(choice);
             desk.loop.runFor(std::chrono::milliseconds(1));
             QApplication::processEvents();
             const auto state = desk.desktop.menuBarState();
+            const int barWidth =
+                static_cast<int>(platform::sim::primaryDisplay(state.displays)->frame.size.width);
+            EXPECT_EQ(window.width(), std::min(barWidth, screenWidth))
+                << name << ", choice " << choice;
             const auto item = std::find_if(state.items.begin(), state.items.end(),
                                            [](const auto& shown) { return shown.ownItem; });
             ASSERT_NE(item, state.items.end());

@@ -33,6 +33,8 @@ struct HubFixture : ::testing::Test {
     Parlowen::ScanStatusStore scanStatus{center};
     std::unique_ptr<Parlowen::HotKeyRegistry> registry;
     platform::InMemoryLoginItems preferencesLoginItems;
+    // The updater the preferences window drives; none by default.
+    Parlowen::PreferencesUpdater* preferencesUpdater = nullptr;
     TemporaryFolder diagnostics;
 
     void SetUp() override {
@@ -64,7 +66,7 @@ struct HubFixture : ::testing::Test {
         result.isAccessibilityTrusted = [this] {
             return desktop->accessibility().isProcessTrusted(false);
         };
-        result.updaterProvider = [] { return nullptr; };
+        result.updaterProvider = [this] { return preferencesUpdater; };
         result.applyCrashReportingConsent = [](bool) {};
         result.scan = [](bool) { return Parlowen::ScanSnapshot{}; };
         result.now = [this] { return panel.clock.wallNow(); };

@@ -1,15 +1,20 @@
 #include "tests/app/HubFixture.h"
 #include "tests/support/KeySender.h"
+#include "ui/Design/TessalineSecondaryButton.h"
 #include "ui/Desktop/AccessibilitySettingsWindow.h"
 #include "ui/Desktop/DesktopWindow.h"
 #include "ui/Desktop/SettingsSwitch.h"
 #include "ui/Desktop/SimulatedKeyboard.h"
+#include "ui/Preferences/GeneralPaneController.h"
+#include "ui/Preferences/PreferencesTabViewController.h"
+#include "ui/Preferences/PreferencesWindowController.h"
 #include "ui/QuickOpenPanel/OverflowPanelView.h"
 #include "ui/QuickOpenPanel/OverflowRowHotKeyButton.h"
 #include "ui/QuickOpenPanel/OverflowRowView.h"
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 
 #include <QCheckBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
@@ -114,6 +119,42 @@ TEST_F(SimulatedMacTest, AccessibilityGrantedInTheSettingsReachesThePanelAndTheS
     EXPECT_EQ(hub->overflowPanel().availability, OverflowPanelAvailability::available);
     EXPECT_FALSE(hub->overflowPanel().displayedItems().empty());
     EXPECT_TRUE(strip->isChecked());
+}
+
+// Accessibility granted in the simulated settings shows in the General pane and the onboarding
+// window as soon as the settings close: System Settings quits and this program, frontmost again,
+// hears that it became active. Nothing else runs meanwhile, no pane switch and no timer.
+TEST_F(SimulatedMacTest, TheGeneralPaneAndOnboardingShowTheNewTrustStateAfterTheSettingsClose) {
+    auto description = platform::sim::SimulatedDesktop::defaultDescription();
+    description.trust.trusted = false;
+    useDesktop(description);
+    panel.defaults->set(AppPreferences::onboardingCompletedKey, false);
+    std::vector<std::string> events;
+    int terminations = 0;
+    AppDelegate delegate(productContext(events, terminations, true));
+    delegate.applicationDidFinishLaunching();
+    window = std::make_unique<DesktopWindow>(*desktop);
+    run(200);
+    ASSERT_NE(delegate.onboarding(), nullptr);
+    delegate.onboarding()->primaryAction(); // "Continue": the permission page
+    const QPointer<QWidget> onboarding = delegate.onboarding()->window();
+    ASSERT_TRUE(onboarding->isVisible());
+    delegate.statusBar()->showPreferences();
+    auto& general = delegate.statusBar()->preferencesWindow()->tabViewController()->generalPane();
+    ASSERT_FALSE(general.accessibilityRow()->isHidden());
+
+    general.openPermissionsButton()->click();
+    run();
+    AccessibilitySettingsWindow* settings = window->accessibilitySettings();
+    ASSERT_TRUE(settings != nullptr && settings->isVisible());
+    settings->findChild<SettingsSwitch*>("accessibility-settings.switch")->click();
+    settings->close();
+    panel.loop.runFor(std::chrono::milliseconds(0));
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(general.accessibilityRow()->isHidden());
+    EXPECT_TRUE(panel.preferences.onboardingCompleted());
+    EXPECT_FALSE(onboarding && onboarding->isVisible());
 }
 
 } // namespace

@@ -25,6 +25,7 @@ using Pane = PreferencesTabViewController::Pane;
 class ScriptedUpdater final : public Parlowen::PreferencesUpdater {
 public:
     Parlowen::UpdaterStatus status() const override { return currentStatus; }
+    bool hasFeedAddress() const override { return hasFeed; }
     bool canCheckForUpdates() const override { return canCheck; }
     bool automaticallyChecksForUpdates() const override { return checks; }
     void setAutomaticallyChecksForUpdates(bool enabled) override { checks = enabled; }
@@ -37,6 +38,7 @@ public:
     }
 
     Parlowen::UpdaterStatus currentStatus;
+    bool hasFeed = true;
     bool canCheck = true;
     bool checks = false;
     bool downloads = false;
@@ -67,6 +69,18 @@ TEST_F(GeneralPaneTest, WithoutAnUpdaterTheControlsStayDisabledWithTheReason) {
     EXPECT_FALSE(pane.checkUpdatesButton()->isEnabled());
     EXPECT_EQ(pane.checkUpdatesButton()->text(), "Check Now");
     EXPECT_EQ(pane.checkUpdatesButton()->toolTip(), "Updater unavailable in this build");
+}
+
+// A permission changed while the program stays in front (revoked from outside it) shows within
+// a second, with no switch of panes.
+TEST_F(GeneralPaneTest, ThePermissionFollowsARevokeWhileThePaneIsShown) {
+    PreferencesWindowController controller(services(false));
+    ASSERT_TRUE(tessaline::testing::showAndActivate(*controller.window()));
+    auto& pane = controller.tabViewController()->generalPane();
+    EXPECT_TRUE(pane.accessibilityRow()->isHidden());
+    fixture.trusted = false;
+    fixture.loop.runFor(std::chrono::seconds(1));
+    EXPECT_FALSE(pane.accessibilityRow()->isHidden());
 }
 
 TEST_F(GeneralPaneTest, StatusShowsOnTheButtonAndFollowsAnnouncementsWhileShown) {

@@ -324,6 +324,39 @@ TEST(SimulatedDesktop, MenusStayOnTheDisplayOfTheirItem) {
     EXPECT_LT(drawn->menuFrame.minX(), clock.minX());
 }
 
+// The frontmost app's menus end before the status items begin: a title that would run into the
+// leftmost item is left out of the bar, and comes back once the items leave it room.
+TEST(SimulatedDesktop, AppMenusEndBeforeTheStatusItems) {
+    TestSupport::VirtualDesktop sample(R"({
+      "name": "short bar",
+      "displays": [{"id": 1, "name": "Built-in",
+                    "frame": {"x": 0, "y": 0, "width": 600, "height": 400}}],
+      "ownProcess": {"pid": 100, "name": "Tessaline", "activationPolicy": "accessory"},
+      "apps": [{"pid": 200, "name": "Editor", "activationPolicy": "regular",
+                "menus": ["Apple", "Editor", "File", "Edit", "View", "Window", "Help"]},
+               {"pid": 201, "name": "Clock", "activationPolicy": "accessory"}],
+      "frontmostPid": 200,
+      "statusItems": [{"id": "clock", "pid": 201, "width": 200},
+                      {"id": "editor", "pid": 200, "width": 100}]
+    })");
+    SimulatedDesktop& desktop = sample.desktop;
+    const auto shownMenus = [&] {
+        const auto state = desktop.menuBarState();
+        std::vector<std::string> titles;
+        for (const auto& menu : state.appMenus) {
+            titles.push_back(menu.title);
+            for (const auto& item : state.items) {
+                EXPECT_LE(menu.axFrame.maxX(), item.axFrame.minX()) << menu.title;
+            }
+        }
+        return titles;
+    };
+    EXPECT_EQ(shownMenus(), (std::vector<std::string>{"Apple", "Editor", "File", "Edit", "View"}));
+    desktop.quit(201);
+    EXPECT_EQ(shownMenus(), (std::vector<std::string>{"Apple", "Editor", "File", "Edit", "View",
+                                                      "Window", "Help"}));
+}
+
 // Opening the Accessibility settings launches System Settings in front; closing them quits it
 // and this program, frontmost again, hears that it became active.
 TEST(SimulatedDesktop, AccessibilitySettingsComeAndGoLikeSystemSettings) {

@@ -30,6 +30,7 @@ public:
     explicit FixedUpdater(Parlowen::UpdaterStatus status, bool canCheck)
         : current(std::move(status)), canCheck(canCheck) {}
     Parlowen::UpdaterStatus status() const override { return current; }
+    bool hasFeedAddress() const override { return true; }
     bool canCheckForUpdates() const override { return canCheck; }
     bool automaticallyChecksForUpdates() const override { return true; }
     void setAutomaticallyChecksForUpdates(bool) override {}

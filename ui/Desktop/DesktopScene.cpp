@@ -94,26 +94,17 @@ void paintItems(QPainter& painter, const State& state, const View& view) {
     }
 }
 
-// The frontmost app's menus from the left, over any status item pushed that far.
-void paintAppMenus(QPainter& painter, const State& state, qreal barHeight) {
+// The frontmost app's menus where the desktop puts them: those that fit before the status
+// items, its own name in bold.
+void paintAppMenus(QPainter& painter, const State& state) {
     if (!state.frontmost) {
         return;
     }
     painter.setPen(QColor(0, 0, 0, 220));
-    qreal x = 14;
-    QStringList titles{QString::fromStdString(state.frontmost->name.value_or(""))};
-    for (const auto& menu : state.frontmost->menus) {
-        titles << QString::fromStdString(menu);
-    }
-    bool first = true;
-    for (const QString& title : titles) {
-        const QFont menuFont = font(13, first ? QFont::Bold : QFont::Normal);
-        painter.setFont(menuFont);
-        const qreal advance = QFontMetricsF(menuFont).horizontalAdvance(title) + 20;
-        painter.fillRect(QRectF(x - 6, 0, advance, barHeight), QColor(0xf2, 0xf2, 0xf2));
-        painter.drawText(QRectF(x, 0, advance, barHeight), Qt::AlignVCenter, title);
-        x += advance;
-        first = false;
+    for (const State::AppMenu& menu : state.appMenus) {
+        painter.setFont(
+            font(13, menu.title == state.frontmost->name ? QFont::Bold : QFont::Normal));
+        painter.drawText(qrect(menu.axFrame), Qt::AlignCenter, QString::fromStdString(menu.title));
     }
 }
 
@@ -190,7 +181,7 @@ void paint(QPainter& painter, const State& state, const View& view) {
     painter.translate(-view.offset, 0);
     painter.fillRect(QRectF(0, 0, barWidth, barHeight), QColor(0xf2, 0xf2, 0xf2, 0xee));
     paintItems(painter, state, view);
-    paintAppMenus(painter, state, barHeight);
+    paintAppMenus(painter, state);
     if (primary && primary->notch) {
         const platform::CGRect notch =
             platform::sim::StatusBarLayout::axNotchOf(*primary, primary->frame.size.height);

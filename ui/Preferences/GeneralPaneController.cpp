@@ -25,6 +25,7 @@ namespace {
 
 const QString crashSeparatorIdentifier =
     QStringLiteral("preferences.separator.general.crash-reporting");
+constexpr platform::Duration permissionPollInterval = std::chrono::seconds(1);
 
 } // namespace
 
@@ -167,15 +168,22 @@ void GeneralPaneController::refreshUpdatesSection() {
         return;
     }
     PreferencesUpdater* updater = services.updaterProvider ? services.updaterProvider() : nullptr;
-    if (!updater) {
+    if (!updater || !updater->hasFeedAddress()) {
+        // Both controls stay visible but disabled, and say why.
+        const QString reason =
+            updater ? preferencesText("preferences.updates.no_feed",
+                                      "Updates unavailable: this build has no update feed address")
+                    : preferencesText("preferences.updates.unavailable",
+                                      "Updater unavailable in this build");
         updatesAuto->setEnabled(false);
+        updatesAuto->setToolTip(reason);
         checkUpdates->setEnabled(false);
         checkUpdates->setText(preferencesText("preferences.updates.check_now", "Check Now"));
-        checkUpdates->setToolTip(preferencesText("preferences.updates.unavailable",
-                                                 "Updater unavailable in this build"));
+        checkUpdates->setToolTip(reason);
         return;
     }
     updatesAuto->setEnabled(true);
+    updatesAuto->setToolTip({});
     updatesAuto->setChecked(updater->automaticallyChecksForUpdates());
     checkUpdates->setEnabled(updater->canCheckForUpdates());
     const auto status = updater->status();
@@ -225,6 +233,15 @@ void GeneralPaneController::startStatusObservers() {
         activationObserver = services.workspace->addDidBecomeActiveObserver(
             [later] { later(&GeneralPaneController::updatePermissionLabel); });
     }
+    // A permission changed while the program stays in front (revoked from outside it) shows
+    // too, as the onboarding window watches it.
+    if (!permissionPoll && services.mainLoop) {
+        permissionPoll = services.mainLoop->scheduleRepeatingTimer(permissionPollInterval, [weak] {
+            if (const auto pane = weak.lock()) {
+                (*pane)->updatePermissionLabel();
+            }
+        });
+    }
     if (!updaterObserver && services.notificationCenter && services.mainLoop) {
         updaterObserver = services.notificationCenter->addObserver(
             UpdaterController::statusDidChangeNotification, [later](const platform::Notification&) {
@@ -239,6 +256,10 @@ void GeneralPaneController::stopStatusObservers() {
         activationObserver.reset();
     }
     updaterObserver.reset();
+    if (permissionPoll) {
+        permissionPoll->invalidate();
+        permissionPoll.reset();
+    }
 }
 
 void GeneralPaneController::renderVisualPreview() {

@@ -2,6 +2,7 @@
 
 #include "platform/NotificationCenter.h"
 #include "platform/ObserverToken.h"
+#include "platform/RunLoop.h"
 #include "ui/Preferences/PreferencesPaneController.h"
 
 #include <QPointer>
@@ -18,7 +19,8 @@ class TessalineSecondaryButton;
 
 // The General pane: launch at login, automatic update checks with "Check Now", crash-reporting
 // consent, and the Accessibility row shown only while the permission is missing. While shown it
-// follows the application's activation and the updater's status.
+// follows the permission (on the application's activation and once a second) and the updater's
+// status.
 class GeneralPaneController : public PreferencesPaneController {
 public:
     explicit GeneralPaneController(const PreferencesServices& services);
@@ -62,6 +64,7 @@ private:
     QPointer<QWidget> rootView;
     std::optional<platform::ObserverToken> activationObserver;
     std::optional<platform::NotificationCenter::ObservationToken> updaterObserver;
+    std::shared_ptr<platform::Timer> permissionPoll;
     // Lets tasks posted to the run loop notice that the pane is gone.
     std::shared_ptr<GeneralPaneController*> alive;
 };
