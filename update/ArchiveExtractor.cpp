@@ -6,6 +6,7 @@
 #include <archive_entry.h>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -59,10 +60,21 @@ std::optional<std::string> entryProblem(archive_entry* entry, ExtractedLinks& li
     return std::nullopt;
 }
 
-// How many bytes the archive may unpack to: the total cap, and no more than the ratio allows.
+// How many bytes the archive may unpack to (the total cap, and no more than the ratio allows),
+// and how many it has so far.
 struct DataLimit {
     std::uint64_t bytes = 0;
     const char* problem = "";
+    std::uint64_t used = 0;
+
+    // Counts `more` bytes; false past the limit.
+    bool take(std::uint64_t more) {
+        if (more > bytes - used) {
+            return false;
+        }
+        used += more;
+        return true;
+    }
 };
 
 DataLimit dataLimit(std::uint64_t archiveSize, const Options& options) {
@@ -77,8 +89,20 @@ DataLimit dataLimit(std::uint64_t archiveSize, const Options& options) {
     return {options.maxExtractedBytes, "it holds more data than allowed"};
 }
 
-std::optional<UpdateError> copyData(archive* reader, archive* writer, std::uint64_t& written,
-                                    const DataLimit& limit) {
+// Why writing the entry at `path` failed: the path on disk and the reason ("No space left on
+// device"), not libarchive's bare "Write failed".
+UpdateError writeFailure(archive* writer, const char* path) {
+    const int error = archive_errno(writer);
+    const char* reason = error > 0                      ? std::strerror(error)
+                         : archive_error_string(writer) ? archive_error_string(writer)
+                                                        : "unknown error";
+    return refusal("\"" + std::string(path) + "\" could not be written (" + reason + ")");
+}
+
+// Copies the entry's data; `counted` bytes of it, its declared size, are already in `limit`,
+// and a block reaching further counts up to its end.
+std::optional<UpdateError> copyData(archive* reader, archive* writer, const char* path,
+                                    std::uint64_t counted, DataLimit& limit) {
     const void* block = nullptr;
     std::size_t size = 0;
     la_int64_t offset = 0;
@@ -87,17 +111,19 @@ std::optional<UpdateError> copyData(archive* reader, archive* writer, std::uint6
         if (status == ARCHIVE_EOF) {
             return std::nullopt;
         }
-        if (status != ARCHIVE_OK) {
+        if (status != ARCHIVE_OK || offset < 0) {
             return refusal(archive_error_string(reader) ? archive_error_string(reader)
                                                         : "damaged data");
         }
-        written += size;
-        if (written > limit.bytes) {
-            return refusal(limit.problem);
+        const auto end = static_cast<std::uint64_t>(offset) + size;
+        if (end > counted) {
+            if (!limit.take(end - counted)) {
+                return refusal(limit.problem);
+            }
+            counted = end;
         }
         if (archive_write_data_block(writer, block, size, offset) != ARCHIVE_OK) {
-            return refusal(archive_error_string(writer) ? archive_error_string(writer)
-                                                        : "a file could not be written");
+            return writeFailure(writer, path);
         }
     }
 }
@@ -124,9 +150,8 @@ std::optional<UpdateError> extract(std::string_view archiveBytes,
         ARCHIVE_OK) {
         return refusal("it is not an archive");
     }
-    const auto limit = dataLimit(archiveBytes.size(), options);
+    auto limit = dataLimit(archiveBytes.size(), options);
     ExtractedLinks links;
-    std::uint64_t written = 0;
     std::uint64_t entries = 0;
     archive_entry* entry = nullptr;
     while (true) {
@@ -150,17 +175,24 @@ std::optional<UpdateError> extract(std::string_view archiveBytes,
         // Never set-user-id, set-group-id or sticky bits from a download, and nothing that others
         // may write to.
         archive_entry_set_perm(entry, archive_entry_perm(entry) & 0755);
-        if (archive_write_header(writer.get(), entry) != ARCHIVE_OK) {
-            return refusal(archive_error_string(writer.get()) ? archive_error_string(writer.get())
-                                                              : "an entry could not be written");
+        // The declared size counts, not the bytes stored: the holes of a sparse file take no
+        // room in the archive but become data on the disk.
+        const auto declared =
+            static_cast<std::uint64_t>(std::max<la_int64_t>(0, archive_entry_size(entry)));
+        if (!limit.take(declared)) {
+            return refusal(limit.problem);
         }
-        if (archive_entry_size(entry) > 0) {
-            if (auto failure = copyData(reader.get(), writer.get(), written, limit)) {
+        const char* path = archive_entry_pathname(entry);
+        if (archive_write_header(writer.get(), entry) != ARCHIVE_OK) {
+            return writeFailure(writer.get(), path);
+        }
+        if (declared > 0) {
+            if (auto failure = copyData(reader.get(), writer.get(), path, declared, limit)) {
                 return failure;
             }
         }
         if (archive_write_finish_entry(writer.get()) != ARCHIVE_OK) {
-            return refusal("an entry could not be completed");
+            return writeFailure(writer.get(), path);
         }
         if (options.onProgress && !archiveBytes.empty()) {
             const auto consumed = static_cast<double>(archive_filter_bytes(reader.get(), -1));

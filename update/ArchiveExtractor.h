@@ -27,9 +27,10 @@ struct Options {
 // Extracts `archive` into the existing folder `destination`. Refuses, with an `unarchiving`
 // error, absolute paths, ".." components, symbolic and hard links that lead outside the folder
 // (read through the links written before them), paths that pass through a link on disk,
-// special files, and archives that are empty, damaged or larger than allowed. Modes keep
-// neither set-id bits nor write bits for group and others. What was extracted before a
-// refusal stays in the folder; the caller removes the folder.
+// special files, and archives that are empty, damaged or larger than allowed (each entry counts
+// its declared size, a sparse file's holes too). Modes keep neither set-id bits nor write bits
+// for group and others. A file that cannot be written is named with the reason (a full disk).
+// What was extracted before a refusal stays in the folder; the caller removes the folder.
 std::optional<UpdateError>
 extract(std::string_view archive, const std::filesystem::path& destination, const Options& options);
 

@@ -1,9 +1,12 @@
 #include "update/HttpFetcher.h"
 
+#include "platform/FileReplacement.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -11,11 +14,16 @@
 namespace update::HttpFetcher {
 namespace {
 
+// Takes each chunk of the body; answers why it could not (a full disk), none when it could.
+using Sink = std::function<std::optional<std::string>(std::string_view)>;
+
 struct Transfer {
     const HttpFetchRequest& request;
+    const Sink& sink;
     CURL* handle = nullptr;
     std::chrono::steady_clock::time_point deadline{};
-    std::string body{};
+    std::uint64_t received = 0;
+    std::optional<std::string> writeError{};
     bool tooLarge = false;
     bool announced = false;
     bool tooSlow = false;
@@ -38,11 +46,15 @@ std::size_t receive(char* data, std::size_t size, std::size_t count, void* conte
     auto& transfer = *static_cast<Transfer*>(context);
     const std::size_t length = size * count;
     announceLength(transfer);
-    if (transfer.body.size() + length > transfer.request.maxBytes) {
+    if (transfer.received + length > transfer.request.maxBytes) {
         transfer.tooLarge = true;
         return 0;
     }
-    transfer.body.append(data, length);
+    transfer.writeError = transfer.sink(std::string_view(data, length));
+    if (transfer.writeError) {
+        return 0;
+    }
+    transfer.received += length;
     if (transfer.request.onData) {
         transfer.request.onData(length);
     }
@@ -70,9 +82,8 @@ std::string secondsText(std::chrono::milliseconds duration) {
     return text;
 }
 
-} // namespace
-
-std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
+// The body handed to `sink`, or why it could not be.
+std::optional<UpdateError> transfer(const HttpFetchRequest& request, const Sink& sink) {
     static std::once_flag initialized;
     std::call_once(initialized, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
@@ -83,6 +94,7 @@ std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
     }
     CURL* handle = curl.get();
     Transfer transfer{.request = request,
+                      .sink = sink,
                       .handle = handle,
                       .deadline = std::chrono::steady_clock::now() + request.deadline};
     curl_easy_setopt(handle, CURLOPT_URL, request.url.c_str());
@@ -106,6 +118,9 @@ std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
 
     const CURLcode code = curl_easy_perform(handle);
+    if (transfer.writeError) {
+        return failure(request, *transfer.writeError);
+    }
     if (code == CURLE_ABORTED_BY_CALLBACK && transfer.tooSlow) {
         return failure(request, "The server is too slow: the transfer did not finish within " +
                                     secondsText(request.deadline) + " seconds.");
@@ -125,7 +140,31 @@ std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
     if (code != CURLE_OK) {
         return failure(request, std::string("The download failed: ") + curl_easy_strerror(code));
     }
-    return std::move(transfer.body);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request) {
+    std::string body;
+    if (auto error = transfer(request, [&body](std::string_view chunk) {
+            body.append(chunk);
+            return std::nullopt;
+        })) {
+        return *error;
+    }
+    return body;
+}
+
+std::optional<UpdateError> fetchToFile(const HttpFetchRequest& request, int descriptor,
+                                       const std::filesystem::path& folder) {
+    return transfer(request, [&](std::string_view chunk) -> std::optional<std::string> {
+        if (const int error = platform::FileReplacement::writeAll(descriptor, chunk)) {
+            return "The download could not be saved in \"" + folder.string() + "\" (" +
+                   std::strerror(error) + ").";
+        }
+        return std::nullopt;
+    });
 }
 
 } // namespace update::HttpFetcher

@@ -5,7 +5,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -22,7 +24,8 @@ struct TransferDeadline {
     std::chrono::milliseconds forSize(std::uint64_t bytes) const;
 };
 
-// One HTTP(S) GET into memory, capped in size and time, for feeds, release notes and archives.
+// One HTTP(S) GET, capped in size and time: feeds and release notes into memory, archives into
+// a file.
 struct HttpFetchRequest {
     std::string url;
     // More bytes than this fail the fetch with `tooLargeMessage`, whatever the server announces.
@@ -46,6 +49,11 @@ namespace HttpFetcher {
 // why: no connection, an HTTP error status, more data than allowed, a server too slow to send
 // it all before the deadline, or cancelled (`installationCanceled`).
 std::variant<std::string, UpdateError> fetch(const HttpFetchRequest& request);
+// The same, written to the open file `descriptor` as it arrives, so memory stays small whatever
+// the size; a failed write (a full disk) is an error naming `folder`, where the file is, and
+// the reason.
+std::optional<UpdateError> fetchToFile(const HttpFetchRequest& request, int descriptor,
+                                       const std::filesystem::path& folder);
 
 } // namespace HttpFetcher
 

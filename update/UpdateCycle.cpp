@@ -7,7 +7,55 @@
 #include "update/SPUUpdater.h"
 #include "update/VersionComparator.h"
 
+#include <sys/mman.h>
+#include <sys/stat.h>
+
+#include <cstring>
+
 namespace update {
+namespace {
+
+// A file's contents, mapped read-only for the object's life: the signature covers the whole
+// archive, so its check needs it in one piece, and mapped pages stay the page cache's (given
+// back when memory runs short) instead of the process's own.
+class MappedFile {
+public:
+    explicit MappedFile(int descriptor) {
+        struct stat status {};
+        if (::fstat(descriptor, &status) != 0) {
+            error = errno;
+            return;
+        }
+        size = static_cast<std::size_t>(status.st_size);
+        if (size == 0) {
+            return;
+        }
+        data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
+        if (data == MAP_FAILED) {
+            error = errno;
+            data = nullptr;
+        }
+    }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    ~MappedFile() {
+        if (data) {
+            ::munmap(data, size);
+        }
+    }
+
+    std::string_view bytes() const {
+        return data ? std::string_view(static_cast<const char*>(data), size) : std::string_view();
+    }
+    // The errno of the step that failed; 0 when the contents are there.
+    int error = 0;
+
+private:
+    void* data = nullptr;
+    std::size_t size = 0;
+};
+
+} // namespace
 
 UpdateCycle::UpdateCycle(Setup setup) : setup(std::move(setup)) {}
 
@@ -197,8 +245,20 @@ void UpdateCycle::download() {
                 return {Kind::downloadFailed,
                         UpdateError{UpdateErrorCode::download, "The update is too large."}};
             }
+            // The staging folder is this download's until it ends: no other install clears or
+            // swaps it meanwhile.
+            auto prepared = installer.prepareStaging();
+            if (auto* error = std::get_if<UpdateError>(&prepared)) {
+                return {Kind::aborted, *error};
+            }
+            const auto& staging = std::get<UpdateInstaller::Staging>(prepared);
+            const auto abandon = [&](Kind kind, const UpdateError& error) -> DownloadOutcome {
+                installer.discardStaging(staging);
+                return {kind, error};
+            };
             const bool announced = item.contentLength > 0;
-            auto body = HttpFetcher::fetch(
+            // Into the staging folder as it arrives: the archive is never held in memory.
+            auto failure = HttpFetcher::fetchToFile(
                 {.url = *item.fileURL,
                  .maxBytes = announced ? item.contentLength : maxArchiveBytes,
                  .tooLargeMessage = announced
@@ -225,23 +285,28 @@ void UpdateCycle::download() {
                              });
                          }
                      },
-                 .cancelled = cancelled.get()});
-            if (auto* error = std::get_if<UpdateError>(&body)) {
-                return {error->code == UpdateErrorCode::installationCanceled ? Kind::cancelled
-                                                                             : Kind::downloadFailed,
-                        *error};
+                 .cancelled = cancelled.get()},
+                staging.archive.get(), installer.stagingFolder());
+            if (failure) {
+                return abandon(failure->code == UpdateErrorCode::installationCanceled
+                                   ? Kind::cancelled
+                                   : Kind::downloadFailed,
+                               *failure);
             }
             post([](UpdateCycle& cycle) {
                 cycle.setup.delegate.didDownloadUpdate(cycle.setup.updater, *cycle.item);
             });
-            // Nothing of the archive touches the disk before its signature is known good.
-            const auto& archive = std::get<std::string>(body);
-            if (auto error = EdSignatureVerifier::verify(key, item.edSignature, archive)) {
-                return {Kind::aborted, error};
+            // Nothing of the archive is extracted before its signature is known good, and what
+            // is extracted is the very bytes checked.
+            const MappedFile archive(staging.archive.get());
+            if (archive.error != 0) {
+                return abandon(Kind::aborted,
+                               {UpdateErrorCode::download,
+                                std::string("The downloaded update could not be read (") +
+                                    std::strerror(archive.error) + ")."});
             }
-            auto staging = installer.prepareStaging();
-            if (auto* error = std::get_if<UpdateError>(&staging)) {
-                return {Kind::aborted, *error};
+            if (auto error = EdSignatureVerifier::verify(key, item.edSignature, archive.bytes())) {
+                return abandon(Kind::aborted, *error);
             }
             if (visible) {
                 post([](UpdateCycle& cycle) {
@@ -256,16 +321,14 @@ void UpdateCycle::download() {
                     });
                 }
             };
-            auto error = ArchiveExtractor::extract(
-                archive, std::get<std::filesystem::path>(staging), options);
+            failure = ArchiveExtractor::extract(archive.bytes(), staging.extractionFolder, options);
             // The feed that names the version is not signed: what was extracted must say the
             // same, or an older signed archive could be replayed under a newer version.
-            if (!error) {
-                error = installer.stagedVersionProblem(item.versionString, hostVersion);
+            if (!failure) {
+                failure = installer.stagedVersionProblem(item.versionString, hostVersion);
             }
-            if (error) {
-                installer.discardStaging();
-                return {Kind::aborted, error};
+            if (failure) {
+                return abandon(Kind::aborted, *failure);
             }
             return {Kind::extracted, std::nullopt};
         },

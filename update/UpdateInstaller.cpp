@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,6 +62,31 @@ std::filesystem::path UpdateInstaller::previousFolder() const {
     return installed.parent_path() / ("." + installed.filename().string() + ".previous");
 }
 
+std::filesystem::path UpdateInstaller::lockFile() const {
+    return installed.parent_path() / ("." + installed.filename().string() + ".update.lock");
+}
+
+std::variant<FileDescriptor, UpdateError> UpdateInstaller::lock() const {
+    const auto path = lockFile();
+    // Never through a link, never blocking on a pipe planted there, never inherited.
+    FileDescriptor file(
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+    const int openError = errno;
+    struct stat status {};
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_uid != ::geteuid()) {
+        return installationError(
+            "Updates cannot be installed: the lock file \"" + path.string() +
+            "\" cannot be used (" +
+            (file.get() < 0 ? std::strerror(openError) : "not a regular file of this user") + ").");
+    }
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+        return installationError("Another copy of the application is updating \"" +
+                                 installed.string() + "\"; try again when it has finished.");
+    }
+    return file;
+}
+
 std::optional<UpdateError> UpdateInstaller::installPermissionProblem() const {
     if (installed.filename().empty() || !std::filesystem::is_directory(installed)) {
         return UpdateError{UpdateErrorCode::installationWriteNoPermission,
@@ -78,21 +104,45 @@ std::optional<UpdateError> UpdateInstaller::installPermissionProblem() const {
     return std::nullopt;
 }
 
-std::variant<std::filesystem::path, UpdateError> UpdateInstaller::prepareStaging() const {
+std::variant<UpdateInstaller::Staging, UpdateError> UpdateInstaller::prepareStaging() const {
     if (auto problem = installPermissionProblem()) {
         return *problem;
     }
-    discardStaging();
-    const auto staging = stagingFolder();
-    // Closed to others from the start: nobody else may change what is extracted.
-    if (::mkdir(staging.c_str(), 0700) != 0 || ::mkdir(extractionFolder().c_str(), 0700) != 0) {
-        return installationError("The update could not be prepared: the folder \"" +
-                                 staging.string() + "\" could not be created.");
+    auto held = lock();
+    if (auto* error = std::get_if<UpdateError>(&held)) {
+        return *error;
     }
-    return extractionFolder();
+    removeStaging();
+    const auto staging = stagingFolder();
+    const auto archivePath = staging / "archive";
+    // Closed to others from the start: nobody else may change what is downloaded or extracted.
+    // The archive's name goes at once; its descriptor keeps it.
+    FileDescriptor archive;
+    if (::mkdir(staging.c_str(), 0700) == 0 && ::mkdir(extractionFolder().c_str(), 0700) == 0) {
+        archive = FileDescriptor(
+            ::open(archivePath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    }
+    if (archive.get() < 0 || ::unlink(archivePath.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        removeStaging();
+        return installationError("The update could not be prepared: the folder \"" +
+                                 staging.string() + "\" could not be created (" + reason + ").");
+    }
+    return Staging{std::move(std::get<FileDescriptor>(held)), std::move(archive),
+                   extractionFolder()};
 }
 
 void UpdateInstaller::discardStaging() const {
+    if (std::holds_alternative<FileDescriptor>(lock())) {
+        removeStaging();
+    }
+}
+
+void UpdateInstaller::discardStaging(const Staging&) const {
+    removeStaging();
+}
+
+void UpdateInstaller::removeStaging() const {
     std::error_code error;
     std::filesystem::remove_all(stagingFolder(), error);
 }
@@ -140,11 +190,18 @@ UpdateInstaller::stagedVersionProblem(std::string_view announcedVersion,
 }
 
 std::optional<UpdateError> UpdateInstaller::installStaged() const {
-    if (!hasStagedUpdate()) {
-        return installationError("No downloaded update is waiting to be installed.");
-    }
     if (auto problem = installPermissionProblem()) {
         return problem;
+    }
+    // Held to the end: the staging folder is neither being written nor cleared meanwhile. The
+    // quit goes on without the update when another install holds it: that one replaces the
+    // folder anyway, and a quit must not hang.
+    const auto held = lock();
+    if (auto* error = std::get_if<UpdateError>(&held)) {
+        return *error;
+    }
+    if (!hasStagedUpdate()) {
+        return installationError("No downloaded update is waiting to be installed.");
     }
     const auto root = stagedRoot();
     // An application folder's usual mode, whatever the archive or the staging gave it.
@@ -154,26 +211,32 @@ std::optional<UpdateError> UpdateInstaller::installStaged() const {
     }
     // The new files reach the disk before they take the application's place.
     syncFileSystem(root);
-    stepDone();
     if (::renameat2(AT_FDCWD, root.c_str(), AT_FDCWD, installed.c_str(), RENAME_EXCHANGE) != 0) {
         return installationError("The update could not be installed: the new version could not "
                                  "be swapped with \"" +
                                  installed.string() + "\" (" + std::strerror(errno) + ").");
     }
-    stepDone();
     platform::FileReplacement::syncFolder(installed.parent_path());
     platform::FileReplacement::syncFolder(root.parent_path());
-    stepDone();
     // The old version now stands where the new one was staged.
-    discardStaging();
+    removeStaging();
     platform::FileReplacement::syncFolder(installed.parent_path());
     return std::nullopt;
 }
 
 void UpdateInstaller::finishInterruptedInstall() const {
     std::error_code error;
-    bool changed = false;
     const auto previous = previousFolder();
+    // Most starts find nothing and make no lock file.
+    if (!std::filesystem::exists(previous, error) &&
+        !std::filesystem::exists(stagingFolder(), error)) {
+        return;
+    }
+    const auto held = lock();
+    if (!std::holds_alternative<FileDescriptor>(held)) {
+        return;
+    }
+    bool changed = false;
     if (std::filesystem::is_directory(previous, error)) {
         if (!std::filesystem::exists(installed, error)) {
             std::filesystem::rename(previous, installed, error);
@@ -183,17 +246,11 @@ void UpdateInstaller::finishInterruptedInstall() const {
         changed = true;
     }
     if (std::filesystem::exists(stagingFolder(), error)) {
-        discardStaging();
+        removeStaging();
         changed = true;
     }
     if (changed) {
         platform::FileReplacement::syncFolder(installed.parent_path());
-    }
-}
-
-void UpdateInstaller::stepDone() const {
-    if (betweenSteps) {
-        betweenSteps();
     }
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "update/FileDescriptor.h"
 #include "update/UpdateError.h"
 
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string_view>
 #include <variant>
@@ -16,48 +16,67 @@ namespace update {
 // and the old version, which the exchange left in the staging folder, is removed. Whenever
 // the process stops, a whole version of the application stands at the installed path; what an
 // interrupted install leaves behind is cleared at the next start.
+//
+// One install at a time, across processes (a second copy, an update smoke run) and threads: the
+// staging and the exchange hold an exclusive lock on ".<name>.update.lock" beside the folder
+// (kept there). Nothing waits for it: whoever finds it held leaves both folders alone.
 class UpdateInstaller {
 public:
+    // The staging folder made for one update. While this lives, no other install changes the
+    // staging folder or the application folder.
+    struct Staging {
+        FileDescriptor lock;
+        // An unnamed file for the archive, in the staging folder's file system: it goes away with
+        // its last descriptor, also when the process is killed.
+        FileDescriptor archive;
+        std::filesystem::path extractionFolder;
+    };
+
     explicit UpdateInstaller(std::filesystem::path installedFolder);
 
     // Why updates cannot be installed (the folder or its parent is missing or not writable by
     // this user); none when they can.
     std::optional<UpdateError> installPermissionProblem() const;
-    // An empty folder for a new extraction, inside a new staging folder (any earlier one
-    // removed), or the reason there is none.
-    std::variant<std::filesystem::path, UpdateError> prepareStaging() const;
-    // Removes the staging folder and anything extracted into it.
+    // A new staging folder (any earlier one removed) with the lock held, or the reason there is
+    // none (another install holds the lock, the folder cannot be written).
+    std::variant<Staging, UpdateError> prepareStaging() const;
+    // Removes the staging folder and anything extracted into it, unless another install holds
+    // the lock: the folder is then that install's.
     void discardStaging() const;
+    // The same, by the holder of `staging`.
+    void discardStaging(const Staging& staging) const;
     // Whether an extracted update waits in the staging folder.
     bool hasStagedUpdate() const;
     // Why the staged update may not be installed: its bundle's "CFBundleVersion" must be the
     // announced version, and newer than the installed one. None when it may.
     std::optional<UpdateError> stagedVersionProblem(std::string_view announcedVersion,
                                                     std::string_view installedVersion) const;
-    // Swaps the staged update in; the error says why it could not (the old version stays).
+    // Swaps the staged update in, with the lock held; the error says why it could not (the old
+    // version stays), another install holding the lock among the reasons.
     std::optional<UpdateError> installStaged() const;
     // Clears what an interrupted install left: the staging folder (an update not swapped in,
     // or the old version after the swap) and the ".<name>.previous" folder of the two-rename
     // install of earlier versions, which is put back first when the application folder is
-    // missing. Called when the updater starts, before any cycle.
+    // missing. Called when the updater starts, before any cycle; does nothing while another
+    // install holds the lock, as what it would find is that install's work in progress.
     void finishInterruptedInstall() const;
-
-    // Called between the steps of an install, so a test can stop the process there.
-    void setBetweenSteps(std::function<void()> step) { betweenSteps = std::move(step); }
 
     const std::filesystem::path& installedFolder() const { return installed; }
     std::filesystem::path stagingFolder() const;
+    std::filesystem::path lockFile() const;
 
 private:
+    // The lock, taken without waiting (a start must not hang behind an install, nor a quit),
+    // or why it was not.
+    std::variant<FileDescriptor, UpdateError> lock() const;
+    void removeStaging() const;
     std::filesystem::path extractionFolder() const;
     // The new application folder: the extraction folder's only entry when that is a folder (an
     // archive holding "Tessaline/"), else the extraction folder itself.
     std::filesystem::path stagedRoot() const;
     std::filesystem::path previousFolder() const;
-    void stepDone() const;
 
     std::filesystem::path installed;
-    std::function<void()> betweenSteps;
 };
 
 } // namespace update

@@ -6,6 +6,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstring>
+
 namespace {
 
 using Entry = UpdateTestSupport::ArchiveEntry;
@@ -98,6 +103,10 @@ TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
          UpdateTestSupport::makeTarGz({{"zeros", std::string(4 << 20, '\0'), Kind::file, ""}}),
          {},
          "far more data than its own size"},
+        {"a sparse file: its holes are data on the disk",
+         UpdateTestSupport::makeTarGz({{"sparse", "x", Kind::file, "", 0, la_int64_t{1} << 30}}),
+         {},
+         "far more data than its own size"},
         {"more entries than allowed",
          UpdateTestSupport::makeTarGz({{"a", "", Kind::directory, ""},
                                        {"b", "", Kind::directory, ""},
@@ -113,6 +122,30 @@ TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
         EXPECT_THAT(error.value_or(update::UpdateError{}).localizedDescription,
                     testing::HasSubstr(row.problem));
     }
+}
+
+// A full disk, here a file-size limit, names the file and the reason, not only "Write failed".
+TEST(ArchiveExtractor, AFileThatCannotBeWrittenIsNamedWithTheReason) {
+    TemporaryFolder folder;
+    const auto archive =
+        UpdateTestSupport::makeTarGz({{"big", std::string(64 << 10, 'x'), Kind::file, ""}});
+    update::ArchiveExtractor::Options options;
+    options.maxExpansionRatio = 1000;
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    const auto signalHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const auto error = update::ArchiveExtractor::extract(archive, folder.path(), options);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, signalHandler);
+
+    const auto text = error.value_or(update::UpdateError{}).localizedDescription;
+    EXPECT_THAT(text,
+                testing::HasSubstr(
+                    "\"" + (std::filesystem::canonical(folder.path()) / "big").string() + "\""));
+    EXPECT_THAT(text, testing::HasSubstr(std::strerror(EFBIG)));
 }
 
 // A signed archive still installs nothing that others may write, no set-user-id or set-group-id

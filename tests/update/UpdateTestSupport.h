@@ -54,6 +54,9 @@ struct ArchiveEntry {
     std::string linkTarget;
     // The entry's mode bits; 0 gives the usual ones of its kind.
     unsigned mode = 0;
+    // A file's size as its header gives it, when larger than its content: a sparse file, the
+    // content at its start and a hole after it.
+    la_int64_t declaredSize = 0;
 };
 
 // The Info file of an application bundle of this version.
@@ -82,6 +85,11 @@ inline std::string makeTarGz(const std::vector<ArchiveEntry>& entries) {
             archive_entry_set_filetype(entry, AE_IFREG);
             archive_entry_set_perm(entry, 0644);
             archive_entry_set_size(entry, static_cast<la_int64_t>(source.content.size()));
+            if (source.declaredSize > static_cast<la_int64_t>(source.content.size())) {
+                archive_entry_set_size(entry, source.declaredSize);
+                archive_entry_sparse_add_entry(entry, 0,
+                                               static_cast<la_int64_t>(source.content.size()));
+            }
             break;
         case ArchiveEntry::Kind::directory:
             archive_entry_set_filetype(entry, AE_IFDIR);
