@@ -74,8 +74,15 @@ QTextListFormat listFormat(const Block& block) {
     return format;
 }
 
+// What every run of the notes shares.
+struct Looks {
+    const update::ReleaseNotes& notes;
+    QBrush link;
+    QStringList fixedPitchFamilies;
+};
+
 QTextCharFormat charFormat(const Block& block, const update::ReleaseNotes::Style& style,
-                           const update::ReleaseNotes& notes, const QPalette& palette) {
+                           const Looks& looks) {
     QTextCharFormat format;
     if (block.kind == Block::Kind::heading) {
         // As a rich-text heading: h4 the size of the text, each level up a step larger.
@@ -86,21 +93,20 @@ QTextCharFormat charFormat(const Block& block, const update::ReleaseNotes::Style
     }
     format.setFontItalic(style.emphasis);
     if (block.kind == Block::Kind::preformatted || style.code) {
-        format.setFontFamilies(QFontDatabase::systemFont(QFontDatabase::FixedFont).families());
+        format.setFontFamilies(looks.fixedPitchFamilies);
         format.setFontFixedPitch(true);
     }
     if (style.link) {
         format.setAnchor(true);
-        format.setAnchorHref(QString::fromStdString(notes.links().at(*style.link)));
+        format.setAnchorHref(QString::fromStdString(looks.notes.links().at(*style.link)));
         format.setFontUnderline(true);
-        format.setForeground(palette.link());
+        format.setForeground(looks.link);
     }
     return format;
 }
 
 // Inserts the block's runs, line breaks as line separators and long words breakable.
-void insertRuns(QTextCursor& cursor, const Block& block, const update::ReleaseNotes& notes,
-                const QPalette& palette) {
+void insertRuns(QTextCursor& cursor, const Block& block, const Looks& looks) {
     QString text;
     QList<qsizetype> ends;
     for (const auto& run : block.runs) {
@@ -121,7 +127,7 @@ void insertRuns(QTextCursor& cursor, const Block& block, const update::ReleaseNo
             }
             shown += text[at];
         }
-        cursor.insertText(shown, charFormat(block, block.runs[index].style, notes, palette));
+        cursor.insertText(shown, charFormat(block, block.runs[index].style, looks));
     }
 }
 
@@ -138,6 +144,8 @@ void ReleaseNotesView::showNotes(const update::ReleaseNotes& notes) {
     shown->clear();
     QTextCursor cursor(shown);
     cursor.beginEditBlock();
+    const Looks looks{notes, palette().link(),
+                      QFontDatabase::systemFont(QFontDatabase::FixedFont).families()};
     std::unordered_map<std::size_t, QTextList*> lists;
     for (const auto& block : notes.blocks()) {
         if (&block == &notes.blocks().front()) {
@@ -152,7 +160,7 @@ void ReleaseNotesView::showNotes(const update::ReleaseNotes& notes) {
                 list = cursor.createList(listFormat(block));
             }
         }
-        insertRuns(cursor, block, notes, palette());
+        insertRuns(cursor, block, looks);
     }
     cursor.endEditBlock();
 }
