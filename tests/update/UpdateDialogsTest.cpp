@@ -101,7 +101,7 @@ TEST_F(UpdateDialogsTest, HostileReleaseNotesShowAsTheirText) {
         }
         return notes;
     };
-    // A tag as a byte of 0xC0 and escaped brackets hide it, and as it shows.
+    // A tag hidden behind bytes of 0xC0 and escaped brackets, and the text it must show as.
     const auto smuggled = [](std::string_view tag) {
         return "\xC0&lt;" + std::string(tag) + "\xC0&gt;";
     };
