@@ -50,6 +50,7 @@ fuzz: deps
 	$(call run-fuzzer,sentry_protocol_fuzz,fuzz/seeds/sentry-protocol)
 	$(call run-fuzzer,distributed_notification_fuzz,fuzz/seeds/distributed-notification)
 	$(call run-fuzzer,appcast_fuzz,fuzz/seeds/appcast)
+	$(call run-fuzzer,release_notes_fuzz,fuzz/seeds/release-notes)
 	$(call run-fuzzer,archive_extraction_fuzz,)
 	$(call run-fuzzer,defaults_file_fuzz,fuzz/seeds/defaults-file)
 	$(call run-fuzzer,desktop_description_fuzz,desktops)

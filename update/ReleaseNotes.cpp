@@ -1,289 +1,402 @@
 #include "update/ReleaseNotes.h"
 
-#include "update/ReleaseNotesWriter.h"
+#include <libxml/HTMLparser.h>
+#include <libxml/tree.h>
+#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <optional>
-#include <utility>
+#include <memory>
 
 namespace update {
 namespace {
 
-using Kind = ReleaseNotesWriter::Kind;
-using Element = ReleaseNotesWriter::Element;
+using Block = ReleaseNotes::Block;
+using Style = ReleaseNotes::Style;
 
-// Every element the reader knows; any other tag is dropped and its text kept.
-constexpr Element elements[] = {
-    {"h1", Kind::block, "h1"},        {"h2", Kind::block, "h2"},
-    {"h3", Kind::block, "h3"},        {"h4", Kind::block, "h4"},
-    {"h5", Kind::block, "h5"},        {"h6", Kind::block, "h6"},
-    {"p", Kind::block, "p"},          {"pre", Kind::block, "pre"},
-    {"ul", Kind::list, "ul"},         {"ol", Kind::list, "ol"},
-    {"li", Kind::listItem, "li"},     {"em", Kind::phrase, "em"},
-    {"i", Kind::phrase, "em"},        {"strong", Kind::phrase, "strong"},
-    {"b", Kind::phrase, "strong"},    {"code", Kind::phrase, "code"},
-    {"tt", Kind::phrase, "code"},     {"kbd", Kind::phrase, "code"},
-    {"samp", Kind::phrase, "code"},   {"a", Kind::link, "a"},
-    {"br", Kind::lineBreak, "br"},    {"script", Kind::hidden, ""},
-    {"style", Kind::hidden, ""},      {"title", Kind::hidden, ""},
-    {"template", Kind::hidden, ""},   {"div", Kind::separator, ""},
-    {"table", Kind::separator, ""},   {"tr", Kind::separator, ""},
-    {"td", Kind::separator, ""},      {"th", Kind::separator, ""},
-    {"caption", Kind::separator, ""}, {"blockquote", Kind::separator, ""},
-    {"section", Kind::separator, ""}, {"article", Kind::separator, ""},
-    {"header", Kind::separator, ""},  {"footer", Kind::separator, ""},
-    {"dl", Kind::separator, ""},      {"dt", Kind::separator, ""},
-    {"dd", Kind::separator, ""},      {"hr", Kind::separator, ""},
-    {"figure", Kind::separator, ""},  {"figcaption", Kind::separator, ""},
-    {"details", Kind::separator, ""}, {"summary", Kind::separator, ""},
+// What an element of the notes becomes.
+enum class Role {
+    heading,
+    paragraph,
+    preformatted,
+    list,
+    item,
+    emphasis,
+    strong,
+    code,
+    link,
+    lineBreak,
+    separator, // its text stays, on lines of its own
+    hidden,    // neither it nor its text shows
 };
 
-const Element* element(std::string_view lowerCaseName) {
+struct Element {
+    std::string_view name;
+    Role role;
+    // A heading's level; 1 for a numbered list.
+    int level = 0;
+};
+
+// Every element the reader knows; any other one leaves its text.
+constexpr Element elements[] = {
+    {"h1", Role::heading, 1},     {"h2", Role::heading, 2},
+    {"h3", Role::heading, 3},     {"h4", Role::heading, 4},
+    {"h5", Role::heading, 5},     {"h6", Role::heading, 6},
+    {"p", Role::paragraph},       {"pre", Role::preformatted},
+    {"ul", Role::list, 0},        {"ol", Role::list, 1},
+    {"li", Role::item},           {"em", Role::emphasis},
+    {"i", Role::emphasis},        {"strong", Role::strong},
+    {"b", Role::strong},          {"code", Role::code},
+    {"tt", Role::code},           {"kbd", Role::code},
+    {"samp", Role::code},         {"a", Role::link},
+    {"br", Role::lineBreak},      {"script", Role::hidden},
+    {"style", Role::hidden},      {"title", Role::hidden},
+    {"template", Role::hidden},   {"div", Role::separator},
+    {"table", Role::separator},   {"tr", Role::separator},
+    {"td", Role::separator},      {"th", Role::separator},
+    {"caption", Role::separator}, {"blockquote", Role::separator},
+    {"section", Role::separator}, {"article", Role::separator},
+    {"header", Role::separator},  {"footer", Role::separator},
+    {"dl", Role::separator},      {"dt", Role::separator},
+    {"dd", Role::separator},      {"hr", Role::separator},
+    {"figure", Role::separator},  {"figcaption", Role::separator},
+    {"details", Role::separator}, {"summary", Role::separator},
+};
+
+// The parser gives element names in lower case.
+const Element* element(const xmlNode& node) {
+    const std::string_view name(reinterpret_cast<const char*>(node.name));
     const auto found = std::find_if(std::begin(elements), std::end(elements),
-                                    [&](const Element& e) { return e.name == lowerCaseName; });
+                                    [&](const Element& e) { return e.name == name; });
     return found == std::end(elements) ? nullptr : found;
 }
 
-bool isLetter(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+bool isBlock(Role role) {
+    return role == Role::heading || role == Role::paragraph || role == Role::preformatted ||
+           role == Role::list || role == Role::item || role == Role::separator;
 }
 
-bool isSpace(char c) {
+// Longer addresses are dropped with their link; the text stays.
+constexpr std::size_t maxAddressBytes = 2048;
+
+bool isSafeAddress(std::string_view address) {
+    const auto colon = address.find(':');
+    if (address.size() > maxAddressBytes || colon == std::string_view::npos) {
+        return false;
+    }
+    std::string scheme(address.substr(0, colon));
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return scheme == "http" || scheme == "https" || scheme == "mailto";
+}
+
+bool isSpace(UChar32 c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-char lowered(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
 // Notes are HTML when a tag, end tag or comment begins somewhere in them.
 bool looksLikeHtml(std::string_view notes) {
     for (auto at = notes.find('<'); at != std::string_view::npos; at = notes.find('<', at + 1)) {
-        if (at + 1 < notes.size() &&
-            (isLetter(notes[at + 1]) || notes[at + 1] == '/' || notes[at + 1] == '!')) {
+        const auto next = at + 1 < notes.size() ? static_cast<unsigned char>(notes[at + 1]) : 0;
+        if (std::isalpha(next) != 0 || next == '/' || next == '!') {
             return true;
         }
     }
     return false;
 }
 
-void appendUtf8(std::string& text, std::uint32_t scalar) {
-    if (scalar == 0 || scalar > 0x10FFFF || (scalar >= 0xD800 && scalar <= 0xDFFF)) {
-        scalar = 0xFFFD;
-    }
-    if (scalar < 0x80) {
-        text += static_cast<char>(scalar);
-    } else if (scalar < 0x800) {
-        text += static_cast<char>(0xC0 | (scalar >> 6));
-        text += static_cast<char>(0x80 | (scalar & 0x3F));
-    } else if (scalar < 0x10000) {
-        text += static_cast<char>(0xE0 | (scalar >> 12));
-        text += static_cast<char>(0x80 | ((scalar >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (scalar & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (scalar >> 18));
-        text += static_cast<char>(0x80 | ((scalar >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((scalar >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (scalar & 0x3F));
-    }
-}
+struct DocumentFree {
+    void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
+};
+struct ContextFree {
+    void operator()(htmlParserCtxt* context) const { htmlFreeParserCtxt(context); }
+};
+struct StringFree {
+    void operator()(xmlChar* string) const { xmlFree(string); }
+};
 
-// The character of the entity at the start of `text` ("&amp;", "&#8230;", "&#x2026;") and the
-// entity's length; none for anything else, which then stays as written.
-std::optional<std::pair<std::string, std::size_t>> entity(std::string_view text) {
-    const auto end = text.substr(0, 12).find(';');
-    if (end == std::string_view::npos || end < 2) {
-        return std::nullopt;
-    }
-    const auto name = text.substr(1, end - 1);
-    static constexpr std::pair<std::string_view, std::string_view> named[] = {
-        {"amp", "&"},   {"lt", "<"},        {"gt", ">"},     {"quot", "\""},
-        {"apos", "'"},  {"nbsp", "\u00A0"}, {"hellip", "…"}, {"mdash", "—"},
-        {"ndash", "–"}, {"lsquo", "‘"},     {"rsquo", "’"},  {"ldquo", "“"},
-        {"rdquo", "”"}, {"bull", "•"},      {"copy", "©"},   {"trade", "™"},
-    };
-    for (const auto& [entityName, character] : named) {
-        if (name == entityName) {
-            return std::pair(std::string(character), end + 1);
-        }
-    }
-    if (name.front() != '#' || name.size() < 2) {
-        return std::nullopt;
-    }
-    const bool hex = name[1] == 'x' || name[1] == 'X';
-    const auto digits = name.substr(hex ? 2 : 1);
-    if (digits.empty() || digits.size() > 8) {
-        return std::nullopt;
-    }
-    std::uint32_t scalar = 0;
-    for (const char c : digits) {
-        const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                          : hex && std::isxdigit(static_cast<unsigned char>(c))
-                              ? lowered(c) - 'a' + 10
-                              : -1;
-        if (digit < 0) {
-            return std::nullopt;
-        }
-        scalar = scalar * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
-    }
-    std::string character;
-    appendUtf8(character, scalar);
-    return std::pair(std::move(character), end + 1);
-}
+// Turns the parsed notes, or plain text, into blocks of styled text, spending one character of
+// the budget on each character, line break and block break.
+class Reader {
+public:
+    Reader(std::vector<Block>& blocks, std::vector<std::string>& links)
+        : blocks(blocks), links(links) {}
 
-std::string decoded(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (std::size_t at = 0; at < text.size();) {
-        if (text[at] == '&') {
-            if (auto found = entity(text.substr(at))) {
-                result += found->first;
-                at += found->second;
+    // Walks the tree from `root` without recursion, whatever its depth.
+    void read(const xmlNode& root) {
+        const xmlNode* node = &root;
+        while (node != nullptr && !full) {
+            if (enter(*node) && node->children != nullptr) {
+                node = node->children;
                 continue;
             }
+            // Leaves the node, then each parent it was the last child of.
+            while (node != nullptr) {
+                leave(*node);
+                if (node == &root) {
+                    node = nullptr;
+                } else if (node->next != nullptr) {
+                    node = node->next;
+                    break;
+                } else {
+                    node = node->parent;
+                }
+            }
         }
-        result += text[at++];
     }
-    return result;
-}
 
-// A tag's name, lower-cased, from `at`; names longer than any known one come back cut, so they
-// match nothing.
-std::string tagName(std::string_view text, std::size_t& at) {
-    std::string name;
-    while (at < text.size() && (std::isalnum(static_cast<unsigned char>(text[at])) != 0)) {
-        if (name.size() <= 12) {
-            name += lowered(text[at]);
+    // Text kept as written, line breaks and spaces too.
+    void verbatim(std::string_view text, const Style& style = {}) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+        const auto length =
+            static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
+        for (std::int32_t at = 0; at < length && !full;) {
+            UChar32 c = 0;
+            U8_NEXT_OR_FFFD(bytes, at, length, c);
+            if (c == '\r') {
+                if (at < length && bytes[at] == '\n') {
+                    continue;
+                }
+                c = '\n';
+            }
+            append(c, style);
         }
-        ++at;
     }
-    return name;
-}
 
-// Reads the attributes of a start tag from `at` up to and past its ">"; answers the value of
-// `wanted`, if the tag has it.
-std::string attributes(std::string_view text, std::size_t& at, std::string_view wanted) {
-    std::string value;
-    while (at < text.size()) {
-        while (at < text.size() && (isSpace(text[at]) || text[at] == '/')) {
-            ++at;
+    // The notes stop here, with an ellipsis.
+    void cut() { blocks.push_back({.runs = {{"…", {}}}}); }
+
+    bool isFull() const { return full; }
+
+private:
+    struct Frame {
+        const xmlNode* node;
+        Role role;
+        int level;
+        // For a link: its address in `links`, none when it was dropped.
+        std::optional<std::size_t> link;
+        // For a list: which one it is.
+        std::size_t list = 0;
+        // For a list item: whether its first block was opened.
+        bool itemOpened = false;
+    };
+
+    // Answers whether the node's children are read.
+    bool enter(const xmlNode& node) {
+        if (node.type == XML_TEXT_NODE && node.content != nullptr) {
+            text(reinterpret_cast<const char*>(node.content));
+            return false;
         }
-        if (at >= text.size() || text[at] == '>') {
+        if (node.type != XML_ELEMENT_NODE) {
+            return false;
+        }
+        const auto* known = element(node);
+        if (known == nullptr) {
+            return true;
+        }
+        switch (known->role) {
+        case Role::hidden:
+            return false;
+        case Role::lineBreak:
+            pendingSpace.reset();
+            append('\n', currentStyle());
+            return false;
+        default:
             break;
         }
-        std::string name;
-        while (at < text.size() && !isSpace(text[at]) && text[at] != '/' && text[at] != '>' &&
-               text[at] != '=') {
-            name += lowered(text[at++]);
+        if (isBlock(known->role)) {
+            endBlock();
         }
-        while (at < text.size() && isSpace(text[at])) {
-            ++at;
+        // Deeper elements leave only their text.
+        if (known->role == Role::separator || frames.size() >= ReleaseNotes::maxDepth) {
+            return true;
         }
-        if (at >= text.size() || text[at] != '=') {
-            continue;
-        }
-        ++at;
-        while (at < text.size() && isSpace(text[at])) {
-            ++at;
-        }
-        std::size_t end = at;
-        std::size_t next = at;
-        if (at < text.size() && (text[at] == '"' || text[at] == '\'')) {
-            end = std::min(text.find(text[at], at + 1), text.size());
-            ++at;
-            next = std::min(end + 1, text.size());
-        } else {
-            while (end < text.size() && !isSpace(text[end]) && text[end] != '>') {
-                ++end;
+        Frame frame{&node, known->role, known->level, std::nullopt};
+        if (known->role == Role::list) {
+            frame.list = lists++;
+        } else if (known->role == Role::link) {
+            const std::unique_ptr<xmlChar, StringFree> href(
+                xmlGetProp(&node, reinterpret_cast<const xmlChar*>("href")));
+            const std::string_view address = href ? reinterpret_cast<const char*>(href.get()) : "";
+            if (isSafeAddress(address)) {
+                frame.link = links.size();
+                links.emplace_back(address);
             }
-            next = end;
         }
-        if (name == wanted) {
-            value = decoded(text.substr(at, end - at));
-        }
-        at = next;
+        frames.push_back(frame);
+        return true;
     }
-    at = std::min(at + 1, text.size());
-    return value;
-}
 
-// The position just past the end tag of the hidden element `name` from `at`, or the end.
-std::size_t pastEndTag(std::string_view text, std::size_t at, std::string_view name) {
-    for (at = text.find("</", at); at != std::string_view::npos; at = text.find("</", at + 2)) {
-        const auto candidate = text.substr(at + 2, name.size());
-        if (std::equal(candidate.begin(), candidate.end(), name.begin(), name.end(),
-                       [](char a, char b) { return lowered(a) == b; })) {
-            const auto close = text.find('>', at);
-            return close == std::string_view::npos ? text.size() : close + 1;
+    void leave(const xmlNode& node) {
+        if (node.type != XML_ELEMENT_NODE) {
+            return;
+        }
+        if (!frames.empty() && frames.back().node == &node) {
+            frames.pop_back();
+        }
+        if (const auto* known = element(node); known != nullptr && isBlock(known->role)) {
+            endBlock();
         }
     }
-    return text.size();
-}
 
-// Reads the markup that starts with "<" at `at` into `writer`; answers where the text goes on.
-std::size_t readMarkup(std::string_view text, std::size_t at, ReleaseNotesWriter& writer) {
-    const auto skipPast = [&](std::string_view end, std::size_t from) {
-        const auto found = text.find(end, from);
-        return found == std::string_view::npos ? text.size() : found + end.size();
-    };
-    if (text.substr(at).starts_with("<!--")) {
-        return skipPast("-->", at + 4);
-    }
-    const char next = at + 1 < text.size() ? text[at + 1] : '\0';
-    if (next == '!' || next == '?' ||
-        (next == '/' && !(at + 2 < text.size() && isLetter(text[at + 2])))) {
-        return skipPast(">", at);
-    }
-    if (next == '/') {
-        std::size_t position = at + 2;
-        const auto name = tagName(text, position);
-        if (const auto* known = element(name)) {
-            writer.end(*known);
+    // Text as HTML shows it: each run of white space one space, in the style of its first
+    // character, and none at a line's start.
+    void text(std::string_view text) {
+        const auto style = currentStyle();
+        if (std::any_of(frames.begin(), frames.end(),
+                        [](const Frame& frame) { return frame.role == Role::preformatted; })) {
+            verbatim(text, style);
+            return;
         }
-        return skipPast(">", position);
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+        const auto length = static_cast<std::int32_t>(text.size());
+        for (std::int32_t at = 0; at < length && !full;) {
+            UChar32 c = 0;
+            U8_NEXT_OR_FFFD(bytes, at, length, c);
+            if (isSpace(c)) {
+                if (blockOpen && !atLineStart && !pendingSpace) {
+                    pendingSpace = style;
+                }
+                continue;
+            }
+            if (pendingSpace) {
+                const auto spaceStyle = *pendingSpace;
+                pendingSpace.reset();
+                append(' ', spaceStyle);
+            }
+            append(c, style);
+        }
     }
-    if (!isLetter(next)) {
-        writer.text("<");
-        return at + 1;
+
+    void append(UChar32 c, const Style& style) {
+        if (!blockOpen) {
+            // A block after another one begins with a break.
+            if (!blocks.empty() && !spend()) {
+                return;
+            }
+            openBlock();
+        }
+        if (!spend()) {
+            return;
+        }
+        auto& runs = blocks.back().runs;
+        if (runs.empty() || !(runs.back().style == style)) {
+            runs.push_back({{}, style});
+        }
+        char encoded[U8_MAX_LENGTH];
+        std::int32_t length = 0;
+        U8_APPEND_UNSAFE(encoded, length, c);
+        runs.back().text.append(encoded, static_cast<std::size_t>(length));
+        atLineStart = c == '\n';
     }
-    std::size_t position = at + 1;
-    const auto name = tagName(text, position);
-    const auto* known = element(name);
-    const auto href = attributes(text, position, known && known->kind == Kind::link ? "href" : "");
-    if (!known) {
-        return position;
+
+    // Spends one character; none is left once the notes are full.
+    bool spend() {
+        full = full || spent == ReleaseNotes::maxCharacters;
+        spent += full ? 0 : 1;
+        return !full;
     }
-    if (known->kind == Kind::hidden) {
-        return pastEndTag(text, position, name);
+
+    void openBlock() {
+        Block block;
+        Frame* item = nullptr;
+        for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) {
+            switch (frame->role) {
+            case Role::heading:
+            case Role::preformatted:
+                if (block.kind == Block::Kind::paragraph) {
+                    block.kind = frame->role == Role::heading ? Block::Kind::heading
+                                                              : Block::Kind::preformatted;
+                    block.headingLevel = frame->level;
+                }
+                break;
+            case Role::item:
+                item = item ? item : &*frame;
+                break;
+            case Role::list:
+                // The innermost item inside the innermost list shows its marker once.
+                if (block.listDepth++ == 0 && item != nullptr && !item->itemOpened) {
+                    block.marker =
+                        frame->level == 1 ? Block::Marker::number : Block::Marker::bullet;
+                    block.list = frame->list;
+                    item->itemOpened = true;
+                }
+                break;
+            default:
+                break;
+            }
+        }
+        blocks.push_back(std::move(block));
+        blockOpen = true;
+        atLineStart = true;
     }
-    writer.start(*known, href);
-    return position;
-}
+
+    void endBlock() {
+        blockOpen = false;
+        pendingSpace.reset();
+    }
+
+    Style currentStyle() const {
+        Style style;
+        bool inLink = false;
+        for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) {
+            style.emphasis |= frame->role == Role::emphasis;
+            style.strong |= frame->role == Role::strong;
+            style.code |= frame->role == Role::code;
+            if (frame->role == Role::link && !inLink) {
+                inLink = true;
+                style.link = frame->link;
+            }
+        }
+        return style;
+    }
+
+    std::vector<Block>& blocks;
+    std::vector<std::string>& links;
+    std::vector<Frame> frames;
+    std::size_t lists = 0;
+    std::size_t spent = 0;
+    bool full = false;
+    bool blockOpen = false;
+    bool atLineStart = true;
+    // The style of the white space read since the last character shown, if any.
+    std::optional<Style> pendingSpace;
+};
 
 } // namespace
 
 ReleaseNotes ReleaseNotes::read(std::string_view downloaded) {
-    ReleaseNotesWriter writer(maxDepth, maxHtmlBytes);
+    ReleaseNotes notes;
+    notes.downloadedBytes_ = downloaded.size();
+    Reader reader(notes.blocks_, notes.links_);
     if (!looksLikeHtml(downloaded)) {
-        writer.plainText(downloaded);
-        return {writer.finish(), downloaded.size()};
-    }
-    std::size_t at = 0;
-    while (at < downloaded.size() && !writer.isFull()) {
-        const auto tag = std::min(downloaded.find('<', at), downloaded.size());
-        if (tag > at) {
-            writer.text(decoded(downloaded.substr(at, tag - at)));
-            at = tag;
-        } else {
-            at = readMarkup(downloaded, at, writer);
+        reader.verbatim(downloaded);
+        if (reader.isFull()) {
+            reader.cut();
         }
+        return notes;
     }
-    if (at < downloaded.size()) {
-        writer.markCut();
+    // Once per process, before any thread parses.
+    static const bool initialized = (xmlInitParser(), true);
+    (void)initialized;
+    const std::unique_ptr<htmlParserCtxt, ContextFree> context(htmlNewParserCtxt());
+    if (!context) {
+        return notes;
     }
-    return {writer.finish(), downloaded.size()};
+    // Always UTF-8, whatever the notes declare; no network, no messages. The parser stops at
+    // its own depth limit (256), and a document nested that deep ends there.
+    const std::unique_ptr<xmlDoc, DocumentFree> document(htmlCtxtReadMemory(
+        context.get(), downloaded.data(),
+        static_cast<int>(std::min<std::size_t>(downloaded.size(), INT32_MAX)), nullptr, "UTF-8",
+        HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING));
+    if (const auto* root = document ? xmlDocGetRootElement(document.get()) : nullptr) {
+        reader.read(*root);
+    }
+    if (reader.isFull() || context->disableSAX != 0) {
+        reader.cut();
+    }
+    return notes;
 }
 
 } // namespace update

@@ -1,36 +1,71 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace update {
 
 // Downloaded release notes, read into what a notes view may show. No signature covers them and
-// they may come over plain http, so the reader goes through them once, in time linear in their
-// size, and keeps only what release notes need: headings, paragraphs, lists, links, emphasis
-// and code, nested at most `maxDepth` deep, in at most about `maxHtmlBytes`. Every other
-// element (tables, images, scripts, styles...) leaves only its text; scripts and styles not
-// even that.
+// they may come over plain http, so libxml2's HTML parser reads them (on the updater's worker)
+// and only text in a few kinds of blocks and styles comes out: nothing of the notes is ever read
+// as markup again. Kept: headings, paragraphs, preformatted text, lists, links (http, https and
+// mailto), emphasis and code, nested at most `maxDepth` deep. Every other element leaves its
+// text, on lines of its own for tables and other blocks; scripts and styles not even that. At
+// most `maxCharacters` show, each line and block break counting as one; longer notes, and notes
+// nested deeper than the parser follows (256 levels), end in a paragraph "…".
 class ReleaseNotes {
 public:
     static constexpr std::size_t maxDepth = 16;
-    static constexpr std::size_t maxHtmlBytes = 256 * 1024;
+    // As many as the window lays out within 100 ms when every character changes style, font or
+    // direction (bench/update_bench); a few pages of notes.
+    static constexpr std::size_t maxCharacters = 10 * 1024;
 
-    // Reads HTML notes, or plain text when they hold no tag.
+    struct Style {
+        bool emphasis = false;
+        bool strong = false;
+        bool code = false;
+        // The address in `links()`; none outside links.
+        std::optional<std::size_t> link;
+        bool operator==(const Style&) const = default;
+    };
+    // Text in one style: well-formed UTF-8 where "\n" breaks the line.
+    struct Run {
+        std::string text;
+        Style style;
+    };
+    struct Block {
+        enum class Kind { paragraph, heading, preformatted };
+        enum class Marker { none, bullet, number };
+        Kind kind = Kind::paragraph;
+        // 1 to 6 for a heading.
+        int headingLevel = 0;
+        // The lists around the block.
+        int listDepth = 0;
+        // The first block of a list item shows its bullet or number; items of one list have
+        // one `list`, so they count on from each other.
+        Marker marker = Marker::none;
+        std::size_t list = 0;
+        std::vector<Run> runs;
+    };
+
+    // Reads HTML notes, or plain text (kept as written, line breaks and spaces too) when they
+    // hold no tag.
     static ReleaseNotes read(std::string_view downloaded);
 
-    // The notes as well-nested HTML of the kept elements, their text escaped; links keep only
-    // http, https and mailto addresses. Longer notes end in "…".
-    const std::string& html() const { return html_; }
+    const std::vector<Block>& blocks() const { return blocks_; }
+    // The http, https and mailto addresses of the links.
+    const std::vector<std::string>& links() const { return links_; }
     // The size of the notes as they were downloaded.
     std::size_t downloadedBytes() const { return downloadedBytes_; }
 
 private:
-    ReleaseNotes(std::string html, std::size_t downloadedBytes)
-        : html_(std::move(html)), downloadedBytes_(downloadedBytes) {}
+    ReleaseNotes() = default;
 
-    std::string html_;
+    std::vector<Block> blocks_;
+    std::vector<std::string> links_;
     std::size_t downloadedBytes_ = 0;
 };
 

@@ -47,8 +47,10 @@ TEST(DialogsLayoutAuditTest, UpdateFoundFitsEveryKindOfUpdate) {
     uiTestApplication();
     using Stage = update::SPUUserUpdateStage;
     const auto notes = update::ReleaseNotes::read(
-        "<h2>Tessaline 2.0</h2><ul><li>Faster scans on every display.</li>"
-        "<li>Shortcuts for apps that are not running now.</li></ul>");
+        "<h2>Tessaline 2.0</h2><p>Menu bars are scanned <b>faster</b>, see <a "
+        "href=\"https://example.test/notes\">the notes</a>.</p><ul><li>Faster scans on every "
+        "display.</li><li>Shortcuts for apps that are not running now.</li></ul><ol><li>Open "
+        "<code>Settings</code>.</li><li>Press <i>Check Now</i>.</li></ol>");
     const struct {
         const char* name;
         bool critical;

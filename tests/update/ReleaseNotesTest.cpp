@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using update::ReleaseNotes;
+using Block = ReleaseNotes::Block;
 
 std::string repeated(std::string_view text, std::size_t times) {
     std::string result;
@@ -14,48 +17,110 @@ std::string repeated(std::string_view text, std::size_t times) {
     return result;
 }
 
+// The notes in short: blocks joined by " | ", each its lists as ">", its marker ("•" or "#"),
+// its kind ("p", "h1" to "h6", "pre") and ":" before its runs: emphasis in _, strong in *, code
+// in `, links as [text](address).
+std::string describe(const ReleaseNotes& notes) {
+    std::string text;
+    for (const auto& block : notes.blocks()) {
+        text += text.empty() ? "" : " | ";
+        text += std::string(static_cast<std::size_t>(block.listDepth), '>');
+        text += block.marker == Block::Marker::bullet   ? "•"
+                : block.marker == Block::Marker::number ? "#"
+                                                        : "";
+        text += block.kind == Block::Kind::heading        ? "h" + std::to_string(block.headingLevel)
+                : block.kind == Block::Kind::preformatted ? "pre"
+                                                          : "p";
+        text += ":";
+        for (const auto& run : block.runs) {
+            std::string shown = run.text;
+            for (const auto& [on, mark] :
+                 {std::pair{run.style.code, "`"}, std::pair{run.style.emphasis, "_"},
+                  std::pair{run.style.strong, "*"}}) {
+                shown = on ? mark + shown + mark : shown;
+            }
+            text += run.style.link ? "[" + shown + "](" + notes.links().at(*run.style.link) + ")"
+                                   : shown;
+        }
+    }
+    return text;
+}
+
+// The characters the window shows, each break between blocks one more.
+std::size_t shownCharacters(const ReleaseNotes& notes) {
+    std::size_t count = 0;
+    for (const auto& block : notes.blocks()) {
+        count += &block == &notes.blocks().front() ? 0 : 1;
+        for (const auto& run : block.runs) {
+            // Well-formed UTF-8: every byte but a continuation byte starts a character.
+            count += static_cast<std::size_t>(std::count_if(
+                run.text.begin(), run.text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+        }
+    }
+    return count;
+}
+
 TEST(ReleaseNotes, KeepOnlyWhatReleaseNotesNeed) {
     constexpr auto depth = ReleaseNotes::maxDepth / 2;
     struct Row {
         const char* name;
         std::string notes;
-        std::string html;
+        std::string shown;
     };
     const Row rows[] = {
         {"headings, paragraphs, lists, emphasis and code",
-         "<h2>New</h2><P>Faster <b>scans</b>, <i>fewer</i> <code>waits</code>.<ul><li>One<li>Two",
-         "<h2>New</h2><p>Faster <strong>scans</strong>, <em>fewer</em> <code>waits</code>.</p>"
-         "<ul><li>One</li><li>Two</li></ul>"},
+         "<h2>New</h2><P>Faster <b>scans</b>, <i>fewer</i> <code>waits</code>.<ul><li>One<li>Two"
+         "</ul><ol><li><p>Three</p><p>more</p></ol><pre> a\n  b</pre>",
+         "h2:New | p:Faster *scans*, _fewer_ `waits`. | >•p:One | >•p:Two | >#p:Three | >p:more | "
+         "pre: a\n  b"},
         {"links keep web and mail addresses only",
          R"(<a href="https://x.example/?a=1&amp;b=2">site</a> <a href='javascript:alert(1)'>run</a>)",
-         R"(<a href="https://x.example/?a=1&amp;b=2">site</a> run)"},
+         "p:[site](https://x.example/?a=1&b=2) run"},
         {"other elements leave their text",
          R"(<table><tr><td>A</td><td>B</td></tr></table><img src="file:///etc/passwd">)",
-         "A<br>B<br>"},
+         "p:A | p:B"},
         {"scripts and styles leave nothing",
          R"(<style>p {}</style><p>Hi<script>document.write("</p>")</SCRIPT></p><!-- <p> -->)",
-         "<p>Hi</p>"},
+         "p:Hi"},
         {"characters and entities", "<p>&lt;b&gt; &amp; &#8230; &#x1F600; &bogus; 1 < 2",
-         "<p>&lt;b&gt; &amp; … 😀 &amp;bogus; 1 &lt; 2</p>"},
+         "p:<b> & … 😀 &bogus; 1 < 2"},
+        {"UTF-8 whatever the notes declare, ill-formed bytes replaced",
+         "<meta charset=\"ISO-8859-1\"><p>caf\xC3\xA9 \xC0\xFF", "p:café \xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"markup smuggled past escaping stays text",
+         "<p>\xC0&lt;table \xC0&gt;\xC0&lt;img src=x\xC0&gt;\xC0&lt;style\xC0&gt;p{}",
+         "p:\xEF\xBF\xBD<table \xEF\xBF\xBD>\xEF\xBF\xBD<img src=x\xEF\xBF\xBD>"
+         "\xEF\xBF\xBD<style\xEF\xBF\xBD>p{}"},
+        {"a smuggled link stays text", "<p>\xC0&lt;a href=\"javascript:alert(1)\"\xC0&gt;run",
+         "p:\xEF\xBF\xBD<a href=\"javascript:alert(1)\"\xEF\xBF\xBD>run"},
         {"nesting beyond the limit leaves the text",
          repeated("<ul><li>", depth + 5) + "deep" + repeated("</li></ul>", depth + 5),
-         repeated("<ul><li>", depth) + "deep" + repeated("</li></ul>", depth)},
-        {"plain text stays as written", "Line 1\n  Line 2 & <3",
-         "<p style=\"white-space: pre-wrap\">Line 1\n  Line 2 &amp; &lt;3</p>"},
+         std::string(depth, '>') + "•p:deep"},
+        {"plain text stays as written", "Line 1\r\n  Line 2 & <3", "p:Line 1\n  Line 2 & <3"},
     };
     for (const auto& row : rows) {
         const auto notes = ReleaseNotes::read(row.notes);
-        EXPECT_EQ(notes.html(), row.html) << row.name;
+        EXPECT_EQ(describe(notes), row.shown) << row.name;
         EXPECT_EQ(notes.downloadedBytes(), row.notes.size()) << row.name;
     }
 }
 
+// Every character shown counts, line breaks and block breaks too; notes nested deeper than the
+// parser follows end where it stopped.
 TEST(ReleaseNotes, LongNotesEndInAnEllipsis) {
-    for (const auto& notes : {std::string(ReleaseNotes::maxHtmlBytes, 'x'),
-                              repeated("<p>é</p>", ReleaseNotes::maxHtmlBytes)}) {
-        const auto html = ReleaseNotes::read(notes).html();
-        EXPECT_LE(html.size(), ReleaseNotes::maxHtmlBytes + 64);
-        EXPECT_TRUE(html.ends_with("</p><p>…</p>")) << html.substr(html.size() - 64);
+    struct Row {
+        const char* name;
+        std::string notes;
+    };
+    const Row rows[] = {
+        {"plain text", std::string(ReleaseNotes::maxCharacters + 1, 'x')},
+        {"paragraphs", repeated("<p>é</p>", ReleaseNotes::maxCharacters)},
+        {"line breaks", repeated("<br>", ReleaseNotes::maxCharacters + 1)},
+        {"nesting", repeated("<div>", 300) + "deep"},
+    };
+    for (const auto& row : rows) {
+        const auto notes = ReleaseNotes::read(row.notes);
+        EXPECT_LE(shownCharacters(notes), ReleaseNotes::maxCharacters + 2) << row.name;
+        EXPECT_TRUE(describe(notes).ends_with("p:…")) << row.name;
     }
 }
 

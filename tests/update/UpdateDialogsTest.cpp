@@ -4,6 +4,7 @@
 
 #include "tests/support/UiTestApplication.h"
 #include "tests/update/SampleRelease.h"
+#include "update/UpdateCycle.h"
 
 #include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
@@ -12,8 +13,10 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextFrame>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -83,7 +86,9 @@ TEST_F(UpdateDialogsTest, UpdateFoundShowsVersionsCriticalNoteAndReleaseNotes) {
     EXPECT_EQ(plain.findChild<QLabel*>("update.found.critical"), nullptr);
 }
 
-// Notes nested far beyond what a rich-text view lays out in time show as their text.
+// Notes nested far beyond what a rich-text view lays out in time, or smuggling markup past the
+// escaping of their text, show as their text: no table, image or link comes out of them. Notes
+// nested deeper than the parser follows end where it stopped.
 TEST_F(UpdateDialogsTest, HostileReleaseNotesShowAsTheirText) {
     const auto nested = [](std::string_view open, std::string_view close, int depth) {
         std::string notes;
@@ -96,14 +101,30 @@ TEST_F(UpdateDialogsTest, HostileReleaseNotesShowAsTheirText) {
         }
         return notes;
     };
+    // A tag hidden behind bytes of 0xC0 and escaped brackets, and the text it must show as.
+    const auto smuggled = [](std::string_view tag) {
+        return "\xC0&lt;" + std::string(tag) + "\xC0&gt;";
+    };
+    const auto shown = [](std::string_view tag) {
+        return "\uFFFD<" + std::string(tag) + "\uFFFD>";
+    };
     struct Row {
         const char* name;
         std::string notes;
+        std::string text;
     };
     const Row rows[] = {
-        {"25 nested tables", nested("<table><tr><td>", "</td></tr></table>", 25)},
-        {"10,000 nested tables", nested("<table><tr><td>", "</td></tr></table>", 10000)},
-        {"10,000 nested lists", nested("<ul><li>", "</li></ul>", 10000)},
+        {"25 nested tables", nested("<table><tr><td>", "</td></tr></table>", 25), "Faster scans."},
+        {"10,000 nested tables", nested("<table><tr><td>", "</td></tr></table>", 10000), "…"},
+        {"10,000 nested lists", nested("<ul><li>", "</li></ul>", 10000), "…"},
+        {"smuggled nested tables",
+         "<p>" + nested(smuggled("table") + smuggled("tr") + smuggled("td"), smuggled("/table"), 3),
+         nested(shown("table") + shown("tr") + shown("td"), shown("/table"), 3)},
+        {"a smuggled image, style and link",
+         "<p>" + smuggled("img src=\"file:///etc/passwd\"") + smuggled("style") + "p{}" +
+             smuggled("a href=\"javascript:alert(1)\"") + "run",
+         shown("img src=\"file:///etc/passwd\"") + shown("style") + "p{}" +
+             shown("a href=\"javascript:alert(1)\"") + "run"},
     };
     UpdateFoundWindow window(sampleRelease(false, true), {}, "1.0", [](Choice) {});
     auto* view = child<QTextBrowser>(window, "update.found.releaseNotes");
@@ -112,8 +133,30 @@ TEST_F(UpdateDialogsTest, HostileReleaseNotesShowAsTheirText) {
         window.showReleaseNotes(update::ReleaseNotes::read(row.notes));
         view->document()->documentLayout()->documentSize();
 
-        EXPECT_EQ(view->toPlainText().trimmed(), "Faster scans.");
+        EXPECT_EQ(view->toPlainText().trimmed().toStdString(), row.text);
         EXPECT_TRUE(view->document()->rootFrame()->childFrames().isEmpty());
+        for (auto block = view->document()->begin(); block.isValid(); block = block.next()) {
+            for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+                EXPECT_FALSE(fragment.fragment().charFormat().isImageFormat());
+                EXPECT_FALSE(fragment.fragment().charFormat().isAnchor());
+            }
+        }
+    }
+}
+
+// The longest word the notes may hold breaks into lines as wide as the view, preformatted too.
+TEST_F(UpdateDialogsTest, LongWordsOfReleaseNotesBreakAnywhere) {
+    const std::string word(update::UpdateCycle::maxReleaseNotesBytes, 'x');
+    UpdateFoundWindow window(sampleRelease(false, true), {}, "1.0", [](Choice) {});
+    window.show();
+    auto* view = child<QTextBrowser>(window, "update.found.releaseNotes");
+    for (const auto& notes : {word, "<pre>" + word}) {
+        SCOPED_TRACE(notes.substr(0, 6));
+        window.showReleaseNotes(update::ReleaseNotes::read(notes));
+        const auto size = view->document()->documentLayout()->documentSize();
+
+        EXPECT_LE(size.width(), view->viewport()->width());
+        EXPECT_GT(view->document()->firstBlock().layout()->lineCount(), 100);
     }
 }
 

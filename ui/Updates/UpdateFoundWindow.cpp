@@ -5,26 +5,15 @@
 #include "ui/Design/LocalizedText.h"
 #include "ui/Design/TessalineDesign.h"
 #include "ui/Design/TessalineSecondaryButton.h"
+#include "ui/Updates/ReleaseNotesView.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTextBrowser>
 #include <QVBoxLayout>
 
 namespace Parlowen {
-namespace {
-
-// Release notes come from the network: they are shown, never followed, and load nothing else
-// (no images, no local files).
-class ReleaseNotesBrowser final : public QTextBrowser {
-public:
-    using QTextBrowser::QTextBrowser;
-    QVariant loadResource(int, const QUrl&) override { return {}; }
-};
-
-} // namespace
 
 UpdateFoundWindow::UpdateFoundWindow(const update::SUAppcastItem& item,
                                      update::SPUUserUpdateState state,
@@ -69,7 +58,7 @@ UpdateFoundWindow::UpdateFoundWindow(const update::SUAppcastItem& item,
         layout->addWidget(critical);
     }
 
-    releaseNotes = new ReleaseNotesBrowser(this);
+    releaseNotes = new ReleaseNotesView(this);
     releaseNotes->setObjectName("update.found.releaseNotes");
     // The frame turns blue while the notes have the keyboard focus (they scroll by keys); the
     // padding keeps the text in place as the border widens.
@@ -77,8 +66,6 @@ UpdateFoundWindow::UpdateFoundWindow(const update::SUAppcastItem& item,
         QStringLiteral("QTextBrowser { background: white; border: 1px solid %1; padding: 1px; }"
                        " QTextBrowser:focus { border: 2px solid %2; padding: 0; }")
             .arg(TessalineDesign::Palette::line().name(), TessalineDesign::Palette::blue().name()));
-    releaseNotes->setOpenLinks(false);
-    releaseNotes->setOpenExternalLinks(false);
     releaseNotes->setVisible(item.releaseNotesURL.has_value());
     releaseNotes->setPlainText(
         localizedText("updates.found.notes_loading", "Loading release notes..."));
@@ -121,9 +108,7 @@ void UpdateFoundWindow::showReleaseNotes(const std::optional<update::ReleaseNote
                                                  "The release notes could not be loaded."));
         return;
     }
-    // Only the reader's HTML: shallow, short and made of simple elements, so the rich-text
-    // view lays it out at once whatever the server sent.
-    releaseNotes->setHtml(QString::fromStdString(notes->html()));
+    releaseNotes->showNotes(*notes);
 }
 
 void UpdateFoundWindow::closeEvent(QCloseEvent* event) {

@@ -8,10 +8,9 @@
 #include <optional>
 #include <string>
 
-class QLabel;
-class QTextBrowser;
-
 namespace Parlowen {
+
+class ReleaseNotesView;
 
 // "A new version is available": the versions, a note for critical updates, the release notes
 // and the three answers. Closing the window answers "later" (dismiss). The answer is given once.
@@ -34,7 +33,7 @@ private:
     void answer(update::SPUUserUpdateChoice choice);
 
     std::function<void(update::SPUUserUpdateChoice)> reply;
-    QTextBrowser* releaseNotes = nullptr;
+    ReleaseNotesView* releaseNotes = nullptr;
 };
 
 } // namespace Parlowen
