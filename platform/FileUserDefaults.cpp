@@ -1,82 +1,23 @@
 #include "platform/FileUserDefaults.h"
 
+#include "platform/FileLock.h"
 #include "platform/FileReplacement.h"
 #include "platform/UserDefaultsFileCodec.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <thread>
 
 namespace platform {
 
 namespace {
-
-// An exclusive advisory lock on a lock file, held for the object's life. A symbolic link at
-// the path, anything but a regular file, or a file this user cannot open is never locked:
-// `held` is then false and `error` tells why. A lock that another holds is waited for `wait`
-// at most.
-class FileLock {
-public:
-    FileLock(const std::filesystem::path& path, std::chrono::milliseconds wait)
-        : descriptor(
-              ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600)) {
-        if (descriptor < 0) {
-            error = errno;
-            return;
-        }
-        struct stat status {};
-        if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-            error = EINVAL;
-            return;
-        }
-        // flock cannot wait for a limited time: it is tried again after growing pauses.
-        const auto deadline = std::chrono::steady_clock::now() + wait;
-        std::chrono::milliseconds pause{1};
-        for (;;) {
-            if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
-                locked = true;
-                return;
-            }
-            error = errno;
-            if (error == EINTR) {
-                continue;
-            }
-            const auto left = deadline - std::chrono::steady_clock::now();
-            if (error != EWOULDBLOCK || left <= left.zero()) {
-                return;
-            }
-            std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, left));
-            pause = std::min(pause * 2, std::chrono::milliseconds(20));
-        }
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    ~FileLock() {
-        if (descriptor >= 0) {
-            ::close(descriptor); // releases the lock
-        }
-    }
-
-    bool held() const { return locked; }
-    // Another process held the lock all the time it was waited for.
-    bool heldElsewhere() const { return !locked && error == EWOULDBLOCK; }
-    int error = 0;
-
-private:
-    int descriptor;
-    bool locked = false;
-};
 
 constexpr std::chrono::milliseconds noWait{0};
 

@@ -6,7 +6,6 @@
 
 #include <fcntl.h>
 #include <stdio.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,25 +65,21 @@ std::filesystem::path UpdateInstaller::lockFile() const {
     return installed.parent_path() / ("." + installed.filename().string() + ".update.lock");
 }
 
-std::variant<FileDescriptor, UpdateError> UpdateInstaller::lock() const {
+std::variant<platform::FileLock, UpdateError> UpdateInstaller::lock() const {
     const auto path = lockFile();
-    // Never through a link, never blocking on a pipe planted there, never inherited.
-    FileDescriptor file(
-        ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
-    const int openError = errno;
-    struct stat status {};
-    if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        status.st_uid != ::geteuid()) {
-        return installationError(
-            "Updates cannot be installed: the lock file \"" + path.string() +
-            "\" cannot be used (" +
-            (file.get() < 0 ? std::strerror(openError) : "not a regular file of this user") + ").");
-    }
-    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+    platform::FileLock lock(path, {}, platform::FileLock::Owner::thisUserOnly);
+    if (lock.heldElsewhere()) {
         return installationError("Another copy of the application is updating \"" +
                                  installed.string() + "\"; try again when it has finished.");
     }
-    return file;
+    if (!lock.held()) {
+        return installationError(
+            "Updates cannot be installed: the lock file \"" + path.string() +
+            "\" cannot be used (" +
+            (lock.error == EINVAL ? "not a regular file of this user" : std::strerror(lock.error)) +
+            ").");
+    }
+    return lock;
 }
 
 std::optional<UpdateError> UpdateInstaller::installPermissionProblem() const {
@@ -117,9 +112,9 @@ std::variant<UpdateInstaller::Staging, UpdateError> UpdateInstaller::prepareStag
     const auto archivePath = staging / "archive";
     // Closed to others from the start: nobody else may change what is downloaded or extracted.
     // The archive's name goes at once; its descriptor keeps it.
-    FileDescriptor archive;
+    platform::FileDescriptor archive;
     if (::mkdir(staging.c_str(), 0700) == 0 && ::mkdir(extractionFolder().c_str(), 0700) == 0) {
-        archive = FileDescriptor(
+        archive = platform::FileDescriptor(
             ::open(archivePath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     }
     if (archive.get() < 0 || ::unlink(archivePath.c_str()) != 0) {
@@ -128,12 +123,12 @@ std::variant<UpdateInstaller::Staging, UpdateError> UpdateInstaller::prepareStag
         return installationError("The update could not be prepared: the folder \"" +
                                  staging.string() + "\" could not be created (" + reason + ").");
     }
-    return Staging{std::move(std::get<FileDescriptor>(held)), std::move(archive),
+    return Staging{std::move(std::get<platform::FileLock>(held)), std::move(archive),
                    extractionFolder()};
 }
 
 void UpdateInstaller::discardStaging() const {
-    if (std::holds_alternative<FileDescriptor>(lock())) {
+    if (std::holds_alternative<platform::FileLock>(lock())) {
         removeStaging();
     }
 }
@@ -233,7 +228,7 @@ void UpdateInstaller::finishInterruptedInstall() const {
         return;
     }
     const auto held = lock();
-    if (!std::holds_alternative<FileDescriptor>(held)) {
+    if (!std::holds_alternative<platform::FileLock>(held)) {
         return;
     }
     bool changed = false;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "update/FileDescriptor.h"
+#include "platform/FileDescriptor.h"
+#include "platform/FileLock.h"
 #include "update/UpdateError.h"
 
 #include <filesystem>
@@ -25,10 +26,10 @@ public:
     // The staging folder made for one update. While this lives, no other install changes the
     // staging folder or the application folder.
     struct Staging {
-        FileDescriptor lock;
+        platform::FileLock lock;
         // An unnamed file for the archive, in the staging folder's file system: it goes away with
         // its last descriptor, also when the process is killed.
-        FileDescriptor archive;
+        platform::FileDescriptor archive;
         std::filesystem::path extractionFolder;
     };
 
@@ -68,7 +69,7 @@ public:
 private:
     // The lock, taken without waiting (a start must not hang behind an install, nor a quit),
     // or why it was not.
-    std::variant<FileDescriptor, UpdateError> lock() const;
+    std::variant<platform::FileLock, UpdateError> lock() const;
     void removeStaging() const;
     std::filesystem::path extractionFolder() const;
     // The new application folder: the extraction folder's only entry when that is a folder (an

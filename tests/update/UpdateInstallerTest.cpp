@@ -65,9 +65,10 @@ public:
     // In the parent, reading the other end of the pipe.
     FolderChangeSteps(pid_t child, int channel) {
         int number = -1;
-        const update::FileDescriptor process(static_cast<int>(::syscall(SYS_pidfd_open, child, 0)));
+        const platform::FileDescriptor process(
+            static_cast<int>(::syscall(SYS_pidfd_open, child, 0)));
         if (::read(channel, &number, sizeof number) == sizeof number && number >= 0) {
-            listener = update::FileDescriptor(
+            listener = platform::FileDescriptor(
                 static_cast<int>(::syscall(SYS_pidfd_getfd, process.get(), number, 0)));
         }
         seccomp_notify_alloc(&request, &response);
@@ -100,7 +101,7 @@ public:
     }
 
 private:
-    update::FileDescriptor listener;
+    platform::FileDescriptor listener;
     seccomp_notif* request = nullptr;
     seccomp_notif_resp* response = nullptr;
 };

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-namespace update {
+namespace platform {
 
 // An open file descriptor, closed when the object goes (which also releases a lock taken on it).
 class FileDescriptor {
@@ -31,4 +31,4 @@ private:
     int descriptor = -1;
 };
 
-} // namespace update
+} // namespace platform

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/FileDescriptor.h"
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+
+namespace platform {
+
+// An exclusive advisory lock on a lock file, held for the object's life (made when missing,
+// kept afterwards). A symbolic link at the path, anything but a regular file (with
+// `thisUserOnly`, of this user), or a file this user cannot open is never locked, and no pipe
+// planted there can block the open: `held` is then false and `error` tells why (EINVAL for a
+// file that is not such a regular file). A lock that another holds is waited for `wait` at most.
+class FileLock {
+public:
+    enum class Owner { anyUser, thisUserOnly };
+
+    explicit FileLock(const std::filesystem::path& path,
+                      std::chrono::milliseconds wait = std::chrono::milliseconds(0),
+                      Owner owner = Owner::anyUser);
+
+    bool held() const { return locked; }
+    // Another process held the lock all the time it was waited for.
+    bool heldElsewhere() const { return !locked && error == EWOULDBLOCK; }
+    int error = 0;
+
+private:
+    FileDescriptor descriptor; // closing it releases the lock
+    bool locked = false;
+};
+
+} // namespace platform
