@@ -68,7 +68,12 @@ inline std::string infoFile(const std::string& version) {
 // A gzip-compressed tar archive of the entries, written as given (no path cleaning). They belong
 // to this process's user, so extraction would keep their set-id bits if nothing removed them.
 inline std::string makeTarGz(const std::vector<ArchiveEntry>& entries) {
-    std::string buffer(1 << 20, '\0');
+    // Room for every entry's headers and data, even where they do not compress.
+    std::size_t room = 1 << 20;
+    for (const auto& source : entries) {
+        room += source.content.size() + 2 * (source.path.size() + source.linkTarget.size()) + 2048;
+    }
+    std::string buffer(room, '\0');
     std::size_t used = 0;
     const std::unique_ptr<archive, decltype(&archive_write_free)> writer(archive_write_new(),
                                                                          archive_write_free);
