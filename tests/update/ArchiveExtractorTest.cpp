@@ -110,6 +110,18 @@ TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
     cancelledOptions.cancelled = &cancelled;
     const auto deep = nested(65);
     const auto longName = std::string(NAME_MAX + 1, 'n');
+    // Forty links deep down, each leading to the next through a folder and back 31 times: every
+    // link is read through all those after it, thousands of long paths looked up each.
+    const auto folder = nested(58, std::string(60, 'f'));
+    std::vector<Entry> tangle = {{folder + "/a", "", Kind::directory, ""}};
+    std::string detour;
+    for (int step = 0; step < 31; ++step) {
+        detour += "a/../";
+    }
+    for (int link = 0; link < 40; ++link) {
+        tangle.push_back({folder + "/l" + std::to_string(link), "", Kind::symlink,
+                          link < 39 ? detour + "l" + std::to_string(link + 1) : "."});
+    }
     const Row rows[] = {
         {"more data than allowed",
          UpdateTestSupport::makeTarGz({{"big", std::string(64, 'x'), Kind::file, ""}}), tenBytes,
@@ -150,8 +162,12 @@ TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
          UpdateTestSupport::makeTarGz({{"link", "", Kind::symlink, nested(65)}}),
          {},
          "the target of the link \"link\" is nested more than 64 folders deep"},
-        {"cancelled", UpdateTestSupport::makeTarGz({{"a", "x", Kind::file, ""}}), cancelledOptions,
-         "The update was cancelled."},
+        {"links that lead through one another too often",
+         UpdateTestSupport::makeTarGz(tangle),
+         {},
+         "its links lead through one another too often"},
+        {"cancelled", UpdateTestSupport::makeTarGz({{"a", "", Kind::directory, ""}}),
+         cancelledOptions, "The update was cancelled."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
