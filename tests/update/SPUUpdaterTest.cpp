@@ -8,7 +8,6 @@
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TemporaryFolder.h"
 #include "tests/update/UpdateTestSupport.h"
-
 #include "update/SPUStandardUserDriver.h"
 
 #include <gmock/gmock.h>
@@ -39,29 +38,6 @@ struct RecordingDelegate final : update::SPUUpdaterDelegate {
     std::vector<std::string> calls;
     int finishedCycles = 0;
     std::optional<update::UpdateError> lastError;
-};
-
-// The update windows as a person answers them: the found window waits for the test's answer,
-// the ready window is closed (the update then waits for quit), alerts are read.
-struct AnsweringPresenter final : update::UpdateAlertPresenter {
-    void
-    presentPermissionRequest(std::function<void(update::SUUpdatePermissionResponse)>) override {}
-    void presentUpdateFound(const update::SUAppcastItem&, update::SPUUserUpdateState,
-                            const std::string&,
-                            std::function<void(update::SPUUserUpdateChoice)> reply) override {
-        answer = std::move(reply);
-    }
-    void presentReleaseNotes(const std::optional<update::ReleaseNotes>&) override {}
-    void presentProgress(const update::UpdateProgress&, std::function<void()>) override {}
-    void presentReadyToInstall(std::function<void(update::SPUUserUpdateChoice)> reply) override {
-        reply(update::SPUUserUpdateChoice::dismiss);
-    }
-    void presentAlert(const update::UpdateAlert&, std::function<void()> acknowledgement) override {
-        acknowledgement();
-    }
-    void dismiss() override {}
-
-    std::function<void(update::SPUUserUpdateChoice)> answer;
 };
 
 // An updater of an installed "1.0" against a loopback feed offering a signed "2.0".
@@ -137,7 +113,7 @@ protected:
     platform::InMemoryUserDefaults defaults{
         {{"SUEnableAutomaticChecks", false}, {"SUAutomaticallyUpdate", true}}};
     Parlowen::SmokeUserDriver driver;
-    AnsweringPresenter presenter;
+    UpdateTestSupport::AnsweringPresenter presenter;
     update::SPUStandardUserDriver standardDriver{presenter, nullptr, "1.0"};
     std::vector<std::string> events;
     RecordingDelegate delegate;
@@ -264,7 +240,6 @@ TEST_F(SPUUpdaterTest, ProgressReachesTheMainLoopAsOnePendingPost) {
          {"Tessaline/version.txt", "2.0", Kind::file, ""},
          {"Tessaline/Info.json", UpdateTestSupport::infoFile("2.0"), Kind::file, ""}});
     serve(large);
-    server.respond("/notes.html", {200, {}, "notes"});
     platform::sim::VirtualClock virtualClock;
     platform::sim::VirtualRunLoop virtualLoop(virtualClock);
     startUpdater({}, nullptr, &virtualLoop);
@@ -280,6 +255,7 @@ TEST_F(SPUUpdaterTest, ProgressReachesTheMainLoopAsOnePendingPost) {
               (std::vector<std::string>{"download-progress bytes=" + size + " expected=" + size,
                                         "extract-progress 1.000"}));
     EXPECT_TRUE(updater->pendingUpdate().has_value());
+    updater.reset();
 }
 
 TEST_F(SPUUpdaterTest, ASkippedVersionIsOfferedOnlyWhenAsked) {

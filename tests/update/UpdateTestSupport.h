@@ -1,17 +1,21 @@
 #pragma once
 
+#include "update/UpdateAlertPresenter.h"
+
 #include <archive.h>
 #include <archive_entry.h>
 #include <sodium.h>
 #include <unistd.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// Keys, signatures, archives and feeds made on the spot, so no binary fixture is committed.
+// Keys, signatures, archives and feeds made on the spot, so no binary fixture is committed, and
+// update windows answered by the test.
 namespace UpdateTestSupport {
 
 inline std::string base64(const unsigned char* bytes, std::size_t size) {
@@ -145,5 +149,28 @@ inline std::string item(const std::string& version, const std::string& url, std:
     }
     return xml + "/></item>";
 }
+
+// The update windows as a person answers them: the found window waits for the test's answer,
+// the ready window is closed (the update then waits for quit), alerts are read.
+struct AnsweringPresenter final : update::UpdateAlertPresenter {
+    void
+    presentPermissionRequest(std::function<void(update::SUUpdatePermissionResponse)>) override {}
+    void presentUpdateFound(const update::SUAppcastItem&, update::SPUUserUpdateState,
+                            const std::string&,
+                            std::function<void(update::SPUUserUpdateChoice)> reply) override {
+        answer = std::move(reply);
+    }
+    void presentReleaseNotes(const std::optional<update::ReleaseNotes>&) override {}
+    void presentProgress(const update::UpdateProgress&, std::function<void()>) override {}
+    void presentReadyToInstall(std::function<void(update::SPUUserUpdateChoice)> reply) override {
+        reply(update::SPUUserUpdateChoice::dismiss);
+    }
+    void presentAlert(const update::UpdateAlert&, std::function<void()> acknowledgement) override {
+        acknowledgement();
+    }
+    void dismiss() override {}
+
+    std::function<void(update::SPUUserUpdateChoice)> answer;
+};
 
 } // namespace UpdateTestSupport
