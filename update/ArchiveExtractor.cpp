@@ -6,6 +6,7 @@
 #include <archive_entry.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -21,40 +22,101 @@ UpdateError refusal(std::string text) {
     return {UpdateErrorCode::unarchiving, "The update archive could not be extracted: " + text};
 }
 
-bool hasDotDot(std::string_view path) {
+constexpr const char* tangled = "its links lead through one another too often";
+
+// A path as errors show it: in quotes, and cut (at the start of a character) where it would
+// make a message of kilobytes.
+std::string named(std::string_view path) {
+    constexpr std::size_t shownBytes = 160;
+    if (path.size() <= shownBytes) {
+        return "\"" + std::string(path) + "\"";
+    }
+    std::size_t cut = shownBytes;
+    while (cut > 0 && (static_cast<unsigned char>(path[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return "\"" + std::string(path.substr(0, cut)) + "…\"";
+}
+
+// What one pass over a relative path tells.
+struct PathShape {
+    // Components other than empty and "." ones.
+    std::size_t depth = 0;
+    std::size_t longestName = 0;
+    bool hasDotDot = false;
+};
+
+PathShape shapeOf(std::string_view path) {
+    PathShape shape;
     while (!path.empty()) {
         const auto slash = path.find('/');
-        if (path.substr(0, slash) == "..") {
-            return true;
+        const auto component = path.substr(0, slash);
+        shape.longestName = std::max(shape.longestName, component.size());
+        shape.hasDotDot = shape.hasDotDot || component == "..";
+        if (!component.empty() && component != ".") {
+            ++shape.depth;
         }
         path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
     }
-    return false;
+    return shape;
 }
 
-// Why the entry may not be extracted; none when it stays inside the target folder. Links are
-// judged by `links`, through the links written before them.
-std::optional<std::string> entryProblem(archive_entry* entry, ExtractedLinks& links) {
+// Why the file system (or the bound on work) cannot take `path` as it is, `prefix` bytes of
+// folder before it; none when it can. Nothing of such a path is written, and nothing reads it
+// component by component again.
+std::optional<std::string> sizeProblem(std::string_view path, const PathShape& shape,
+                                       std::size_t prefix) {
+    if (prefix + path.size() >= PATH_MAX) {
+        return "is longer than the file system allows";
+    }
+    if (shape.longestName > NAME_MAX) {
+        return "has a name longer than the file system allows";
+    }
+    if (shape.depth > maxPathDepth) {
+        return "is nested more than " + std::to_string(maxPathDepth) + " folders deep";
+    }
+    return std::nullopt;
+}
+
+// Why the entry may not be extracted; none when it stays inside the target folder, `rootLength`
+// bytes long. Links are judged by `links`, through the links written before them.
+std::optional<std::string> entryProblem(archive_entry* entry, std::size_t rootLength,
+                                        ExtractedLinks& links) {
     const char* rawPath = archive_entry_pathname(entry);
     const std::string_view path = rawPath ? rawPath : "";
-    if (path.empty() || path.front() == '/' || hasDotDot(path)) {
-        return "the entry \"" + std::string(path) + "\" leaves the target folder";
+    // The length first: a path of megabytes is not read any further.
+    const auto shape = path.size() < PATH_MAX ? shapeOf(path) : PathShape{};
+    if (auto problem = sizeProblem(path, shape, rootLength + 1)) {
+        return "the entry " + named(path) + " " + *problem;
+    }
+    if (path.empty() || path.front() == '/' || shape.hasDotDot) {
+        return "the entry " + named(path) + " leaves the target folder";
     }
     const auto type = archive_entry_filetype(entry);
     if (const char* hardlink = archive_entry_hardlink(entry)) {
-        if (!links.admitHardLink(path, hardlink)) {
-            return "the hard link \"" + std::string(path) + "\" leaves the target folder";
+        const std::string_view target = hardlink;
+        const auto targetShape = target.size() < PATH_MAX ? shapeOf(target) : PathShape{};
+        if (auto problem = sizeProblem(target, targetShape, rootLength + 1)) {
+            return "the target of the hard link " + named(path) + " " + *problem;
+        }
+        if (!links.admitHardLink(path, target)) {
+            return "the hard link " + named(path) + " leaves the target folder";
         }
         return std::nullopt;
     }
     if (type == AE_IFLNK) {
-        const char* target = archive_entry_symlink(entry);
+        const char* rawTarget = archive_entry_symlink(entry);
+        const std::string_view target = rawTarget ? rawTarget : "";
+        const auto targetShape = target.size() < PATH_MAX ? shapeOf(target) : PathShape{};
+        if (auto problem = sizeProblem(target, targetShape, 0)) {
+            return "the target of the link " + named(path) + " " + *problem;
+        }
         // Where it leads is known once every link is written; nothing follows it before.
-        links.record(path, std::string_view(target ? target : ""));
+        links.record(path, target);
         return std::nullopt;
     }
     if (type != AE_IFREG && type != AE_IFDIR) {
-        return "the entry \"" + std::string(path) + "\" is not a file, folder or link";
+        return "the entry " + named(path) + " is not a file, folder or link";
     }
     links.record(path, std::nullopt);
     return std::nullopt;
@@ -99,14 +161,26 @@ UpdateError writeFailure(archive* writer, const char* path) {
     return refusal("\"" + std::string(path) + "\" could not be written (" + reason + ")");
 }
 
+bool isCancelled(const Options& options) {
+    return options.cancelled && options.cancelled->load();
+}
+
+UpdateError cancellation() {
+    return {UpdateErrorCode::installationCanceled, "The update was cancelled."};
+}
+
 // Copies the entry's data; `counted` bytes of it, its declared size, are already in `limit`,
 // and a block reaching further counts up to its end.
 std::optional<UpdateError> copyData(archive* reader, archive* writer, const char* path,
-                                    std::uint64_t counted, DataLimit& limit) {
+                                    std::uint64_t counted, DataLimit& limit,
+                                    const Options& options) {
     const void* block = nullptr;
     std::size_t size = 0;
     la_int64_t offset = 0;
     while (true) {
+        if (isCancelled(options)) {
+            return cancellation();
+        }
         const int status = archive_read_data_block(reader, &block, &size, &offset);
         if (status == ARCHIVE_EOF) {
             return std::nullopt;
@@ -122,6 +196,8 @@ std::optional<UpdateError> copyData(archive* reader, archive* writer, const char
             }
             counted = end;
         }
+        // A failed write is only a warning to libarchive: on a full disk the entry would be
+        // finished with a hole where its data should be.
         if (archive_write_data_block(writer, block, size, offset) != ARCHIVE_OK) {
             return writeFailure(writer, path);
         }
@@ -151,10 +227,13 @@ std::optional<UpdateError> extract(std::string_view archiveBytes,
         return refusal("it is not an archive");
     }
     auto limit = dataLimit(archiveBytes.size(), options);
-    ExtractedLinks links;
+    ExtractedLinks links(maxPathDepth);
     std::uint64_t entries = 0;
     archive_entry* entry = nullptr;
     while (true) {
+        if (isCancelled(options)) {
+            return cancellation();
+        }
         const int status = archive_read_next_header(reader.get(), &entry);
         if (status == ARCHIVE_EOF) {
             break;
@@ -165,8 +244,8 @@ std::optional<UpdateError> extract(std::string_view archiveBytes,
         if (++entries > options.maxEntries) {
             return refusal("it holds more entries than allowed");
         }
-        if (auto problem = entryProblem(entry, links)) {
-            return refusal(*problem);
+        if (auto problem = entryProblem(entry, root.native().size(), links)) {
+            return refusal(links.exhausted() ? tangled : *problem);
         }
         archive_entry_set_pathname(entry, (root / archive_entry_pathname(entry)).c_str());
         if (const char* hardlink = archive_entry_hardlink(entry)) {
@@ -187,7 +266,8 @@ std::optional<UpdateError> extract(std::string_view archiveBytes,
             return writeFailure(writer.get(), path);
         }
         if (declared > 0) {
-            if (auto failure = copyData(reader.get(), writer.get(), path, declared, limit)) {
+            if (auto failure =
+                    copyData(reader.get(), writer.get(), path, declared, limit, options)) {
                 return failure;
             }
         }
@@ -203,7 +283,9 @@ std::optional<UpdateError> extract(std::string_view archiveBytes,
         return refusal("it is empty");
     }
     if (const auto escaping = links.firstEscapingLink()) {
-        return refusal("the link \"" + *escaping + "\" points outside the target folder");
+        return refusal(links.exhausted()
+                           ? tangled
+                           : "the link " + named(*escaping) + " points outside the target folder");
     }
     return std::nullopt;
 }

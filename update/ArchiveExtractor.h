@@ -2,6 +2,7 @@
 
 #include "update/UpdateError.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -22,14 +23,22 @@ struct Options {
     std::uint64_t maxEntries = 100'000;
     // Called with the share of the archive read so far, from 0 to 1.
     std::function<void(double fraction)> onProgress;
+    // Set from another thread to stop at the next entry or block of data.
+    const std::atomic<bool>* cancelled = nullptr;
 };
+
+// No path of an entry or a link has more components than this.
+inline constexpr std::size_t maxPathDepth = 64;
 
 // Extracts `archive` into the existing folder `destination`. Refuses, with an `unarchiving`
 // error, absolute paths, ".." components, symbolic and hard links that lead outside the folder
 // (read through the links written before them), paths that pass through a link on disk,
 // special files, and archives that are empty, damaged or larger than allowed (each entry counts
-// its declared size, a sparse file's holes too). Modes keep neither set-id bits nor write bits
-// for group and others. A file that cannot be written is named with the reason (a full disk).
+// its declared size, a sparse file's holes too). Paths and link targets deeper than
+// `maxPathDepth`, with a name longer than NAME_MAX or, in the folder, longer than PATH_MAX are
+// refused before anything is written for them, so the work per entry stays bounded. Modes keep
+// neither set-id bits nor write bits for group and others. A file that cannot be written is
+// named with the reason (a full disk). A cancellation fails with `installationCanceled`.
 // What was extracted before a refusal stays in the folder; the caller removes the folder.
 std::optional<UpdateError>
 extract(std::string_view archive, const std::filesystem::path& destination, const Options& options);

@@ -67,7 +67,7 @@ bool ExtractedLinks::admitHardLink(std::string_view path, std::string_view targe
     return true;
 }
 
-std::optional<std::string> ExtractedLinks::firstEscapingLink() const {
+std::optional<std::string> ExtractedLinks::firstEscapingLink() {
     for (const auto& [path, target] : targets) {
         auto components = split(path);
         components.pop_back();
@@ -81,7 +81,7 @@ std::optional<std::string> ExtractedLinks::firstEscapingLink() const {
 }
 
 std::optional<ExtractedLinks::Components> ExtractedLinks::resolve(Components components,
-                                                                  bool followLast) const {
+                                                                  bool followLast) {
     std::deque<std::string> pending(std::make_move_iterator(components.begin()),
                                     std::make_move_iterator(components.end()));
     Components resolved;
@@ -97,10 +97,18 @@ std::optional<ExtractedLinks::Components> ExtractedLinks::resolve(Components com
             continue;
         }
         resolved.push_back(std::move(component));
+        if (resolved.size() > maxDepth) {
+            return std::nullopt;
+        }
         if (pending.empty() && !followLast) {
             break;
         }
-        const auto link = targets.find(join(resolved));
+        const auto path = join(resolved);
+        lookedUp += path.size();
+        if (exhausted()) {
+            return std::nullopt;
+        }
+        const auto link = targets.find(path);
         if (link == targets.end()) {
             continue;
         }

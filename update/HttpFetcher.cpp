@@ -17,6 +17,9 @@ namespace {
 // Takes each chunk of the body; answers why it could not (a full disk), none when it could.
 using Sink = std::function<std::optional<std::string>(std::string_view)>;
 
+// How often a transfer looks at its cancellation and deadline while the connection is quiet.
+constexpr int checkIntervalMilliseconds = 100;
+
 struct Transfer {
     const HttpFetchRequest& request;
     const Sink& sink;
@@ -27,6 +30,15 @@ struct Transfer {
     bool tooLarge = false;
     bool announced = false;
     bool tooSlow = false;
+    bool cancelled = false;
+
+    // Notes why the transfer must stop now (cancelled, past its deadline); false when it may go
+    // on.
+    bool mustStop() {
+        cancelled = request.cancelled && request.cancelled->load();
+        tooSlow = !cancelled && std::chrono::steady_clock::now() >= deadline;
+        return cancelled || tooSlow;
+    }
 };
 
 // Reports the length the server announced (0 when none), once, before the first chunk.
@@ -45,7 +57,12 @@ void announceLength(Transfer& transfer) {
 std::size_t receive(char* data, std::size_t size, std::size_t count, void* context) {
     auto& transfer = *static_cast<Transfer*>(context);
     const std::size_t length = size * count;
+    if (transfer.mustStop()) {
+        return 0;
+    }
     announceLength(transfer);
+    // Counted here, not only by curl: a body without a length (chunked, or ended by closing the
+    // connection) is stopped at the cap just the same.
     if (transfer.received + length > transfer.request.maxBytes) {
         transfer.tooLarge = true;
         return 0;
@@ -61,14 +78,33 @@ std::size_t receive(char* data, std::size_t size, std::size_t count, void* conte
     return length;
 }
 
-// Called often while data flows and about once a second while it does not: stops a cancelled
-// transfer, and one still running at its deadline.
-int progress(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    auto& transfer = *static_cast<Transfer*>(context);
-    transfer.tooSlow = std::chrono::steady_clock::now() >= transfer.deadline;
-    return transfer.tooSlow || (transfer.request.cancelled && transfer.request.cancelled->load())
-               ? 1
-               : 0;
+// Runs the transfer until it ends, is cancelled or passes its deadline. The multi interface
+// waits for the connection at most `checkIntervalMilliseconds` at a time, so a cancellation is
+// seen that soon however quiet the server is (a resolver or a stalled body included).
+CURLcode perform(CURL* handle, Transfer& transfer) {
+    const std::unique_ptr<CURLM, decltype(&curl_multi_cleanup)> multi(curl_multi_init(),
+                                                                      curl_multi_cleanup);
+    if (!multi || curl_multi_add_handle(multi.get(), handle) != CURLM_OK) {
+        return CURLE_OUT_OF_MEMORY;
+    }
+    CURLcode code = CURLE_OK;
+    int running = 1;
+    while (running > 0 && !transfer.mustStop()) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK ||
+            (running > 0 && curl_multi_poll(multi.get(), nullptr, 0, checkIntervalMilliseconds,
+                                            nullptr) != CURLM_OK)) {
+            code = CURLE_RECV_ERROR;
+            break;
+        }
+    }
+    int left = 0;
+    while (const CURLMsg* message = curl_multi_info_read(multi.get(), &left)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == handle) {
+            code = message->data.result;
+        }
+    }
+    curl_multi_remove_handle(multi.get(), handle);
+    return code;
 }
 
 UpdateError failure(const HttpFetchRequest& request, std::string text) {
@@ -113,20 +149,17 @@ std::optional<UpdateError> transfer(const HttpFetchRequest& request, const Sink&
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, receive);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, progress);
-    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
 
-    const CURLcode code = curl_easy_perform(handle);
+    const CURLcode code = perform(handle, transfer);
     if (transfer.writeError) {
         return failure(request, *transfer.writeError);
     }
-    if (code == CURLE_ABORTED_BY_CALLBACK && transfer.tooSlow) {
+    if (transfer.cancelled) {
+        return UpdateError{UpdateErrorCode::installationCanceled, "The download was cancelled."};
+    }
+    if (transfer.tooSlow) {
         return failure(request, "The server is too slow: the transfer did not finish within " +
                                     secondsText(request.deadline) + " seconds.");
-    }
-    if (code == CURLE_ABORTED_BY_CALLBACK) {
-        return UpdateError{UpdateErrorCode::installationCanceled, "The download was cancelled."};
     }
     if (transfer.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
         return failure(request, request.tooLargeMessage);

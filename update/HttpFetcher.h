@@ -28,7 +28,8 @@ struct TransferDeadline {
 // a file.
 struct HttpFetchRequest {
     std::string url;
-    // More bytes than this fail the fetch with `tooLargeMessage`, whatever the server announces.
+    // More bytes than this fail the fetch with `tooLargeMessage`, whatever the server announces
+    // (or when it announces no length at all).
     std::uint64_t maxBytes = 0;
     std::string tooLargeMessage;
     // The whole transfer must end within this.
@@ -39,7 +40,8 @@ struct HttpFetchRequest {
     std::function<void(std::uint64_t length)> onExpectedLength;
     // Called with the size of every chunk received.
     std::function<void(std::uint64_t length)> onData;
-    // Set from another thread to stop the transfer.
+    // Set from another thread to stop the transfer: it stops within a tenth of a second, even
+    // while the server sends nothing.
     const std::atomic<bool>* cancelled = nullptr;
 };
 

@@ -25,11 +25,14 @@ SPUUpdater::SPUUpdater(UpdaterEnvironment environment, SPUUserDriver& userDriver
     : environment(std::move(environment)), userDriver(userDriver),
       delegate(delegate ? *delegate : fallbackDelegate), settings(this->environment.defaults),
       installer(this->environment.host.installedFolder),
-      worker(this->environment.mainLoop.makeSerialQueue("app.tessaline.updater")) {}
+      worker(this->environment.mainLoop.makeSerialQueue("app.tessaline.updater")),
+      notesWorker(this->environment.mainLoop.makeSerialQueue("app.tessaline.updater.notes")) {}
 
 SPUUpdater::~SPUUpdater() {
-    // The cycle goes first: work still running on the queue then finds no one to report to.
+    // The cycle goes first: it stops the work still running on the queues, which then finds no
+    // one to report to; each queue waits only for that.
     cycle.reset();
+    notesWorker.reset();
     worker.reset();
 }
 
@@ -147,6 +150,7 @@ void SPUUpdater::startCycle(SPUUpdateCheck check) {
         .delegate = delegate,
         .mainLoop = environment.mainLoop,
         .worker = *worker,
+        .notesWorker = *notesWorker,
         .installer = installer,
         .settings = settings,
         .feedURL = url.value_or(""),

@@ -32,7 +32,8 @@ struct UpdaterEnvironment {
 
 // Checks the feed on a schedule or on request, downloads, verifies and extracts updates and
 // installs them at quit. One cycle runs at a time; the network and disk work of a cycle runs on
-// the serial queue "app.tessaline.updater", every callback on the main loop. Main thread only.
+// the serial queue "app.tessaline.updater" (the release notes on "app.tessaline.updater.notes"),
+// every callback on the main loop. Main thread only.
 class SPUUpdater {
 public:
     // `delegate` may be null; both must outlive the updater.
@@ -85,6 +86,7 @@ private:
     UpdaterSettings settings;
     UpdateInstaller installer;
     std::unique_ptr<platform::SerialQueue> worker;
+    std::unique_ptr<platform::SerialQueue> notesWorker;
     std::shared_ptr<UpdateCycle> cycle;
     std::optional<SUAppcastItem> pending;
     bool started = false;

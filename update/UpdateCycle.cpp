@@ -1,66 +1,18 @@
 #include "update/UpdateCycle.h"
 
 #include "update/AppcastParser.h"
-#include "update/ArchiveExtractor.h"
-#include "update/EdSignatureVerifier.h"
+#include "update/CoalescedPost.h"
 #include "update/HttpFetcher.h"
 #include "update/SPUUpdater.h"
 #include "update/VersionComparator.h"
 
-#include <sys/mman.h>
-#include <sys/stat.h>
-
-#include <cstring>
-
 namespace update {
-namespace {
-
-// A file's contents, mapped read-only for the object's life: the signature covers the whole
-// archive, so its check needs it in one piece, and mapped pages stay the page cache's (given
-// back when memory runs short) instead of the process's own.
-class MappedFile {
-public:
-    explicit MappedFile(int descriptor) {
-        struct stat status {};
-        if (::fstat(descriptor, &status) != 0) {
-            error = errno;
-            return;
-        }
-        size = static_cast<std::size_t>(status.st_size);
-        if (size == 0) {
-            return;
-        }
-        data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
-        if (data == MAP_FAILED) {
-            error = errno;
-            data = nullptr;
-        }
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-    ~MappedFile() {
-        if (data) {
-            ::munmap(data, size);
-        }
-    }
-
-    std::string_view bytes() const {
-        return data ? std::string_view(static_cast<const char*>(data), size) : std::string_view();
-    }
-    // The errno of the step that failed; 0 when the contents are there.
-    int error = 0;
-
-private:
-    void* data = nullptr;
-    std::size_t size = 0;
-};
-
-} // namespace
 
 UpdateCycle::UpdateCycle(Setup setup) : setup(std::move(setup)) {}
 
 UpdateCycle::~UpdateCycle() {
     cancelled->store(true);
+    notesCancelled->store(true);
 }
 
 std::optional<SUAppcastItem> UpdateCycle::bestUpdate(const std::vector<SUAppcastItem>& items,
@@ -90,9 +42,9 @@ std::function<void(std::function<void(UpdateCycle&)>)> UpdateCycle::poster() {
 }
 
 template <typename Result>
-void UpdateCycle::onWorker(std::function<Result()> work,
-                           std::function<void(UpdateCycle&, Result)> then) {
-    setup.worker.async([post = poster(), work = std::move(work), then = std::move(then)] {
+void UpdateCycle::onQueue(platform::SerialQueue& queue, std::function<Result()> work,
+                          std::function<void(UpdateCycle&, Result)> then) {
+    queue.async([post = poster(), work = std::move(work), then = std::move(then)] {
         auto result = std::make_shared<Result>(work());
         post([result, then](UpdateCycle& cycle) { then(cycle, std::move(*result)); });
     });
@@ -109,7 +61,8 @@ void UpdateCycle::start() {
         });
     }
     using FeedResult = std::variant<std::vector<SUAppcastItem>, UpdateError>;
-    onWorker<FeedResult>(
+    onQueue<FeedResult>(
+        setup.worker,
         [url = setup.feedURL, deadline = setup.transferDeadline.forSize(maxFeedBytes),
          cancelled = cancelled]() -> FeedResult {
             auto body = HttpFetcher::fetch({.url = url,
@@ -173,14 +126,16 @@ void UpdateCycle::showFound() {
 }
 
 void UpdateCycle::loadReleaseNotes() {
-    if (!item->releaseNotesURL) {
+    // A found window answered at once needs no notes.
+    if (!item->releaseNotesURL || notesCancelled->load()) {
         return;
     }
     using NotesResult = std::variant<ReleaseNotes, UpdateError>;
-    onWorker<NotesResult>(
+    onQueue<NotesResult>(
+        setup.notesWorker,
         [url = *item->releaseNotesURL,
          deadline = setup.transferDeadline.forSize(maxReleaseNotesBytes),
-         cancelled = cancelled]() -> NotesResult {
+         cancelled = notesCancelled]() -> NotesResult {
             auto body = HttpFetcher::fetch({.url = url,
                                             .maxBytes = maxReleaseNotesBytes,
                                             .tooLargeMessage = "The release notes are larger than "
@@ -197,6 +152,9 @@ void UpdateCycle::loadReleaseNotes() {
             return ReleaseNotes::read(std::get<std::string>(body));
         },
         [](UpdateCycle& cycle, NotesResult result) {
+            if (cycle.notesCancelled->load()) {
+                return;
+            }
             if (auto* error = std::get_if<UpdateError>(&result)) {
                 cycle.setup.userDriver.showUpdateReleaseNotesFailedToDownload(*error);
             } else {
@@ -206,6 +164,9 @@ void UpdateCycle::loadReleaseNotes() {
 }
 
 void UpdateCycle::foundReply(SPUUserUpdateChoice choice) {
+    // The notes were for the found window alone: a transfer still running stops, and the
+    // archive never waits for it.
+    notesCancelled->store(true);
     switch (choice) {
     case SPUUserUpdateChoice::install:
         alreadyDownloaded ? installNow() : download();
@@ -235,110 +196,61 @@ void UpdateCycle::download() {
             }
         });
     }
-    auto post = poster();
-    onWorker<DownloadOutcome>(
-        [post, visible, item = *item, key = setup.publicEDKey, installer = setup.installer,
-         hostVersion = setup.hostVersion, transferDeadline = setup.transferDeadline,
-         cancelled = cancelled]() -> DownloadOutcome {
-            using Kind = DownloadOutcome::Kind;
-            if (item.contentLength > maxArchiveBytes) {
-                return {Kind::downloadFailed,
-                        UpdateError{UpdateErrorCode::download, "The update is too large."}};
-            }
-            // The staging folder is this download's until it ends: no other install clears or
-            // swaps it meanwhile.
-            auto prepared = installer.prepareStaging();
-            if (auto* error = std::get_if<UpdateError>(&prepared)) {
-                return {Kind::aborted, *error};
-            }
-            const auto& staging = std::get<UpdateInstaller::Staging>(prepared);
-            const auto abandon = [&](Kind kind, const UpdateError& error) -> DownloadOutcome {
-                installer.discardStaging(staging);
-                return {kind, error};
-            };
-            const bool announced = item.contentLength > 0;
-            // Into the staging folder as it arrives: the archive is never held in memory.
-            auto failure = HttpFetcher::fetchToFile(
-                {.url = *item.fileURL,
-                 .maxBytes = announced ? item.contentLength : maxArchiveBytes,
-                 .tooLargeMessage = announced
-                                        ? "The server sent more data than the update announced."
-                                        : "The update is larger than the 1 GiB allowed.",
-                 .deadline =
-                     transferDeadline.forSize(announced ? item.contentLength : maxArchiveBytes),
-                 .errorCode = UpdateErrorCode::download,
-                 .onExpectedLength =
-                     [&](std::uint64_t length) {
-                         const auto expected = length > 0 ? length : item.contentLength;
-                         if (visible) {
-                             post([expected](UpdateCycle& cycle) {
-                                 cycle.setup.userDriver.showDownloadDidReceiveExpectedContentLength(
-                                     expected);
-                             });
-                         }
-                     },
-                 .onData =
-                     [&](std::uint64_t length) {
-                         if (visible) {
-                             post([length](UpdateCycle& cycle) {
-                                 cycle.setup.userDriver.showDownloadDidReceiveData(length);
-                             });
-                         }
-                     },
-                 .cancelled = cancelled.get()},
-                staging.archive.get(), installer.stagingFolder());
-            if (failure) {
-                return abandon(failure->code == UpdateErrorCode::installationCanceled
-                                   ? Kind::cancelled
-                                   : Kind::downloadFailed,
-                               *failure);
-            }
-            post([](UpdateCycle& cycle) {
-                cycle.setup.delegate.didDownloadUpdate(cycle.setup.updater, *cycle.item);
-            });
-            // Nothing of the archive is extracted before its signature is known good, and what
-            // is extracted is the very bytes checked.
-            const MappedFile archive(staging.archive.get());
-            if (archive.error != 0) {
-                return abandon(Kind::aborted,
-                               {UpdateErrorCode::download,
-                                std::string("The downloaded update could not be read (") +
-                                    std::strerror(archive.error) + ")."});
-            }
-            if (auto error = EdSignatureVerifier::verify(key, item.edSignature, archive.bytes())) {
-                return abandon(Kind::aborted, *error);
-            }
-            if (visible) {
-                post([](UpdateCycle& cycle) {
-                    cycle.setup.userDriver.showDownloadDidStartExtractingUpdate();
-                });
-            }
-            ArchiveExtractor::Options options;
-            options.onProgress = [&](double fraction) {
-                if (visible) {
-                    post([fraction](UpdateCycle& cycle) {
-                        cycle.setup.userDriver.showExtractionReceivedProgress(fraction);
-                    });
-                }
-            };
-            failure = ArchiveExtractor::extract(archive.bytes(), staging.extractionFolder, options);
-            // The feed that names the version is not signed: what was extracted must say the
-            // same, or an older signed archive could be replayed under a newer version.
-            if (!failure) {
-                failure = installer.stagedVersionProblem(item.versionString, hostVersion);
-            }
-            if (failure) {
-                return abandon(Kind::aborted, *failure);
-            }
-            return {Kind::extracted, std::nullopt};
-        },
-        [](UpdateCycle& cycle, DownloadOutcome outcome) {
+    onQueue<UpdateDownload::Outcome>(
+        setup.worker,
+        [request = UpdateDownload::Request{.item = *item,
+                                           .publicEDKey = setup.publicEDKey,
+                                           .hostVersion = setup.hostVersion,
+                                           .installer = setup.installer,
+                                           .transferDeadline = setup.transferDeadline,
+                                           .cancelled = cancelled},
+         reports = downloadReports(visible)] { return UpdateDownload::run(request, reports); },
+        [](UpdateCycle& cycle, UpdateDownload::Outcome outcome) {
             cycle.downloadDidEnd(std::move(outcome));
         });
 }
 
-void UpdateCycle::downloadDidEnd(DownloadOutcome outcome) {
-    using Kind = DownloadOutcome::Kind;
+UpdateDownload::Reports UpdateCycle::downloadReports(bool visible) {
+    UpdateDownload::Reports reports;
+    auto post = poster();
+    reports.downloaded = [post] {
+        post([](UpdateCycle& cycle) {
+            cycle.setup.delegate.didDownloadUpdate(cycle.setup.updater, *cycle.item);
+        });
+    };
+    if (!visible) {
+        return reports;
+    }
+    reports.expectedLength = [post](std::uint64_t expected) {
+        post([expected](UpdateCycle& cycle) {
+            cycle.setup.userDriver.showDownloadDidReceiveExpectedContentLength(expected);
+        });
+    };
+    // However fast the chunks come, the main loop has one progress post waiting at most.
+    reports.received = [received = CoalescedPost<UpdateCycle, std::uint64_t>(
+                            post,
+                            [](UpdateCycle& cycle, std::uint64_t length) {
+                                cycle.setup.userDriver.showDownloadDidReceiveData(length);
+                            },
+                            [](std::uint64_t& waiting, std::uint64_t newer) { waiting += newer; })](
+                           std::uint64_t length) { received.send(length); };
+    reports.extractionStarted = [post] {
+        post([](UpdateCycle& cycle) {
+            cycle.setup.userDriver.showDownloadDidStartExtractingUpdate();
+        });
+    };
+    reports.extracted = [extracted = CoalescedPost<UpdateCycle, double>(
+                             post,
+                             [](UpdateCycle& cycle, double fraction) {
+                                 cycle.setup.userDriver.showExtractionReceivedProgress(fraction);
+                             },
+                             [](double& waiting, double newer) { waiting = newer; })](
+                            double fraction) { extracted.send(fraction); };
+    return reports;
+}
+
+void UpdateCycle::downloadDidEnd(UpdateDownload::Outcome outcome) {
+    using Kind = UpdateDownload::Outcome::Kind;
     switch (outcome.kind) {
     case Kind::downloadFailed:
         setup.delegate.failedToDownloadUpdate(setup.updater, *item, *outcome.error);
@@ -434,6 +346,7 @@ void UpdateCycle::finish(std::optional<UpdateError> error) {
     }
     finished = true;
     cancelled->store(true);
+    notesCancelled->store(true);
     if (setup.logger && error && error->code != UpdateErrorCode::noUpdate) {
         setup.logger->error("Update cycle ended: " + error->localizedDescription);
     }

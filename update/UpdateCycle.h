@@ -6,6 +6,7 @@
 #include "update/HttpFetcher.h"
 #include "update/SPUUpdaterDelegate.h"
 #include "update/SPUUserDriver.h"
+#include "update/UpdateDownload.h"
 #include "update/UpdateInstaller.h"
 #include "update/UpdaterSettings.h"
 
@@ -22,9 +23,11 @@ class SPUUpdater;
 
 // One update cycle: read the feed, pick the newest installable item, ask, download, check the
 // signature of the whole archive, extract beside the installed folder, then install or leave
-// it for quit. Network and disk work runs on the worker queue; every callback of the delegate
-// and the user driver runs on the main loop, and nothing reaches them after the cycle finished
-// or was destroyed. The cycle ends exactly once, with `didFinishUpdateCycleFor`.
+// it for quit. Network and disk work runs on the worker queue, the release notes on a queue of
+// their own (slow notes never hold the archive back; they are dropped once the person answers);
+// every callback of the delegate and the user driver runs on the main loop, and nothing reaches
+// them after the cycle finished or was destroyed. Progress reaches the main loop as at most one
+// waiting post at a time. The cycle ends exactly once, with `didFinishUpdateCycleFor`.
 class UpdateCycle : public std::enable_shared_from_this<UpdateCycle> {
 public:
     struct Setup {
@@ -33,6 +36,7 @@ public:
         SPUUpdaterDelegate& delegate;
         platform::RunLoop& mainLoop;
         platform::SerialQueue& worker;
+        platform::SerialQueue& notesWorker;
         UpdateInstaller installer;
         UpdaterSettings settings;
         std::string feedURL;
@@ -50,13 +54,13 @@ public:
         TransferDeadline transferDeadline{};
     };
 
-    // Feeds, notes and archives larger than these are refused.
+    // Feeds and notes larger than these are refused (archives: UpdateDownload::maxArchiveBytes).
     static constexpr std::uint64_t maxFeedBytes = 8u << 20;
     static constexpr std::uint64_t maxReleaseNotesBytes = 2u << 20;
-    static constexpr std::uint64_t maxArchiveBytes = std::uint64_t{1} << 30;
 
     explicit UpdateCycle(Setup setup);
-    // Stops a transfer still running on the worker, so the updater's end does not wait for it.
+    // Stops the work still running on the queues (a transfer at once, an extraction at its next
+    // block), so the updater's end does not wait for it.
     ~UpdateCycle();
 
     void start();
@@ -69,10 +73,11 @@ public:
 
 private:
     bool userInitiated() const { return setup.check == SPUUpdateCheck::updates; }
-    // Runs `work` on the worker queue and hands its result to `then` on the main loop, while
-    // the cycle still runs.
+    // Runs `work` on `queue` and hands its result to `then` on the main loop, while the cycle
+    // still runs.
     template <typename Result>
-    void onWorker(std::function<Result()> work, std::function<void(UpdateCycle&, Result)> then);
+    void onQueue(platform::SerialQueue& queue, std::function<Result()> work,
+                 std::function<void(UpdateCycle&, Result)> then);
     // Queues `step` on the main loop, for this cycle while it still runs.
     std::function<void(std::function<void(UpdateCycle&)>)> poster();
 
@@ -80,14 +85,11 @@ private:
     void showFound();
     void loadReleaseNotes();
     void foundReply(SPUUserUpdateChoice choice);
-    // How the worker's part of a download ended.
-    struct DownloadOutcome {
-        enum class Kind { extracted, downloadFailed, cancelled, aborted } kind = Kind::extracted;
-        std::optional<UpdateError> error;
-    };
-
     void download();
-    void downloadDidEnd(DownloadOutcome outcome);
+    // What the worker's download reports, as posts to the main loop: the progress folded into
+    // one waiting post, and only the delegate's call when the download is not `visible`.
+    UpdateDownload::Reports downloadReports(bool visible);
+    void downloadDidEnd(UpdateDownload::Outcome outcome);
     void readyReply(SPUUserUpdateChoice choice);
     void installNow();
     void waitForQuit();
@@ -101,6 +103,8 @@ private:
     bool alreadyDownloaded = false;
     bool finished = false;
     std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
+    // Set once the found window is answered: the notes are for it alone.
+    std::shared_ptr<std::atomic<bool>> notesCancelled = std::make_shared<std::atomic<bool>>(false);
 };
 
 } // namespace update

@@ -128,7 +128,8 @@ std::variant<UpdateInstaller::Staging, UpdateError> UpdateInstaller::prepareStag
 }
 
 void UpdateInstaller::discardStaging() const {
-    if (std::holds_alternative<platform::FileLock>(lock())) {
+    // Held until the folder is gone: another install must not start on it half removed.
+    if (const auto held = lock(); std::holds_alternative<platform::FileLock>(held)) {
         removeStaging();
     }
 }

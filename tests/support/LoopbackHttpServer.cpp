@@ -18,13 +18,20 @@ struct LoopbackHttpServer::State {
     std::map<std::string, HttpResponse> responses;
     std::function<HttpResponse(const HttpRequest&)> handler;
     std::vector<HttpRequest> received;
+    std::vector<std::string> events;
     std::once_flag stopped;
+
+    void note(std::string event) {
+        std::lock_guard lock(mutex);
+        events.push_back(std::move(event));
+    }
 
     HttpResponse answer(const HttpRequest& request) {
         std::function<HttpResponse(const HttpRequest&)> current;
         {
             std::lock_guard lock(mutex);
             received.push_back(request);
+            events.push_back(request.method + " " + request.path);
             if (!handler) {
                 const auto found = responses.find(request.path);
                 return found == responses.end() ? HttpResponse{404, {}, {}} : found->second;
@@ -69,17 +76,45 @@ LoopbackHttpServer::LoopbackHttpServer() : state(std::make_unique<State>()) {
         for (const auto& [name, value] : answer.headers) {
             response.set_header(name, value);
         }
-        if (answer.trickle.count() == 0) {
+        using Framing = HttpResponse::Framing;
+        if (answer.trickle.count() == 0 && answer.framing == Framing::length) {
             response.body = answer.body;
             return;
         }
-        response.set_content_provider(
-            answer.body.size(), "application/octet-stream",
-            [body = answer.body, pause = answer.trickle](std::size_t offset, std::size_t,
-                                                         httplib::DataSink& sink) {
-                std::this_thread::sleep_for(pause);
-                return sink.write(body.data() + offset, 1);
-            });
+        // Called once the response is over, whether its body went out in full or not.
+        auto ended = [state = state.get(), path = request.path](bool sent) {
+            state->note(path + (sent ? " sent" : " left"));
+        };
+        // The next piece at `offset` (one byte when trickling); false once the client left.
+        auto sendFrom = [body = answer.body, pause = answer.trickle](std::size_t offset,
+                                                                     httplib::DataSink& sink) {
+            std::this_thread::sleep_for(pause);
+            const std::size_t piece = pause.count() > 0 ? 1 : body.size() - offset;
+            return sink.write(body.data() + offset, piece);
+        };
+        const auto type = "application/octet-stream";
+        if (answer.framing == Framing::length) {
+            response.set_content_provider(
+                answer.body.size(), type,
+                [sendFrom](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                    return sendFrom(offset, sink);
+                },
+                ended);
+            return;
+        }
+        auto sendUntilDone = [sendFrom, size = answer.body.size()](std::size_t offset,
+                                                                   httplib::DataSink& sink) {
+            if (offset >= size) {
+                sink.done();
+                return true;
+            }
+            return sendFrom(offset, sink);
+        };
+        if (answer.framing == Framing::chunked) {
+            response.set_chunked_content_provider(type, sendUntilDone, ended);
+        } else {
+            response.set_content_provider(type, sendUntilDone, ended);
+        }
     };
     // Answers go out at once instead of waiting for the client's delayed acknowledgement.
     state->server.set_tcp_nodelay(true);
@@ -126,6 +161,11 @@ void LoopbackHttpServer::setHandler(std::function<HttpResponse(const HttpRequest
 std::vector<HttpRequest> LoopbackHttpServer::requests() const {
     std::lock_guard lock(state->mutex);
     return state->received;
+}
+
+std::vector<std::string> LoopbackHttpServer::transcript() const {
+    std::lock_guard lock(state->mutex);
+    return state->events;
 }
 
 void LoopbackHttpServer::stop() {

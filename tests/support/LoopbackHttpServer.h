@@ -26,6 +26,10 @@ struct HttpResponse {
     std::string body;
     // When set, the body goes out one byte at a time, this long apart, until the client leaves.
     std::chrono::milliseconds trickle{0};
+    // How the client learns where the body ends: its length in the header, chunks, or the
+    // connection closing.
+    enum class Framing { length, chunked, close };
+    Framing framing = Framing::length;
 };
 
 // An HTTP server on 127.0.0.1 and an ephemeral port for tests: it records every request and answers
@@ -46,6 +50,10 @@ public:
     void setHandler(std::function<HttpResponse(const HttpRequest&)> handler);
     // Everything received so far, in order of arrival.
     std::vector<HttpRequest> requests() const;
+    // What happened, in order: "GET /path" as a request arrives and, for a body that is
+    // trickled or not sent with its length, "/path sent" once all of it went out or "/path left"
+    // when the client went away first.
+    std::vector<std::string> transcript() const;
     // Stops serving; connections are refused afterwards. Safe to call more than once.
     void stop();
 

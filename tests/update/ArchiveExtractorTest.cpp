@@ -6,10 +6,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <seccomp.h>
 #include <sys/resource.h>
+#include <sys/uio.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <climits>
 #include <csignal>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -79,17 +85,43 @@ TEST(ArchiveExtractor, RefusesEntriesThatLeaveTheFolder) {
     }
 }
 
+// A path of this many components, each `name`.
+std::string nested(int depth, const std::string& name = "d") {
+    std::string path = name;
+    for (int level = 1; level < depth; ++level) {
+        path += "/" + name;
+    }
+    return path;
+}
+
 TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
     struct Row {
         const char* name;
         std::string archive;
         update::ArchiveExtractor::Options options;
-        const char* problem;
+        std::string problem;
     };
     update::ArchiveExtractor::Options tenBytes;
     tenBytes.maxExtractedBytes = 10;
     update::ArchiveExtractor::Options twoEntries;
     twoEntries.maxEntries = 2;
+    const std::atomic<bool> cancelled{true};
+    update::ArchiveExtractor::Options cancelledOptions;
+    cancelledOptions.cancelled = &cancelled;
+    const auto deep = nested(65);
+    const auto longName = std::string(NAME_MAX + 1, 'n');
+    // Forty links deep down, each leading to the next through a folder and back 31 times: every
+    // link is read through all those after it, thousands of long paths looked up each.
+    const auto folder = nested(58, std::string(60, 'f'));
+    std::vector<Entry> tangle = {{folder + "/a", "", Kind::directory, ""}};
+    std::string detour;
+    for (int step = 0; step < 31; ++step) {
+        detour += "a/../";
+    }
+    for (int link = 0; link < 40; ++link) {
+        tangle.push_back({folder + "/l" + std::to_string(link), "", Kind::symlink,
+                          link < 39 ? detour + "l" + std::to_string(link + 1) : "."});
+    }
     const Row rows[] = {
         {"more data than allowed",
          UpdateTestSupport::makeTarGz({{"big", std::string(64, 'x'), Kind::file, ""}}), tenBytes,
@@ -113,6 +145,29 @@ TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
                                        {"c", "", Kind::directory, ""}}),
          twoEntries, "more entries than allowed"},
         {"not an archive", "plain text", {}, "not an archive"},
+        // Folders nested without end cost work for every level of every entry below them.
+        {"a file nested too deep",
+         UpdateTestSupport::makeTarGz({{deep, "x", Kind::file, ""}}),
+         {},
+         "the entry \"" + deep + "\" is nested more than 64 folders deep"},
+        {"a path longer than the file system allows",
+         UpdateTestSupport::makeTarGz({{nested(20, std::string(250, 'p')), "x", Kind::file, ""}}),
+         {},
+         "the entry \"ppp"},
+        {"a name longer than the file system allows",
+         UpdateTestSupport::makeTarGz({{longName, "x", Kind::file, ""}}),
+         {},
+         "has a name longer than the file system allows"},
+        {"a link to a place nested too deep",
+         UpdateTestSupport::makeTarGz({{"link", "", Kind::symlink, nested(65)}}),
+         {},
+         "the target of the link \"link\" is nested more than 64 folders deep"},
+        {"links that lead through one another too often",
+         UpdateTestSupport::makeTarGz(tangle),
+         {},
+         "its links lead through one another too often"},
+        {"cancelled", UpdateTestSupport::makeTarGz({{"a", "", Kind::directory, ""}}),
+         cancelledOptions, "The update was cancelled."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -124,28 +179,75 @@ TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
     }
 }
 
-// A full disk, here a file-size limit, names the file and the reason, not only "Write failed".
+// What the extraction says, run in a child process under `constrain` (the child ends with it).
+// The child reports with writev, so a constraint on write leaves the report alone.
+std::string extractionFailure(const std::string& archive, const std::filesystem::path& folder,
+                              const std::function<void()>& constrain) {
+    int channel[2];
+    if (::pipe(channel) != 0) {
+        return "no pipe";
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        update::ArchiveExtractor::Options options;
+        options.maxExpansionRatio = 1000;
+        constrain();
+        const auto error = update::ArchiveExtractor::extract(archive, folder, options);
+        auto text = error ? error->localizedDescription : "extracted";
+        const iovec report{text.data(), text.size()};
+        ::_exit(::writev(channel[1], &report, 1) < 0 ? 1 : 0);
+    }
+    ::close(channel[1]);
+    std::string text;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(channel[0]);
+    ::waitpid(child, nullptr, 0);
+    return text;
+}
+
+// A full disk names the file and the reason, not only "Write failed". The disk fills two ways:
+// a file-size limit also fails the finishing of the entry, while a full disk fails only the
+// writes of data (libarchive reports them as a mere warning), and the finishing would then
+// extend the file with zeros where its data should be.
 TEST(ArchiveExtractor, AFileThatCannotBeWrittenIsNamedWithTheReason) {
-    TemporaryFolder folder;
+    struct Row {
+        const char* name;
+        std::function<void()> constrain;
+        int reason;
+    };
+    const Row rows[] = {
+        {"a file-size limit",
+         [] {
+             std::signal(SIGXFSZ, SIG_IGN);
+             const rlimit small{1024, 1024};
+             ::setrlimit(RLIMIT_FSIZE, &small);
+         },
+         EFBIG},
+        {"a full disk",
+         [] {
+             // Every write to a file fails as on a full disk; the standard streams still work.
+             const scmp_filter_ctx filter = seccomp_init(SCMP_ACT_ALLOW);
+             seccomp_rule_add(filter, SCMP_ACT_ERRNO(ENOSPC), SCMP_SYS(write), 1,
+                              SCMP_A0(SCMP_CMP_GT, 2));
+             seccomp_load(filter);
+         },
+         ENOSPC},
+    };
     const auto archive =
         UpdateTestSupport::makeTarGz({{"big", std::string(64 << 10, 'x'), Kind::file, ""}});
-    update::ArchiveExtractor::Options options;
-    options.maxExpansionRatio = 1000;
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 1024;
-    const auto signalHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    const auto error = update::ArchiveExtractor::extract(archive, folder.path(), options);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, signalHandler);
-
-    const auto text = error.value_or(update::UpdateError{}).localizedDescription;
-    EXPECT_THAT(text,
-                testing::HasSubstr(
-                    "\"" + (std::filesystem::canonical(folder.path()) / "big").string() + "\""));
-    EXPECT_THAT(text, testing::HasSubstr(std::strerror(EFBIG)));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TemporaryFolder folder;
+        const auto text = extractionFailure(archive, folder.path(), row.constrain);
+        EXPECT_THAT(
+            text, testing::HasSubstr(
+                      "\"" + (std::filesystem::canonical(folder.path()) / "big").string() + "\""));
+        EXPECT_THAT(text, testing::HasSubstr(std::strerror(row.reason)));
+    }
 }
 
 // A signed archive still installs nothing that others may write, no set-user-id or set-group-id

@@ -4,17 +4,22 @@
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/RealTimeRunLoop.h"
 #include "platform/SystemClock.h"
+#include "platform/sim/VirtualRunLoop.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TemporaryFolder.h"
 #include "tests/update/UpdateTestSupport.h"
+#include "update/SPUStandardUserDriver.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <random>
 
 namespace {
 
 using Kind = UpdateTestSupport::ArchiveEntry::Kind;
+using namespace std::chrono_literals;
 
 // What the updater told its host, in order.
 struct RecordingDelegate final : update::SPUUpdaterDelegate {
@@ -47,27 +52,51 @@ protected:
         startUpdater({});
     }
 
-    void startUpdater(update::TransferDeadline deadline) {
+    void startUpdater(update::TransferDeadline deadline,
+                      update::SPUUserDriver* userDriver = nullptr,
+                      platform::RunLoop* mainLoop = nullptr) {
         updater.reset();
         updater = std::make_unique<update::SPUUpdater>(
             update::UpdaterEnvironment{
                 {key.publicKeyBase64(), "1.0", "1.0", server.url("/appcast.xml"), installed()},
                 defaults,
-                loop,
+                mainLoop ? *mainLoop : loop,
                 std::nullopt,
                 deadline},
-            driver, &delegate);
+            userDriver ? *userDriver : driver, &delegate);
         ASSERT_EQ(updater->startUpdater(), std::nullopt);
+    }
+
+    // Serves a signed "2.0" of this archive, whose release notes are "/notes.html".
+    void serve(const std::string& served) {
+        server.respond("/a.tar.gz", {200, {}, served});
+        server.respond("/appcast.xml",
+                       {200,
+                        {},
+                        UpdateTestSupport::appcast(UpdateTestSupport::item(
+                            "2.0", server.url("/a.tar.gz"), served.size(), key.sign(served),
+                            "<sparkle:releaseNotesLink>" + server.url("/notes.html") +
+                                "</sparkle:releaseNotesLink>"))});
+    }
+
+    // Runs the loop until `done`, for a few thousand turns at most.
+    static void runUntil(platform::RunLoop& on, const std::function<bool()>& done) {
+        for (int turn = 0; turn < 3000 && !done(); ++turn) {
+            on.runFor(std::chrono::milliseconds(10));
+        }
+    }
+
+    bool transcriptHas(const std::string& event) const {
+        const auto transcript = server.transcript();
+        return std::find(transcript.begin(), transcript.end(), event) != transcript.end();
     }
 
     std::filesystem::path installed() const { return folder.path() / "Tessaline"; }
 
     // Runs the main loop until the cycle in progress has ended.
-    void runCycle() {
+    void runCycle(platform::RunLoop* mainLoop = nullptr) {
         const int before = delegate.finishedCycles;
-        for (int turn = 0; turn < 500 && delegate.finishedCycles == before; ++turn) {
-            loop.runFor(std::chrono::milliseconds(10));
-        }
+        runUntil(mainLoop ? *mainLoop : loop, [&] { return delegate.finishedCycles != before; });
         ASSERT_EQ(delegate.finishedCycles, before + 1);
     }
 
@@ -84,6 +113,8 @@ protected:
     platform::InMemoryUserDefaults defaults{
         {{"SUEnableAutomaticChecks", false}, {"SUAutomaticallyUpdate", true}}};
     Parlowen::SmokeUserDriver driver;
+    UpdateTestSupport::AnsweringPresenter presenter;
+    update::SPUStandardUserDriver standardDriver{presenter, nullptr, "1.0"};
     std::vector<std::string> events;
     RecordingDelegate delegate;
     std::unique_ptr<update::SPUUpdater> updater;
@@ -113,7 +144,6 @@ TEST_F(SPUUpdaterTest, AutomaticDownloadsShowNothingAndWaitForQuit) {
 }
 
 TEST_F(SPUUpdaterTest, ATricklingServerEndsTheCycleAtTheDeadline) {
-    using namespace std::chrono_literals;
     startUpdater({.minimumBytesPerSecond = 1e9, .floor = 200ms, .ceiling = 200ms});
     const std::pair<const char*, const std::string&> transfers[] = {{"/appcast.xml", feed},
                                                                     {"/a.tar.gz", archive}};
@@ -130,6 +160,102 @@ TEST_F(SPUUpdaterTest, ATricklingServerEndsTheCycleAtTheDeadline) {
                   "The server is too slow: the transfer did not finish within 0.2 seconds.");
         EXPECT_EQ(TemporaryFolder::read(installed() / "version.txt"), "1.0");
     }
+}
+
+// Release notes that arrive slowly (or never end) do not hold the archive back: "Install
+// Update" while they still arrive asks for the archive at once, and stops the notes, which were
+// for the found window alone.
+TEST_F(SPUUpdaterTest, SlowReleaseNotesDoNotHoldTheArchiveBack) {
+    serve(archive);
+    // The archive takes a while too, so what happens to the notes meanwhile shows.
+    server.respond("/a.tar.gz", {200, {}, archive, 5ms});
+    server.respond("/notes.html", {200, {}, std::string(500, 'n'), 20ms});
+    startUpdater({}, &standardDriver);
+
+    updater->checkForUpdates();
+    runUntil(loop, [&] { return presenter.answer && transcriptHas("GET /notes.html"); });
+    ASSERT_TRUE(presenter.answer);
+    presenter.answer(update::SPUUserUpdateChoice::install);
+    runCycle();
+
+    const auto transcript = server.transcript();
+    const auto position = [&](const std::string& event) {
+        return std::find(transcript.begin(), transcript.end(), event) - transcript.begin();
+    };
+    EXPECT_LT(position("GET /a.tar.gz"), position("/notes.html sent"));
+    EXPECT_LT(position("/notes.html left"), position("/a.tar.gz sent"));
+    EXPECT_TRUE(updater->pendingUpdate().has_value());
+}
+
+// An updater destroyed (at quit) while a transfer runs leaves it at once: its end does not
+// wait for the body the server is still sending, nor for a server that sends nothing.
+TEST_F(SPUUpdaterTest, ADestroyedUpdaterLeavesItsTransferAtOnce) {
+    struct Row {
+        const char* name;
+        std::string path;
+        testsupport::HttpResponse response;
+        update::SPUUserDriver* userDriver;
+    };
+    const Row rows[] = {
+        {"notes still arriving",
+         "/notes.html",
+         {200, {}, std::string(500, 't'), 20ms},
+         &standardDriver},
+        {"an archive still arriving", "/a.tar.gz", {200, {}, archive, 20ms}, nullptr},
+        {"a silent server", "/a.tar.gz", {200, {}, "t", 2s}, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        serve(archive);
+        server.respond("/notes.html", {200, {}, "notes"});
+        server.respond(row.path, row.response);
+        startUpdater({}, row.userDriver);
+        const auto requests = server.requests().size();
+        updater->checkForUpdates();
+        const auto asked = [&] {
+            const auto seen = server.requests();
+            return std::any_of(seen.begin() + static_cast<std::ptrdiff_t>(requests), seen.end(),
+                               [&](const auto& request) { return request.path == row.path; });
+        };
+        runUntil(loop, asked);
+        ASSERT_TRUE(asked());
+
+        updater.reset();
+
+        EXPECT_FALSE(transcriptHas(row.path + " sent"));
+    }
+}
+
+// However many chunks a download arrives in, its progress waits on the main loop as one post
+// at most, and the figures shown last are the final ones. The worker runs on the virtual loop
+// itself, so every post of a download waits until it is over.
+TEST_F(SPUUpdaterTest, ProgressReachesTheMainLoopAsOnePendingPost) {
+    std::mt19937 noise(7);
+    std::string payload(512 << 10, '\0');
+    for (auto& byte : payload) {
+        byte = static_cast<char>(noise());
+    }
+    const auto large = UpdateTestSupport::makeTarGz(
+        {{"Tessaline/payload", payload, Kind::file, ""},
+         {"Tessaline/version.txt", "2.0", Kind::file, ""},
+         {"Tessaline/Info.json", UpdateTestSupport::infoFile("2.0"), Kind::file, ""}});
+    serve(large);
+    platform::sim::VirtualClock virtualClock;
+    platform::sim::VirtualRunLoop virtualLoop(virtualClock);
+    startUpdater({}, nullptr, &virtualLoop);
+
+    updater->checkForUpdates();
+    runCycle(&virtualLoop);
+
+    std::vector<std::string> progress;
+    std::copy_if(events.begin(), events.end(), std::back_inserter(progress),
+                 [](const std::string& event) { return event.find("-progress") != event.npos; });
+    const auto size = std::to_string(large.size());
+    EXPECT_EQ(progress,
+              (std::vector<std::string>{"download-progress bytes=" + size + " expected=" + size,
+                                        "extract-progress 1.000"}));
+    EXPECT_TRUE(updater->pendingUpdate().has_value());
+    updater.reset();
 }
 
 TEST_F(SPUUpdaterTest, ASkippedVersionIsOfferedOnlyWhenAsked) {

@@ -19,6 +19,7 @@ namespace {
 using Parlowen::SparkleUpdateSmokeRunner;
 using Configuration = SparkleUpdateSmokeRunner::Configuration;
 using Kind = UpdateTestSupport::ArchiveEntry::Kind;
+using Framing = testsupport::HttpResponse::Framing;
 using testing::HasSubstr;
 
 std::variant<Configuration, Configuration::Error> parse(std::vector<std::string> arguments) {
@@ -115,8 +116,9 @@ protected:
 
     // Serves the archive under a feed announcing `version`, signed by `signature`.
     void serve(const std::string& archive, const std::string& signature,
-               const std::string& version = "2.0", std::optional<std::size_t> announced = {}) {
-        server.respond("/Tessaline.tar.gz", {200, {}, archive});
+               const std::string& version = "2.0", std::optional<std::size_t> announced = {},
+               Framing framing = Framing::length) {
+        server.respond("/Tessaline.tar.gz", {200, {}, archive, {}, framing});
         server.respond("/appcast.xml", {200,
                                         {},
                                         UpdateTestSupport::appcast(UpdateTestSupport::item(
@@ -221,6 +223,13 @@ TEST_F(SparkleUpdateSmokeRunTest, BadUpdatesFailAndInstallNothing) {
          "no valid update key"},
         {"archive longer than announced",
          [&] { serve(archive, key.sign(archive), "2.0", archive.size() - 10); },
+         "more data than the update announced"},
+        // Without a length in the answer, only the bytes counted as they come stop it.
+        {"archive longer than announced, in chunks",
+         [&] { serve(archive, key.sign(archive), "2.0", archive.size() - 10, Framing::chunked); },
+         "more data than the update announced"},
+        {"archive longer than announced, ended by closing",
+         [&] { serve(archive, key.sign(archive), "2.0", archive.size() - 10, Framing::close); },
          "more data than the update announced"},
         {"older version", [&] { serve(archive, key.sign(archive), "0.9"); }, "up to date"},
         {"the installed version", [&] { serve(archive, key.sign(archive), "1.0"); }, "up to date"},

@@ -21,7 +21,9 @@
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -43,17 +45,21 @@ std::set<std::filesystem::path> contents(const std::filesystem::path& folder) {
     return paths;
 }
 
-// Holds a child process before each change it is about to make to a folder (a rename, a
-// removal, a new folder) until the parent lets it go on: the parent sees the file system
-// between any two such calls, whether or not the code under test marks a step there.
-class FolderChangeSteps {
+// Holds a child process before each of some system calls until the parent lets it go on: the
+// parent sees the file system between any two such calls, whether or not the code under test
+// marks a step there, and counts them.
+class SystemCallSteps {
 public:
+    // The calls that change a folder: a rename, a removal, a new folder.
+    static std::vector<int> folderChanges() {
+        return {SCMP_SYS(rename),   SCMP_SYS(renameat), SCMP_SYS(renameat2), SCMP_SYS(unlink),
+                SCMP_SYS(unlinkat), SCMP_SYS(rmdir),    SCMP_SYS(mkdir),     SCMP_SYS(mkdirat)};
+    }
+
     // In the child, before the work; `channel` is the writing end of a pipe to the parent.
-    static void holdEachChange(int channel) {
+    static void holdEach(int channel, const std::vector<int>& calls) {
         const scmp_filter_ctx filter = seccomp_init(SCMP_ACT_ALLOW);
-        for (const int call :
-             {SCMP_SYS(rename), SCMP_SYS(renameat), SCMP_SYS(renameat2), SCMP_SYS(unlink),
-              SCMP_SYS(unlinkat), SCMP_SYS(rmdir), SCMP_SYS(mkdir), SCMP_SYS(mkdirat)}) {
+        for (const int call : calls) {
             seccomp_rule_add(filter, SCMP_ACT_NOTIFY, call, 0);
         }
         const int listener = seccomp_load(filter) == 0 ? seccomp_notify_fd(filter) : -1;
@@ -63,7 +69,7 @@ public:
     }
 
     // In the parent, reading the other end of the pipe.
-    FolderChangeSteps(pid_t child, int channel) {
+    SystemCallSteps(pid_t child, int channel) {
         int number = -1;
         const platform::FileDescriptor process(
             static_cast<int>(::syscall(SYS_pidfd_open, child, 0)));
@@ -73,12 +79,12 @@ public:
         }
         seccomp_notify_alloc(&request, &response);
     }
-    FolderChangeSteps(const FolderChangeSteps&) = delete;
-    FolderChangeSteps& operator=(const FolderChangeSteps&) = delete;
-    ~FolderChangeSteps() { seccomp_notify_free(request, response); }
+    SystemCallSteps(const SystemCallSteps&) = delete;
+    SystemCallSteps& operator=(const SystemCallSteps&) = delete;
+    ~SystemCallSteps() { seccomp_notify_free(request, response); }
 
-    // Waits until the child is held before its next change; false once it has ended (or when
-    // it could not be watched).
+    // Waits until the child is held before its next call; false once it has ended (or when it
+    // could not be watched).
     bool next() {
         if (listener.get() < 0) {
             return false;
@@ -93,7 +99,7 @@ public:
         std::memset(request, 0, sizeof *request);
         return seccomp_notify_receive(listener.get(), request) == 0;
     }
-    // Lets the held child make its change.
+    // Lets the held child make its call.
     void proceed() {
         response->id = request->id;
         response->flags = SECCOMP_USER_NOTIF_FLAG_CONTINUE;
@@ -126,6 +132,40 @@ protected:
     std::string wholeVersion() const {
         const auto version = TemporaryFolder::read(installed() / "version.txt");
         return TemporaryFolder::read(installed() / "lib.txt") == version ? version : "";
+    }
+
+    // How a child process held before each of some system calls went.
+    struct HeldRun {
+        int calls = 0;
+        // The child's exit status; -1 when it did not exit.
+        int status = -1;
+    };
+
+    // Runs `work` (answering the exit status) in a child process held before each of `calls`,
+    // `whileHeld` running in this process at each.
+    static HeldRun runHeld(const std::vector<int>& calls, const std::function<int()>& work,
+                           const std::function<void()>& whileHeld) {
+        int channel[2];
+        if (::pipe(channel) != 0) {
+            return {};
+        }
+        const pid_t child = ::fork();
+        if (child == 0) {
+            SystemCallSteps::holdEach(channel[1], calls);
+            ::_exit(work());
+        }
+        SystemCallSteps steps(child, channel[0]);
+        ::close(channel[0]);
+        ::close(channel[1]);
+        HeldRun run;
+        for (; steps.next(); steps.proceed()) {
+            ++run.calls;
+            whileHeld();
+        }
+        int status = -1;
+        ::waitpid(child, &status, 0);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return run;
     }
 
     // Another copy of the installed application starts, as after a quit or beside this one.
@@ -188,10 +228,10 @@ TEST_F(UpdateInstallerTest, EveryStepOfAnInstallLeavesAWholeApplication) {
             ASSERT_EQ(::pipe(channel), 0);
             const pid_t child = ::fork();
             if (child == 0) {
-                FolderChangeSteps::holdEachChange(channel[1]);
+                SystemCallSteps::holdEach(channel[1], SystemCallSteps::folderChanges());
                 ::_exit(installer.installStaged() ? 2 : 1);
             }
-            FolderChangeSteps steps(child, channel[0]);
+            SystemCallSteps steps(child, channel[0]);
             ::close(channel[0]);
             ::close(channel[1]);
             bool held = false;
@@ -232,6 +272,66 @@ TEST_F(UpdateInstallerTest, EveryStepOfAnInstallLeavesAWholeApplication) {
                 break;
             }
         }
+    }
+}
+
+// "Skip This Version" removes the staging folder with the lock held to the end: another install
+// that tries at any moment of the removal finds it taken.
+TEST_F(UpdateInstallerTest, SkippingAVersionHoldsTheLockUntilItsFolderIsGone) {
+    stage("2.0");
+
+    const auto run = runHeld(
+        SystemCallSteps::folderChanges(),
+        [&] {
+            installer.discardStaging();
+            return 0;
+        },
+        [&] { EXPECT_TRUE(platform::FileLock(installer.lockFile()).heldElsewhere()); });
+
+    EXPECT_GT(run.calls, 0);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_FALSE(std::filesystem::exists(installer.stagingFolder()));
+}
+
+// While another install holds the lock (a download here), each step that needs it gives up after
+// one try, without waiting, and leaves that install's folder alone: a quit or a start never
+// waits behind another install, and a second download never wipes a running one.
+TEST_F(UpdateInstallerTest, AnInstallHeldElsewhereIsNeitherWaitedForNorTouched) {
+    const auto holder = std::get<Staging>(installer.prepareStaging());
+    writeFile(holder.extractionFolder / "Tessaline/version.txt", "2.0");
+    const auto held = contents(installer.stagingFolder());
+    const auto refused = [](const std::optional<update::UpdateError>& error) {
+        return error && error->localizedDescription.starts_with("Another copy");
+    };
+    const std::pair<const char*, std::function<bool()>> attempts[] = {
+        {"a second download",
+         [&] {
+             auto prepared = installer.prepareStaging();
+             const auto* error = std::get_if<update::UpdateError>(&prepared);
+             return refused(error ? std::optional(*error) : std::nullopt);
+         }},
+        {"an install at quit", [&] { return refused(installer.installStaged()); }},
+        {"a skipped version",
+         [&] {
+             installer.discardStaging();
+             return true;
+         }},
+        {"a start",
+         [&] {
+             installer.finishInterruptedInstall();
+             return true;
+         }},
+    };
+    for (const auto& [name, attempt] : attempts) {
+        SCOPED_TRACE(name);
+
+        const auto run = runHeld(
+            {SCMP_SYS(flock)}, [&] { return attempt() ? 0 : 1; }, [] {});
+
+        EXPECT_EQ(run.calls, 1) << "tries of the lock";
+        EXPECT_EQ(run.status, 0) << "refused as held by another copy";
+        EXPECT_EQ(contents(installer.stagingFolder()), held);
+        EXPECT_EQ(TemporaryFolder::read(installed() / "version.txt"), "1.0");
     }
 }
 

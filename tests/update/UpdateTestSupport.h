@@ -1,17 +1,21 @@
 #pragma once
 
+#include "update/UpdateAlertPresenter.h"
+
 #include <archive.h>
 #include <archive_entry.h>
 #include <sodium.h>
 #include <unistd.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// Keys, signatures, archives and feeds made on the spot, so no binary fixture is committed.
+// Keys, signatures, archives and feeds made on the spot, so no binary fixture is committed, and
+// update windows answered by the test.
 namespace UpdateTestSupport {
 
 inline std::string base64(const unsigned char* bytes, std::size_t size) {
@@ -68,7 +72,12 @@ inline std::string infoFile(const std::string& version) {
 // A gzip-compressed tar archive of the entries, written as given (no path cleaning). They belong
 // to this process's user, so extraction would keep their set-id bits if nothing removed them.
 inline std::string makeTarGz(const std::vector<ArchiveEntry>& entries) {
-    std::string buffer(1 << 20, '\0');
+    // Room for every entry's headers and data, even where they do not compress.
+    std::size_t room = 1 << 20;
+    for (const auto& source : entries) {
+        room += source.content.size() + 2 * (source.path.size() + source.linkTarget.size()) + 2048;
+    }
+    std::string buffer(room, '\0');
     std::size_t used = 0;
     const std::unique_ptr<archive, decltype(&archive_write_free)> writer(archive_write_new(),
                                                                          archive_write_free);
@@ -140,5 +149,28 @@ inline std::string item(const std::string& version, const std::string& url, std:
     }
     return xml + "/></item>";
 }
+
+// The update windows as a person answers them: the found window waits for the test's answer,
+// the ready window is closed (the update then waits for quit), alerts are read.
+struct AnsweringPresenter final : update::UpdateAlertPresenter {
+    void
+    presentPermissionRequest(std::function<void(update::SUUpdatePermissionResponse)>) override {}
+    void presentUpdateFound(const update::SUAppcastItem&, update::SPUUserUpdateState,
+                            const std::string&,
+                            std::function<void(update::SPUUserUpdateChoice)> reply) override {
+        answer = std::move(reply);
+    }
+    void presentReleaseNotes(const std::optional<update::ReleaseNotes>&) override {}
+    void presentProgress(const update::UpdateProgress&, std::function<void()>) override {}
+    void presentReadyToInstall(std::function<void(update::SPUUserUpdateChoice)> reply) override {
+        reply(update::SPUUserUpdateChoice::dismiss);
+    }
+    void presentAlert(const update::UpdateAlert&, std::function<void()> acknowledgement) override {
+        acknowledgement();
+    }
+    void dismiss() override {}
+
+    std::function<void(update::SPUUserUpdateChoice)> answer;
+};
 
 } // namespace UpdateTestSupport
