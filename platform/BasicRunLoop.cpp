@@ -10,6 +10,8 @@ namespace {
 constexpr Duration minimumTimerInterval = std::chrono::milliseconds(1);
 // Longer runs and delays are cut to this, keeping time points far from overflow.
 constexpr Duration longestSpan = std::chrono::hours(24 * 365 * 10);
+// The smallest queue that is swept for invalidated timers.
+constexpr std::size_t smallestSweep = 64;
 
 Duration clamped(Duration duration) {
     return std::clamp(duration, Duration::zero(), longestSpan);
@@ -31,7 +33,7 @@ private:
     std::atomic<bool> valid_{true};
 };
 
-BasicRunLoop::BasicRunLoop(Clock& clock) : clock_(clock) {}
+BasicRunLoop::BasicRunLoop(Clock& clock) : clock_(clock), sweepAt_(smallestSweep) {}
 
 BasicRunLoop::~BasicRunLoop() {
     for (const AttachedSource& attached : sources_) {
@@ -41,7 +43,25 @@ BasicRunLoop::~BasicRunLoop() {
 
 void BasicRunLoop::scheduleLocked(MonotonicTime due, Task task,
                                   std::shared_ptr<RepeatingTimer> timer) {
-    scheduled_.push_back({due, nextOrder_++, std::move(task), std::move(timer)});
+    // An invalidated timer leaves the queue when it reaches the front; one far off would stay
+    // until then, so a timer made again and again could pile up. A sweep each time the queue
+    // has doubled bounds that, at a cost linear in what was pushed.
+    if (scheduled_.size() >= sweepAt_) {
+        scheduled_.removeIf([](const Scheduled& s) { return s.timer && !s.timer->isValid(); });
+        sweepAt_ = std::max(smallestSweep, 2 * scheduled_.size());
+    }
+    scheduled_.push(due, {std::move(task), std::move(timer)});
+}
+
+void BasicRunLoop::dropInvalidatedTimersLocked() {
+    while (!scheduled_.empty() && scheduled_.next().timer && !scheduled_.next().timer->isValid()) {
+        scheduled_.pop();
+    }
+}
+
+std::uint64_t BasicRunLoop::queueWork() {
+    std::lock_guard lock(mutex_);
+    return scheduled_.work();
 }
 
 void BasicRunLoop::post(Task task) {
@@ -96,30 +116,24 @@ bool BasicRunLoop::performOneStep() {
     std::vector<std::shared_ptr<RunLoopSource>> sources;
     {
         std::lock_guard lock(mutex_);
-        std::erase_if(scheduled_,
-                      [](const Scheduled& s) { return s.timer && !s.timer->isValid(); });
-        auto earliest = std::min_element(
-            scheduled_.begin(), scheduled_.end(), [](const Scheduled& a, const Scheduled& b) {
-                return a.due != b.due ? a.due < b.due : a.order < b.order;
-            });
-        if (earliest != scheduled_.end() && earliest->due <= now) {
-            if (earliest->timer) {
-                std::shared_ptr<RepeatingTimer> timer = earliest->timer;
-                MonotonicTime next = earliest->due + timer->interval;
+        dropInvalidatedTimersLocked();
+        if (!scheduled_.empty() && scheduled_.nextDue() <= now) {
+            const MonotonicTime due = scheduled_.nextDue();
+            Scheduled next = scheduled_.pop();
+            if (next.timer) {
+                MonotonicTime following = due + next.timer->interval;
                 // A late timer skips the firings it missed, as NSTimer does.
-                if (next <= now) {
-                    next = now + timer->interval;
+                if (following <= now) {
+                    following = now + next.timer->interval;
                 }
-                scheduled_.erase(earliest);
-                scheduleLocked(next, {}, timer);
-                task = [timer] {
+                scheduleLocked(following, {}, next.timer);
+                task = [timer = std::move(next.timer)] {
                     if (timer->isValid()) {
                         timer->task();
                     }
                 };
             } else {
-                task = std::move(earliest->task);
-                scheduled_.erase(earliest);
+                task = std::move(next.task);
             }
         } else {
             for (const AttachedSource& attached : sources_) {
@@ -144,10 +158,9 @@ bool BasicRunLoop::performOneStep() {
 std::optional<MonotonicTime> BasicRunLoop::nextDueLocked() {
     std::optional<MonotonicTime> next;
     const auto consider = [&](MonotonicTime due) { next = next ? std::min(*next, due) : due; };
-    for (const Scheduled& scheduled : scheduled_) {
-        if (!scheduled.timer || scheduled.timer->isValid()) {
-            consider(scheduled.due);
-        }
+    dropInvalidatedTimersLocked();
+    if (!scheduled_.empty()) {
+        consider(scheduled_.nextDue());
     }
     for (const AttachedSource& attached : sources_) {
         if (auto due = attached.source->nextDue()) {

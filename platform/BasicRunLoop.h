@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/DueQueue.h"
 #include "platform/RunLoop.h"
 
 #include <condition_variable>
@@ -25,6 +26,10 @@ public:
     void addSource(const std::shared_ptr<RunLoopSource>& source) override;
     void removeSource(const std::shared_ptr<RunLoopSource>& source) override;
 
+    // The work the queue of tasks and timers has done so far (comparisons, entries swept):
+    // draining n tasks costs O(n log n) of it, which tests and benchmarks count.
+    std::uint64_t queueWork();
+
 protected:
     // Waits until `until` or until woken early. Called with the loop's lock held.
     virtual void waitUntil(std::unique_lock<std::mutex>& lock, MonotonicTime until) = 0;
@@ -40,8 +45,6 @@ protected:
 private:
     class RepeatingTimer;
     struct Scheduled {
-        MonotonicTime due;
-        std::uint64_t order = 0;
         Task task;
         std::shared_ptr<RepeatingTimer> timer;
     };
@@ -52,10 +55,12 @@ private:
 
     void scheduleLocked(MonotonicTime due, Task task, std::shared_ptr<RepeatingTimer> timer);
     std::optional<MonotonicTime> nextDueLocked();
+    void dropInvalidatedTimersLocked();
 
     Clock& clock_;
-    std::vector<Scheduled> scheduled_;
-    std::uint64_t nextOrder_ = 0;
+    DueQueue<Scheduled> scheduled_;
+    // The queue's size at which invalidated timers are next swept out of it.
+    std::size_t sweepAt_;
     std::vector<AttachedSource> sources_;
 };
 

@@ -1,14 +1,12 @@
 #include "platform/RunLoopSource.h"
 
-#include <algorithm>
-
 namespace platform {
 
 void RunLoopSource::schedule(MonotonicTime due, Work work) {
     std::vector<std::function<void()>> wakers;
     {
         std::lock_guard lock(mutex_);
-        entries_.push_back({due, nextOrder_++, std::move(work)});
+        entries_.push(due, std::move(work));
         for (const auto& [key, wake] : wakers_) {
             wakers.push_back(wake);
         }
@@ -24,29 +22,16 @@ std::optional<MonotonicTime> RunLoopSource::nextDue() const {
     if (entries_.empty()) {
         return std::nullopt;
     }
-    return std::min_element(entries_.begin(), entries_.end(),
-                            [](const Entry& a, const Entry& b) { return a.due < b.due; })
-        ->due;
+    return entries_.nextDue();
 }
 
 std::vector<RunLoopSource::Work> RunLoopSource::takeDue(MonotonicTime now) {
-    std::vector<Entry> due;
-    {
-        std::lock_guard lock(mutex_);
-        auto firstLater = std::stable_partition(entries_.begin(), entries_.end(),
-                                                [now](const Entry& e) { return e.due <= now; });
-        due.assign(std::make_move_iterator(entries_.begin()), std::make_move_iterator(firstLater));
-        entries_.erase(entries_.begin(), firstLater);
+    std::vector<Work> due;
+    std::lock_guard lock(mutex_);
+    while (!entries_.empty() && entries_.nextDue() <= now) {
+        due.push_back(entries_.pop());
     }
-    std::sort(due.begin(), due.end(), [](const Entry& a, const Entry& b) {
-        return a.due != b.due ? a.due < b.due : a.order < b.order;
-    });
-    std::vector<Work> work;
-    work.reserve(due.size());
-    for (Entry& entry : due) {
-        work.push_back(std::move(entry.work));
-    }
-    return work;
+    return due;
 }
 
 void RunLoopSource::cancelAll() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/DueQueue.h"
 
 #include <functional>
 #include <mutex>
@@ -35,15 +36,8 @@ public:
     void removeWaker(int key);
 
 private:
-    struct Entry {
-        MonotonicTime due;
-        std::uint64_t order;
-        Work work;
-    };
-
     mutable std::mutex mutex_;
-    std::vector<Entry> entries_;
-    std::uint64_t nextOrder_ = 0;
+    DueQueue<Work> entries_;
     std::vector<std::pair<int, std::function<void()>>> wakers_;
     int nextWakerKey_ = 0;
 };

@@ -68,6 +68,7 @@ public:
         if (event->type() != wakeEventType) {
             return QObject::event(event);
         }
+        // Put back before the turn: a turn that stops after its steps wakes the loop with it.
         loop_.spareWake_.store(new QEvent(wakeEventType));
         loop_.turn();
         return true;

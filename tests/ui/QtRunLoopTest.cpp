@@ -106,4 +106,45 @@ TEST_F(QtRunLoopTest, TasksAndTimersRunInQtsOwnEventLoop) {
     EXPECT_EQ(log, (std::vector<std::string>{"task", "from a thread", "second tick"}));
 }
 
+// A post from another thread wakes Qt's loop with an event made on the loop's own thread: one made
+// on the poster's thread would be read here with nothing the thread sanitizer can see ordering
+// the two (Qt's queue is not instrumented). Outside a wait only the wake event runs the task, and
+// the poster is joined after it, so no join orders them either.
+TEST_F(QtRunLoopTest, APostFromAnotherThreadWakesQtsOwnEventLoop) {
+    QEventLoop outer;
+    bool ran = false;
+    std::thread poster([&] {
+        loop.post([&] {
+            ran = true;
+            outer.quit();
+        });
+    });
+    QTimer::singleShot(60s, &outer, &QEventLoop::quit);
+    outer.exec();
+    poster.join();
+    EXPECT_TRUE(ran);
+}
+
+// Outside any wait the loop runs 64 items a turn and then lets Qt's own events have theirs; the
+// next turn must come by itself, not when a timer next falls due. Nothing here waits: each pass
+// of Qt's loop delivers the wake event posted before it, so a stall shows as tasks left over.
+TEST_F(QtRunLoopTest, TurnsFollowOneAnotherUntilEveryTaskHasRun) {
+    constexpr int tasks = 300;
+    for (const bool eachPostsTheNext : {false, true}) {
+        int ran = 0;
+        std::function<void()> task = [&] {
+            if (++ran < tasks && eachPostsTheNext) {
+                loop.post(task);
+            }
+        };
+        for (int posted = 0; posted < (eachPostsTheNext ? 1 : tasks); ++posted) {
+            loop.post(task);
+        }
+        for (int pass = 0; pass < 50 && ran < tasks; ++pass) {
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(ran, tasks) << (eachPostsTheNext ? "each posting the next" : "posted at once");
+    }
+}
+
 } // namespace
