@@ -1,7 +1,8 @@
-// Release notes of an update on the offscreen platform: the worst notes a 2 MiB download can
-// hold show within 100 ms on the main thread. The notes are read once, as the updater's worker
-// does; each round times the main thread's part, the processor time of building the update
-// window's document from them, laying it out and painting the view. A case whose 95th
+// Release notes of an update on the offscreen platform: whatever a 2 MiB download holds is read
+// within 100 ms on the updater's worker and shown within 100 ms on the main thread. Each case is
+// timed twice, as processor time of the thread: reading the download ("read"), and the main
+// thread's part ("shown"), building the update window's document from the notes read, laying it
+// out and painting the view. A case whose first round (its first showing in a new window) or 95th
 // percentile passes the budget is an error, and the program then exits with 1.
 #include "bench/OffscreenBenchmarkMain.h"
 #include "ui/Updates/UpdateFoundWindow.h"
@@ -47,6 +48,48 @@ double threadMilliseconds() {
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
+// Records each round's time; the first round and the 95th percentile are held against the
+// budget.
+class Rounds {
+public:
+    explicit Rounds(benchmark::State& state) : state(state) {}
+    ~Rounds() {
+        std::sort(samples.begin(), samples.end());
+        const auto p95 = samples.empty() ? 0 : samples[(samples.size() - 1) * 95 / 100];
+        state.counters["p95_ms"] = p95;
+        state.counters["first_ms"] = first;
+        if (std::max(first, p95) > budgetMilliseconds) {
+            overBudget = true;
+            state.SkipWithError(
+                ("took " + std::to_string(std::max(first, p95)) + " ms, over the budget").c_str());
+        }
+    }
+    void start() { started = threadMilliseconds(); }
+    void stop() {
+        samples.push_back(threadMilliseconds() - started);
+        first = samples.size() == 1 ? samples.back() : first;
+        state.SetIterationTime(samples.back() / 1e3);
+    }
+
+private:
+    benchmark::State& state;
+    std::vector<double> samples;
+    double started = 0;
+    double first = 0;
+};
+
+void readNotes(benchmark::State& state, const std::string& downloaded) {
+    Rounds rounds(state);
+    std::size_t blocks = 0;
+    for (auto _ : state) {
+        rounds.start();
+        const auto notes = update::ReleaseNotes::read(downloaded);
+        rounds.stop();
+        blocks = notes.blocks().size();
+    }
+    state.counters["blocks"] = static_cast<double>(blocks);
+}
+
 void showNotes(benchmark::State& state, const std::string& downloaded) {
     const auto notes = update::ReleaseNotes::read(downloaded);
     update::SUAppcastItem item;
@@ -56,29 +99,41 @@ void showNotes(benchmark::State& state, const std::string& downloaded) {
     window.show();
     auto* view = window.findChild<QTextBrowser*>("update.found.releaseNotes");
     QImage shown(view->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
-    std::vector<double> samples;
+    Rounds rounds(state);
     for (auto _ : state) {
-        const auto start = threadMilliseconds();
+        rounds.start();
         window.showReleaseNotes(notes);
         benchmark::DoNotOptimize(view->document()->documentLayout()->documentSize());
         view->viewport()->render(&shown);
-        samples.push_back(threadMilliseconds() - start);
-        state.SetIterationTime(samples.back() / 1e3);
+        rounds.stop();
     }
-    std::sort(samples.begin(), samples.end());
-    const auto p95 = samples[(samples.size() - 1) * 95 / 100];
-    state.counters["p95_ms"] = p95;
     state.counters["characters"] = view->document()->characterCount();
-    if (p95 > budgetMilliseconds) {
-        overBudget = true;
-        state.SkipWithError(("shown in " + std::to_string(p95) + " ms, over the budget").c_str());
+}
+
+// A start tag of as many differently named attributes as fit in `bytes`, the shortest names
+// first ("a" to "z", "aa", ...).
+std::string attributes(std::size_t bytes) {
+    std::string tag = "<p";
+    for (std::size_t index = 0; tag.size() < bytes; ++index) {
+        std::string name;
+        for (auto rest = index + 1; rest > 0; rest = (rest - 1) / 26) {
+            name.insert(name.begin(), static_cast<char>('a' + (rest - 1) % 26));
+        }
+        tag += " " + name;
     }
+    return tag + ">";
 }
 
 // The worst notes found: hostile markup, floods of what counts least, and words whose every
 // character changes style, font or direction.
 void registerCases() {
     const std::string smuggledTable = "\xC0&lt;table \xC0&gt;\xC0&lt;tr\xC0&gt;\xC0&lt;td\xC0&gt;";
+    const std::string scripts = "Latin \xD0\xBA\xD0\xB8\xD1\x80 \xCE\xB5\xCE\xBB "
+                                "\xD8\xB9\xD8\xB1\xD8\xA8 \xD7\xA2\xD7\x91 "
+                                "\xE0\xA4\xB9\xE0\xA4\xBF \xE0\xB9\x84\xE0\xB8\x97 "
+                                "\xE4\xB8\xAD\xE6\x96\x87 \xED\x95\x9C \xF0\x9F\x98\x80 ";
+    const std::string mixedWord = "a\xD0\xBA\xCE\xB5\xD8\xB9\xD7\xA2\xE0\xA4\xB9\xE0\xB9\x84"
+                                  "\xE4\xB8\xAD\xED\x95\x9C\xF0\x9F\x98\x80";
     const std::pair<const char*, std::string> cases[] = {
         {"smuggled tables", filled(smuggledTable, "<p>")},
         {"line break flood", filled("<br>")},
@@ -94,9 +149,40 @@ void registerCases() {
         {"tiny links", filled("<a href=\"https://example.test/\">x</a> ")},
         {"largest paragraphs", filled("<p>Scans of crowded menu bars are <b>faster</b>; see <a "
                                       "href=\"https://example.test/notes\">the notes</a>.</p>\n")},
+        {"one tag of 2 MiB of attributes",
+         attributes(update::UpdateCycle::maxReleaseNotesBytes - 8) + "x"},
+        {"tags of 15 KiB of attributes", filled(attributes(15 * 1024))},
+        {"tags of 7 KiB of attributes", filled(attributes(7 * 1024))},
+        {"list item flood", filled("<li>")},
+        {"paragraph and strong flood", filled("<p><b>")},
+        {"link flood", filled("<a href=x>")},
+        {"empty strong flood", filled("<b></b>")},
+        {"unknown elements", filled("<x>")},
+        {"comments", filled("<!---->")},
+        {"unknown entities in a title", filled("&bogus;", "<title>")},
+        {"bad character references", filled("&#1;", "<p>")},
+        {"a script mix", filled(scripts, "<p>")},
+        {"preformatted code of links",
+         filled("<a href=\"https://example.test/\">x</a> ", "<pre><code>")},
+        {"combining marks", filled("\xCC\x81", "<p>a")},
+        {"a style change per character", filled("<b>x</b> <i>y</i> <code>z</code> ")},
+        {"headings", filled("<h1>x</h1>")},
+        {"list items", filled("<li>x", "<ul>")},
+        {"6000 numbered items", "<ol>" + repeated("<li>x", 6000)},
+        {"alternating directions", filled("a \xD7\x90 ")},
+        {"a long mixed word", filled(mixedWord, "<p>")},
+        {"lists 16 deep", filled(repeated("<ul><li>", 16) + "x" + repeated("</ul>", 16))},
+        {"a list item of 5000 paragraph separators", "<ul><li>x" + repeated("\xE2\x80\xA9", 5000)},
+        {"a list item of block separators",
+         filled("\xE2\x80\xA9\xEF\xB7\x90\xEF\xB7\x91", "<ul><li>x")},
     };
     for (const auto& [name, notes] : cases) {
-        benchmark::RegisterBenchmark((std::string("BM_ReleaseNotes/") + name).c_str(),
+        benchmark::RegisterBenchmark((std::string("BM_ReleaseNotes/read/") + name).c_str(),
+                                     [notes](benchmark::State& state) { readNotes(state, notes); })
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(10);
+        benchmark::RegisterBenchmark((std::string("BM_ReleaseNotes/shown/") + name).c_str(),
                                      [notes](benchmark::State& state) { showNotes(state, notes); })
             ->Unit(benchmark::kMillisecond)
             ->UseManualTime()

@@ -1,99 +1,31 @@
 #include "update/ReleaseNotes.h"
 
+#include "update/ReleaseNotesBuilder.h"
+
 #include <libxml/HTMLparser.h>
-#include <libxml/tree.h>
-#include <unicode/utf8.h>
+#include <libxml/parserInternals.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdint>
 #include <memory>
 
 namespace update {
 namespace {
 
-using Block = ReleaseNotes::Block;
-using Style = ReleaseNotes::Style;
-
-// What an element of the notes becomes.
-enum class Role {
-    heading,
-    paragraph,
-    preformatted,
-    list,
-    item,
-    emphasis,
-    strong,
-    code,
-    link,
-    lineBreak,
-    separator, // its text stays, on lines of its own
-    hidden,    // neither it nor its text shows
-};
-
-struct Element {
-    std::string_view name;
-    Role role;
-    // A heading's level; 1 for a numbered list.
-    int level = 0;
-};
-
-// Every element the reader knows; any other one leaves its text.
-constexpr Element elements[] = {
-    {"h1", Role::heading, 1},     {"h2", Role::heading, 2},
-    {"h3", Role::heading, 3},     {"h4", Role::heading, 4},
-    {"h5", Role::heading, 5},     {"h6", Role::heading, 6},
-    {"p", Role::paragraph},       {"pre", Role::preformatted},
-    {"ul", Role::list, 0},        {"ol", Role::list, 1},
-    {"li", Role::item},           {"em", Role::emphasis},
-    {"i", Role::emphasis},        {"strong", Role::strong},
-    {"b", Role::strong},          {"code", Role::code},
-    {"tt", Role::code},           {"kbd", Role::code},
-    {"samp", Role::code},         {"a", Role::link},
-    {"br", Role::lineBreak},      {"script", Role::hidden},
-    {"style", Role::hidden},      {"title", Role::hidden},
-    {"template", Role::hidden},   {"div", Role::separator},
-    {"table", Role::separator},   {"tr", Role::separator},
-    {"td", Role::separator},      {"th", Role::separator},
-    {"caption", Role::separator}, {"blockquote", Role::separator},
-    {"section", Role::separator}, {"article", Role::separator},
-    {"header", Role::separator},  {"footer", Role::separator},
-    {"dl", Role::separator},      {"dt", Role::separator},
-    {"dd", Role::separator},      {"hr", Role::separator},
-    {"figure", Role::separator},  {"figcaption", Role::separator},
-    {"details", Role::separator}, {"summary", Role::separator},
-};
-
-// The parser gives element names in lower case.
-const Element* element(const xmlNode& node) {
-    const std::string_view name(reinterpret_cast<const char*>(node.name));
-    const auto found = std::find_if(std::begin(elements), std::end(elements),
-                                    [&](const Element& e) { return e.name == name; });
-    return found == std::end(elements) ? nullptr : found;
-}
-
-bool isBlock(Role role) {
-    return role == Role::heading || role == Role::paragraph || role == Role::preformatted ||
-           role == Role::list || role == Role::item || role == Role::separator;
-}
-
-// Longer addresses are dropped with their link; the text stays.
-constexpr std::size_t maxAddressBytes = 2048;
-
-bool isSafeAddress(std::string_view address) {
-    const auto colon = address.find(':');
-    if (address.size() > maxAddressBytes || colon == std::string_view::npos) {
-        return false;
-    }
-    std::string scheme(address.substr(0, colon));
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return scheme == "http" || scheme == "https" || scheme == "mailto";
-}
-
-bool isSpace(UChar32 c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
+// What the parser may report for one download, whatever it holds: each element begun or ended,
+// attribute, piece of text, comment and error counts one, and so do 128 comparisons of an
+// attribute's name with those before it in its tag (its check for repeated names takes time
+// square in their number). On the worst floods a report costs the parser up to about 0.6 µs;
+// whatever else it reads costs at most some 6 ns a byte.
+constexpr std::size_t maxReports = 64 * 1024;
+constexpr std::size_t comparisonsPerReport = 128;
+// The parser holds a start tag or comment until its end arrives and then reads it in one go, out
+// of reach of the budget; a start tag's names are compared with each other. Notes end before
+// one that grows longer.
+constexpr std::ptrdiff_t maxPendingTagBytes = 8 * 1024;
+constexpr std::size_t sliceBytes = 1024;
+// Nesting the parser follows; deeper notes end there.
+constexpr std::size_t maxOpenElements = 256;
 
 // Notes are HTML when a tag, end tag or comment begins somewhere in them.
 bool looksLikeHtml(std::string_view notes) {
@@ -106,262 +38,130 @@ bool looksLikeHtml(std::string_view notes) {
     return false;
 }
 
-struct DocumentFree {
-    void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
-};
 struct ContextFree {
     void operator()(htmlParserCtxt* context) const { htmlFreeParserCtxt(context); }
 };
-struct StringFree {
-    void operator()(xmlChar* string) const { xmlFree(string); }
-};
 
-// Turns the parsed notes, or plain text, into blocks of styled text, spending one character of
-// the budget on each character, line break and block break.
-class Reader {
+// One reading of HTML notes: the parser's reports go to the builder while the work lasts.
+class HtmlReading {
 public:
-    Reader(std::vector<Block>& blocks, std::vector<std::string>& links)
-        : blocks(blocks), links(links) {}
+    explicit HtmlReading(ReleaseNotesBuilder& builder) : builder(builder) {}
 
-    // Walks the tree from `root` without recursion, whatever its depth.
-    void read(const xmlNode& root) {
-        const xmlNode* node = &root;
-        while (node != nullptr && !full) {
-            if (enter(*node) && node->children != nullptr) {
-                node = node->children;
-                continue;
+    // Answers whether the notes were read to their end.
+    bool read(std::string_view html) {
+        htmlSAXHandler handler{};
+        handler.startElement = [](void* reading, const xmlChar* name, const xmlChar** attributes) {
+            static_cast<HtmlReading*>(reading)->start(name, attributes);
+        };
+        handler.endElement = [](void* reading, const xmlChar* name) {
+            static_cast<HtmlReading*>(reading)->end(name);
+        };
+        handler.characters = [](void* reading, const xmlChar* text, int length) {
+            static_cast<HtmlReading*>(reading)->text(text, length);
+        };
+        handler.ignorableWhitespace = handler.characters;
+        handler.cdataBlock = handler.characters;
+        handler.comment = [](void* reading, const xmlChar*) {
+            static_cast<HtmlReading*>(reading)->count(1);
+        };
+        context.reset(
+            htmlCreatePushParserCtxt(&handler, this, nullptr, 0, nullptr, XML_CHAR_ENCODING_NONE));
+        if (!context) {
+            return false;
+        }
+        // Errors are counted, never printed: the parser's work on broken markup shows nowhere
+        // else.
+        context->sax->initialized = XML_SAX2_MAGIC;
+        context->sax->serror = [](void* reading, xmlErrorPtr) {
+            static_cast<HtmlReading*>(reading)->count(1);
+        };
+        // Always UTF-8, whatever the notes declare; no network.
+        htmlCtxtUseOptions(context.get(), HTML_PARSE_RECOVER | HTML_PARSE_NONET |
+                                              HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                              HTML_PARSE_IGNORE_ENC);
+        xmlSwitchToEncoding(context.get(), xmlFindCharEncodingHandler("UTF-8"));
+        for (std::size_t at = 0; at < html.size(); at += sliceBytes) {
+            const auto slice = html.substr(at, sliceBytes);
+            // Looking for the end of a start tag, the parser remembers that a slice ended within
+            // a quoted value but not which quote opened it, and then never finds the end: it
+            // looks again from the tag's start, no more than the bound below each time.
+            if (context->instate == XML_PARSER_START_TAG) {
+                context->checkIndex = 0;
             }
-            // Leaves the node, then each parent it was the last child of.
-            while (node != nullptr) {
-                leave(*node);
-                if (node == &root) {
-                    node = nullptr;
-                } else if (node->next != nullptr) {
-                    node = node->next;
-                    break;
-                } else {
-                    node = node->parent;
-                }
+            htmlParseChunk(context.get(), slice.data(), static_cast<int>(slice.size()), 0);
+            // Stopped here or by the parser itself (it gives up on some broken input).
+            if (stopped || context->disableSAX != 0) {
+                return false;
+            }
+            const auto* input = context->input;
+            if (input->end - input->cur > maxPendingTagBytes && input->cur[0] == '<') {
+                return false;
             }
         }
+        // What the parser still holds, and the end of what is open.
+        htmlParseChunk(context.get(), nullptr, 0, 1);
+        return !stopped && context->disableSAX == 0;
     }
-
-    // Text kept as written, line breaks and spaces too.
-    void verbatim(std::string_view text, const Style& style = {}) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-        const auto length =
-            static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
-        for (std::int32_t at = 0; at < length && !full;) {
-            UChar32 c = 0;
-            U8_NEXT_OR_FFFD(bytes, at, length, c);
-            if (c == '\r') {
-                if (at < length && bytes[at] == '\n') {
-                    continue;
-                }
-                c = '\n';
-            }
-            append(c, style);
-        }
-    }
-
-    // The notes stop here, with an ellipsis.
-    void cut() { blocks.push_back({.runs = {{"…", {}}}}); }
-
-    bool isFull() const { return full; }
 
 private:
-    struct Frame {
-        const xmlNode* node;
-        Role role;
-        int level;
-        // For a link: its address in `links`, none when it was dropped.
-        std::optional<std::size_t> link;
-        // For a list: which one it is.
-        std::size_t list = 0;
-        // For a list item: whether its first block was opened.
-        bool itemOpened = false;
-    };
-
-    // Answers whether the node's children are read.
-    bool enter(const xmlNode& node) {
-        if (node.type == XML_TEXT_NODE && node.content != nullptr) {
-            text(reinterpret_cast<const char*>(node.content));
-            return false;
+    void start(const xmlChar* name, const xmlChar** attributes) {
+        std::size_t named = 0;
+        while (attributes != nullptr && attributes[2 * named] != nullptr) {
+            ++named;
         }
-        if (node.type != XML_ELEMENT_NODE) {
-            return false;
+        count(1 + named + named * named / comparisonsPerReport);
+        if (!stopped && builder.openElements() >= maxOpenElements) {
+            stop();
         }
-        const auto* known = element(node);
-        if (known == nullptr) {
-            return true;
-        }
-        switch (known->role) {
-        case Role::hidden:
-            return false;
-        case Role::lineBreak:
-            pendingSpace.reset();
-            append('\n', currentStyle());
-            return false;
-        default:
-            break;
-        }
-        if (isBlock(known->role)) {
-            endBlock();
-        }
-        // Deeper elements leave only their text.
-        if (known->role == Role::separator || frames.size() >= ReleaseNotes::maxDepth) {
-            return true;
-        }
-        Frame frame{&node, known->role, known->level, std::nullopt};
-        if (known->role == Role::list) {
-            frame.list = lists++;
-        } else if (known->role == Role::link) {
-            const std::unique_ptr<xmlChar, StringFree> href(
-                xmlGetProp(&node, reinterpret_cast<const xmlChar*>("href")));
-            const std::string_view address = href ? reinterpret_cast<const char*>(href.get()) : "";
-            if (isSafeAddress(address)) {
-                frame.link = links.size();
-                links.emplace_back(address);
-            }
-        }
-        frames.push_back(frame);
-        return true;
-    }
-
-    void leave(const xmlNode& node) {
-        if (node.type != XML_ELEMENT_NODE) {
+        if (stopped) {
             return;
         }
-        if (!frames.empty() && frames.back().node == &node) {
-            frames.pop_back();
-        }
-        if (const auto* known = element(node); known != nullptr && isBlock(known->role)) {
-            endBlock();
-        }
+        builder.start(reinterpret_cast<const char*>(name),
+                      reinterpret_cast<const char* const*>(attributes));
+        stopOnceFull();
     }
 
-    // Text as HTML shows it: each run of white space one space, in the style of its first
-    // character, and none at a line's start.
-    void text(std::string_view text) {
-        const auto style = currentStyle();
-        if (std::any_of(frames.begin(), frames.end(),
-                        [](const Frame& frame) { return frame.role == Role::preformatted; })) {
-            verbatim(text, style);
+    void text(const xmlChar* text, int length) {
+        count(1);
+        if (stopped) {
             return;
         }
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-        const auto length = static_cast<std::int32_t>(text.size());
-        for (std::int32_t at = 0; at < length && !full;) {
-            UChar32 c = 0;
-            U8_NEXT_OR_FFFD(bytes, at, length, c);
-            if (isSpace(c)) {
-                if (blockOpen && !atLineStart && !pendingSpace) {
-                    pendingSpace = style;
-                }
-                continue;
-            }
-            if (pendingSpace) {
-                const auto spaceStyle = *pendingSpace;
-                pendingSpace.reset();
-                append(' ', spaceStyle);
-            }
-            append(c, style);
+        builder.text(std::string_view(reinterpret_cast<const char*>(text),
+                                      static_cast<std::size_t>(std::max(length, 0))));
+        stopOnceFull();
+    }
+
+    void end(const xmlChar* name) {
+        count(1);
+        if (!stopped) {
+            builder.end(reinterpret_cast<const char*>(name));
         }
     }
 
-    void append(UChar32 c, const Style& style) {
-        if (!blockOpen) {
-            // A block after another one begins with a break.
-            if (!blocks.empty() && !spend()) {
-                return;
-            }
-            openBlock();
+    void count(std::size_t units) {
+        reports += units;
+        if (reports > maxReports) {
+            stop();
         }
-        if (!spend()) {
-            return;
-        }
-        auto& runs = blocks.back().runs;
-        if (runs.empty() || !(runs.back().style == style)) {
-            runs.push_back({{}, style});
-        }
-        char encoded[U8_MAX_LENGTH];
-        std::int32_t length = 0;
-        U8_APPEND_UNSAFE(encoded, length, c);
-        runs.back().text.append(encoded, static_cast<std::size_t>(length));
-        atLineStart = c == '\n';
     }
 
-    // Spends one character; none is left once the notes are full.
-    bool spend() {
-        full = full || spent == ReleaseNotes::maxCharacters;
-        spent += full ? 0 : 1;
-        return !full;
-    }
-
-    void openBlock() {
-        Block block;
-        Frame* item = nullptr;
-        for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) {
-            switch (frame->role) {
-            case Role::heading:
-            case Role::preformatted:
-                if (block.kind == Block::Kind::paragraph) {
-                    block.kind = frame->role == Role::heading ? Block::Kind::heading
-                                                              : Block::Kind::preformatted;
-                    block.headingLevel = frame->level;
-                }
-                break;
-            case Role::item:
-                item = item ? item : &*frame;
-                break;
-            case Role::list:
-                // The innermost item inside the innermost list shows its marker once.
-                if (block.listDepth++ == 0 && item != nullptr && !item->itemOpened) {
-                    block.marker =
-                        frame->level == 1 ? Block::Marker::number : Block::Marker::bullet;
-                    block.list = frame->list;
-                    item->itemOpened = true;
-                }
-                break;
-            default:
-                break;
-            }
+    void stopOnceFull() {
+        if (builder.isFull()) {
+            stop();
         }
-        blocks.push_back(std::move(block));
-        blockOpen = true;
-        atLineStart = true;
     }
 
-    void endBlock() {
-        blockOpen = false;
-        pendingSpace.reset();
-    }
-
-    Style currentStyle() const {
-        Style style;
-        bool inLink = false;
-        for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) {
-            style.emphasis |= frame->role == Role::emphasis;
-            style.strong |= frame->role == Role::strong;
-            style.code |= frame->role == Role::code;
-            if (frame->role == Role::link && !inLink) {
-                inLink = true;
-                style.link = frame->link;
-            }
+    void stop() {
+        if (!stopped) {
+            stopped = true;
+            xmlStopParser(context.get());
         }
-        return style;
     }
 
-    std::vector<Block>& blocks;
-    std::vector<std::string>& links;
-    std::vector<Frame> frames;
-    std::size_t lists = 0;
-    std::size_t spent = 0;
-    bool full = false;
-    bool blockOpen = false;
-    bool atLineStart = true;
-    // The style of the white space read since the last character shown, if any.
-    std::optional<Style> pendingSpace;
+    ReleaseNotesBuilder& builder;
+    std::unique_ptr<htmlParserCtxt, ContextFree> context;
+    std::size_t reports = 0;
+    bool stopped = false;
 };
 
 } // namespace
@@ -369,32 +169,18 @@ private:
 ReleaseNotes ReleaseNotes::read(std::string_view downloaded) {
     ReleaseNotes notes;
     notes.downloadedBytes_ = downloaded.size();
-    Reader reader(notes.blocks_, notes.links_);
-    if (!looksLikeHtml(downloaded)) {
-        reader.verbatim(downloaded);
-        if (reader.isFull()) {
-            reader.cut();
-        }
-        return notes;
+    ReleaseNotesBuilder builder(notes.blocks_, notes.links_);
+    bool whole = true;
+    if (looksLikeHtml(downloaded)) {
+        // Once per process, before any thread parses.
+        static const bool initialized = (xmlInitParser(), true);
+        (void)initialized;
+        whole = HtmlReading(builder).read(downloaded);
+    } else {
+        builder.verbatim(downloaded);
     }
-    // Once per process, before any thread parses.
-    static const bool initialized = (xmlInitParser(), true);
-    (void)initialized;
-    const std::unique_ptr<htmlParserCtxt, ContextFree> context(htmlNewParserCtxt());
-    if (!context) {
-        return notes;
-    }
-    // Always UTF-8, whatever the notes declare; no network, no messages. The parser stops at
-    // its own depth limit (256), and a document nested that deep ends there.
-    const std::unique_ptr<xmlDoc, DocumentFree> document(htmlCtxtReadMemory(
-        context.get(), downloaded.data(),
-        static_cast<int>(std::min<std::size_t>(downloaded.size(), INT32_MAX)), nullptr, "UTF-8",
-        HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING));
-    if (const auto* root = document ? xmlDocGetRootElement(document.get()) : nullptr) {
-        reader.read(*root);
-    }
-    if (reader.isFull() || context->disableSAX != 0) {
-        reader.cut();
+    if (!whole || builder.isFull()) {
+        builder.cut();
     }
     return notes;
 }

@@ -13,14 +13,17 @@ namespace update {
 // and only text in a few kinds of blocks and styles comes out: nothing of the notes is ever read
 // as markup again. Kept: headings, paragraphs, preformatted text, lists, links (http, https and
 // mailto), emphasis and code, nested at most `maxDepth` deep. Every other element leaves its
-// text, on lines of its own for tables and other blocks; scripts and styles not even that. At
-// most `maxCharacters` show, each line and block break counting as one; longer notes, and notes
-// nested deeper than the parser follows (256 levels), end in a paragraph "…".
+// text, on lines of its own for tables and other blocks; scripts and styles not even that. What
+// shows costs at most `maxCharacters`: each character, line break and block break one, each
+// block, list marker, change of style and change of script more (ReleaseNotesBuilder). The
+// parser's work is bounded too, whatever the download holds. Longer notes, notes nested deeper
+// than 256 levels and notes that would keep the parser busy end in a paragraph "…".
 class ReleaseNotes {
 public:
     static constexpr std::size_t maxDepth = 16;
-    // As many as the window lays out within 100 ms when every character changes style, font or
-    // direction (bench/update_bench); a few pages of notes.
+    // As much as the window builds, lays out and paints within 100 ms on the main thread, and
+    // the worker reads within 100 ms, however the notes are made (bench/update_bench); a few
+    // pages of notes.
     static constexpr std::size_t maxCharacters = 10 * 1024;
 
     struct Style {

@@ -1,5 +1,7 @@
 #include "update/ReleaseNotes.h"
 
+#include "update/UpdateCycle.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +17,31 @@ std::string repeated(std::string_view text, std::size_t times) {
         result += text;
     }
     return result;
+}
+
+// Half a MiB of `piece`, then text.
+std::string flood(std::string_view piece, std::string_view start = "") {
+    return std::string(start) + repeated(piece, 512 * 1024 / piece.size()) + "after";
+}
+
+// Links of ever longer addresses: the download falls into slices within some of them.
+std::pair<std::string, std::string> links(std::size_t count) {
+    std::pair<std::string, std::string> notesAndShown{"", "p:"};
+    for (std::size_t index = 0; index < count; ++index) {
+        const auto address = "https://x.example/" + std::string(index, 'a');
+        notesAndShown.first += "<a href=\"" + address + "\">x</a>";
+        notesAndShown.second += "[x](" + address + ")";
+    }
+    return notesAndShown;
+}
+
+// A start tag of differently named attributes, about `bytes` long.
+std::string attributes(std::size_t bytes) {
+    std::string tag = "<p";
+    for (std::size_t index = 0; tag.size() < bytes; ++index) {
+        tag += " a" + std::to_string(index);
+    }
+    return tag + ">";
 }
 
 // The notes in short: blocks joined by " | ", each its lists as ">", its marker ("•" or "#"),
@@ -73,9 +100,16 @@ TEST(ReleaseNotes, KeepOnlyWhatReleaseNotesNeed) {
          "</ul><ol><li><p>Three</p><p>more</p></ol><pre> a\n  b</pre>",
          "h2:New | p:Faster *scans*, _fewer_ `waits`. | >•p:One | >•p:Two | >#p:Three | >p:more | "
          "pre: a\n  b"},
+        {"preformatted text keeps its spaces inside other elements",
+         "<pre><b>a  b\n <i>c\n  d</i></b></pre>", "pre:*a  b\n **_c\n  d_*"},
         {"links keep web and mail addresses only",
-         R"(<a href="https://x.example/?a=1&amp;b=2">site</a> <a href='javascript:alert(1)'>run</a>)",
-         "p:[site](https://x.example/?a=1&b=2) run"},
+         R"(<a href="https://x.example/?a=1&amp;b=2">site</a> <a href='javascript:alert(1)'>run</a>)"
+         R"( <a href="file:///etc/passwd">file</a> <a href="data:text/html,<b>">data</a> <a )"
+         R"(href="VBScript:msgbox">vb</a> <a href="tessaline://quit">app</a> <a )"
+         R"(href="x-apple.systempreferences:">prefs</a> <a href="MAILTO:a@x.example">mail</a>)",
+         "p:[site](https://x.example/?a=1&b=2) run file data vb app prefs "
+         "[mail](MAILTO:a@x.example)"},
+        {"links however the download falls into slices", links(200).first, links(200).second},
         {"other elements leave their text",
          R"(<table><tr><td>A</td><td>B</td></tr></table><img src="file:///etc/passwd">)",
          "p:A | p:B"},
@@ -105,7 +139,8 @@ TEST(ReleaseNotes, KeepOnlyWhatReleaseNotesNeed) {
 }
 
 // Every character shown counts, line breaks and block breaks too; notes nested deeper than the
-// parser follows end where it stopped.
+// parser follows end where it stopped, and so do notes that would make the parser work long
+// for what shows: they leave the rest unread and end in an ellipsis.
 TEST(ReleaseNotes, LongNotesEndInAnEllipsis) {
     struct Row {
         const char* name;
@@ -116,6 +151,15 @@ TEST(ReleaseNotes, LongNotesEndInAnEllipsis) {
         {"paragraphs", repeated("<p>é</p>", ReleaseNotes::maxCharacters)},
         {"line breaks", repeated("<br>", ReleaseNotes::maxCharacters + 1)},
         {"nesting", repeated("<div>", 300) + "deep"},
+        {"a tag of many attributes", attributes(update::UpdateCycle::maxReleaseNotesBytes) + "x"},
+        {"a tag longer than the parser holds", "<p>before" + attributes(12 * 1024) + "after"},
+        {"tags of fewer attributes", repeated(attributes(7 * 1024), 20) + "after"},
+        {"list items", flood("<li>")},
+        {"paragraphs of strong text", flood("<p><b>")},
+        {"links", flood("<a href=x>")},
+        {"empty elements", flood("<b></b>")},
+        {"unknown entities in a title", flood("&bogus;", "<title>")},
+        {"invalid characters", flood("\x01", "<p>")},
     };
     for (const auto& row : rows) {
         const auto notes = ReleaseNotes::read(row.notes);

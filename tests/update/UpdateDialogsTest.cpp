@@ -9,8 +9,10 @@
 #include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextBlock>
@@ -33,6 +35,33 @@ template <typename Widget> Widget* child(QWidget& window, const char* name) {
     EXPECT_NE(found, nullptr) << name;
     return found;
 }
+
+std::string repeated(std::string_view text, int times) {
+    std::string result;
+    for (int time = 0; time < times; ++time) {
+        result += text;
+    }
+    return result;
+}
+
+// The lines of the view's blocks, line separators as "\n".
+std::vector<std::string> shownLines(QTextBrowser& view) {
+    std::vector<std::string> lines;
+    for (auto block = view.document()->begin(); block.isValid(); block = block.next()) {
+        lines.push_back(block.text().replace(QChar::LineSeparator, '\n').toStdString());
+    }
+    return lines;
+}
+
+// Takes the addresses of one scheme in place of the desktop's handler, so nothing is launched.
+class LinkCatcher : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.push_back(url); }
+};
 
 class UpdateDialogsTest : public testing::Test {
 protected:
@@ -160,6 +189,66 @@ TEST_F(UpdateDialogsTest, LongWordsOfReleaseNotesBreakAnywhere) {
     }
 }
 
+// Lists are lines with their markers, numbers counting on through an item's nested lists; a
+// separator that would end a block breaks the line within the item.
+TEST_F(UpdateDialogsTest, ListsShowAsLinesWithMarkers) {
+    struct Row {
+        const char* name;
+        std::string notes;
+        std::vector<std::string> lines;
+    };
+    const Row rows[] = {
+        {"numbers count on",
+         "<ol><li>a<li>b<ul><li>c</ul><li>d</ol><ol><li>e</ol>",
+         {"1.\u00A0a", "2.\u00A0b", "\u25E6\u00A0c", "3.\u00A0d", "1.\u00A0e"}},
+        {"paragraph and frame separators", "<ul><li>a\u2029b\uFDD0c\uFDD1d", {"•\u00A0a\nb\nc\nd"}},
+        {"5,000 paragraph separators",
+         "<ul><li>a" + repeated("\u2029", 5000) + "b",
+         {"•\u00A0a" + std::string(5000, '\n') + "b"}},
+    };
+    UpdateFoundWindow window(sampleRelease(false, true), {}, "1.0", [](Choice) {});
+    auto* view = child<QTextBrowser>(window, "update.found.releaseNotes");
+    for (const auto& row : rows) {
+        window.showReleaseNotes(update::ReleaseNotes::read(row.notes));
+        EXPECT_EQ(shownLines(*view), row.lines) << row.name;
+    }
+
+    // As many items as the notes hold, each a line of its own number.
+    window.showReleaseNotes(update::ReleaseNotes::read("<ol>" + repeated("<li>x", 6000)));
+    const auto lines = shownLines(*view);
+    ASSERT_GT(lines.size(), 500u);
+    EXPECT_EQ(lines.back(), "…");
+    for (std::size_t item = 0; item + 1 < lines.size(); ++item) {
+        ASSERT_EQ(lines[item], std::to_string(item + 1) + ".\u00A0x");
+    }
+}
+
+// A link goes out to the desktop's handler; the view never follows it, so the notes stay.
+TEST_F(UpdateDialogsTest, ClickingALinkOpensItAndKeepsTheNotes) {
+    UpdateFoundWindow window(sampleRelease(false, true), {}, "1.0", [](Choice) {});
+    window.show();
+    window.showReleaseNotes(
+        update::ReleaseNotes::read("<p>See <a href=\"https://example.test/notes\">the notes</a>."));
+    auto* view = child<QTextBrowser>(window, "update.found.releaseNotes");
+    const auto shown = view->toPlainText();
+    QTextCursor inLink(view->document());
+    inLink.setPosition(static_cast<int>(shown.indexOf("notes")));
+    const QPointF at = view->cursorRect(inLink).center();
+
+    LinkCatcher catcher;
+    QDesktopServices::setUrlHandler("https", &catcher, "open");
+    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, at, view->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &click);
+    }
+    QDesktopServices::unsetUrlHandler("https");
+
+    EXPECT_EQ(catcher.opened, std::vector<QUrl>{QUrl("https://example.test/notes")});
+    EXPECT_EQ(view->toPlainText(), shown);
+}
+
 TEST_F(UpdateDialogsTest, ProgressTexts) {
     struct Row {
         update::UpdateProgress progress;
@@ -266,3 +355,5 @@ TEST_F(UpdateDialogsTest, PresenterReplacesTheStatusWindowWithTheUpdateAndDismis
 }
 
 } // namespace
+
+#include "UpdateDialogsTest.moc"

@@ -1,11 +1,14 @@
 #include "ui/Updates/ReleaseNotesView.h"
 
+#include "platform/qt/QtURLOpener.h"
+
 #include <QFontDatabase>
-#include <QTextBlock>
+#include <QFontMetricsF>
 #include <QTextBoundaryFinder>
 #include <QTextCursor>
-#include <QTextList>
 
+#include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 namespace Parlowen {
@@ -42,7 +45,30 @@ QList<qsizetype> breaksInLongWords(const QString& text) {
     return breaks;
 }
 
-QTextBlockFormat blockFormat(const Block& block) {
+// What a list item shows before its text: its number, counted on from the items before it in
+// its list, or a bullet that changes with the depth.
+QString markerText(const Block& block, std::unordered_map<std::size_t, int>& numbered) {
+    switch (block.marker) {
+    case Block::Marker::none:
+        return {};
+    case Block::Marker::number:
+        return QString::number(++numbered[block.list]) + QStringLiteral(".\u00A0");
+    case Block::Marker::bullet:
+        break;
+    }
+    return block.listDepth == 1   ? QStringLiteral("\u2022\u00A0")
+           : block.listDepth == 2 ? QStringLiteral("\u25E6\u00A0")
+                                  : QStringLiteral("\u25AA\u00A0");
+}
+
+// How far each level of lists indents beyond the first: lists nested as deep as the notes
+// allow still leave most of the view's width to their text.
+constexpr qreal listStep = 20;
+
+// Where the lines of a block start: beside the widest marker for the first level of lists,
+// one step further for each level more. An item's marker hangs in front of its text, so that
+// the lines of the item and of the items after it start where the text starts.
+QTextBlockFormat blockFormat(const Block& block, qreal markerWidth, qreal gutter) {
     QTextBlockFormat format;
     switch (block.kind) {
     case Block::Kind::heading:
@@ -55,22 +81,11 @@ QTextBlockFormat blockFormat(const Block& block) {
         format.setBottomMargin(block.marker == Block::Marker::none ? 6 : 2);
         break;
     }
-    if (block.marker == Block::Marker::none) {
-        format.setIndent(block.listDepth);
-    }
-    return format;
-}
-
-QTextListFormat listFormat(const Block& block) {
-    QTextListFormat format;
-    format.setIndent(block.listDepth);
-    if (block.marker == Block::Marker::number) {
-        format.setStyle(QTextListFormat::ListDecimal);
-    } else {
-        format.setStyle(block.listDepth == 1   ? QTextListFormat::ListDisc
-                        : block.listDepth == 2 ? QTextListFormat::ListCircle
-                                               : QTextListFormat::ListSquare);
-    }
+    // An indent, unlike a margin, lies on the side where the block's text begins, left or right.
+    format.setIndent(block.listDepth == 0 ? 0
+                                          : static_cast<int>(std::lround(
+                                                gutter + (block.listDepth - 1) * listStep)));
+    format.setTextIndent(-markerWidth);
     return format;
 }
 
@@ -105,6 +120,13 @@ QTextCharFormat charFormat(const Block& block, const update::ReleaseNotes::Style
     return format;
 }
 
+// The characters that a cursor's insertText() turns into a new block: within a block of the
+// notes each is a line break.
+bool breaksBlock(QChar c) {
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator ||
+           c == QChar(0xFDD0) || c == QChar(0xFDD1);
+}
+
 // Inserts the block's runs, line breaks as line separators and long words breakable.
 void insertRuns(QTextCursor& cursor, const Block& block, const Looks& looks) {
     QString text;
@@ -113,7 +135,7 @@ void insertRuns(QTextCursor& cursor, const Block& block, const Looks& looks) {
         text += QString::fromStdString(run.text);
         ends.push_back(text.size());
     }
-    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    std::replace_if(text.begin(), text.end(), breaksBlock, QChar(QChar::LineSeparator));
     const auto breaks = breaksInLongWords(text);
     auto nextBreak = breaks.begin();
     qsizetype at = 0;
@@ -134,32 +156,44 @@ void insertRuns(QTextCursor& cursor, const Block& block, const Looks& looks) {
 } // namespace
 
 ReleaseNotesView::ReleaseNotesView(QWidget* parent) : QTextBrowser(parent) {
+    // Following a link here would replace the notes with whatever it names.
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    connect(this, &QTextBrowser::anchorClicked, this, [](const QUrl& link) {
+        platform::qt::QtURLOpener::openURL(link.toString(QUrl::FullyEncoded).toStdString());
+    });
 }
 
 void ReleaseNotesView::showNotes(const update::ReleaseNotes& notes) {
     auto* shown = document();
     shown->clear();
+    // Indents count in pixels.
+    shown->setIndentWidth(1);
     QTextCursor cursor(shown);
     cursor.beginEditBlock();
     const Looks looks{notes, palette().link(),
                       QFontDatabase::systemFont(QFontDatabase::FixedFont).families()};
-    std::unordered_map<std::size_t, QTextList*> lists;
+    const QFontMetricsF metrics(shown->defaultFont());
+    std::unordered_map<std::size_t, int> numbered;
+    QStringList markers;
+    QList<qreal> markerWidths;
+    qreal gutter = 2 * listStep;
     for (const auto& block : notes.blocks()) {
-        if (&block == &notes.blocks().front()) {
-            cursor.setBlockFormat(blockFormat(block));
+        markers.push_back(markerText(block, numbered));
+        markerWidths.push_back(metrics.horizontalAdvance(markers.back()));
+        gutter = std::max(gutter, markerWidths.back());
+    }
+    for (qsizetype index = 0; index < markers.size(); ++index) {
+        const auto& block = notes.blocks()[static_cast<std::size_t>(index)];
+        const auto& marker = markers[index];
+        const auto format = blockFormat(block, markerWidths[index], gutter);
+        if (index == 0) {
+            cursor.setBlockFormat(format);
         } else {
-            cursor.insertBlock(blockFormat(block), QTextCharFormat());
+            cursor.insertBlock(format, QTextCharFormat());
         }
-        if (block.marker != Block::Marker::none) {
-            if (auto& list = lists[block.list]) {
-                list->add(cursor.block());
-            } else {
-                list = cursor.createList(listFormat(block));
-            }
-        }
+        cursor.insertText(marker, QTextCharFormat());
         insertRuns(cursor, block, looks);
     }
     cursor.endEditBlock();
