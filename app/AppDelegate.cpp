@@ -78,8 +78,11 @@ void AppDelegate::applicationDidFinishLaunching() {
         if (context_.singleInstanceGuard &&
             context_.singleInstanceGuard->requestExistingInstanceActivationIfNeeded()) {
             isDuplicate_ = true;
-            writeLaunchDiagnostic("duplicate-instance-exit");
-            context_.terminate(0);
+            // Turned away by another user's process, the start failed: no copy comes forward.
+            const bool failed = context_.singleInstanceGuard->turnedAwayByAnotherUser();
+            writeLaunchDiagnostic(failed ? "lock-held-by-another-user-exit"
+                                         : "duplicate-instance-exit");
+            context_.terminate(failed ? 1 : 0);
             return;
         }
         startProductExperience();

@@ -49,10 +49,14 @@ bool runsWithoutDisplay(LaunchMode mode, const std::vector<std::string>& argumen
            wantsVisualSnapshot(arguments);
 }
 
-std::string desktopDescriptionPath(const std::vector<std::string>& arguments,
-                                   const char* environmentValue) {
-    if (auto path = QelCore::CommandLineArguments::valueAfter(arguments, "--desktop")) {
-        return std::move(*path);
+std::optional<std::string> desktopDescriptionPath(const std::vector<std::string>& arguments,
+                                                  const char* environmentValue) {
+    if (contains(arguments, "--desktop")) {
+        auto path = QelCore::CommandLineArguments::valueAfter(arguments, "--desktop");
+        if (!path || path->empty() || path->starts_with("--")) {
+            return std::nullopt;
+        }
+        return path;
     }
     return environmentValue != nullptr ? std::string(environmentValue) : std::string();
 }

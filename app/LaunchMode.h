@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,9 +23,11 @@ bool wantsVisualSnapshot(const std::vector<std::string>& arguments);
 // Whether the start needs no display: the smoke modes and the visual snapshot.
 bool runsWithoutDisplay(LaunchMode mode, const std::vector<std::string>& arguments);
 
-// The value after "--desktop", else the environment's TESSALINE_DESKTOP when not empty; empty
-// when neither names a desktop description (the compiled-in one is used).
-std::string desktopDescriptionPath(const std::vector<std::string>& arguments,
-                                   const char* environmentValue);
+// The value after "--desktop", else the environment's TESSALINE_DESKTOP; empty when neither
+// names a desktop description (the compiled-in one is used). None when "--desktop" has no path
+// after it (it ends the command line, or an empty argument or another option follows), which
+// must not start the compiled-in desktop as if no path had been asked for.
+std::optional<std::string> desktopDescriptionPath(const std::vector<std::string>& arguments,
+                                                  const char* environmentValue);
 
 } // namespace Parlowen

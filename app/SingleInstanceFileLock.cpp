@@ -1,17 +1,14 @@
 #include "app/SingleInstanceFileLock.h"
 
+#include "app/SingleInstanceLockHolder.h"
+
 #include <fcntl.h>
-#include <linux/netlink.h>
-#include <linux/rtnetlink.h>
-#include <linux/sock_diag.h>
-#include <linux/unix_diag.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +16,6 @@
 #include <cstring>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <system_error>
 
 namespace Parlowen {
@@ -39,64 +35,6 @@ std::string lockName(const std::filesystem::path& url) {
         std::snprintf(text, sizeof text, "app.tessaline.Tessaline.lock/%u/%016llx",
                       static_cast<unsigned>(::geteuid()), static_cast<unsigned long long>(hash));
     return std::string(1, '\0') + std::string(text, static_cast<std::size_t>(length));
-}
-
-// The user of the socket bound to the abstract `name`, as the kernel's socket diagnostics tell
-// it; none when they cannot.
-std::optional<uid_t> ownerOfName(const std::string& name) {
-    const int diagnostics = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG);
-    if (diagnostics < 0) {
-        return std::nullopt;
-    }
-    struct {
-        nlmsghdr header;
-        unix_diag_req request;
-    } query{};
-    query.header.nlmsg_len = sizeof query;
-    query.header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
-    query.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    query.request.sdiag_family = AF_UNIX;
-    query.request.udiag_states = ~0U;
-    query.request.udiag_show = UDIAG_SHOW_NAME | UDIAG_SHOW_UID;
-    std::optional<uid_t> owner;
-    bool done = ::send(diagnostics, &query, sizeof query, 0) != sizeof query;
-    alignas(nlmsghdr) std::array<char, 32768> buffer{};
-    while (!done) {
-        const ssize_t received = ::recv(diagnostics, buffer.data(), buffer.size(), 0);
-        int left = static_cast<int>(received);
-        done = received <= 0;
-        for (auto* header = reinterpret_cast<nlmsghdr*>(buffer.data());
-             !done && NLMSG_OK(header, left); header = NLMSG_NEXT(header, left)) {
-            if (header->nlmsg_type != SOCK_DIAG_BY_FAMILY) {
-                done = true; // the end of the list, or an error
-                break;
-            }
-            auto* socket = static_cast<unix_diag_msg*>(NLMSG_DATA(header));
-            int attributesLeft = static_cast<int>(header->nlmsg_len - NLMSG_LENGTH(sizeof *socket));
-            bool named = false;
-            std::optional<uid_t> user;
-            for (auto* attribute = reinterpret_cast<rtattr*>(socket + 1);
-                 RTA_OK(attribute, attributesLeft);
-                 attribute = RTA_NEXT(attribute, attributesLeft)) {
-                const std::string_view payload(static_cast<const char*>(RTA_DATA(attribute)),
-                                               RTA_PAYLOAD(attribute));
-                if (attribute->rta_type == UNIX_DIAG_NAME) {
-                    named = payload == name;
-                } else if (attribute->rta_type == UNIX_DIAG_UID &&
-                           payload.size() == sizeof(uid_t)) {
-                    uid_t value = 0;
-                    std::memcpy(&value, payload.data(), sizeof value);
-                    user = value;
-                }
-            }
-            if (named) {
-                owner = user;
-                done = true;
-            }
-        }
-    }
-    ::close(diagnostics);
-    return owner;
 }
 
 } // namespace
@@ -166,12 +104,23 @@ SingleInstanceFileLock::AcquireResult SingleInstanceFileLock::acquireFile(pid_t 
     }
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
         const int reason = errno;
+        const auto holder =
+            reason == EWOULDBLOCK ? SingleInstanceLockHolder::ofFile(descriptor) : std::nullopt;
         ::close(descriptor);
-        if (reason == EWOULDBLOCK) {
-            return AcquireResult::heldByAnotherProcess;
+        if (reason != EWOULDBLOCK) {
+            problem = std::strerror(reason);
+            return AcquireResult::unavailable;
         }
-        problem = std::strerror(reason);
-        return AcquireResult::unavailable;
+        // A process of another user (a copy started with sudo, say) can hold this user's file
+        // when it may open it; no copy of this user's would then answer.
+        if (holder && holder->user != ::geteuid()) {
+            log("the single-copy lock " + url_.string() + " is held by process " +
+                std::to_string(*holder->processIdentifier) + " of user " +
+                std::to_string(holder->user) + ", not by a copy of this user's; this start " +
+                "ends. End that process");
+            return AcquireResult::heldByAnotherUser;
+        }
+        return AcquireResult::heldByAnotherProcess;
     }
     fileDescriptor_ = descriptor;
     heldByName_ = false;
@@ -203,10 +152,12 @@ SingleInstanceFileLock::AcquireResult SingleInstanceFileLock::acquireName() {
     if (reason == EADDRINUSE) {
         // Any process can bind an abstract name: one of another user turns this start away,
         // which must not go unexplained.
-        if (const auto owner = ownerOfName(name_); owner && *owner != ::geteuid()) {
+        if (const auto holder = SingleInstanceLockHolder::ofName(name_);
+            holder && holder->user != ::geteuid()) {
             log("the single-copy lock's name is held by a process of user " +
-                std::to_string(*owner) + ", not by a copy of this user's; this start ends. End " +
-                "that process, or make " + url_.string() + " usable again");
+                std::to_string(holder->user) + ", not by a copy of this user's; this start " +
+                "ends. End that process, or make " + url_.string() + " usable again");
+            return AcquireResult::heldByAnotherUser;
         }
         return AcquireResult::heldByAnotherProcess;
     }

@@ -21,11 +21,13 @@ namespace Parlowen {
 // line saying why: a socket bound to an abstract name made of this user's id and the lock
 // file's path, which the kernel frees when the holder ends. Copies started together therefore
 // still find one holder. Abstract names have no owner or permissions, so a process of any user
-// can take this user's name first; this start then ends as for a copy, and a log line names
-// that user.
+// can take this user's name first, as a process of another user that may open the file can
+// hold the file's lock; a log line then names that user (and the process holding the file).
 class SingleInstanceFileLock {
 public:
-    enum class AcquireResult { acquired, heldByAnotherProcess, unavailable };
+    // `heldByAnotherUser`: held by a process of another user, so no copy of this user's holds
+    // it; `heldByAnotherProcess` otherwise.
+    enum class AcquireResult { acquired, heldByAnotherProcess, heldByAnotherUser, unavailable };
 
     // Log lines go to `logger`; none are written without one.
     explicit SingleInstanceFileLock(std::filesystem::path url,

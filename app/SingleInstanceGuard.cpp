@@ -19,10 +19,14 @@ bool SingleInstanceGuard::requestExistingInstanceActivationIfNeeded() {
     if (!bundleIdentifier_) {
         return false;
     }
-    const bool heldElsewhere =
-        lock_ && lock_->acquire(currentProcessIdentifier_) ==
-                     SingleInstanceFileLock::AcquireResult::heldByAnotherProcess;
-    if (heldElsewhere) {
+    using AcquireResult = SingleInstanceFileLock::AcquireResult;
+    const auto locked =
+        lock_ ? lock_->acquire(currentProcessIdentifier_) : AcquireResult::unavailable;
+    if (locked == AcquireResult::heldByAnotherUser) {
+        turnedAwayByAnotherUser_ = true;
+        return true;
+    }
+    if (locked == AcquireResult::heldByAnotherProcess) {
         // The holder answers the request; nobody is activated directly.
         postActivationRequest();
         return true;

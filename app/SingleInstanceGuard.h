@@ -29,10 +29,14 @@ public:
                         platform::RunningCopies& runningCopies,
                         platform::DistributedNotificationCenter& notifications);
 
-    // True when another copy exists and was asked to come forward (this process should quit);
-    // false when this launch goes on. A lock that cannot be taken for any reason but another
-    // holder counts as no lock.
+    // True when this process should quit: another copy exists and was asked to come forward,
+    // or a process of another user holds the lock (nobody is asked then); false when this
+    // launch goes on. A lock that cannot be taken for any reason but another holder counts as
+    // no lock.
     bool requestExistingInstanceActivationIfNeeded();
+    // Whether the start was turned away by a process of another user: no copy of this user's
+    // runs, so the start failed.
+    bool turnedAwayByAnotherUser() const { return turnedAwayByAnotherUser_; }
 
     SingleInstanceFileLock* lock() const { return lock_.get(); }
 
@@ -47,6 +51,7 @@ private:
     std::unique_ptr<SingleInstanceFileLock> lock_;
     platform::RunningCopies& runningCopies_;
     platform::DistributedNotificationCenter& notifications_;
+    bool turnedAwayByAnotherUser_ = false;
 };
 
 } // namespace Parlowen

@@ -130,6 +130,11 @@ int main(int argc, char** argv) {
     if (launchMode == LaunchMode::sentrySmoke) {
         return runSentrySmoke(arguments);
     }
+    const auto desktopPath = desktopDescriptionPath(arguments, std::getenv("TESSALINE_DESKTOP"));
+    if (!desktopPath) {
+        std::cerr << "tessaline: --desktop needs the path of a desktop description after it\n";
+        return 2;
+    }
     if (!choosesPlatform(arguments)) {
         if (runsWithoutDisplay(launchMode, arguments)) {
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -144,8 +149,7 @@ int main(int argc, char** argv) {
     TessalineAppearance::install(*application);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    auto made =
-        ProductServices::make(desktopDescriptionPath(arguments, std::getenv("TESSALINE_DESKTOP")));
+    auto made = ProductServices::make(*desktopPath);
     if (auto* error = std::get_if<std::string>(&made)) {
         std::cerr << "tessaline: " << *error << "\n";
         return finish(2);

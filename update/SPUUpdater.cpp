@@ -3,22 +3,9 @@
 #include "update/EdSignatureVerifier.h"
 #include "update/UpdateCycle.h"
 
-#include <algorithm>
-#include <cctype>
 #include <chrono>
 
 namespace update {
-namespace {
-
-bool isHttpURL(std::string_view url) {
-    std::string lowered(url.substr(0, 8));
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return (lowered.starts_with("http://") && url.size() > 7) ||
-           (lowered.starts_with("https://") && url.size() > 8);
-}
-
-} // namespace
 
 SPUUpdater::SPUUpdater(UpdaterEnvironment environment, SPUUserDriver& userDriver,
                        SPUUpdaterDelegate* delegate)
@@ -58,7 +45,7 @@ std::optional<UpdateError> SPUUpdater::startUpdater() {
                            "The application has no version, so it cannot check for updates."};
     }
     const auto url = feedURL();
-    if (!url || !isHttpURL(*url)) {
+    if (!url || !UpdateHost::isUsableFeedURL(*url)) {
         return UpdateError{UpdateErrorCode::invalidFeedURL,
                            "The update feed address is missing or is not an http(s) address."};
     }

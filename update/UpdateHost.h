@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace update {
 
@@ -24,6 +25,11 @@ struct UpdateHost {
     // Reads the keys above from the bundle's Info values; the bundle's folder is the installed
     // folder.
     static UpdateHost fromBundle(const platform::BundleInfo& bundle);
+
+    // Whether `url` can be fetched as the update feed: an http or https URL with a host, as
+    // libcurl, which fetches it, parses it. Blanks and control characters are refused anywhere,
+    // also around it (not trimmed), so the address checked is the address fetched.
+    static bool isUsableFeedURL(std::string_view url);
 };
 
 } // namespace update

@@ -13,7 +13,8 @@ public:
     virtual ~PreferencesUpdater() = default;
 
     virtual UpdaterStatus status() const = 0;
-    // Whether the build names an update feed; without one there is nothing to check, ever.
+    // Whether the build names an update feed the updater can fetch (the updater's own test of
+    // it); without one there is nothing to check, ever.
     virtual bool hasFeedAddress() const = 0;
     // Whether a check may start now.
     virtual bool canCheckForUpdates() const = 0;

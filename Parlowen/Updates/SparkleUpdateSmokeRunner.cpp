@@ -5,7 +5,6 @@
 #include "core/TextFolding.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <ostream>
@@ -22,20 +21,6 @@ std::optional<std::string> valueAfter(const std::string& flag,
     }
     auto value = QelCore::TextFolding::trimmed(*argument);
     return value.empty() ? std::nullopt : std::optional(std::move(value));
-}
-
-// A URL with an http or https scheme and something after it, without blanks or controls.
-bool isFeedURL(const std::string& url) {
-    const auto colon = url.find(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == url.size()) {
-        return false;
-    }
-    std::string scheme = url.substr(0, colon);
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const bool printable = std::none_of(url.begin(), url.end(),
-                                        [](unsigned char c) { return c <= 0x20 || c == 0x7F; });
-    return printable && (scheme == "http" || scheme == "https");
 }
 
 // A decimal number that uses the whole text (C locale, an optional leading "+").
@@ -79,7 +64,7 @@ std::variant<SparkleUpdateSmokeRunner::Configuration,
              SparkleUpdateSmokeRunner::Configuration::Error>
 SparkleUpdateSmokeRunner::Configuration::fromArguments(const std::vector<std::string>& arguments) {
     const auto feedURL = valueAfter("--feed-url", arguments);
-    if (!feedURL || !isFeedURL(*feedURL)) {
+    if (!feedURL || !update::UpdateHost::isUsableFeedURL(*feedURL)) {
         return Error{Error::Case::missingFeedURL, {}};
     }
     Configuration configuration{*feedURL, defaultTimeout};

@@ -23,7 +23,7 @@ UpdaterController::UpdaterController(update::UpdaterEnvironment environment,
                                      platform::NotificationCenter& notificationCenter)
     : workspace(workspace), notificationCenter(notificationCenter), mainLoop(environment.mainLoop),
       hasFeedAddress_(environment.host.feedURL &&
-                      !QelCore::TextFolding::trimmed(*environment.host.feedURL).empty()) {
+                      update::UpdateHost::isUsableFeedURL(*environment.host.feedURL)) {
     standard_ = std::make_unique<update::SPUStandardUpdaterController>(
         hasFeedAddress_, std::move(environment), presenter, this, this);
 }

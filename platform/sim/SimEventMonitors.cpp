@@ -62,7 +62,8 @@ NSEventModifierFlags SimEventMonitors::flags() const {
     return flags;
 }
 
-std::optional<NSEvent> SimEventMonitors::pressModifierKey(CGKeyCode keyCode, bool down) {
+std::optional<NSEvent> SimEventMonitors::pressModifierKey(CGKeyCode keyCode, bool down,
+                                                          KeyWindow window) {
     if (modifierKey(keyCode) == nullptr) {
         return std::nullopt;
     }
@@ -80,7 +81,8 @@ std::optional<NSEvent> SimEventMonitors::pressModifierKey(CGKeyCode keyCode, boo
         }
         event.modifierFlags = flags();
     }
-    const bool local = isActive_();
+    const bool local =
+        window == KeyWindow::frontmostApp ? isActive_() : window == KeyWindow::thisProgram;
     monitors_.post(
         mainLoop_,
         [local](const Monitor& monitor) {

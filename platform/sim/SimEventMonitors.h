@@ -13,18 +13,23 @@ namespace platform::sim {
 
 // Event monitors over the simulated keyboard. The test API presses and releases modifier keys;
 // each change becomes one flags-changed event with the flags of every key then held, delivered
-// to the local monitors while this program is active and to the global ones otherwise.
+// to the local monitors when the key is pressed in a window of this program and to the global
+// ones when it is pressed in another app's, as on a Mac.
 class SimEventMonitors final : public EventMonitors {
 public:
+    // Whose window has the keyboard as a key changes; by default the frontmost app's.
+    enum class KeyWindow { frontmostApp, thisProgram, otherApp };
+
     SimEventMonitors(RunLoop& mainLoop, std::function<bool()> isActive);
 
     ObserverToken addLocalMonitor(NSEventMask mask, LocalHandler handler) override;
     ObserverToken addGlobalMonitor(NSEventMask mask, GlobalHandler handler) override;
     void removeMonitor(ObserverToken monitor) override;
 
-    // Test API: a modifier key (by virtual key code) goes down or up. Answers the event sent,
-    // none for a key that is no modifier or a change that changes nothing.
-    std::optional<NSEvent> pressModifierKey(CGKeyCode keyCode, bool down);
+    // Test API: a modifier key (by virtual key code) goes down or up in `window`. Answers the
+    // event sent, none for a key that is no modifier or a change that changes nothing.
+    std::optional<NSEvent> pressModifierKey(CGKeyCode keyCode, bool down,
+                                            KeyWindow window = KeyWindow::frontmostApp);
     // Test API: the number of monitors installed.
     std::size_t monitorCount() const;
 

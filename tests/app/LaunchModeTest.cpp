@@ -58,11 +58,25 @@ TEST(LaunchModeTest, TheFirstMatchingFlagDecides) {
     }
 }
 
+// "--desktop" without a path is no choice of the compiled-in desktop.
 TEST(LaunchModeTest, TheDesktopFlagWinsOverTheEnvironment) {
-    EXPECT_EQ(Parlowen::desktopDescriptionPath({"t", "--desktop", "a.json"}, "b.json"), "a.json");
-    EXPECT_EQ(Parlowen::desktopDescriptionPath({"t"}, "b.json"), "b.json");
-    EXPECT_EQ(Parlowen::desktopDescriptionPath({"t", "--desktop"}, nullptr), "");
-    EXPECT_EQ(Parlowen::desktopDescriptionPath({"t"}, nullptr), "");
+    const struct {
+        std::vector<std::string> arguments;
+        const char* environment;
+        std::optional<std::string> path;
+    } rows[] = {
+        {{"t", "--desktop", "a.json"}, "b.json", "a.json"},
+        {{"t"}, "b.json", "b.json"},
+        {{"t"}, nullptr, ""},
+        {{"t", "--desktop"}, nullptr, std::nullopt},
+        {{"t", "--desktop"}, "b.json", std::nullopt},
+        {{"t", "--desktop", ""}, nullptr, std::nullopt},
+        {{"t", "--desktop", "--debug"}, nullptr, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(Parlowen::desktopDescriptionPath(row.arguments, row.environment), row.path)
+            << row.arguments.back() << " with " << (row.environment ? row.environment : "none");
+    }
 }
 
 } // namespace

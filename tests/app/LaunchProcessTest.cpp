@@ -122,21 +122,22 @@ TEST(LaunchProcessTest, TheProductWithoutADisplaySaysWhatToDoInOneLine) {
 
 TEST(LaunchProcessTest, AnUnusableDesktopDescriptionIsRefusedByNameAndReason) {
     const struct {
-        const char* path;
-        const char* reason;
+        const char* arguments;
+        const char* says;
     } rows[] = {
-        {"/nonexistent/desktop.json", "cannot be read"},
+        {"-platform offscreen --desktop /nonexistent/desktop.json",
+         "/nonexistent/desktop.json is not usable: (document): cannot be read"},
         // A device without end is read no further than the size limit.
-        {"/dev/zero", "is larger than 16 MiB"},
+        {"-platform offscreen --desktop /dev/zero",
+         "/dev/zero is not usable: (document): is larger than 16 MiB"},
+        // No path at all is no choice of the compiled-in desktop; refused before it looks for a
+        // display, so a start that went on would stop at once for want of one.
+        {"--desktop", "--desktop needs the path of a desktop description after it"},
     };
     for (const auto& row : rows) {
-        const Outcome outcome =
-            runWithoutDisplay(std::string("-platform offscreen --desktop ") + row.path);
-        EXPECT_EQ(outcome.status, 2) << row.path << ": " << outcome.output;
-        EXPECT_NE(outcome.output.find(std::string(row.path) +
-                                      " is not usable: (document): " + row.reason),
-                  std::string::npos)
-            << outcome.output;
+        const Outcome outcome = runWithoutDisplay(row.arguments);
+        EXPECT_EQ(outcome.status, 2) << row.arguments << ": " << outcome.output;
+        EXPECT_NE(outcome.output.find(row.says), std::string::npos) << outcome.output;
     }
 }
 

@@ -1,10 +1,13 @@
 // Real copies of the program (offscreen) racing for the one-copy lock.
+#include "tests/support/ChildProcesses.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -179,6 +182,37 @@ TEST(RacingCopiesTest, TheLockOfAKilledCopyDoesNotBlockTheNext) {
     EXPECT_EQ(count(user.launchLines(), "duplicate"), 0);
     EXPECT_EQ(::waitpid(second, nullptr, WNOHANG), 0) << "the second copy should still run";
     stop(second);
+}
+
+// A process of another user holding this user's lock file (one started from root with this
+// user's folders, say) turns the start away as a failure: no copy of this user's runs to come
+// forward.
+TEST(RacingCopiesTest, ALockFileHeldByAnotherUserFailsTheStart) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "acting as another user needs root";
+    }
+    IsolatedUser user;
+    const auto lock = user.home.path() / "data" / "Tessaline" / "Tessaline.lock";
+    std::filesystem::create_directories(lock.parent_path());
+    const pid_t holder = startHoldingChild([&] {
+        const int file = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        return file >= 0 && ::flock(file, LOCK_EX) == 0 && ::setuid(65534) == 0;
+    });
+    ASSERT_GT(holder, 0);
+
+    const pid_t copy = user.launch();
+    int status = -1;
+    const bool ended = waitFor([&] { return ::waitpid(copy, &status, WNOHANG) == copy; },
+                               std::chrono::seconds(60));
+    if (!ended) {
+        stop(copy);
+    }
+    stop(holder);
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(count(user.launchLines(), "event=lock-held-by-another-user-exit"), 1)
+        << user.launchLines();
+    EXPECT_EQ(count(user.launchLines(), "event=product"), 0);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "ui/QuickOpenPanel/PanelKeyboardTableView.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -95,6 +96,78 @@ TEST_F(SimulatedMacTest, AShortcutRecordedInThePanelOpensItsItemsMenuWhenPressed
     EXPECT_EQ(open(), 1);
     EXPECT_TRUE(window->windowTitle().endsWith(
         QString(", menu of %1 open").arg(QString::fromStdString(item.appName))));
+}
+
+// The quick-access pair pressed on the keyboard, its keys as the window system delivers them:
+// in the desktop window, which stands for the other apps, the global monitors see them, in a
+// window of the program the local ones, each key with its own side's code; either way the panel
+// opens.
+TEST_F(SimulatedMacTest, TheModifierPairPressedOnTheKeyboardOpensThePanel) {
+    using namespace platform;
+    struct Key {
+        quint32 x11KeyCode;
+        quint32 keySymbol;
+        CGKeyCode mac;
+    };
+    const struct {
+        QuickAccessModifierShortcut shortcut;
+        Qt::Key key;
+        Key left;
+        Key right;
+    } rows[] = {
+        {QuickAccessModifierShortcut::shift,
+         Qt::Key_Shift,
+         {50, 0xFFE1, kVK_Shift},
+         {62, 0xFFE2, kVK_RightShift}},
+        {QuickAccessModifierShortcut::option,
+         Qt::Key_Alt,
+         {64, 0xFFE9, kVK_Option},
+         {108, 0xFFEA, kVK_RightOption}},
+        {QuickAccessModifierShortcut::command,
+         Qt::Key_Control,
+         {37, 0xFFE3, kVK_Command},
+         {105, 0xFFE4, kVK_RightCommand}},
+    };
+    start();
+    std::vector<std::pair<bool, CGKeyCode>> seen; // local?, key code
+    auto& monitors = desktop->appServices().eventMonitors;
+    const ObserverToken local =
+        monitors.addLocalMonitor(NSEventMaskFlagsChanged, [&](const NSEvent& event) {
+            seen.emplace_back(true, event.keyCode);
+            return std::optional(event);
+        });
+    const ObserverToken global =
+        monitors.addGlobalMonitor(NSEventMaskFlagsChanged, [&](const NSEvent& event) {
+            seen.emplace_back(false, event.keyCode);
+        });
+    QWidget own;
+    ASSERT_TRUE(tessaline::testing::showAndActivate(own));
+    for (const auto& row : rows) {
+        hub->applyQuickAccessShortcutChange(row.shortcut);
+        for (QWidget* target : {static_cast<QWidget*>(window.get()), &own}) {
+            const bool inOwnWindow = target == &own;
+            SCOPED_TRACE(std::string(QelCore::toString(row.shortcut)) +
+                         (inOwnWindow ? " in the program" : ""));
+            seen.clear();
+            for (const auto& [type, side] : {std::pair(QEvent::KeyPress, row.left),
+                                             {QEvent::KeyPress, row.right},
+                                             {QEvent::KeyRelease, row.right},
+                                             {QEvent::KeyRelease, row.left}}) {
+                QKeyEvent event(type, row.key, Qt::NoModifier, side.x11KeyCode, side.keySymbol, 0);
+                QCoreApplication::sendEvent(target->windowHandle(), &event);
+            }
+            run();
+            EXPECT_TRUE(hub->isPanelWindowVisible());
+            const std::pair left(inOwnWindow, row.left.mac);
+            const std::pair right(inOwnWindow, row.right.mac);
+            EXPECT_EQ(seen, (std::vector{left, right, right, left}));
+            hub->overflowPanel().closeCurrentPresentation();
+            PanelTesting::flushDeferredDeletes();
+            run();
+        }
+    }
+    monitors.removeMonitor(local);
+    monitors.removeMonitor(global);
 }
 
 TEST_F(SimulatedMacTest, AccessibilityGrantedInTheSettingsReachesThePanelAndTheStrip) {

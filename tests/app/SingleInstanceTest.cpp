@@ -1,20 +1,24 @@
 #include "app/SingleInstanceGuard.h"
+#include "app/SingleInstanceLockHolder.h"
 #include "platform/RecordingLogSink.h"
 #include "platform/ReferenceDate.h"
 #include "platform/sim/SimAppServices.h"
 #include "platform/sim/VirtualClock.h"
+#include "tests/support/ChildProcesses.h"
 #include "tests/support/TemporaryFolder.h"
 #include "tests/support/VirtualDesktop.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <fstream>
 #include <functional>
+#include <sstream>
 
 namespace {
 using Parlowen::RunningApplicationSnapshot;
@@ -173,45 +177,74 @@ TEST(SingleInstanceFileLockTest, AnUnusableLockPathIsLockedByNameInstead) {
     }
 }
 
-// Any process can bind an abstract name. When one of another user holds the name that stands
-// in for this user's unusable lock file, the start ends as before but says why. The holder is
-// a child that drops root after its lock was made (so the name is this user's), then binds it.
-TEST(SingleInstanceFileLockTest, ANameHeldByAnotherUserIsNamedInTheLog) {
+// Any process can bind an abstract name, and a process of another user that may open the lock
+// file (root's, say) can hold its lock. Either turns this start away, and says who. The holder
+// is a child made from root: for the name it drops root after its lock was made (so the name is
+// this user's) and then binds it; for the file it locks the file and then drops root.
+TEST(SingleInstanceFileLockTest, ALockHeldByAnotherUserNamesTheHolder) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "acting as another user needs root";
     }
-    TemporaryFolder folder;
-    const auto path = folder.path() / "Tessaline" / "Tessaline.lock";
-    std::filesystem::create_directories(path); // a folder where the lock file belongs
-    SingleInstanceFileLock holder(path);
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(ready[0]);
-        if (::setuid(65534) != 0 ||
-            holder.acquire(7) != SingleInstanceFileLock::AcquireResult::acquired ||
-            ::write(ready[1], "x", 1) != 1) {
-            ::_exit(1);
+    const struct {
+        const char* name;
+        bool byName;
+    } rows[] = {{"the name", true}, {"the file", false}};
+    for (const auto& row : rows) {
+        TemporaryFolder folder;
+        const auto path = folder.path() / "Tessaline" / "Tessaline.lock";
+        if (row.byName) {
+            std::filesystem::create_directories(path); // a folder where the lock file belongs
         }
-        ::pause();
-        ::_exit(0);
-    }
-    ::close(ready[1]);
-    char byte = 0;
-    const bool held = ::read(ready[0], &byte, 1) == 1;
-    ::close(ready[0]);
+        SingleInstanceFileLock holder(path);
+        const pid_t child = startHoldingChild([&] {
+            const auto acquired = [&] {
+                return holder.acquire(7) == SingleInstanceFileLock::AcquireResult::acquired;
+            };
+            return row.byName ? ::setuid(65534) == 0 && acquired()
+                              : acquired() && ::setuid(65534) == 0;
+        });
+        ASSERT_GT(child, 0) << row.name;
 
-    platform::RecordingLogSink log;
-    platform::sim::VirtualClock clock;
-    SingleInstanceFileLock second(path, platform::Logger(log, clock, "test", "lock"));
-    const auto result = second.acquire(2);
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
-    ASSERT_TRUE(held);
-    EXPECT_EQ(result, SingleInstanceFileLock::AcquireResult::heldByAnotherProcess);
-    EXPECT_TRUE(log.contains("held by a process of user 65534"));
+        platform::RecordingLogSink log;
+        platform::sim::VirtualClock clock;
+        SingleInstanceFileLock second(path, platform::Logger(log, clock, "test", "lock"));
+        const auto result = second.acquire(2);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        EXPECT_EQ(result, SingleInstanceFileLock::AcquireResult::heldByAnotherUser) << row.name;
+        const std::string holderName = row.byName ? "name is held by a process"
+                                                  : "is held by process " + std::to_string(child);
+        EXPECT_TRUE(log.contains(holderName + " of user 65534")) << row.name;
+    }
+}
+
+// The holder of a file's flock in /proc/locks: the holder's line alone, not a waiter's, not
+// another kind of lock, not another file.
+TEST(SingleInstanceFileLockTest, TheFlockHolderIsReadFromTheKernelsList) {
+    const dev_t device = makedev(0xfe, 0x01);
+    const ino_t inode = 5678;
+    const struct {
+        const char* name;
+        const char* locks;
+        std::optional<pid_t> holder;
+    } rows[] = {
+        {"the holder", "1: FLOCK  ADVISORY  WRITE 1234 fe:01:5678 0 EOF\n", 1234},
+        {"a waiter before the holder",
+         "1: -> FLOCK  ADVISORY  WRITE 999 fe:01:5678 0 EOF\n"
+         "2: FLOCK  ADVISORY  WRITE 1234 fe:01:5678 0 EOF\n",
+         1234},
+        {"a POSIX lock on the file", "1: POSIX  ADVISORY  WRITE 1234 fe:01:5678 0 EOF\n",
+         std::nullopt},
+        {"another inode", "1: FLOCK  ADVISORY  WRITE 1234 fe:01:56789 0 EOF\n", std::nullopt},
+        {"another device", "1: FLOCK  ADVISORY  WRITE 1234 fe:00:5678 0 EOF\n", std::nullopt},
+        {"nothing", "", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        std::istringstream locks(row.locks);
+        EXPECT_EQ(Parlowen::SingleInstanceLockHolder::flockHolderIn(locks, device, inode),
+                  row.holder)
+            << row.name;
+    }
 }
 
 TEST(SingleInstanceFileLockTest, TheDefaultLockLivesInTheDataFolder) {

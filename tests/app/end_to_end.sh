@@ -2,8 +2,10 @@
 # The program in a real window on a virtual X display: clicking Tessaline's status item in the
 # simulated desktop's window opens the Quick Open panel and clicking it again closes it; opened
 # once more, Return on its first row (an item hidden by the notch) opens that item's menu in the
-# simulated desktop. Pictures of the screen with the panel open and with the menu open are kept
-# as end-to-end.png and end-to-end-menu.png in the output folder.
+# simulated desktop. With both Shift keys as the quick-access shortcut, the pair pressed on the
+# keyboard in the desktop window opens the panel again. Pictures of the screen with the panel
+# open, with the menu open and with the panel opened by the pair are kept as end-to-end.png,
+# end-to-end-menu.png and end-to-end-pair.png in the output folder.
 # usage: end_to_end.sh PROGRAM SCREEN_GRAB OUTPUT_FOLDER
 set -eu
 program=$1 grab=$2 output=$3
@@ -17,7 +19,7 @@ trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; rm -rf "
 mkdir -p "$home/config/tessaline" "$home/data" "$home/runtime" "$home/diagnostics"
 chmod 700 "$home/runtime"
 # Started as if at login after onboarding, so neither the panel nor onboarding opens by itself.
-printf '{"general.launchAtLogin": true, "onboarding.completed": true}\n' \
+printf '{"general.launchAtLogin": true, "onboarding.completed": true, "quickAccess.modifierShortcut": "shift"}\n' \
     >"$home/config/tessaline/defaults.json"
 export HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
     XDG_STATE_HOME="$home/data" XDG_RUNTIME_DIR="$home/runtime" \
@@ -76,6 +78,12 @@ until_true panel_hidden
 until_true menu_shown
 until_true recorded
 "$grab" "$output/end-to-end-menu.png"
+
+# Both Shift keys together, as a person presses them, in the desktop window.
+xdotool windowfocus --sync "$window" keydown Shift_L keydown Shift_R keyup Shift_R keyup Shift_L
+until_true panel_shown
+"$grab" "$output/end-to-end-pair.png"
 kill -0 "$pid"
 echo "end-to-end: panel opened and closed from the status item, a hidden item's menu opened" \
-    "from it; screens in $output/end-to-end.png and end-to-end-menu.png"
+    "from it, the panel opened by the Shift pair; screens in $output/end-to-end.png," \
+    "end-to-end-menu.png and end-to-end-pair.png"

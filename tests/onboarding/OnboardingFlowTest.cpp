@@ -6,14 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QCloseEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QWindow>
 
 #include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -158,20 +161,37 @@ TEST(OnboardingFlow, BecomingActiveRechecksAtOnce) {
     EXPECT_EQ(fixture.completions, 1);
 }
 
-// The drag panel goes with the window; the grant still completes onboarding.
-TEST(OnboardingFlow, ClosingThePermissionPageWithCommandWStillCompletesOnTheGrant) {
-    OnboardingFixture fixture;
-    OnboardingWindowController& controller = fixture.makeWithDragPanel();
-    ASSERT_EQ(dragPanels(controller), 1);
+// The drag panel goes with the window, closed by Command-W or by the window's close button
+// (the window manager's close request); the grant still completes onboarding.
+TEST(OnboardingFlow, ClosingThePermissionPageStillCompletesOnTheGrant) {
+    const struct {
+        const char* name;
+        std::function<void(QWidget& window)> close;
+    } rows[] = {
+        {"Command-W",
+         [](QWidget& window) {
+             tessaline::testing::sendKey(window, Qt::Key_W, Qt::ControlModifier);
+         }},
+        {"close button",
+         [](QWidget& window) {
+             QCloseEvent request;
+             QCoreApplication::sendEvent(window.windowHandle(), &request);
+         }},
+    };
+    for (const auto& row : rows) {
+        OnboardingFixture fixture;
+        OnboardingWindowController& controller = fixture.makeWithDragPanel();
+        ASSERT_EQ(dragPanels(controller), 1) << row.name;
 
-    tessaline::testing::sendKey(*controller.window(), Qt::Key_W, Qt::ControlModifier);
-    EXPECT_FALSE(controller.window()->isVisible());
-    EXPECT_EQ(dragPanels(controller), 0);
-    EXPECT_TRUE(controller.isPresented());
+        row.close(*controller.window());
+        EXPECT_FALSE(controller.window()->isVisible()) << row.name;
+        EXPECT_EQ(dragPanels(controller), 0) << row.name;
+        EXPECT_TRUE(controller.isPresented()) << row.name;
 
-    fixture.loop.runFor(grantDelay + std::chrono::seconds(1));
-    EXPECT_EQ(fixture.completions, 1);
-    EXPECT_TRUE(fixture.preferences.onboardingCompleted());
+        fixture.loop.runFor(grantDelay + std::chrono::seconds(1));
+        EXPECT_EQ(fixture.completions, 1) << row.name;
+        EXPECT_TRUE(fixture.preferences.onboardingCompleted()) << row.name;
+    }
 }
 
 // The shortcut pop-up, focused at first launch, would take W as type-to-select.

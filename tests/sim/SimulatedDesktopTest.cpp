@@ -325,36 +325,50 @@ TEST(SimulatedDesktop, MenusStayOnTheDisplayOfTheirItem) {
 }
 
 // The frontmost app's menus end before the status items begin: a title that would run into the
-// leftmost item is left out of the bar, and comes back once the items leave it room.
+// leftmost item that shows, even in part, is left out of the bar, and comes back once the items
+// leave it room.
 TEST(SimulatedDesktop, AppMenusEndBeforeTheStatusItems) {
-    TestSupport::VirtualDesktop sample(R"({
-      "name": "short bar",
-      "displays": [{"id": 1, "name": "Built-in",
-                    "frame": {"x": 0, "y": 0, "width": 600, "height": 400}}],
-      "ownProcess": {"pid": 100, "name": "Tessaline", "activationPolicy": "accessory"},
-      "apps": [{"pid": 200, "name": "Editor", "activationPolicy": "regular",
-                "menus": ["Apple", "Editor", "File", "Edit", "View", "Window", "Help"]},
-               {"pid": 201, "name": "Clock", "activationPolicy": "accessory"}],
-      "frontmostPid": 200,
-      "statusItems": [{"id": "clock", "pid": 201, "width": 200},
-                      {"id": "editor", "pid": 200, "width": 100}]
-    })");
-    SimulatedDesktop& desktop = sample.desktop;
-    const auto shownMenus = [&] {
-        const auto state = desktop.menuBarState();
-        std::vector<std::string> titles;
-        for (const auto& menu : state.appMenus) {
-            titles.push_back(menu.title);
-            for (const auto& item : state.items) {
-                EXPECT_LE(menu.axFrame.maxX(), item.axFrame.minX()) << menu.title;
-            }
-        }
-        return titles;
+    const std::vector<std::string> every{"Apple", "Editor", "File", "Edit",
+                                         "View",  "Window", "Help"};
+    const struct {
+        const char* name;
+        int clockWidth;
+        std::vector<std::string> shown;
+    } rows[] = {
+        {"room for five", 200, {"Apple", "Editor", "File", "Edit", "View"}},
+        // The editor's item starts 8 points left of the screen and shows in its last 92.
+        {"the leftmost item partly past the left edge", 500, {}},
     };
-    EXPECT_EQ(shownMenus(), (std::vector<std::string>{"Apple", "Editor", "File", "Edit", "View"}));
-    desktop.quit(201);
-    EXPECT_EQ(shownMenus(), (std::vector<std::string>{"Apple", "Editor", "File", "Edit", "View",
-                                                      "Window", "Help"}));
+    for (const auto& row : rows) {
+        TestSupport::VirtualDesktop sample(R"({
+          "name": "short bar",
+          "displays": [{"id": 1, "name": "Built-in",
+                        "frame": {"x": 0, "y": 0, "width": 600, "height": 400}}],
+          "ownProcess": {"pid": 100, "name": "Tessaline", "activationPolicy": "accessory"},
+          "apps": [{"pid": 200, "name": "Editor", "activationPolicy": "regular",
+                    "menus": ["Apple", "Editor", "File", "Edit", "View", "Window", "Help"]},
+                   {"pid": 201, "name": "Clock", "activationPolicy": "accessory"}],
+          "frontmostPid": 200,
+          "statusItems": [{"id": "clock", "pid": 201, "width": )" +
+                                           std::to_string(row.clockWidth) + R"(},
+                          {"id": "editor", "pid": 200, "width": 100}]
+        })");
+        SimulatedDesktop& desktop = sample.desktop;
+        const auto shownMenus = [&] {
+            const auto state = desktop.menuBarState();
+            std::vector<std::string> titles;
+            for (const auto& menu : state.appMenus) {
+                titles.push_back(menu.title);
+                for (const auto& item : state.items) {
+                    EXPECT_LE(menu.axFrame.maxX(), item.axFrame.minX()) << row.name << menu.title;
+                }
+            }
+            return titles;
+        };
+        EXPECT_EQ(shownMenus(), row.shown) << row.name;
+        desktop.quit(201);
+        EXPECT_EQ(shownMenus(), every) << row.name;
+    }
 }
 
 // Opening the Accessibility settings launches System Settings in front; closing them quits it

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,4 +30,31 @@ inline bool runInChildProcesses(const std::vector<std::function<bool()>>& bodies
                     WEXITSTATUS(status) == 0 && succeeded;
     }
     return succeeded;
+}
+
+// Starts a child that runs `take` and, when it answers true, stays until it is killed: a holder
+// of a lock or a name that the test then finds held. Answers the child's pid once `take` is
+// done, -1 when the child could not be made or `take` failed (that child is gone then).
+inline pid_t startHoldingChild(const std::function<bool()>& take) {
+    int ready[2];
+    if (::pipe(ready) != 0) {
+        return -1;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ready[0]);
+        if (!take() || ::write(ready[1], "x", 1) != 1) {
+            ::_exit(1);
+        }
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    const bool held = child > 0 && ::read(ready[0], &byte, 1) == 1;
+    ::close(ready[0]);
+    if (child > 0 && !held) {
+        ::waitpid(child, nullptr, 0);
+    }
+    return held ? child : -1;
 }

@@ -32,11 +32,13 @@ public:
     }
     void presentReadyToInstall(std::function<void(update::SPUUserUpdateChoice)>) override {}
     void presentAlert(const update::UpdateAlert&, std::function<void()> acknowledgement) override {
+        ++alertsShown;
         acknowledgement();
     }
     void dismiss() override {}
 
     int checksShown = 0;
+    int alertsShown = 0;
 };
 
 update::SUAppcastItem item(std::string display = " 2.0\n", bool critical = false) {
@@ -61,9 +63,9 @@ protected:
             presenter, desktop.desktop.workspace(), center);
     }
 
-    update::UpdateHost host(std::optional<std::string> key) {
-        return {std::move(key), "1.0", "1.0", "http://127.0.0.1:9/appcast.xml",
-                folder.path() / "Tessaline"};
+    update::UpdateHost host(std::optional<std::string> key,
+                            std::optional<std::string> feed = "http://127.0.0.1:9/appcast.xml") {
+        return {std::move(key), "1.0", "1.0", std::move(feed), folder.path() / "Tessaline"};
     }
 
     update::SPUUpdater& updater() { return controller->standard().updater(); }
@@ -219,6 +221,31 @@ TEST_F(UpdaterControllerTest, AnUpdaterThatCannotStartNeverChecks) {
     EXPECT_FALSE(controller->canCheckForUpdates());
     EXPECT_EQ(controller->status(), UpdaterStatus::idle());
     EXPECT_EQ(posts, 0);
+}
+
+// The controls and the updater judge the feed alike: without a feed the updater can fetch,
+// the controls say updates are unavailable and no alert comes at launch.
+TEST_F(UpdaterControllerTest, OnlyAFeedTheUpdaterCanFetchCountsAsOne) {
+    const struct {
+        const char* feed;
+        bool usable;
+    } rows[] = {
+        {"", false},        {"   ", false},      {"ftp://x", false},
+        {"http://x", true}, {"https://x", true}, {" https://x ", false},
+    };
+    for (const auto& row : rows) {
+        controller.reset();
+        presenter.alertsShown = 0;
+        controller = std::make_unique<UpdaterController>(
+            update::UpdaterEnvironment{
+                host(UpdateTestSupport::KeyPair::generate().publicKeyBase64(), row.feed), defaults,
+                desktop.loop, std::nullopt},
+            presenter, desktop.desktop.workspace(), center);
+        EXPECT_EQ(controller->hasFeedAddress(), row.usable) << '"' << row.feed << '"';
+        EXPECT_EQ(controller->canCheckForUpdates(), row.usable) << '"' << row.feed << '"';
+        EXPECT_EQ(presenter.alertsShown, 0) << '"' << row.feed << '"';
+        EXPECT_EQ(updater().startUpdater().has_value(), !row.usable) << '"' << row.feed << '"';
+    }
 }
 
 TEST_F(UpdaterControllerTest, ModalAlertsKeepTheAppInFrontAndRestoreAccessory) {

@@ -63,8 +63,13 @@ constexpr ModifierPair modifierPairs[] = {
 
 DesktopWindow::DesktopWindow(SimulatedDesktop& desktop, QWidget* parent)
     : QWidget(parent), desktop_(desktop), state_(desktop.menuBarState()),
-      keyboard_(new SimulatedKeyboard(desktop.appServices().hotKeys, this)) {
+      keyboard_(new SimulatedKeyboard(desktop.appServices().hotKeys,
+                                      desktop.appServices().eventMonitors, this)) {
     setObjectName("desktop.window");
+    // This window and the simulated settings stand for the other apps of the Mac.
+    keyboard_->standsForOtherApps = [this](const QWidget& window) {
+        return &window == this || &window == settings_.get();
+    };
     updateTitle();
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);

@@ -18,9 +18,10 @@ class SimulatedKeyboard;
 // this program's own and its badge, the frontmost app's menus, open menus below the bar), and a
 // strip of controls for what a Mac would do outside the program. Clicks, Command-drags (Ctrl
 // held) and Escape reach the simulated desktop as posted events, the road the program's own
-// events take; key chords reach its global hotkeys through the keyboard. The window is as wide
-// as the bar, or as the screen allows, and then keeps this program's own item in view. Opening
-// the Accessibility settings shows the simulated settings window. Main thread only.
+// events take; key chords reach its global hotkeys, and modifier keys its event monitors,
+// through the keyboard. The window is as wide as the bar, or as the screen allows, and then
+// keeps this program's own item in view. Opening the Accessibility settings shows the simulated
+// settings window. Main thread only.
 class DesktopWindow : public QWidget {
 public:
     // The desktop outlives the window. `ownItemImage` and `ownItemTitle` read this program's

@@ -8,8 +8,10 @@
 #include <QWidget>
 #include <QWindow>
 
-SimulatedKeyboard::SimulatedKeyboard(platform::sim::SimHotKeys& hotKeys, QObject* parent)
-    : QObject(parent), hotKeys_(hotKeys) {
+SimulatedKeyboard::SimulatedKeyboard(platform::sim::SimHotKeys& hotKeys,
+                                     platform::sim::SimEventMonitors& modifierMonitors,
+                                     QObject* parent)
+    : QObject(parent), hotKeys_(hotKeys), modifierMonitors_(modifierMonitors) {
     // A key reaches its window before the window hands it to the focused widget, so a chord is
     // taken here before any window's own key handling, whatever the order of the filters.
     qApp->installEventFilter(this);
@@ -32,25 +34,49 @@ std::optional<SimulatedKeyboard::Chord> SimulatedKeyboard::chordOf(const QKeyEve
     return Chord{mac->keyCode, Parlowen::HotKeyFormatter::carbonModifiers(mac->modifierFlags)};
 }
 
-bool SimulatedKeyboard::recordsShortcut(const QObject& window) const {
-    if (!isRecordingShortcut) {
-        return false;
-    }
+const QWidget* SimulatedKeyboard::widgetOf(const QObject& window) {
     for (const QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->windowHandle() == &window) {
-            return isRecordingShortcut(*widget);
+            return widget;
         }
     }
-    return false;
+    return nullptr;
+}
+
+bool SimulatedKeyboard::recordsShortcut(const QObject& window) const {
+    const QWidget* widget = isRecordingShortcut ? widgetOf(window) : nullptr;
+    return widget != nullptr && isRecordingShortcut(*widget);
+}
+
+bool SimulatedKeyboard::changeModifier(const QKeyEvent& event, const QObject& window) {
+    const auto mac = platform::qt::MacKeyTable::translate(event);
+    if (!mac || mac->type != platform::qt::MacKeyEvent::Type::flagsChanged) {
+        return false;
+    }
+    using KeyWindow = platform::sim::SimEventMonitors::KeyWindow;
+    const QWidget* widget = widgetOf(window);
+    const KeyWindow where = widget != nullptr && standsForOtherApps && standsForOtherApps(*widget)
+                                ? KeyWindow::otherApp
+                                : KeyWindow::thisProgram;
+    modifierMonitors_.pressModifierKey(mac->keyCode, event.type() == QEvent::KeyPress, where);
+    return true;
 }
 
 bool SimulatedKeyboard::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) ||
+    if ((type != QEvent::KeyPress && type != QEvent::KeyRelease &&
+         type != QEvent::ShortcutOverride) ||
         !watched->isWindowType()) {
         return false;
     }
     const auto& key = static_cast<const QKeyEvent&>(*event);
+    // The monitors only watch a modifier key: it still goes on to the window.
+    if (type != QEvent::ShortcutOverride && changeModifier(key, *watched)) {
+        return false;
+    }
+    if (type == QEvent::KeyRelease) {
+        return false;
+    }
     const auto chord = chordOf(key);
     if (!chord || recordsShortcut(*watched)) {
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/sim/SimEventMonitors.h"
 #include "platform/sim/SimHotKeys.h"
 
 #include <QObject>
@@ -13,16 +14,22 @@ class QWidget;
 // this process (the desktop window stands for every other app) reaches the desktop's hotkey
 // table before the key window sees it, as a Carbon hotkey takes its chord whichever app is
 // frontmost. A chord that some app holds goes to that app alone; a free chord goes on to the
-// window. While the key window records a shortcut, the recording takes every chord. Main thread
-// only.
+// window. While the key window records a shortcut, the recording takes every chord. Modifier
+// keys going down and up reach the desktop's modifier-flag monitors with their own side's key
+// code: the local monitors when pressed in a window of the program, the global ones when pressed
+// in a window standing for other apps. Main thread only.
 class SimulatedKeyboard : public QObject {
 public:
-    // The hotkeys outlive the keyboard.
-    explicit SimulatedKeyboard(platform::sim::SimHotKeys& hotKeys, QObject* parent = nullptr);
+    // The hotkeys and monitors outlive the keyboard.
+    SimulatedKeyboard(platform::sim::SimHotKeys& hotKeys,
+                      platform::sim::SimEventMonitors& modifierMonitors, QObject* parent = nullptr);
     ~SimulatedKeyboard() override;
 
     // Whether the window that has the keyboard records a shortcut now; none never records.
     std::function<bool(const QWidget& keyWindow)> isRecordingShortcut;
+    // Whether a window stands for other apps (the simulated desktop's own windows); none
+    // makes every window the program's.
+    std::function<bool(const QWidget& keyWindow)> standsForOtherApps;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,7 +42,12 @@ private:
     // The chord of a key going down, through the one key table; none for a modifier key alone or
     // a key the Mac keyboard lacks.
     static std::optional<Chord> chordOf(const QKeyEvent& event);
+    // The top-level widget of a window, none for a window without one.
+    static const QWidget* widgetOf(const QObject& window);
     bool recordsShortcut(const QObject& window) const;
+    // A modifier key went down or up in `window`; false for any other key.
+    bool changeModifier(const QKeyEvent& event, const QObject& window);
 
     platform::sim::SimHotKeys& hotKeys_;
+    platform::sim::SimEventMonitors& modifierMonitors_;
 };

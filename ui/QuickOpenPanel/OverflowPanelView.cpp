@@ -97,7 +97,6 @@ void OverflowPanelView::configureSearchField() {
         text("quick_open.search.placeholder", "Search menu bar apps..."));
     searchField->setFont(Parlowen::TessalineFonts::font(13));
     searchField->setFixedHeight(searchFieldHeight);
-    searchField->setClearButtonEnabled(true);
     searchField->addAction(
         QIcon(PanelSymbols::image(QStringLiteral("magnifyingglass"), 14,
                                   SystemColors::secondaryLabel(), devicePixelRatioF())),

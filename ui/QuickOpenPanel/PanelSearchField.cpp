@@ -1,10 +1,18 @@
 #include "ui/QuickOpenPanel/PanelSearchField.h"
 
+#include <QAction>
 #include <QKeyEvent>
 #include <QScopedValueRollback>
+#include <QStyle>
 
 PanelSearchField::PanelSearchField(QWidget* parent) : QLineEdit(parent) {
-    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+    QAction* clearAction =
+        addAction(style()->standardIcon(QStyle::SP_LineEditClearButton), TrailingPosition);
+    clearAction->setObjectName(QStringLiteral("panel.search.clear"));
+    clearAction->setVisible(false);
+    connect(clearAction, &QAction::triggered, this, &QLineEdit::clear);
+    connect(this, &QLineEdit::textChanged, this, [this, clearAction](const QString& text) {
+        clearAction->setVisible(!text.isEmpty());
         if (!quiet && onQueryChanged) {
             onQueryChanged(text);
         }
