@@ -14,8 +14,10 @@
 #include "app/LaunchDiagnostics.h"
 #include "app/LaunchMode.h"
 #include "app/ProductServices.h"
+#include "app/TerminationSignals.h"
 #include "platform/StandardErrorLogSink.h"
 #include "platform/SystemClock.h"
+#include "platform/UserDefaults.h"
 #include "platform/linux/BuiltBundleInfo.h"
 #include "ui/Design/TessalineAppearance.h"
 #include "ui/Desktop/DesktopWindow.h"
@@ -55,6 +57,8 @@ int finish(int status) {
     appDelegate.reset();
     updatePresenter.reset();
     product.reset();
+    // Settings changes that still wait for another process's lock get their last chance.
+    platform::UserDefaults::standard()->synchronize();
     application.reset();
     return status;
 }
@@ -205,6 +209,7 @@ int main(int argc, char** argv) {
         },
         [] { return std::make_unique<DesktopWindow>(product->desktop()); }};
     appDelegate = std::make_unique<AppDelegate>(std::move(context));
+    TerminationSignals::quitApplicationOnSignal();
 
     services.mainLoop.post([] {
         appDelegate->applicationDidFinishLaunching();

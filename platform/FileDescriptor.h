@@ -13,19 +13,25 @@ public:
     explicit FileDescriptor(int descriptor) : descriptor(descriptor) {}
     FileDescriptor(FileDescriptor&& other) noexcept
         : descriptor(std::exchange(other.descriptor, -1)) {}
+    // Closes what this object held; the source is left empty.
     FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-        std::swap(descriptor, other.descriptor);
+        if (this != &other) {
+            close();
+            descriptor = std::exchange(other.descriptor, -1);
+        }
         return *this;
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (descriptor >= 0) {
-            ::close(descriptor);
-        }
-    }
+    ~FileDescriptor() { close(); }
 
     int get() const { return descriptor; }
+
+    void close() {
+        if (descriptor >= 0) {
+            ::close(std::exchange(descriptor, -1));
+        }
+    }
 
 private:
     int descriptor = -1;

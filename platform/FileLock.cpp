@@ -24,6 +24,16 @@ FileLock::FileLock(const std::filesystem::path& path, std::chrono::milliseconds 
         error = EINVAL;
         return;
     }
+    if (wait == untilFree) {
+        while (::flock(descriptor.get(), LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                error = errno;
+                return;
+            }
+        }
+        locked = true;
+        return;
+    }
     // flock cannot wait for a limited time: it is tried again after growing pauses.
     const auto deadline = std::chrono::steady_clock::now() + wait;
     std::chrono::milliseconds pause{1};

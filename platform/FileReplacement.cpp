@@ -1,5 +1,7 @@
 #include "platform/FileReplacement.h"
 
+#include "platform/FileDescriptor.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -103,74 +105,96 @@ void removeStaleTemporaries(const std::filesystem::path& path) {
     ::closedir(directory);
 }
 
-OwnedFileRead readOwned(const std::filesystem::path& path, std::size_t maximumSize,
-                        bool followLink) {
-    using Outcome = OwnedFileRead::Outcome;
+namespace {
+
+using Outcome = OwnedFileRead::Outcome;
+
+// A replaced file is looked at again this many times before the read gives up for now.
+constexpr int maximumLooks = 8;
+
+bool isOwnedFile(const struct stat& status) {
+    return S_ISREG(status.st_mode) && status.st_uid == ::geteuid();
+}
+
+OwnedFileRead failedRead(int error) {
     OwnedFileRead result;
-    const auto failed = [&](int error) {
-        result.outcome = error == ENOENT  ? Outcome::missing
-                         : error == ELOOP ? Outcome::notOwnedFile
-                                          : Outcome::failed;
-        result.error = error;
-        return result;
-    };
-    const auto ownedFile = [](const struct stat& status) {
-        return S_ISREG(status.st_mode) && status.st_uid == ::geteuid();
-    };
-    struct stat looked {};
-    if ((followLink ? ::stat(path.c_str(), &looked) : ::lstat(path.c_str(), &looked)) != 0) {
-        return failed(errno);
+    result.outcome = error == ENOENT  ? Outcome::missing
+                     : error == ELOOP ? Outcome::notOwnedFile
+                                      : Outcome::failed;
+    result.error = error;
+    return result;
+}
+
+// Reads the open file whose status is `status`, up to `maximumSize` bytes.
+void readOpened(int descriptor, std::size_t maximumSize, OwnedFileRead& result) {
+    result.outcome = static_cast<std::size_t>(result.status.st_size) > maximumSize
+                         ? Outcome::tooLarge
+                         : Outcome::read;
+    if (result.outcome != Outcome::read) {
+        return;
     }
-    if (!ownedFile(looked)) {
-        result.outcome = Outcome::notOwnedFile;
-        return result;
-    }
-    // Something else may have been put at the path meanwhile: it is opened without blocking
-    // and must be the very file looked at.
-    const int descriptor =
-        ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW));
-    if (descriptor < 0) {
-        return failed(errno);
-    }
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0) {
-        const int error = errno;
-        ::close(descriptor);
-        return failed(error);
-    }
-    result.outcome =
-        !ownedFile(status) || status.st_dev != looked.st_dev || status.st_ino != looked.st_ino
-            ? Outcome::notOwnedFile
-        : static_cast<std::size_t>(status.st_size) > maximumSize ? Outcome::tooLarge
-                                                                 : Outcome::read;
-    if (result.outcome == Outcome::read) {
-        result.contents.reserve(static_cast<std::size_t>(status.st_size));
-        std::array<char, 65536> buffer{};
-        for (;;) {
-            const ssize_t count = ::read(descriptor, buffer.data(), buffer.size());
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count < 0) {
-                result.outcome = Outcome::failed;
-                result.error = errno;
-            }
-            if (count <= 0) {
-                break;
-            }
-            result.contents.append(buffer.data(), static_cast<std::size_t>(count));
-            // The file grew after it was looked at.
-            if (result.contents.size() > maximumSize) {
-                result.outcome = Outcome::tooLarge;
-                break;
-            }
+    result.contents.reserve(static_cast<std::size_t>(result.status.st_size));
+    std::array<char, 65536> buffer{};
+    for (;;) {
+        const ssize_t count = ::read(descriptor, buffer.data(), buffer.size());
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            result.outcome = Outcome::failed;
+            result.error = errno;
+        }
+        if (count <= 0) {
+            break;
+        }
+        result.contents.append(buffer.data(), static_cast<std::size_t>(count));
+        // The file grew after it was looked at.
+        if (result.contents.size() > maximumSize) {
+            result.outcome = Outcome::tooLarge;
+            break;
         }
     }
-    ::close(descriptor);
     if (result.outcome != Outcome::read) {
         result.contents.clear();
     }
-    return result;
+}
+
+} // namespace
+
+OwnedFileRead readOwned(const std::filesystem::path& path, std::size_t maximumSize,
+                        bool followLink) {
+    for (int look = 0; look < maximumLooks; ++look) {
+        struct stat looked {};
+        if ((followLink ? ::stat(path.c_str(), &looked) : ::lstat(path.c_str(), &looked)) != 0) {
+            return failedRead(errno);
+        }
+        if (!isOwnedFile(looked)) {
+            return failedRead(ELOOP);
+        }
+        // Something else may have been put at the path meanwhile: it is opened without
+        // blocking and must be the very file looked at.
+        const FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK |
+                                                                 (followLink ? 0 : O_NOFOLLOW)));
+        if (descriptor.get() < 0) {
+            if (errno == ENOENT) {
+                continue; // removed after the look: replaced, or gone for good
+            }
+            return failedRead(errno);
+        }
+        OwnedFileRead result;
+        if (::fstat(descriptor.get(), &result.status) != 0) {
+            return failedRead(errno);
+        }
+        if (result.status.st_dev != looked.st_dev || result.status.st_ino != looked.st_ino) {
+            continue; // replaced between the look and the open
+        }
+        if (!isOwnedFile(result.status)) {
+            return failedRead(ELOOP);
+        }
+        readOpened(descriptor.get(), maximumSize, result);
+        return result;
+    }
+    return failedRead(EAGAIN);
 }
 
 std::optional<std::string> readOwnedFile(const std::filesystem::path& path,

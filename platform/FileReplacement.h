@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -43,13 +44,17 @@ struct OwnedFileRead {
     Outcome outcome = Outcome::missing;
     std::string contents;
     int error = 0;
+    // The file's status as it was read (with `read`).
+    struct stat status {};
 };
 
 // Reads a regular file owned by this user of at most `maximumSize` bytes. A device, pipe or
 // socket is never opened (the path is looked at first, and the file opened without blocking
-// and checked again), so no read can hang or run on without end. With `followLink` a symbolic
-// link at the path leads to its target, which must itself be such a file; without, a link is
-// never followed.
+// and checked again), so no read can hang or run on without end. A file replaced between the
+// look and the open (an atomic save by another writer) is looked at and opened again, a few
+// times at most; one replaced every time reads as `failed` with EAGAIN, never as another kind
+// of file. With `followLink` a symbolic link at the path leads to its target, which must itself
+// be such a file; without, a link is never followed.
 OwnedFileRead readOwned(const std::filesystem::path& path, std::size_t maximumSize,
                         bool followLink);
 

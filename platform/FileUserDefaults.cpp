@@ -2,43 +2,31 @@
 
 #include "platform/FileLock.h"
 #include "platform/FileReplacement.h"
+#include "platform/PendingDefaultsChanges.h"
+#include "platform/QueuedFileLock.h"
 #include "platform/UserDefaultsFileCodec.h"
 
+#include <nlohmann/json.hpp>
+
+#include <pthread.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 
 namespace platform {
 
 namespace {
 
 constexpr std::chrono::milliseconds noWait{0};
-
-std::optional<DefaultsValue> valueIn(const UserDefaultsFileContents& contents,
-                                     std::string_view key) {
-    const auto found = contents.values.find(key);
-    return found != contents.values.end() ? std::optional(found->second) : std::nullopt;
-}
-
-// Leaves `value` under `key` (none removes it), in place of any member of another type.
-void put(UserDefaultsFileContents& contents, std::string_view key,
-         std::optional<DefaultsValue> value) {
-    if (const auto other = contents.otherMembers.find(key); other != contents.otherMembers.end()) {
-        contents.otherMembers.erase(other);
-    }
-    if (value) {
-        contents.values.insert_or_assign(std::string(key), std::move(*value));
-    } else if (const auto found = contents.values.find(key); found != contents.values.end()) {
-        contents.values.erase(found);
-    }
-}
 
 std::string utcStamp() {
     const std::time_t now = std::time(nullptr);
@@ -49,145 +37,261 @@ std::string utcStamp() {
     return std::string(text.data(), length);
 }
 
+// A read that fails for want of permission fails again; any other failure (no descriptor
+// left, an I/O error, a file replaced at every look) may pass at the next try.
+bool passesLater(int error) {
+    return error != EACCES && error != EPERM;
+}
+
+// Where a write of the settings file goes: the target of a link at its path, so the link stays.
+std::filesystem::path writtenPath(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+        return path;
+    }
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return path; // a link to nothing: replaced by the file
+    }
+    std::filesystem::path target(resolved);
+    std::free(resolved);
+    return target;
+}
+
 } // namespace
 
-FileUserDefaults::FileUserDefaults(std::filesystem::path path, FailureLog log,
-                                   std::chrono::milliseconds lockWait)
-    : filePath(std::move(path)), lockPath(filePath.string() + ".lock"), failureLog(std::move(log)),
-      lockWait(lockWait) {}
+// The file, what was last read of it and the changes that wait for its lock. Every member is
+// used with `mutex` held.
+class FileUserDefaults::File : public std::enable_shared_from_this<File> {
+public:
+    using Kind = PendingDefaultsChanges::Kind;
 
-FileUserDefaults::~FileUserDefaults() {
-    const std::lock_guard guard(mutex);
-    if (pending.empty()) {
-        return;
-    }
-    const FileLock lock(lockPath, lockWait);
-    if (lock.held()) {
-        commitLocked({}, nullptr);
-    } else {
-        reportDroppedWrite("cannot lock", lockPath, lock.error);
-    }
-}
+    File(std::filesystem::path path, FailureLog log)
+        : filePath(std::move(path)), lockPath(filePath.string() + ".lock"),
+          failureLog(std::move(log)) {}
 
-std::filesystem::path FileUserDefaults::standardPath() {
-    std::filesystem::path base;
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') {
-        base = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (!home || home[0] != '/') {
-            const passwd* entry = ::getpwuid(::getuid());
-            home = entry ? entry->pw_dir : "/";
+    std::optional<DefaultsValue> change(std::string_view key, const DefaultsChange& change,
+                                        Kind kind, std::chrono::milliseconds lockWait);
+    std::optional<DefaultsValue> stored(std::string_view key);
+    void synchronize(std::chrono::milliseconds endWait);
+    // After `synchronize`: the waiting thread is left to end on its own when it still waits.
+    void release();
+
+    const std::filesystem::path filePath;
+
+private:
+    struct FileStamp {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        timespec modified{};
+        timespec changed{};
+        explicit FileStamp(const struct stat& status)
+            : device(status.st_dev), inode(status.st_ino), size(status.st_size),
+              modified(status.st_mtim), changed(status.st_ctim) {}
+        friend bool operator==(const FileStamp& a, const FileStamp& b) {
+            return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+                   a.modified.tv_sec == b.modified.tv_sec &&
+                   a.modified.tv_nsec == b.modified.tv_nsec &&
+                   a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
         }
-        base = std::filesystem::path(home) / ".config";
-    }
-    return base / "tessaline" / "defaults.json";
-}
+    };
 
-void FileUserDefaults::set(std::string_view key, DefaultsValue value) {
-    update(key, [&](const std::optional<DefaultsValue>&) { return value; });
-}
+    std::optional<FileStamp> currentStamp() const;
+    // Loads the file again when its stamp changed since the last load.
+    void refreshIfChanged();
+    // Reads the file into `cache`. Only with the file lock held is a file that is no JSON
+    // object, or no file to read, kept aside. False, with the cache as it was and errno
+    // telling why, when the file exists but cannot be read now.
+    bool load(bool fileLocked);
+    void keepAsideLocked(std::string_view reason);
+    // With the file lock held: applies the waiting changes and then `change` of `key` (when
+    // given) to the file's current contents, and writes them if anything changed. Answers the
+    // value `change` was given.
+    std::optional<DefaultsValue> commitLocked(std::string_view key, const DefaultsChange* change,
+                                              Kind kind);
+    // Starts the thread that waits for the lock and writes what waits then.
+    void startWaiting();
+    void waitForTurn();
+    bool writeLocked(const UserDefaultsFileContents& contents);
+    void reportDroppedWrite(std::string_view reason, const std::filesystem::path& path,
+                            int error) const;
+    void report(const std::string& line) const;
 
-void FileUserDefaults::removeObject(std::string_view key) {
-    update(key, [](const std::optional<DefaultsValue>&) { return std::nullopt; });
-}
+    const std::filesystem::path lockPath;
+    const FailureLog failureLog;
+    std::mutex mutex;
+    std::condition_variable settled; // the waiting thread is done
+    UserDefaultsFileContents cache;
+    PendingDefaultsChanges pending;
+    std::optional<FileStamp> loadedStamp;
+    bool loaded = false;
+    // A thread waits for the lock.
+    bool waiting = false;
+    std::thread waiter;
+    // A line said that changes wait: the line that they are saved follows.
+    bool saidKept = false;
+};
 
-void FileUserDefaults::update(std::string_view key, const DefaultsChange& change) {
-    const std::lock_guard guard(mutex);
+std::optional<DefaultsValue> FileUserDefaults::File::change(std::string_view key,
+                                                            const DefaultsChange& change, Kind kind,
+                                                            std::chrono::milliseconds lockWait) {
+    std::unique_lock guard(mutex);
     std::error_code error;
     std::filesystem::create_directories(filePath.parent_path(), error);
-    // While changes wait for a lock held elsewhere, later ones join them without waiting again.
-    const FileLock lock(lockPath, pending.empty() ? lockWait : noWait);
-    if (lock.heldElsewhere()) {
-        keepUntilLockIsFree(key, change);
-        return;
-    }
-    if (!lock.held()) {
-        // Without the lock another process could replace the file between our read and our
-        // rename, and one of the two changes would be lost unseen.
-        reportDroppedWrite("cannot lock", lockPath, lock.error);
-        return;
-    }
-    commitLocked(key, &change);
-}
-
-std::optional<DefaultsValue> FileUserDefaults::storedObject(std::string_view key) const {
-    const std::lock_guard guard(mutex);
-    if (!pending.empty()) {
-        if (const FileLock lock(lockPath, noWait); lock.held()) {
-            commitLocked(key, nullptr);
+    // While a thread waits for the lock, later changes join what waits without waiting again.
+    if (!waiting) {
+        const QueuedFileLock lock(lockPath, QueuedFileLock::Wait::none);
+        if (lock.held()) {
+            return commitLocked(key, &change, kind);
+        }
+        if (!lock.heldElsewhere()) {
+            // Without the lock another process could replace the file between our read and
+            // our rename, and one of the two changes would be lost unseen.
+            reportDroppedWrite("cannot lock", lock.failedPath, lock.error);
+            refreshIfChanged();
+            return pending.applied(key, cache.value(key));
         }
     }
     refreshIfChanged();
-    if (const auto kept = pending.find(key); kept != pending.end()) {
-        return kept->second;
+    auto seen = pending.applied(key, cache.value(key));
+    pending.add(key, change, kind);
+    if (waiting) {
+        return seen;
     }
-    return valueIn(cache, key);
-}
-
-void FileUserDefaults::keepUntilLockIsFree(std::string_view key, const DefaultsChange& change) {
-    refreshIfChanged();
-    const auto kept = pending.find(key);
-    const auto stored = kept != pending.end() ? kept->second : valueIn(cache, key);
-    auto changed = change(stored);
-    if (changed == stored) {
-        return;
-    }
-    if (pending.empty()) {
+    startWaiting();
+    if (!settled.wait_for(guard, lockWait, [&] { return !waiting; }) && !saidKept) {
+        saidKept = true;
         report("Tessaline: settings change kept in memory until another process frees " +
                lockPath.string());
     }
-    pending.insert_or_assign(std::string(key), std::move(changed));
+    return seen;
 }
 
-void FileUserDefaults::commitLocked(std::string_view key, const DefaultsChange* change) const {
-    const bool hadPending = !pending.empty();
-    if (!load(true)) {
-        // Writing without the file's current contents would drop every other key in it.
-        reportDroppedWrite("cannot read", filePath, errno);
-        pending.clear();
+std::optional<DefaultsValue> FileUserDefaults::File::stored(std::string_view key) {
+    const std::lock_guard guard(mutex);
+    refreshIfChanged();
+    return pending.applied(key, cache.value(key));
+}
+
+void FileUserDefaults::File::synchronize(std::chrono::milliseconds endWait) {
+    std::unique_lock guard(mutex);
+    if (pending.empty()) {
         return;
     }
-    UserDefaultsFileContents contents = cache;
-    for (auto& [pendingKey, value] : pending) {
-        put(contents, pendingKey, std::move(value));
+    if (!waiting) {
+        startWaiting(); // what waits for a file that could not be read gets one more try
+    }
+    if (!settled.wait_for(guard, endWait, [&] { return !waiting; })) {
+        report("Tessaline: settings not saved: another process still holds " + lockPath.string() +
+               "; lost: " + pending.keys());
+    } else if (!pending.empty()) {
+        report("Tessaline: settings not saved: cannot read " + filePath.string() +
+               "; lost: " + pending.keys());
     }
     pending.clear();
-    bool changed = hadPending;
+    saidKept = false;
+}
+
+void FileUserDefaults::File::release() {
+    const std::lock_guard guard(mutex);
+    if (waiter.joinable()) {
+        // Still waiting only when the end's wait ran out; nothing waits to be written then.
+        if (waiting) {
+            waiter.detach();
+        } else {
+            waiter.join();
+        }
+    }
+}
+
+void FileUserDefaults::File::startWaiting() {
+    if (waiter.joinable()) {
+        waiter.join(); // done: it cleared `waiting` as its last step under the mutex
+    }
+    waiting = true;
+    waiter = std::thread([self = shared_from_this()] { self->waitForTurn(); });
+}
+
+void FileUserDefaults::File::waitForTurn() {
+    ::pthread_setname_np(::pthread_self(), "settings-lock");
+    std::optional<QueuedFileLock> lock;
+    lock.emplace(lockPath, QueuedFileLock::Wait::untilFree);
+    const std::lock_guard guard(mutex);
+    if (!pending.empty()) {
+        if (lock->held()) {
+            commitLocked({}, nullptr, Kind::update);
+        } else {
+            reportDroppedWrite("cannot lock", lock->failedPath, lock->error);
+            pending.clear();
+        }
+    }
+    // Let go of the lock before the mutex, so that no change of this process finds it held.
+    lock.reset();
+    waiting = false;
+    settled.notify_all();
+}
+
+std::optional<DefaultsValue> FileUserDefaults::File::commitLocked(std::string_view key,
+                                                                  const DefaultsChange* change,
+                                                                  Kind kind) {
+    if (!load(true)) {
+        const int error = errno;
+        const auto seen = pending.applied(key, cache.value(key));
+        if (!passesLater(error)) {
+            // Writing without the file's current contents would drop every other key in it.
+            reportDroppedWrite("cannot read", filePath, error);
+            pending.clear();
+            return seen;
+        }
+        if (change) {
+            pending.add(key, *change, kind);
+        }
+        if (!saidKept) {
+            saidKept = true;
+            report("Tessaline: settings change kept in memory until " + filePath.string() +
+                   " can be read: " + std::strerror(error));
+        }
+        return seen;
+    }
+    UserDefaultsFileContents contents = cache;
+    bool changed = pending.applyAll(contents);
+    pending.clear();
+    const auto seen = change ? contents.value(key) : std::nullopt;
     if (change) {
-        const auto stored = valueIn(contents, key);
-        auto value = (*change)(stored);
-        if (value != stored) {
-            put(contents, key, std::move(value));
+        auto value = (*change)(seen);
+        if (value != seen) {
+            contents.put(key, std::move(value));
             changed = true;
         }
     }
     if (!changed) {
-        return;
+        return seen;
     }
     // A failed write leaves the file as it was; this process still reads its change until the
     // file changes on disk.
     if (writeLocked(contents)) {
         loadedStamp = currentStamp();
-        if (hadPending) {
-            report("Tessaline: settings changes kept in memory are saved now that " +
-                   lockPath.string() + " is free");
+        if (saidKept) {
+            report("Tessaline: settings changes kept in memory are saved in " + filePath.string());
         }
     } else {
         reportDroppedWrite("cannot write", filePath, errno);
     }
+    saidKept = false;
     cache = std::move(contents);
+    return seen;
 }
 
-std::optional<FileUserDefaults::FileStamp> FileUserDefaults::currentStamp() const {
+std::optional<FileUserDefaults::File::FileStamp> FileUserDefaults::File::currentStamp() const {
     struct stat status {};
     if (::stat(filePath.c_str(), &status) != 0) {
         return std::nullopt;
     }
-    return FileStamp{status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+    return FileStamp(status);
 }
 
-void FileUserDefaults::refreshIfChanged() const {
+void FileUserDefaults::File::refreshIfChanged() {
     if (loaded && currentStamp() == loadedStamp) {
         return;
     }
@@ -197,9 +301,8 @@ void FileUserDefaults::refreshIfChanged() const {
     load(lock.held());
 }
 
-bool FileUserDefaults::load(bool fileLocked) const {
+bool FileUserDefaults::File::load(bool fileLocked) {
     using Outcome = FileReplacement::OwnedFileRead::Outcome;
-    const auto stamp = currentStamp();
     auto read = FileReplacement::readOwned(filePath, maximumFileSize, true);
     if (read.outcome == Outcome::failed) {
         // A file that exists but cannot be read now (no descriptor left, an I/O error) is not
@@ -209,15 +312,19 @@ bool FileUserDefaults::load(bool fileLocked) const {
         return false;
     }
     loaded = true;
-    loadedStamp = stamp;
     std::optional<UserDefaultsFileContents> contents;
     std::string_view problem;
     switch (read.outcome) {
     case Outcome::read:
+        loadedStamp = FileStamp(read.status);
         contents = UserDefaultsFileCodec::decode(read.contents);
-        problem = "it is not a JSON object";
+        if (!contents) {
+            problem = nlohmann::json::accept(read.contents) ? "it is not a JSON object"
+                                                            : "it is not valid JSON";
+        }
         break;
     case Outcome::missing:
+        loadedStamp.reset();
         contents.emplace();
         break;
     case Outcome::notOwnedFile:
@@ -243,7 +350,7 @@ bool FileUserDefaults::load(bool fileLocked) const {
     return true;
 }
 
-void FileUserDefaults::keepAsideLocked(std::string_view reason) const {
+void FileUserDefaults::File::keepAsideLocked(std::string_view reason) {
     const std::string base = filePath.string() + ".corrupt-" + utcStamp();
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const std::string candidate = attempt == 0 ? base : base + "-" + std::to_string(attempt);
@@ -260,18 +367,20 @@ void FileUserDefaults::keepAsideLocked(std::string_view reason) const {
     }
 }
 
-bool FileUserDefaults::writeLocked(const UserDefaultsFileContents& contents) const {
+bool FileUserDefaults::File::writeLocked(const UserDefaultsFileContents& contents) {
+    const std::filesystem::path target = writtenPath(filePath);
     // Every writer of this file replaces it holding the lock, so a temporary file beside it
     // now is one that a killed writer left.
-    FileReplacement::removeStaleTemporaries(filePath);
+    FileReplacement::removeStaleTemporaries(target);
     const int error =
-        FileReplacement::replace(filePath, UserDefaultsFileCodec::encode(contents), 0600);
+        FileReplacement::replace(target, UserDefaultsFileCodec::encode(contents), 0600);
     errno = error;
     return error == 0;
 }
 
-void FileUserDefaults::reportDroppedWrite(std::string_view reason,
-                                          const std::filesystem::path& path, int error) const {
+void FileUserDefaults::File::reportDroppedWrite(std::string_view reason,
+                                                const std::filesystem::path& path,
+                                                int error) const {
     std::string line = "Tessaline: settings change not saved: ";
     line += reason;
     line += ' ';
@@ -283,12 +392,67 @@ void FileUserDefaults::reportDroppedWrite(std::string_view reason,
     report(line);
 }
 
-void FileUserDefaults::report(const std::string& line) const {
+void FileUserDefaults::File::report(const std::string& line) const {
     if (failureLog) {
         failureLog(line);
     } else {
         std::fprintf(stderr, "%s\n", line.c_str());
     }
+}
+
+FileUserDefaults::FileUserDefaults(std::filesystem::path path, FailureLog log,
+                                   std::chrono::milliseconds lockWait,
+                                   std::chrono::milliseconds endWait)
+    : file(std::make_shared<File>(std::move(path), std::move(log))), lockWait(lockWait),
+      endWait(endWait) {}
+
+FileUserDefaults::~FileUserDefaults() {
+    synchronize();
+    file->release();
+}
+
+std::filesystem::path FileUserDefaults::standardPath() {
+    std::filesystem::path base;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') {
+        base = config;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || home[0] != '/') {
+            const passwd* entry = ::getpwuid(::getuid());
+            home = entry ? entry->pw_dir : "/";
+        }
+        base = std::filesystem::path(home) / ".config";
+    }
+    return base / "tessaline" / "defaults.json";
+}
+
+const std::filesystem::path& FileUserDefaults::path() const {
+    return file->filePath;
+}
+
+void FileUserDefaults::set(std::string_view key, DefaultsValue value) {
+    file->change(
+        key, [value = std::move(value)](const std::optional<DefaultsValue>&) { return value; },
+        File::Kind::replacement, lockWait);
+}
+
+void FileUserDefaults::removeObject(std::string_view key) {
+    file->change(
+        key, [](const std::optional<DefaultsValue>&) { return std::optional<DefaultsValue>(); },
+        File::Kind::replacement, lockWait);
+}
+
+std::optional<DefaultsValue> FileUserDefaults::update(std::string_view key,
+                                                      const DefaultsChange& change) {
+    return file->change(key, change, File::Kind::update, lockWait);
+}
+
+void FileUserDefaults::synchronize() {
+    file->synchronize(endWait);
+}
+
+std::optional<DefaultsValue> FileUserDefaults::storedObject(std::string_view key) const {
+    return file->stored(key);
 }
 
 } // namespace platform

@@ -14,19 +14,21 @@ void InMemoryUserDefaults::removeObject(std::string_view key) {
     }
 }
 
-void InMemoryUserDefaults::update(std::string_view key, const DefaultsChange& change) {
+std::optional<DefaultsValue> InMemoryUserDefaults::update(std::string_view key,
+                                                          const DefaultsChange& change) {
     const std::lock_guard lock(mutex);
     const auto found = values.find(key);
     auto stored = found != values.end() ? std::optional(found->second) : std::nullopt;
     auto changed = change(stored);
     if (changed == stored) {
-        return;
+        return stored;
     }
     if (changed) {
         values.insert_or_assign(std::string(key), std::move(*changed));
     } else {
         values.erase(found);
     }
+    return stored;
 }
 
 std::optional<DefaultsValue> InMemoryUserDefaults::storedObject(std::string_view key) const {

@@ -12,7 +12,8 @@ public:
 
     void set(std::string_view key, DefaultsValue value) override;
     void removeObject(std::string_view key) override;
-    void update(std::string_view key, const DefaultsChange& change) override;
+    std::optional<DefaultsValue> update(std::string_view key,
+                                        const DefaultsChange& change) override;
 
 protected:
     std::optional<DefaultsValue> storedObject(std::string_view key) const override;

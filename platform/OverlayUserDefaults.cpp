@@ -20,13 +20,15 @@ void OverlayUserDefaults::removeObject(std::string_view key) {
     layer.insert_or_assign(std::string(key), std::nullopt);
 }
 
-void OverlayUserDefaults::update(std::string_view key, const DefaultsChange& change) {
+std::optional<DefaultsValue> OverlayUserDefaults::update(std::string_view key,
+                                                         const DefaultsChange& change) {
     const std::lock_guard lock(mutex);
     auto stored = storedLocked(key);
     auto changed = change(stored);
     if (changed != stored) {
         layer.insert_or_assign(std::string(key), std::move(changed));
     }
+    return stored;
 }
 
 std::optional<DefaultsValue> OverlayUserDefaults::storedObject(std::string_view key) const {

@@ -16,7 +16,8 @@ public:
     void removeObject(std::string_view key) override;
     // Reads as `storedObject` does (the base store's value when the layer has none) and keeps
     // the answer in the layer.
-    void update(std::string_view key, const DefaultsChange& change) override;
+    std::optional<DefaultsValue> update(std::string_view key,
+                                        const DefaultsChange& change) override;
 
 protected:
     std::optional<DefaultsValue> storedObject(std::string_view key) const override;

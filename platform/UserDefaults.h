@@ -50,7 +50,15 @@ public:
     // another one on the same file, comes in between. This is how a value that is read, changed
     // and written back (a stored list) keeps concurrent changes. `change` runs under the store's
     // lock, so it must not call the store; answering the stored value unchanged writes nothing.
-    virtual void update(std::string_view key, const DefaultsChange& change) = 0;
+    // A write that has to wait for another process keeps `change` itself and applies it again
+    // to what the file holds when the write is done, from another thread: so `change` owns what
+    // it uses (no references to the caller's locals) and tells nothing but its answer. What it
+    // was given first is answered: the stored value this change was applied to, or the one this
+    // process saw when the write had to wait.
+    virtual std::optional<DefaultsValue> update(std::string_view key,
+                                                const DefaultsChange& change) = 0;
+    // Waits a bounded time for writes still waiting for another process, as the program ends.
+    virtual void synchronize() {}
 
     // The stored value, else the registered default, else none.
     std::optional<DefaultsValue> objectForKey(std::string_view key) const;

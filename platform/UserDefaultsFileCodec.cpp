@@ -8,6 +8,26 @@
 #include <cmath>
 #include <limits>
 
+namespace platform {
+
+std::optional<DefaultsValue> UserDefaultsFileContents::value(std::string_view key) const {
+    const auto found = values.find(key);
+    return found != values.end() ? std::optional(found->second) : std::nullopt;
+}
+
+void UserDefaultsFileContents::put(std::string_view key, std::optional<DefaultsValue> value) {
+    if (const auto other = otherMembers.find(key); other != otherMembers.end()) {
+        otherMembers.erase(other);
+    }
+    if (value) {
+        values.insert_or_assign(std::string(key), std::move(*value));
+    } else if (const auto found = values.find(key); found != values.end()) {
+        values.erase(found);
+    }
+}
+
+} // namespace platform
+
 namespace platform::UserDefaultsFileCodec {
 
 namespace {

@@ -16,6 +16,11 @@ struct UserDefaultsFileContents {
     DefaultsDictionary values;
     std::map<std::string, std::string, std::less<>> otherMembers;
 
+    // The value under `key` when it is of a known type; none otherwise.
+    std::optional<DefaultsValue> value(std::string_view key) const;
+    // Leaves `value` under `key` (none removes it), in place of any member of another type.
+    void put(std::string_view key, std::optional<DefaultsValue> value);
+
     friend bool operator==(const UserDefaultsFileContents&,
                            const UserDefaultsFileContents&) = default;
 };

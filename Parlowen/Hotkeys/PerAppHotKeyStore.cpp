@@ -78,17 +78,15 @@ PerAppHotKeyAssignmentResult PerAppHotKeyStore::store(const AXMenuBarItemRecord&
     const auto itemKey = MenuBarItemStableIdentity::of(item);
     PerAppHotKeyBinding binding{itemKey, item.appName, StoredMenuBarItem::displayName(item),
                                 shortcut, at};
-    std::optional<PerAppHotKeyBinding> holder;
+    const auto holds = [shortcut, itemKey](const PerAppHotKeyBinding& stored) {
+        return stored.shortcut == shortcut && !stored.identity.matches(itemKey);
+    };
     // The conflict check and the write are one step, so another process cannot take the chord
-    // in between.
-    StoredJSONList::updateEntriesUnlessRefused<PerAppHotKeyBinding>(
-        *defaults, key, [&](std::vector<PerAppHotKeyBinding>& bindings) {
-            const auto holds = [&](const PerAppHotKeyBinding& stored) {
-                return stored.shortcut == shortcut && !stored.identity.matches(itemKey);
-            };
-            if (const auto found = std::find_if(bindings.begin(), bindings.end(), holds);
-                found != bindings.end() && !replacingHolder) {
-                holder = *found;
+    // in between; a write that waits for another process checks again when it is done.
+    const auto seen = StoredJSONList::updateEntriesUnlessRefused<PerAppHotKeyBinding>(
+        *defaults, key,
+        [holds, itemKey, binding, replacingHolder](std::vector<PerAppHotKeyBinding>& bindings) {
+            if (!replacingHolder && std::any_of(bindings.begin(), bindings.end(), holds)) {
                 return false;
             }
             std::erase_if(bindings, [&](const auto& stored) {
@@ -98,7 +96,8 @@ PerAppHotKeyAssignmentResult PerAppHotKeyStore::store(const AXMenuBarItemRecord&
             bindings = sorted(std::move(bindings));
             return true;
         });
-    if (holder) {
+    if (const auto holder = std::find_if(seen.begin(), seen.end(), holds);
+        holder != seen.end() && !replacingHolder) {
         return PerAppHotKeyAssignmentResult::conflict(*holder);
     }
     return PerAppHotKeyAssignmentResult::saved(std::move(binding));
@@ -109,12 +108,13 @@ void PerAppHotKeyStore::remove(const MenuBarItemStableIdentity& identity) {
 }
 
 void PerAppHotKeyStore::remove(const std::vector<MenuBarItemStableIdentity>& identities) {
-    StoredJSONList::updateEntries<PerAppHotKeyBinding>(*defaults, key, [&](auto& bindings) {
-        std::erase_if(bindings, [&](const auto& binding) {
-            return std::find(identities.begin(), identities.end(), binding.identity) !=
-                   identities.end();
+    StoredJSONList::updateEntries<PerAppHotKeyBinding>(
+        *defaults, key, [identities](auto& bindings) {
+            std::erase_if(bindings, [&](const auto& binding) {
+                return std::find(identities.begin(), identities.end(), binding.identity) !=
+                       identities.end();
+            });
         });
-    });
 }
 
 std::vector<PerAppHotKeyBinding>

@@ -69,29 +69,33 @@ CompatibilityStore& CompatibilityStore::shared() {
 void CompatibilityStore::record(const AXMenuBarItemRecord& item,
                                 CompatibilityAttemptOutcome outcome,
                                 MenuKeyboardNavigability keyboardNavigability, Date at) {
-    const auto identity = MenuBarItemStableIdentity::of(item);
-    // Exact keys only: a legacy version-1 record is left as it stands.
-    const auto sameIdentity = [&](const CompatibilityRecord& record) {
-        return record.identity == identity;
-    };
-    StoredJSONList::updateEntries<CompatibilityRecord>(*defaults, key, [&](auto& records) {
-        CompatibilityRecord updated;
-        updated.identity = identity;
-        if (const auto existing = std::find_if(records.begin(), records.end(), sameIdentity);
-            existing != records.end()) {
-            updated = *existing;
-        }
-        updated.appName = item.appName;
-        updated.displayName = StoredMenuBarItem::displayName(item);
-        updated.lastAttemptedAt = at;
-        count(updated, outcome);
-        count(updated, keyboardNavigability);
-        std::erase_if(records, sameIdentity);
-        records.push_back(std::move(updated));
-        std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
-            return a.lastAttemptedAt > b.lastAttemptedAt;
+    CompatibilityRecord attempted;
+    attempted.identity = MenuBarItemStableIdentity::of(item);
+    attempted.appName = item.appName;
+    attempted.displayName = StoredMenuBarItem::displayName(item);
+    attempted.lastAttemptedAt = at;
+    StoredJSONList::updateEntries<CompatibilityRecord>(
+        *defaults, key, [attempted, outcome, keyboardNavigability](auto& records) {
+            // Exact keys only: a legacy version-1 record is left as it stands.
+            const auto sameIdentity = [&](const CompatibilityRecord& record) {
+                return record.identity == attempted.identity;
+            };
+            CompatibilityRecord updated = attempted;
+            if (const auto existing = std::find_if(records.begin(), records.end(), sameIdentity);
+                existing != records.end()) {
+                updated = *existing;
+                updated.appName = attempted.appName;
+                updated.displayName = attempted.displayName;
+                updated.lastAttemptedAt = attempted.lastAttemptedAt;
+            }
+            count(updated, outcome);
+            count(updated, keyboardNavigability);
+            std::erase_if(records, sameIdentity);
+            records.push_back(std::move(updated));
+            std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
+                return a.lastAttemptedAt > b.lastAttemptedAt;
+            });
         });
-    });
 }
 
 std::optional<CompatibilityAttemptOutcome>

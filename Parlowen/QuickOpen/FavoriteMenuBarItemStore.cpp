@@ -56,9 +56,9 @@ void FavoriteMenuBarItemStore::sortNewestFirst(std::vector<FavoriteMenuBarItem>&
 void FavoriteMenuBarItemStore::favorite(const AXMenuBarItemRecord& item, Date at) {
     const auto identity = MenuBarItemStableIdentity::of(item);
     FavoriteMenuBarItem added{identity, item.appName, StoredMenuBarItem::displayName(item), at};
-    StoredJSONList::updateEntries<FavoriteMenuBarItem>(*defaults, key, [&](auto& entries) {
+    StoredJSONList::updateEntries<FavoriteMenuBarItem>(*defaults, key, [added](auto& entries) {
         std::erase_if(entries, [&](const FavoriteMenuBarItem& entry) {
-            return entry.identity.namesSameItem(identity);
+            return entry.identity.namesSameItem(added.identity);
         });
         entries.push_back(added);
         sortNewestFirst(entries);
@@ -66,7 +66,7 @@ void FavoriteMenuBarItemStore::favorite(const AXMenuBarItemRecord& item, Date at
 }
 
 void FavoriteMenuBarItemStore::unfavorite(const MenuBarItemStableIdentity& identity) {
-    StoredJSONList::updateEntries<FavoriteMenuBarItem>(*defaults, key, [&](auto& entries) {
+    StoredJSONList::updateEntries<FavoriteMenuBarItem>(*defaults, key, [identity](auto& entries) {
         std::erase_if(entries, [&](const FavoriteMenuBarItem& entry) {
             return entry.identity.namesSameItem(identity);
         });

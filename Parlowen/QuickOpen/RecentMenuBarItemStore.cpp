@@ -53,9 +53,9 @@ void RecentMenuBarItemStore::record(const AXMenuBarItemRecord& item, QuickOpenAc
     const auto identity = MenuBarItemStableIdentity::of(item);
     RecentMenuBarItem added{identity, item.appName, StoredMenuBarItem::displayName(item), outcome,
                             at};
-    StoredJSONList::updateEntries<RecentMenuBarItem>(*defaults, key, [&](auto& entries) {
+    StoredJSONList::updateEntries<RecentMenuBarItem>(*defaults, key, [added](auto& entries) {
         std::erase_if(entries, [&](const RecentMenuBarItem& entry) {
-            return entry.identity.namesSameItem(identity);
+            return entry.identity.namesSameItem(added.identity);
         });
         entries.push_back(added);
         sortInRecentsOrder(entries);

@@ -32,12 +32,10 @@ std::optional<std::string> arrayText(const std::optional<platform::DefaultsValue
 bool keepUnreadable(platform::UserDefaults& defaults, std::string_view key,
                     const platform::DefaultsValue& value) {
     for (int number = 1; number <= maximumBackups; ++number) {
-        bool kept = false;
-        defaults.update(backupKey(key, number), [&](const auto& stored) {
-            kept = !stored || *stored == value;
-            return kept ? std::optional(value) : stored;
+        const auto seen = defaults.update(backupKey(key, number), [value](const auto& stored) {
+            return !stored || *stored == value ? std::optional(value) : stored;
         });
-        if (kept) {
+        if (!seen || *seen == value) {
             return true;
         }
     }
@@ -46,8 +44,8 @@ bool keepUnreadable(platform::UserDefaults& defaults, std::string_view key,
 
 } // namespace
 
-std::vector<nlohmann::json> load(const platform::UserDefaults& defaults, std::string_view key) {
-    const auto text = arrayText(defaults.objectForKey(key));
+std::vector<nlohmann::json> elements(const std::optional<platform::DefaultsValue>& value) {
+    const auto text = arrayText(value);
     if (!text) {
         return {};
     }
@@ -56,38 +54,45 @@ std::vector<nlohmann::json> load(const platform::UserDefaults& defaults, std::st
                                        std::make_move_iterator(array.end()));
 }
 
-void update(platform::UserDefaults& defaults, std::string_view key, const ElementsChange& change) {
+std::vector<nlohmann::json> load(const platform::UserDefaults& defaults, std::string_view key) {
+    return elements(defaults.objectForKey(key));
+}
+
+std::optional<platform::DefaultsValue> update(platform::UserDefaults& defaults,
+                                              std::string_view key, const ElementsChange& change) {
     // An unreadable value is copied aside before it is replaced. Should another process store
     // a different unreadable value in between, that one is copied in the next round.
     std::optional<platform::DefaultsValue> keptAside;
+    std::optional<platform::DefaultsValue> seen;
     for (int round = 0; round < maximumBackups; ++round) {
-        std::optional<platform::DefaultsValue> unreadable;
-        defaults.update(key, [&](const std::optional<platform::DefaultsValue>& stored) {
-            const auto text = arrayText(stored);
-            if (stored && !text && stored != keptAside) {
-                unreadable = stored;
-                return stored;
-            }
-            const auto elements =
-                text ? platform::JsonTextSpans::elements(*text) : std::vector<std::string_view>{};
-            const auto changed = change(elements);
-            if (!changed) {
-                return stored;
-            }
-            std::string array = "[";
-            for (const auto& element : *changed) {
-                array += array.size() == 1 ? "" : ",";
-                array += element;
-            }
-            array += ']';
-            return std::optional<platform::DefaultsValue>(
-                platform::DefaultsData(array.begin(), array.end()));
-        });
-        if (!unreadable || !keepUnreadable(defaults, key, *unreadable)) {
-            return;
+        seen = defaults.update(
+            key, [change, keptAside](const std::optional<platform::DefaultsValue>& stored) {
+                const auto text = arrayText(stored);
+                if (stored && !text && stored != keptAside) {
+                    return stored;
+                }
+                const auto elements = text ? platform::JsonTextSpans::elements(*text)
+                                           : std::vector<std::string_view>{};
+                const auto changed = change(elements);
+                if (!changed) {
+                    return stored;
+                }
+                std::string array = "[";
+                for (const auto& element : *changed) {
+                    array += array.size() == 1 ? "" : ",";
+                    array += element;
+                }
+                array += ']';
+                return std::optional<platform::DefaultsValue>(
+                    platform::DefaultsData(array.begin(), array.end()));
+            });
+        const bool unreadable = seen && !arrayText(seen) && seen != keptAside;
+        if (!unreadable || !keepUnreadable(defaults, key, *seen)) {
+            return seen;
         }
-        keptAside = std::move(unreadable);
+        keptAside = seen;
     }
+    return seen;
 }
 
 std::string backupKey(std::string_view key, int number) {

@@ -215,4 +215,39 @@ TEST(RacingCopiesTest, ALockFileHeldByAnotherUserFailsTheStart) {
     EXPECT_EQ(count(user.launchLines(), "event=product"), 0);
 }
 
+// A signal that ends the session (logout, `kill`, Ctrl-C, a closed terminal) ends the program as
+// its Quit does: settings written while another process held their lock (the first start's
+// keys) are saved once that lock frees, within the end's wait, and the program exits normally.
+TEST(RacingCopiesTest, ASignalEndsTheProgramAsQuitDoesAndSavesWhatWaits) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        IsolatedUser user;
+        const auto settings = user.home.path() / "config" / "tessaline" / "defaults.json";
+        std::filesystem::create_directories(settings.parent_path());
+        const std::string lock = settings.string() + ".lock";
+        const pid_t holder = startHoldingChild([&] {
+            const int file = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+            return file >= 0 && ::flock(file, LOCK_EX) == 0;
+        });
+        ASSERT_GT(holder, 0);
+        const pid_t copy = user.launch();
+        const bool started =
+            waitFor([&] { return count(user.launchLines(), "event=product") == 1; },
+                    std::chrono::seconds(60));
+        ::kill(copy, signal);
+        stop(holder);
+        int status = -1;
+        const bool ended = waitFor([&] { return ::waitpid(copy, &status, WNOHANG) == copy; },
+                                   std::chrono::seconds(60));
+        if (!ended) {
+            stop(copy);
+        }
+        ASSERT_TRUE(started && ended);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_NE(TemporaryFolder::read(settings).find(R"("firstRun.defaultsApplied": true)"),
+                  std::string::npos)
+            << TemporaryFolder::read(settings);
+    }
+}
+
 } // namespace

@@ -20,6 +20,7 @@
 #include <functional>
 #include <iterator>
 #include <latch>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -41,16 +42,35 @@ void capAddressSpace(rlim_t more) {
     ::setrlimit(RLIMIT_AS, &limit);
 }
 
-// Whether a thread of this process waits in flock (a "->" line of /proc/locks).
-bool waitsForAFileLock() {
-    std::ifstream locks("/proc/locks");
-    const std::string pid = " " + std::to_string(::getpid()) + " ";
-    for (std::string line; std::getline(locks, line);) {
-        if (line.find("-> FLOCK") != std::string::npos && line.find(pid) != std::string::npos) {
-            return true;
-        }
+// The lines a store reports, from whichever thread it reports them.
+class RecordedLines {
+public:
+    FileUserDefaults::FailureLog sink() {
+        return [this](std::string_view line) {
+            const std::lock_guard guard(mutex);
+            lines.emplace_back(line);
+        };
     }
-    return false;
+    std::vector<std::string> all() const {
+        const std::lock_guard guard(mutex);
+        return lines;
+    }
+
+private:
+    mutable std::mutex mutex;
+    std::vector<std::string> lines;
+};
+
+// Looks again every millisecond until the condition holds; a condition that never holds ends
+// in the test's timeout.
+void eventually(const std::function<bool()>& condition) {
+    while (!condition()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+bool mentions(const std::string& line, std::string_view word) {
+    return line.find(word) != std::string::npos;
 }
 
 class FileUserDefaultsTest : public testing::Test {
@@ -78,7 +98,9 @@ TEST_F(FileUserDefaultsTest, WritesTheFileWithMode0600AndNoLeftovers) {
     EXPECT_EQ(status.st_mode & 0777, 0600u);
     for (const auto& entry : std::filesystem::directory_iterator(file.parent_path())) {
         const auto name = entry.path().filename().string();
-        EXPECT_TRUE(name == "defaults.json" || name == "defaults.json.lock") << name;
+        EXPECT_TRUE(name == "defaults.json" || name == "defaults.json.lock" ||
+                    name == "defaults.json.lock.queue")
+            << name;
     }
 }
 
@@ -124,25 +146,30 @@ TEST_F(FileUserDefaultsTest, UndecodableFileReadsEmptyAndIsKeptAside) {
     const struct {
         const char* name;
         std::string text;
+        const char* reason;
     } rows[] = {
-        {"not JSON", "{\"panel.scope\": \"hiddenOnly\""},
-        {"array", "[1, 2]"},
-        {"a string", R"("a")"},
-        {"invalid UTF-8", "{\"a\": \"\xff\xfe\"}"},
-        {"empty file", ""},
+        {"cut short", "{\"panel.scope\": \"hiddenOnly\"", "it is not valid JSON"},
+        {"array", "[1, 2]", "it is not a JSON object"},
+        {"a string", R"("a")", "it is not a JSON object"},
+        {"invalid UTF-8", "{\"a\": \"\xff\xfe\"}", "it is not valid JSON"},
+        {"empty file", "", "it is not valid JSON"},
     };
     for (const auto& row : rows) {
         std::filesystem::remove_all(file.parent_path());
         std::filesystem::create_directories(file.parent_path());
         writeFile(file, row.text);
 
-        FileUserDefaults store(file);
+        RecordedLines log;
+        FileUserDefaults store(file, log.sink());
         EXPECT_EQ(store.objectForKey("a"), std::nullopt) << row.name;
         store.set("quickAccess.modifierShortcut", std::string("option"));
 
         const auto aside = keptAside();
         ASSERT_EQ(aside.size(), 1u) << row.name;
         EXPECT_EQ(TemporaryFolder::read(aside.front()), row.text) << row.name;
+        EXPECT_EQ(log.all(), std::vector<std::string>{"Tessaline: settings file kept aside as " +
+                                                      aside.front().string() + ": " + row.reason})
+            << row.name;
         EXPECT_EQ(FileUserDefaults(file).stringForKey("quickAccess.modifierShortcut"), "option")
             << row.name;
     }
@@ -169,8 +196,18 @@ TEST_F(FileUserDefaultsTest, WhatIsNoFileToReadIsKeptAsideUnread) {
                                  std::string(FileUserDefaults::maximumFileSize, ' ') + "\"}");
          },
          "larger than 16 MiB"},
+        // Root reads it all the same, so only the owner tells.
+        {"another user's file",
+         [&] {
+             writeFile(file, settings);
+             [[maybe_unused]] const int changed = ::chown(file.c_str(), 65534, 65534);
+         },
+         "not a regular file of this user"},
     };
     for (const auto& row : rows) {
+        if (std::string_view(row.name) == "another user's file" && ::geteuid() != 0) {
+            continue; // only root can give a file away
+        }
         std::filesystem::remove_all(file.parent_path());
         std::filesystem::create_directories(file.parent_path());
         row.plant();
@@ -214,10 +251,10 @@ TEST_F(FileUserDefaultsTest, WhatIsNoFileToReadIsKeptAsideUnread) {
     }
 }
 
-// A lock that another process holds for ever stops nothing: reads and writes return after a
-// short wait, reads see the changes at once, and the next access after the lock is free writes
-// them. A lock belongs to an open file, so a descriptor of this process stands in for the
-// other one; should the store wait in flock instead, the test fails rather than hangs.
+// A lock that another process holds stops nothing: reads and writes return after a short
+// wait and reads see the changes at once. The moment the lock frees they are written, with no
+// further access, and each one line tells; once written they are not written again. A lock
+// belongs to an open file, so a descriptor of this process stands in for the other one.
 TEST_F(FileUserDefaultsTest, ALockHeldElsewhereDelaysTheWriteAndBlocksNothing) {
     std::filesystem::create_directories(file.parent_path());
     const std::string original = R"({"a": 1})";
@@ -225,40 +262,237 @@ TEST_F(FileUserDefaultsTest, ALockHeldElsewhereDelaysTheWriteAndBlocksNothing) {
     const int other = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_EQ(::flock(other, LOCK_EX), 0);
 
-    std::vector<std::string> log;
-    FileUserDefaults store(
-        file, [&](std::string_view line) { log.emplace_back(line); },
-        std::chrono::milliseconds(10));
+    RecordedLines log;
+    FileUserDefaults store(file, log.sink(), std::chrono::milliseconds(10));
     std::vector<std::optional<DefaultsValue>> seen;
-    std::atomic<bool> done = false;
-    std::thread user([&] {
-        seen.push_back(store.objectForKey("a"));
-        store.set("b", std::int64_t{2});
-        store.removeObject("a");
-        seen.push_back(store.objectForKey("a"));
-        seen.push_back(store.objectForKey("b"));
-        done = true;
-    });
-    bool blocked = false;
-    while (!done && !(blocked = waitsForAFileLock())) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (blocked) {
-        ::close(other);
-    }
-    user.join();
-    ASSERT_FALSE(blocked) << "the store waits for the lock without end";
+    seen.push_back(store.objectForKey("a"));
+    store.set("b", std::int64_t{2});
+    store.removeObject("a");
+    seen.push_back(store.objectForKey("a"));
+    seen.push_back(store.objectForKey("b"));
     EXPECT_EQ(seen, (std::vector<std::optional<DefaultsValue>>{std::int64_t{1}, std::nullopt,
                                                                std::int64_t{2}}));
     EXPECT_EQ(TemporaryFolder::read(file), original);
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_NE(log[0].find("kept in memory"), std::string::npos) << log[0];
+    ASSERT_EQ(log.all().size(), 1u);
+    EXPECT_TRUE(mentions(log.all()[0], "kept in memory")) << log.all()[0];
 
     ::close(other);
-    EXPECT_EQ(store.integerForKey("b"), 2);
+    eventually([&] { return log.all().size() == 2; });
+    EXPECT_TRUE(mentions(log.all()[1], "are saved")) << log.all()[1];
+    {
+        const FileUserDefaults reader(file);
+        EXPECT_EQ(reader.integerForKey("b"), 2);
+        EXPECT_EQ(reader.objectForKey("a"), std::nullopt);
+    }
+    // Another writer's newer value stays when this store writes again.
+    FileUserDefaults(file).set("b", std::int64_t{3});
+    store.set("c", std::int64_t{4});
     const FileUserDefaults reader(file);
+    EXPECT_EQ(reader.integerForKey("b"), 3);
+    EXPECT_EQ(reader.integerForKey("c"), 4);
+    EXPECT_EQ(log.all().size(), 2u);
+}
+
+// While one change waits for the lock, the next ones join it at once, whatever the wait, and
+// each is applied in turn: two updates of one key both count. Nothing is said, as nothing waited
+// past its bound.
+TEST_F(FileUserDefaultsTest, ChangesMadeWhileOneWaitsJoinItWithoutWaiting) {
+    std::filesystem::create_directories(file.parent_path());
+    const int other = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    RecordedLines log;
+    FileUserDefaults store(file, log.sink(), std::chrono::hours(1));
+    std::thread first([&] { store.set("a", std::int64_t{1}); });
+    eventually([&] { return store.objectForKey("a").has_value(); });
+
+    const auto increment = [](const std::optional<DefaultsValue>& stored) {
+        const auto* count = stored ? std::get_if<std::int64_t>(&*stored) : nullptr;
+        return std::optional<DefaultsValue>(std::int64_t{count ? *count + 1 : 1});
+    };
+    store.set("b", std::int64_t{2});
+    store.update("count", increment);
+    store.update("count", increment);
+    EXPECT_EQ(store.integerForKey("b"), 2);
+    EXPECT_EQ(store.integerForKey("count"), 2);
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    ::close(other);
+    first.join();
+    const FileUserDefaults reader(file);
+    EXPECT_EQ(reader.integerForKey("a"), 1);
     EXPECT_EQ(reader.integerForKey("b"), 2);
-    EXPECT_EQ(reader.objectForKey("a"), std::nullopt);
+    EXPECT_EQ(reader.integerForKey("count"), 2);
+    EXPECT_EQ(log.all(), std::vector<std::string>{});
+}
+
+// Two processes append to one list while a third holds the lock: each change waits as the
+// change it is and is applied to the list the file holds when its turn comes, so both appends
+// are kept, and each process says truthfully that its change waited and was then saved.
+TEST_F(FileUserDefaultsTest, ChangesThatWaitAreAppliedToWhatTheFileHoldsThen) {
+    std::filesystem::create_directories(file.parent_path());
+    writeFile(file, R"({"list": "start"})");
+    const std::filesystem::path lock = file.string() + ".lock";
+    const pid_t holder = startHoldingChild([&] {
+        const int held = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        return held >= 0 && ::flock(held, LOCK_EX) == 0;
+    });
+    ASSERT_GT(holder, 0);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const auto appender = [&](std::string name) {
+        return [&, name] {
+            RecordedLines log;
+            bool seen = false;
+            {
+                FileUserDefaults store(file, log.sink(), std::chrono::milliseconds(10));
+                store.update("list", [name](const std::optional<DefaultsValue>& stored) {
+                    const auto* text = stored ? std::get_if<std::string>(&*stored) : nullptr;
+                    return std::optional<DefaultsValue>((text ? *text : "") + "," + name);
+                });
+                seen = mentions(store.stringForKey("list").value_or(""), name);
+                if (::write(ready[1], "x", 1) != 1) {
+                    return false;
+                }
+            } // the end waits for the lock
+            const auto lines = log.all();
+            return seen && lines.size() == 2 && mentions(lines[0], "kept in memory") &&
+                   mentions(lines[1], "are saved");
+        };
+    };
+    const auto children = startChildProcesses({appender("one"), appender("two")});
+    // Both changes wait (a pipe read may take them one at a time).
+    for (int arrived = 0; arrived < 2;) {
+        char bytes[2];
+        const ssize_t count = ::read(ready[0], bytes, sizeof bytes - arrived);
+        ASSERT_GT(count, 0);
+        arrived += static_cast<int>(count);
+    }
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    EXPECT_TRUE(waitForChildProcesses(children));
+    ::close(ready[0]);
+    ::close(ready[1]);
+
+    const auto list = FileUserDefaults(file).stringForKey("list").value_or("");
+    EXPECT_TRUE(list == "start,one,two" || list == "start,two,one") << list;
+}
+
+// The end waits for the lock once more: what is written by then is saved; what is not is named
+// in one line, and nothing says it was saved.
+TEST_F(FileUserDefaultsTest, TheEndWaitsForTheLockAndNamesWhatItCouldNotSave) {
+    for (const bool freed : {true, false}) {
+        SCOPED_TRACE(freed ? "freed during the end's wait" : "held past it");
+        std::filesystem::remove_all(file.parent_path());
+        std::filesystem::create_directories(file.parent_path());
+        const int other =
+            ::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_EQ(::flock(other, LOCK_EX), 0);
+        RecordedLines log;
+        FileUserDefaults store(file, log.sink(), std::chrono::milliseconds(10),
+                               freed ? std::chrono::milliseconds(std::chrono::hours(1))
+                                     : std::chrono::milliseconds(10));
+        store.set("a", std::int64_t{1});
+        store.set("b", std::int64_t{2});
+        std::thread end([&] { store.synchronize(); });
+        if (freed) {
+            ::close(other);
+        }
+        end.join();
+        const auto lines = log.all();
+        ASSERT_EQ(lines.size(), 2u);
+        if (freed) {
+            EXPECT_TRUE(mentions(lines[1], "are saved")) << lines[1];
+            EXPECT_EQ(FileUserDefaults(file).integerForKey("b"), 2);
+        } else {
+            EXPECT_EQ(lines[1], "Tessaline: settings not saved: another process still holds " +
+                                    file.string() + ".lock; lost: a, b");
+            EXPECT_FALSE(std::filesystem::exists(file));
+            ::close(other);
+        }
+    }
+}
+
+// A file replaced again and again by another writer (an editor's atomic save) while this store
+// reads it is read again each time: it is never kept aside and a key it always holds is never
+// missing.
+TEST_F(FileUserDefaultsTest, AFileReplacedWhileItIsReadIsReadAgain) {
+    std::filesystem::create_directories(file.parent_path());
+    writeFile(file, R"({"stable": 1, "n": 0})");
+    RecordedLines log;
+    FileUserDefaults store(file, log.sink());
+    ASSERT_EQ(store.integerForKey("stable"), 1);
+    // Two versions swapped in one step, as fast as the file system allows.
+    const std::filesystem::path other = file.string() + ".other";
+    writeFile(other, R"({"stable": 1, "n": 1})");
+    std::atomic<bool> done = false;
+    std::thread editor([&] {
+        while (!done) {
+            ::renameat2(AT_FDCWD, other.c_str(), AT_FDCWD, file.c_str(), RENAME_EXCHANGE);
+        }
+    });
+    int missing = 0;
+    for (int read = 0; read < 50000; ++read) {
+        missing += !store.objectForKey("stable").has_value();
+    }
+    done = true;
+    editor.join();
+    EXPECT_EQ(missing, 0);
+    EXPECT_TRUE(keptAside().empty());
+    EXPECT_EQ(log.all(), std::vector<std::string>{});
+}
+
+// A settings file that is a link (kept by a dotfile manager) is read through and written
+// through: the link stays as it was and its target holds the change.
+TEST_F(FileUserDefaultsTest, ALinkAtTheSettingsPathIsWrittenThrough) {
+    const std::filesystem::path target = temporary.path() / "dotfiles" / "defaults.json";
+    for (const auto& link : {target, std::filesystem::path("../dotfiles/defaults.json")}) {
+        SCOPED_TRACE(link);
+        std::filesystem::remove_all(file.parent_path());
+        std::filesystem::remove_all(target.parent_path());
+        std::filesystem::create_directories(file.parent_path());
+        std::filesystem::create_directories(target.parent_path());
+        writeFile(target, R"({"a": 1})");
+        std::filesystem::create_symlink(link, file);
+
+        FileUserDefaults store(file);
+        EXPECT_EQ(store.integerForKey("a"), 1);
+        store.set("b", std::int64_t{2});
+
+        ASSERT_TRUE(std::filesystem::is_symlink(file));
+        EXPECT_EQ(std::filesystem::read_symlink(file), link);
+        const FileUserDefaults reader(target);
+        EXPECT_EQ(reader.integerForKey("a"), 1);
+        EXPECT_EQ(reader.integerForKey("b"), 2);
+        EXPECT_TRUE(keptAside().empty());
+        for (const auto& entry : std::filesystem::directory_iterator(target.parent_path())) {
+            EXPECT_TRUE(entry.path() == target || entry.path() == target.string() + ".lock")
+                << entry.path();
+        }
+    }
+}
+
+// A file that cannot be read for now (here an I/O error: a link to this process's own memory
+// reads as one) keeps the change in memory instead of dropping it; the next write that can read
+// the file saves it with its own.
+TEST_F(FileUserDefaultsTest, AReadThatFailsForNowKeepsTheChange) {
+    std::filesystem::create_directories(file.parent_path());
+    std::filesystem::create_symlink("/proc/self/mem", file);
+    RecordedLines log;
+    FileUserDefaults store(file, log.sink());
+    store.set("b", std::int64_t{2});
+    EXPECT_EQ(store.integerForKey("b"), 2);
+    ASSERT_EQ(log.all().size(), 1u);
+    EXPECT_TRUE(mentions(log.all()[0], "kept in memory until " + file.string() + " can be read"))
+        << log.all()[0];
+    EXPECT_TRUE(keptAside().empty());
+
+    std::filesystem::remove(file);
+    writeFile(file, R"({"a": 1})");
+    store.set("c", std::int64_t{3});
+    const FileUserDefaults reader(file);
+    EXPECT_EQ(reader.integerForKey("a"), 1);
+    EXPECT_EQ(reader.integerForKey("b"), 2);
+    EXPECT_EQ(reader.integerForKey("c"), 3);
 }
 
 // A file that this process may not read must not be taken for a corrupt one and moved aside,
@@ -350,7 +584,8 @@ TEST_F(FileUserDefaultsTest, TemporariesOfKilledWritersAreGoneAfterTheNextWrite)
         std::vector<std::string> found;
         for (const auto& entry : std::filesystem::directory_iterator(file.parent_path())) {
             const auto path = entry.path();
-            if (path != file && path != file.string() + ".lock" && path != usersOwn) {
+            if (path != file && path != file.string() + ".lock" &&
+                path != file.string() + ".lock.queue" && path != usersOwn) {
                 found.push_back(path.filename().string());
             }
         }

@@ -7,29 +7,36 @@
 #include <functional>
 #include <vector>
 
-// Runs each body in a child process of its own, all at the same time, and answers whether every
-// child ran its body to a true answer. Children leave with _exit, so nothing of the test runs
+// Starts each body in a child process of its own, all at the same time; answers their pids
+// (-1 for one that could not be made). Children leave with _exit, so nothing of the test runs
 // twice.
-inline bool runInChildProcesses(const std::vector<std::function<bool()>>& bodies) {
+inline std::vector<pid_t> startChildProcesses(const std::vector<std::function<bool()>>& bodies) {
     std::vector<pid_t> children;
-    bool succeeded = true;
     for (const auto& body : bodies) {
         const pid_t child = ::fork();
         if (child == 0) {
             ::_exit(body() ? 0 : 1);
         }
-        if (child < 0) {
-            succeeded = false;
-        } else {
-            children.push_back(child);
-        }
+        children.push_back(child);
     }
+    return children;
+}
+
+// Waits for every child and answers whether each ran its body to a true answer.
+inline bool waitForChildProcesses(const std::vector<pid_t>& children) {
+    bool succeeded = true;
     for (const pid_t child : children) {
         int status = 0;
-        succeeded = ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+        succeeded = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
                     WEXITSTATUS(status) == 0 && succeeded;
     }
     return succeeded;
+}
+
+// Runs each body in a child process of its own, all at the same time, and answers whether every
+// child ran its body to a true answer.
+inline bool runInChildProcesses(const std::vector<std::function<bool()>>& bodies) {
+    return waitForChildProcesses(startChildProcesses(bodies));
 }
 
 // Starts a child that runs `take` and, when it answers true, stays until it is killed: a holder

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/FileLock.h"
+
+#include <filesystem>
+
+namespace platform {
+
+// A lock file that writers take in turn. A writer first takes the gate ("<lock>.queue"), then
+// the lock, and lets the gate go at once; a writer that has to wait for the lock waits holding
+// the gate. So the holder that lets the lock go cannot take it again before the writer that
+// waited for it: whoever else writes, a waiting writer gets the lock when its holder frees it.
+// `none` takes both only when both are free at once; `untilFree` waits in the kernel for each.
+class QueuedFileLock {
+public:
+    enum class Wait { none, untilFree };
+
+    QueuedFileLock(const std::filesystem::path& lockPath, Wait wait);
+
+    bool held() const { return lock.held(); }
+    // The gate or the lock is held elsewhere.
+    bool heldElsewhere() const { return !held() && error == EWOULDBLOCK; }
+    // What could not be locked (the gate or the lock), and why.
+    std::filesystem::path failedPath;
+    int error = 0;
+
+private:
+    FileLock lock;
+};
+
+} // namespace platform
