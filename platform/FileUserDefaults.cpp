@@ -43,19 +43,15 @@ bool passesLater(int error) {
     return error != EACCES && error != EPERM;
 }
 
-// Where a write of the settings file goes: the target of a link at its path, so the link stays.
+// Where a write of the settings file goes: the target of a link at its path, so the link stays;
+// a link to nothing is replaced by the file.
 std::filesystem::path writtenPath(const std::filesystem::path& path) {
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error)) {
         return path;
     }
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) {
-        return path; // a link to nothing: replaced by the file
-    }
-    std::filesystem::path target(resolved);
-    std::free(resolved);
-    return target;
+    auto target = std::filesystem::canonical(path, error);
+    return error ? path : target;
 }
 
 } // namespace
