@@ -223,6 +223,34 @@ TEST_F(UpdateDialogsTest, ListsShowAsLinesWithMarkers) {
     }
 }
 
+// However many marks a letter carries, the notes show no more than 30 in a row: a combining
+// grapheme joiner goes before the 31st, also where the marks go on in another style.
+TEST_F(UpdateDialogsTest, ReleaseNotesShowInStreamSafeForm) {
+    const std::string kasra = "\u0650";
+    const std::string joiner = "\u034F";
+    struct Row {
+        const char* name;
+        std::string notes;
+        std::string line;
+    };
+    const Row rows[] = {
+        {"30 marks", "<p>a" + repeated(kasra, 30), "a" + repeated(kasra, 30)},
+        {"31 marks", "<p>a" + repeated(kasra, 31), "a" + repeated(kasra, 30) + joiner + kasra},
+        {"marks across styles and links",
+         "<h2>a" + repeated(kasra, 20) + "<b>" + repeated(kasra, 5) +
+             "<a href=\"https://example.test/\">" + repeated(kasra, 6),
+         "a" + repeated(kasra, 30) + joiner + kasra},
+        {"10,000 marks", "<p>a" + repeated(kasra, 10000),
+         "a" + repeated(repeated(kasra, 30) + joiner, 333) + repeated(kasra, 10)},
+    };
+    UpdateFoundWindow window(sampleRelease(false, true), {}, "1.0", [](Choice) {});
+    auto* view = child<QTextBrowser>(window, "update.found.releaseNotes");
+    for (const auto& row : rows) {
+        window.showReleaseNotes(update::ReleaseNotes::read(row.notes));
+        EXPECT_EQ(shownLines(*view), std::vector<std::string>{row.line}) << row.name;
+    }
+}
+
 // A link goes out to the desktop's handler; the view never follows it, so the notes stay.
 TEST_F(UpdateDialogsTest, ClickingALinkOpensItAndKeepsTheNotes) {
     UpdateFoundWindow window(sampleRelease(false, true), {}, "1.0", [](Choice) {});

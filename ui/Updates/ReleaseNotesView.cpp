@@ -1,6 +1,7 @@
 #include "ui/Updates/ReleaseNotesView.h"
 
 #include "platform/qt/QtURLOpener.h"
+#include "update/StreamSafeText.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -127,12 +128,15 @@ bool breaksBlock(QChar c) {
            c == QChar(0xFDD0) || c == QChar(0xFDD1);
 }
 
-// Inserts the block's runs, line breaks as line separators and long words breakable.
+// Inserts the block's runs, line breaks as line separators, long words breakable and runs of
+// combining marks, across the runs, in stream-safe form.
 void insertRuns(QTextCursor& cursor, const Block& block, const Looks& looks) {
     QString text;
     QList<qsizetype> ends;
+    update::StreamSafeText streamSafe;
     for (const auto& run : block.runs) {
-        text += QString::fromStdString(run.text);
+        text += QString::fromStdU16String(
+            streamSafe.next(QString::fromStdString(run.text).toStdU16String()));
         ends.push_back(text.size());
     }
     std::replace_if(text.begin(), text.end(), breaksBlock, QChar(QChar::LineSeparator));
