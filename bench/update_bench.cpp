@@ -196,3 +196,32 @@ int main(int argc, char** argv) {
     const int status = runOffscreenBenchmarks(argc, argv, registerCases);
     return overBudget ? 1 : status;
 }
+
+namespace {
+
+// Letters carrying many combining marks: Arabic ones, whose marks the shaper positions one by
+// one against all those before them in a cluster, one cluster of the 10,000 marks the notes
+// hold at most, and 600 of 16 marks each, shorter than the runs that the notes break up.
+const bool markedLettersRegistered = [] {
+    const std::string alef = "\xD8\xA7";
+    const std::string kasra = "\xD9\x90";
+    const std::pair<const char*, std::string> cases[] = {
+        {"one letter with 10,000 combining marks", "<p>" + alef + repeated(kasra, 10000)},
+        {"600 letters with 16 marks each", "<p>" + repeated(alef + repeated(kasra, 16), 600)},
+    };
+    const std::pair<const char*, void (*)(benchmark::State&, const std::string&)> phases[] = {
+        {"read", readNotes}, {"shown", showNotes}};
+    for (const auto& [name, notes] : cases) {
+        for (const auto& [phase, measure] : phases) {
+            benchmark::RegisterBenchmark(
+                (std::string("BM_ReleaseNotes/") + phase + "/" + name).c_str(),
+                [notes, measure](benchmark::State& state) { measure(state, notes); })
+                ->Unit(benchmark::kMillisecond)
+                ->UseManualTime()
+                ->Iterations(10);
+        }
+    }
+    return true;
+}();
+
+} // namespace
