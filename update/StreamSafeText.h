@@ -6,13 +6,13 @@
 
 namespace update {
 
-// Text in Unicode's stream-safe form (UAX #15): never more than 30 non-starters in a row. A
-// letter may carry any number of combining marks, and a shaper spends time square in the marks
-// of one cluster; a COMBINING GRAPHEME JOINER before the 31st ends the run, so shaping any text
-// stays linear in its length while every mark still shows. Non-starters are counted in each
-// character's compatibility decomposition (NFKD), so the text stays stream-safe under every
-// normalization. Pieces of one text (the runs of a paragraph) go through one StreamSafeText in
-// turn: a run of marks goes on across them.
+// Text in Unicode's stream-safe form (UAX #15): never more than 30 non-starters in a row. A letter
+// may carry any number of combining marks, and a shaper spends hundreds of milliseconds on one of
+// ten thousand; a COMBINING GRAPHEME JOINER before the 31st ends the run, so shaping stays linear
+// in the text's length while every mark still shows. Non-starters are counted in each character's
+// compatibility decomposition (NFKD), so the text stays stream-safe under every normalization.
+// Pieces of one text (the runs of a paragraph) go through one StreamSafeText in turn: a run of
+// marks goes on across them.
 class StreamSafeText {
 public:
     static constexpr std::size_t maxNonStarters = 30;
