@@ -160,7 +160,8 @@ TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
         // error later.
         {"a path too long only in the target folder",
          UpdateTestSupport::makeTarGz({{longInFolder, "x", Kind::file, ""}}), standard,
-         "the entry \"" + longInFolder.substr(0, 160) + "…\" is longer than the file system allows"},
+         "the entry \"" + longInFolder.substr(0, 160) +
+             "…\" is longer than the file system allows"},
         {"a hard link to a path too long only in the target folder",
          UpdateTestSupport::makeTarGz({{"copy", "", Kind::hardlink, longInFolder}}), standard,
          "the target of the hard link \"copy\" is longer than the file system allows"},

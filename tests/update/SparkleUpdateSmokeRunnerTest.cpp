@@ -233,9 +233,7 @@ TEST_F(SparkleUpdateSmokeRunTest, BadUpdatesFailAndInstallNothing) {
          },
          "more data than the update announced"},
         {"archive longer than announced, ended by closing",
-         [&] {
-             serve(archive, key.sign(archive), "2.0", archive.size() - 10, Framing::close, 16);
-         },
+         [&] { serve(archive, key.sign(archive), "2.0", archive.size() - 10, Framing::close, 16); },
          "more data than the update announced"},
         {"older version", [&] { serve(archive, key.sign(archive), "0.9"); }, "up to date"},
         {"the installed version", [&] { serve(archive, key.sign(archive), "1.0"); }, "up to date"},
