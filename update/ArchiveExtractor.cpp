@@ -169,10 +169,19 @@ UpdateError cancellation() {
     return {UpdateErrorCode::installationCanceled, "The update was cancelled."};
 }
 
-// Copies the entry's data; `counted` bytes of it, its declared size, are already in `limit`,
-// and a block reaching further counts up to its end.
-std::optional<UpdateError> copyData(archive* reader, archive* writer, const char* path,
-                                    std::uint64_t counted, DataLimit& limit,
+// Tells `options` the share of the archive, `archiveSize` bytes, read so far.
+void reportProgress(archive* reader, std::size_t archiveSize, const Options& options) {
+    if (options.onProgress && archiveSize > 0) {
+        const auto consumed = static_cast<double>(archive_filter_bytes(reader, -1));
+        options.onProgress(std::min(1.0, consumed / static_cast<double>(archiveSize)));
+    }
+}
+
+// Copies the entry's data, block by block, reporting progress after each: a large entry shows
+// how far it got and stops at the next block once cancelled. `counted` bytes of it, its
+// declared size, are already in `limit`, and a block reaching further counts up to its end.
+std::optional<UpdateError> copyData(archive* reader, std::size_t archiveSize, archive* writer,
+                                    const char* path, std::uint64_t counted, DataLimit& limit,
                                     const Options& options) {
     const void* block = nullptr;
     std::size_t size = 0;
@@ -201,6 +210,7 @@ std::optional<UpdateError> copyData(archive* reader, archive* writer, const char
         if (archive_write_data_block(writer, block, size, offset) != ARCHIVE_OK) {
             return writeFailure(writer, path);
         }
+        reportProgress(reader, archiveSize, options);
     }
 }
 
@@ -266,18 +276,15 @@ std::optional<UpdateError> extract(std::string_view archiveBytes,
             return writeFailure(writer.get(), path);
         }
         if (declared > 0) {
-            if (auto failure =
-                    copyData(reader.get(), writer.get(), path, declared, limit, options)) {
+            if (auto failure = copyData(reader.get(), archiveBytes.size(), writer.get(), path,
+                                        declared, limit, options)) {
                 return failure;
             }
         }
         if (archive_write_finish_entry(writer.get()) != ARCHIVE_OK) {
             return writeFailure(writer.get(), path);
         }
-        if (options.onProgress && !archiveBytes.empty()) {
-            const auto consumed = static_cast<double>(archive_filter_bytes(reader.get(), -1));
-            options.onProgress(std::min(1.0, consumed / static_cast<double>(archiveBytes.size())));
-        }
+        reportProgress(reader.get(), archiveBytes.size(), options);
     }
     if (entries == 0) {
         return refusal("it is empty");

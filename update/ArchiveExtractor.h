@@ -21,9 +21,10 @@ struct Options {
     std::uint64_t maxExpansionRatio = 20;
     // No more entries than this.
     std::uint64_t maxEntries = 100'000;
-    // Called with the share of the archive read so far, from 0 to 1.
+    // Called with the share of the archive read so far, from 0 to 1, after each entry and each
+    // block of data.
     std::function<void(double fraction)> onProgress;
-    // Set from another thread to stop at the next entry or block of data.
+    // Set from another thread (or from `onProgress`) to stop at the next entry or block of data.
     const std::atomic<bool>* cancelled = nullptr;
 };
 

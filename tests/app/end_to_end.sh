@@ -5,7 +5,8 @@
 # simulated desktop. With both Shift keys as the quick-access shortcut, the pair pressed on the
 # keyboard in the desktop window opens the panel again. Pictures of the screen with the panel
 # open, with the menu open and with the panel opened by the pair are kept as end-to-end.png,
-# end-to-end-menu.png and end-to-end-pair.png in the output folder.
+# end-to-end-menu.png and end-to-end-pair.png in the output folder. Ended with SIGTERM, the
+# program must quit within 5 seconds with status 0.
 # usage: end_to_end.sh PROGRAM SCREEN_GRAB OUTPUT_FOLDER
 set -eu
 program=$1 grab=$2 output=$3
@@ -15,7 +16,34 @@ if [ "${TESSALINE_E2E_INNER:-}" != 1 ]; then
 fi
 
 home=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
+pid=
+# Whether the program still runs: a child that ended stays a zombie until waited for, and a
+# zombie still answers kill -0.
+running() {
+    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null &&
+        ! grep -q '^State:[[:space:]]*Z' "/proc/$pid/status" 2>/dev/null
+}
+# Ends the program as a logout does, with SIGTERM, and gives it 5 seconds to quit; one still
+# running then is killed. Sets `ended` to its exit status, or to "hung".
+stop_program() {
+    ended=0
+    [ -n "$pid" ] || return 0
+    kill -TERM "$pid" 2>/dev/null || true
+    tries=100
+    while running && [ "$tries" -gt 0 ]; do
+        sleep 0.05
+        tries=$((tries - 1))
+    done
+    if running; then
+        kill -KILL "$pid" 2>/dev/null || true
+        ended=hung
+    fi
+    status=0
+    wait "$pid" 2>/dev/null || status=$?
+    [ "$ended" = hung ] || ended=$status
+    pid=
+}
+trap 'stop_program; rm -rf "$home"' EXIT
 mkdir -p "$home/config/tessaline" "$home/data" "$home/runtime" "$home/diagnostics"
 chmod 700 "$home/runtime"
 # Started as if at login after onboarding, so neither the panel nor onboarding opens by itself.
@@ -35,7 +63,7 @@ pid=$!
 until_true() {
     echo "$(date +%T) waiting for: $*"
     until "$@" >/dev/null 2>&1; do
-        kill -0 "$pid" 2>/dev/null || { echo "the program ended while waiting for: $*" >&2; exit 1; }
+        running || { echo "the program ended while waiting for: $*" >&2; exit 1; }
         sleep 0.05
     done
 }
@@ -83,7 +111,15 @@ until_true recorded
 xdotool windowfocus --sync "$window" keydown Shift_L keydown Shift_R keyup Shift_R keyup Shift_L
 until_true panel_shown
 "$grab" "$output/end-to-end-pair.png"
-kill -0 "$pid"
+running || { echo "the program ended before SIGTERM" >&2; exit 1; }
+
+# SIGTERM quits through the program's normal path, which ends with status 0.
+stop_program
+case $ended in
+0) ;;
+hung) echo "the program did not end within 5 seconds of SIGTERM and was killed" >&2; exit 1 ;;
+*) echo "the program ended with status $ended after SIGTERM, not 0" >&2; exit 1 ;;
+esac
 echo "end-to-end: panel opened and closed from the status item, a hidden item's menu opened" \
-    "from it, the panel opened by the Shift pair; screens in $output/end-to-end.png," \
-    "end-to-end-menu.png and end-to-end-pair.png"
+    "from it, the panel opened by the Shift pair, the program quit on SIGTERM; screens in" \
+    "$output/end-to-end.png, end-to-end-menu.png and end-to-end-pair.png"

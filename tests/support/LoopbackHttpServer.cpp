@@ -77,7 +77,8 @@ LoopbackHttpServer::LoopbackHttpServer() : state(std::make_unique<State>()) {
             response.set_header(name, value);
         }
         using Framing = HttpResponse::Framing;
-        if (answer.trickle.count() == 0 && answer.framing == Framing::length) {
+        if (answer.trickle.count() == 0 && answer.pieceBytes == 0 &&
+            answer.framing == Framing::length) {
             response.body = answer.body;
             return;
         }
@@ -86,11 +87,13 @@ LoopbackHttpServer::LoopbackHttpServer() : state(std::make_unique<State>()) {
             state->note(path + (sent ? " sent" : " left"));
         };
         // The next piece at `offset` (one byte when trickling); false once the client left.
-        auto sendFrom = [body = answer.body, pause = answer.trickle](std::size_t offset,
-                                                                     httplib::DataSink& sink) {
+        const std::size_t pieceBytes = answer.trickle.count() > 0 ? 1 : answer.pieceBytes;
+        auto sendFrom = [body = answer.body, pause = answer.trickle,
+                         pieceBytes](std::size_t offset, httplib::DataSink& sink) {
             std::this_thread::sleep_for(pause);
-            const std::size_t piece = pause.count() > 0 ? 1 : body.size() - offset;
-            return sink.write(body.data() + offset, piece);
+            const std::size_t left = body.size() - offset;
+            return sink.write(body.data() + offset,
+                              pieceBytes > 0 ? std::min(pieceBytes, left) : left);
         };
         const auto type = "application/octet-stream";
         if (answer.framing == Framing::length) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <memory>
@@ -30,6 +31,9 @@ struct HttpResponse {
     // connection closing.
     enum class Framing { length, chunked, close };
     Framing framing = Framing::length;
+    // When set, the body goes out in pieces of at most this many bytes (each its own chunk when
+    // chunked) instead of all at once.
+    std::size_t pieceBytes = 0;
 };
 
 // An HTTP server on 127.0.0.1 and an ephemeral port for tests: it records every request and answers

@@ -12,6 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <climits>
 #include <csignal>
 #include <cstring>
@@ -112,6 +114,9 @@ TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
     cancelledOptions.cancelled = &cancelled;
     const auto deep = nested(65);
     const auto longName = std::string(NAME_MAX + 1, 'n');
+    // Two bytes short of PATH_MAX, in folders of 250-byte names.
+    auto longInFolder = nested(16, std::string(250, 'q'));
+    longInFolder += "/" + std::string(PATH_MAX - 3 - longInFolder.size(), 'r');
     // Forty links deep down, each leading to the next through a folder and back 31 times: every
     // link is read through all those after it, thousands of long paths looked up each.
     const auto folder = nested(58, std::string(60, 'f'));
@@ -151,6 +156,15 @@ TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
         {"a path longer than the file system allows",
          UpdateTestSupport::makeTarGz({{nested(20, std::string(250, 'p')), "x", Kind::file, ""}}),
          standard, "the entry \"ppp"},
+        // Short enough on its own, too long once in the folder: refused by name, not a write
+        // error later.
+        {"a path too long only in the target folder",
+         UpdateTestSupport::makeTarGz({{longInFolder, "x", Kind::file, ""}}), standard,
+         "the entry \"" + longInFolder.substr(0, 160) +
+             "…\" is longer than the file system allows"},
+        {"a hard link to a path too long only in the target folder",
+         UpdateTestSupport::makeTarGz({{"copy", "", Kind::hardlink, longInFolder}}), standard,
+         "the target of the hard link \"copy\" is longer than the file system allows"},
         {"a name longer than the file system allows",
          UpdateTestSupport::makeTarGz({{longName, "x", Kind::file, ""}}), standard,
          "has a name longer than the file system allows"},
@@ -170,6 +184,35 @@ TEST(ArchiveExtractor, RefusesArchivesBeyondItsCapsAndNonArchives) {
         EXPECT_THAT(error.value_or(update::UpdateError{}).localizedDescription,
                     testing::HasSubstr(row.problem));
     }
+}
+
+// A cancel during one large entry (a program of a gigabyte, say) stops at its next block of
+// data, not at the entry's end. The first block reported cancels.
+TEST(ArchiveExtractor, ACancelStopsInsideALargeEntry) {
+    TemporaryFolder folder;
+    constexpr std::size_t entryBytes = std::size_t{16} << 20;
+    // One repeated byte compresses a thousandfold: a large entry from a small archive.
+    const auto archive =
+        UpdateTestSupport::makeTarGz({{"big", std::string(entryBytes, 'x'), Kind::file, ""}});
+    std::atomic<bool> cancelled{false};
+    int reportsAfterCancel = 0;
+    update::ArchiveExtractor::Options options;
+    options.maxExpansionRatio = 100'000;
+    options.cancelled = &cancelled;
+    options.onProgress = [&](double) {
+        reportsAfterCancel += cancelled ? 1 : 0;
+        cancelled = true;
+    };
+
+    const auto error = update::ArchiveExtractor::extract(archive, folder.path(), options);
+
+    EXPECT_EQ(error.value_or(update::UpdateError{}).code,
+              update::UpdateErrorCode::installationCanceled);
+    EXPECT_EQ(reportsAfterCancel, 0);
+    // Only the data written counts: the file may have been given its full length as a hole.
+    const auto written = TemporaryFolder::read(folder.path() / "big");
+    EXPECT_LT(static_cast<std::size_t>(std::count(written.begin(), written.end(), 'x')),
+              entryBytes / 2);
 }
 
 // What the extraction says, run in a child process under `constrain` (the child ends with it).

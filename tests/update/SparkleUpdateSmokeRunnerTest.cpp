@@ -114,11 +114,12 @@ protected:
         return UpdateTestSupport::makeTarGz(entries);
     }
 
-    // Serves the archive under a feed announcing `version`, signed by `signature`.
+    // Serves the archive under a feed announcing `version`, signed by `signature`; in pieces of
+    // `pieceBytes` when set.
     void serve(const std::string& archive, const std::string& signature,
                const std::string& version = "2.0", std::optional<std::size_t> announced = {},
-               Framing framing = Framing::length) {
-        server.respond("/Tessaline.tar.gz", {200, {}, archive, {}, framing});
+               Framing framing = Framing::length, std::size_t pieceBytes = 0) {
+        server.respond("/Tessaline.tar.gz", {200, {}, archive, {}, framing, pieceBytes});
         server.respond("/appcast.xml", {200,
                                         {},
                                         UpdateTestSupport::appcast(UpdateTestSupport::item(
@@ -224,12 +225,15 @@ TEST_F(SparkleUpdateSmokeRunTest, BadUpdatesFailAndInstallNothing) {
         {"archive longer than announced",
          [&] { serve(archive, key.sign(archive), "2.0", archive.size() - 10); },
          "more data than the update announced"},
-        // Without a length in the answer, only the bytes counted as they come stop it.
-        {"archive longer than announced, in chunks",
-         [&] { serve(archive, key.sign(archive), "2.0", archive.size() - 10, Framing::chunked); },
+        // Without a length in the answer, only the bytes counted as they come stop it: in chunks
+        // each far smaller than the cap, only their running total passes it.
+        {"archive longer than announced, in small chunks",
+         [&] {
+             serve(archive, key.sign(archive), "2.0", archive.size() - 10, Framing::chunked, 16);
+         },
          "more data than the update announced"},
         {"archive longer than announced, ended by closing",
-         [&] { serve(archive, key.sign(archive), "2.0", archive.size() - 10, Framing::close); },
+         [&] { serve(archive, key.sign(archive), "2.0", archive.size() - 10, Framing::close, 16); },
          "more data than the update announced"},
         {"older version", [&] { serve(archive, key.sign(archive), "0.9"); }, "up to date"},
         {"the installed version", [&] { serve(archive, key.sign(archive), "1.0"); }, "up to date"},
