@@ -250,4 +250,18 @@ TEST_F(DesktopWindowTest, AModifierLetGoUnseenIsLetGoWhenTheKeyboardMoves) {
     monitors.removeMonitor(global);
 }
 
+// A window handed the keyboard that closes before it has taken it hands it on as well: closing
+// two windows at once leaves the keyboard with the desktop window, not with a closed one.
+TEST_F(DesktopWindowTest, AWindowClosedBeforeTakingTheKeyboardHandsItOn) {
+    ASSERT_TRUE(tessaline::testing::showAndActivate(*window));
+    QWidget first;
+    QWidget second;
+    ASSERT_TRUE(tessaline::testing::showAndActivate(first));
+    ASSERT_TRUE(tessaline::testing::showAndActivate(second));
+    second.close();
+    first.close();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+    EXPECT_EQ(QApplication::focusWidget(), window);
+}
+
 } // namespace
