@@ -62,6 +62,27 @@ NSEventModifierFlags SimEventMonitors::flags() const {
     return flags;
 }
 
+std::vector<NSEvent> SimEventMonitors::releaseModifierKeys(NSEventModifierFlags modifiers,
+                                                           KeyWindow window) {
+    std::vector<CGKeyCode> released;
+    {
+        std::lock_guard lock(keysMutex_);
+        for (CGKeyCode keyCode : held_) {
+            if ((modifierKey(keyCode)->deviceIndependent & modifiers) != 0) {
+                released.push_back(keyCode);
+            }
+        }
+    }
+    std::vector<NSEvent> events;
+    for (CGKeyCode keyCode : released) {
+        // A key another thread let go meanwhile sends nothing more.
+        if (auto event = pressModifierKey(keyCode, false, window)) {
+            events.push_back(*event);
+        }
+    }
+    return events;
+}
+
 std::optional<NSEvent> SimEventMonitors::pressModifierKey(CGKeyCode keyCode, bool down,
                                                           KeyWindow window) {
     if (modifierKey(keyCode) == nullptr) {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <vector>
 
 namespace platform::sim {
 
@@ -30,6 +31,10 @@ public:
     // event sent, none for a key that is no modifier or a change that changes nothing.
     std::optional<NSEvent> pressModifierKey(CGKeyCode keyCode, bool down,
                                             KeyWindow window = KeyWindow::frontmostApp);
+    // Test API: every held key of the modifiers in `modifiers` (device-independent flags) goes up
+    // in `window`, one flags-changed event each, as when the keys were let go where none of the
+    // program's windows saw it. Answers the events sent.
+    std::vector<NSEvent> releaseModifierKeys(NSEventModifierFlags modifiers, KeyWindow window);
     // Test API: the number of monitors installed.
     std::size_t monitorCount() const;
 

@@ -1,6 +1,7 @@
 #include "ui/Desktop/DesktopWindow.h"
 #include "platform/sim/SimAppServices.h"
 #include "platform/sim/SimulatedDesktop.h"
+#include "tests/support/KeySender.h"
 #include "tests/support/SampleDesktops.h"
 #include "tests/support/UiTestApplication.h"
 #include "tests/support/VirtualDesktop.h"
@@ -13,10 +14,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 #include <algorithm>
 #include <functional>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -185,6 +188,80 @@ TEST_F(DesktopWindowTest, OnlyAChangedDesktopIsDrawnAgain) {
         EXPECT_EQ(settle() > 0, step.drawn) << step.name;
     }
     window->removeEventFilter(&counter);
+}
+
+// A modifier let go where no window of the program saw it (its window closed, or the pointer
+// was over another program) is let go on the simulated keyboard once a window of the program
+// gains or loses the keyboard, through the monitors of whoever has it then; a modifier the
+// window system still holds stays held. The pointer moving with no key held is how the window
+// system tells the offscreen platform that the keys are up.
+TEST_F(DesktopWindowTest, AModifierLetGoUnseenIsLetGoWhenTheKeyboardMoves) {
+    using namespace platform;
+    QWidget own; // a window of the program
+    own.resize(200, 100);
+    auto& monitors = desk.desktop.appServices().eventMonitors;
+    std::vector<std::pair<bool, NSEvent>> seen; // local?, event
+    const ObserverToken local =
+        monitors.addLocalMonitor(NSEventMaskFlagsChanged, [&](const NSEvent& event) {
+            seen.emplace_back(true, event);
+            return std::optional(event);
+        });
+    const ObserverToken global = monitors.addGlobalMonitor(
+        NSEventMaskFlagsChanged, [&](const NSEvent& event) { seen.emplace_back(false, event); });
+    const struct {
+        const char* name;
+        QWidget* from;
+        QWidget* to;
+        Qt::Key key;
+        Qt::KeyboardModifier modifier;
+        CGKeyCode keyCode;
+        bool letGo;
+    } rows[] = {
+        {"Ctrl let go, the desktop gains the keyboard", &own, window, Qt::Key_Control,
+         Qt::ControlModifier, kVK_Command, true},
+        {"Alt let go, the program gains the keyboard", window, &own, Qt::Key_Alt, Qt::AltModifier,
+         kVK_Option, true},
+        {"Shift still held", &own, window, Qt::Key_Shift, Qt::ShiftModifier, kVK_Shift, false},
+    };
+    for (const auto& row : rows) {
+        ASSERT_TRUE(tessaline::testing::showAndActivate(*row.from)) << row.name;
+        QTest::keyPress(row.from->windowHandle(), row.key, row.modifier);
+        if (row.letGo) {
+            QTest::mouseMove(row.from->windowHandle());
+        }
+        desk.loop.runFor(std::chrono::milliseconds(0));
+        seen.clear();
+        ASSERT_TRUE(tessaline::testing::showAndActivate(*row.to)) << row.name;
+        desk.loop.runFor(std::chrono::milliseconds(0));
+        if (row.letGo) {
+            ASSERT_EQ(seen.size(), 1U) << row.name;
+            EXPECT_EQ(seen[0].first, row.to == &own) << row.name << ": whose monitors";
+            EXPECT_EQ(seen[0].second.keyCode, row.keyCode) << row.name;
+            EXPECT_EQ(seen[0].second.modifierFlags, 0U) << row.name;
+        } else {
+            EXPECT_TRUE(seen.empty()) << row.name;
+            // Let go now, as the window system delivers it.
+            QTest::keyRelease(row.to->windowHandle(), row.key, row.modifier);
+            desk.loop.runFor(std::chrono::milliseconds(0));
+            EXPECT_EQ(seen.size(), 1U) << row.name << ": held until let go";
+        }
+    }
+    monitors.removeMonitor(local);
+    monitors.removeMonitor(global);
+}
+
+// A window handed the keyboard that closes before it has taken it hands it on as well: closing
+// two windows at once leaves the keyboard with the desktop window, not with a closed one.
+TEST_F(DesktopWindowTest, AWindowClosedBeforeTakingTheKeyboardHandsItOn) {
+    ASSERT_TRUE(tessaline::testing::showAndActivate(*window));
+    QWidget first;
+    QWidget second;
+    ASSERT_TRUE(tessaline::testing::showAndActivate(first));
+    ASSERT_TRUE(tessaline::testing::showAndActivate(second));
+    second.close();
+    first.close();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+    EXPECT_EQ(QApplication::focusWidget(), window);
 }
 
 } // namespace

@@ -51,6 +51,43 @@ struct SimulatedMacTest : AppTesting::HubFixture {
         QTest::keyClick(target.windowHandle(), key, modifiers);
         run();
     }
+
+    // One key of a modifier pair: its X11 key code and symbol, and the Mac key it stands for.
+    struct PairKey {
+        quint32 x11KeyCode;
+        quint32 keySymbol;
+        platform::CGKeyCode mac;
+    };
+    static constexpr PairKey leftShift{50, 0xFFE1, platform::kVK_Shift};
+    static constexpr PairKey rightShift{62, 0xFFE2, platform::kVK_RightShift};
+
+    // Both keys of a modifier pair pressed and let go in the window, each side's key as the
+    // window system delivers it.
+    void pressPair(QWidget& target, Qt::Key key, PairKey left, PairKey right) {
+        for (const auto& [type, side] : {std::pair(QEvent::KeyPress, left),
+                                         {QEvent::KeyPress, right},
+                                         {QEvent::KeyRelease, right},
+                                         {QEvent::KeyRelease, left}}) {
+            QKeyEvent event(type, key, Qt::NoModifier, side.x11KeyCode, side.keySymbol, 0);
+            QCoreApplication::sendEvent(target.windowHandle(), &event);
+        }
+        run();
+    }
+
+    // Command-W as a quick press gives it: the window closes as W goes down, and Ctrl is let go
+    // before anything has the keyboard again, where no window of the program sees it. The
+    // pointer moving with no key held is how the offscreen platform learns that the keys are up
+    // (a move to where the pointer already is tells nothing).
+    void pressCommandW(QWidget& target) {
+        QTest::keyPress(target.windowHandle(), Qt::Key_Control, Qt::ControlModifier);
+        run();
+        QKeyEvent w(QEvent::KeyPress, Qt::Key_W, Qt::ControlModifier, QStringLiteral("\x17"));
+        QCoreApplication::sendEvent(target.windowHandle(), &w);
+        pointerX_ = pointerX_ == 10 ? 11 : 10;
+        QTest::mouseMove(window->windowHandle(), QPoint(pointerX_, 10));
+        run();
+    }
+    int pointerX_ = 10;
 };
 
 TEST_F(SimulatedMacTest, AShortcutRecordedInThePanelOpensItsItemsMenuWhenPressedOnTheDesktop) {
@@ -104,21 +141,13 @@ TEST_F(SimulatedMacTest, AShortcutRecordedInThePanelOpensItsItemsMenuWhenPressed
 // opens.
 TEST_F(SimulatedMacTest, TheModifierPairPressedOnTheKeyboardOpensThePanel) {
     using namespace platform;
-    struct Key {
-        quint32 x11KeyCode;
-        quint32 keySymbol;
-        CGKeyCode mac;
-    };
     const struct {
         QuickAccessModifierShortcut shortcut;
         Qt::Key key;
-        Key left;
-        Key right;
+        PairKey left;
+        PairKey right;
     } rows[] = {
-        {QuickAccessModifierShortcut::shift,
-         Qt::Key_Shift,
-         {50, 0xFFE1, kVK_Shift},
-         {62, 0xFFE2, kVK_RightShift}},
+        {QuickAccessModifierShortcut::shift, Qt::Key_Shift, leftShift, rightShift},
         {QuickAccessModifierShortcut::option,
          Qt::Key_Alt,
          {64, 0xFFE9, kVK_Option},
@@ -149,14 +178,7 @@ TEST_F(SimulatedMacTest, TheModifierPairPressedOnTheKeyboardOpensThePanel) {
             SCOPED_TRACE(std::string(QelCore::toString(row.shortcut)) +
                          (inOwnWindow ? " in the program" : ""));
             seen.clear();
-            for (const auto& [type, side] : {std::pair(QEvent::KeyPress, row.left),
-                                             {QEvent::KeyPress, row.right},
-                                             {QEvent::KeyRelease, row.right},
-                                             {QEvent::KeyRelease, row.left}}) {
-                QKeyEvent event(type, row.key, Qt::NoModifier, side.x11KeyCode, side.keySymbol, 0);
-                QCoreApplication::sendEvent(target->windowHandle(), &event);
-            }
-            run();
+            pressPair(*target, row.key, row.left, row.right);
             EXPECT_TRUE(hub->isPanelWindowVisible());
             const std::pair left(inOwnWindow, row.left.mac);
             const std::pair right(inOwnWindow, row.right.mac);
@@ -228,6 +250,80 @@ TEST_F(SimulatedMacTest, TheGeneralPaneAndOnboardingShowTheNewTrustStateAfterThe
     EXPECT_TRUE(general.accessibilityRow()->isHidden());
     EXPECT_TRUE(panel.preferences.onboardingCompleted());
     EXPECT_FALSE(onboarding && onboarding->isVisible());
+}
+
+// Closing the window that has the keyboard gives it back to the window that had it before, else
+// to the desktop window, which takes the keys itself, as the Mac returns to the app that was in
+// front; without a window manager nothing else would, and keys would reach no window. Command-W's
+// Ctrl, let go unseen meanwhile, is let go on the simulated keyboard too, so the Shift pair
+// pressed next opens the panel.
+TEST_F(SimulatedMacTest, ClosingTheKeyWindowGivesTheKeyboardBack) {
+    start();
+    hub->applyQuickAccessShortcutChange(QuickAccessModifierShortcut::shift);
+    const auto preferences = [&]() -> QWidget* {
+        hub->showPreferences();
+        run();
+        return hub->preferencesWindow()->window();
+    };
+    const auto settings = [&]() -> QWidget* {
+        desktop->workspace().openURL(std::string(platform::kAccessibilitySettingsURL));
+        run();
+        return window->accessibilitySettings();
+    };
+    QWidget* const desktopWindow = window.get();
+    const struct {
+        const char* name;
+        // Opens the windows of the row; answers the window that had the keyboard before the
+        // last one opened, which it closes.
+        std::function<QWidget*()> open;
+    } rows[] = {
+        {"the panel",
+         [&] {
+             hub->showRescuePanel();
+             run();
+             return desktopWindow;
+         }},
+        {"the preferences",
+         [&] {
+             preferences();
+             return desktopWindow;
+         }},
+        {"the Accessibility settings",
+         [&] {
+             settings();
+             return desktopWindow;
+         }},
+        {"the Accessibility settings opened from the preferences",
+         [&] {
+             QWidget* before = preferences();
+             EXPECT_TRUE(QTest::qWaitForWindowActive(before));
+             settings();
+             return before;
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(tessaline::testing::showAndActivate(*window));
+        QWidget* const before = row.open();
+        // The preferences' window is released once closed.
+        const QPointer<QWidget> closing = QApplication::activeWindow();
+        ASSERT_TRUE(closing != nullptr && closing != before);
+        pressCommandW(*closing);
+        EXPECT_TRUE(closing == nullptr || !closing->isVisible());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(before));
+        if (before == desktopWindow) {
+            EXPECT_EQ(QApplication::focusWidget(), desktopWindow);
+        }
+
+        pressPair(*before, Qt::Key_Shift, leftShift, rightShift);
+        EXPECT_TRUE(hub->isPanelWindowVisible());
+        hub->overflowPanel().closeCurrentPresentation();
+        if (hub->preferencesWindow() != nullptr) {
+            hub->preferencesWindow()->window()->close();
+        }
+        PanelTesting::flushDeferredDeletes();
+        run();
+    }
 }
 
 } // namespace

@@ -96,6 +96,26 @@ TEST(SimEventMonitors, KeysThatAreNoModifiersOrChangeNothingSendNothing) {
     EXPECT_EQ(rig.local.size() + rig.global.size(), 1u);
 }
 
+// Letting go of a modifier unseen lets go of both its keys, one event each, and nothing else.
+TEST(SimEventMonitors, ReleasingAModifierLetsGoOfBothItsKeysAlone) {
+    MonitorRig rig;
+    for (CGKeyCode keyCode : {kVK_Shift, kVK_RightShift, kVK_Option}) {
+        ASSERT_TRUE(rig.monitors().pressModifierKey(keyCode, true));
+    }
+    rig.sim.loop.runFor(0ms);
+    rig.global.clear();
+    rig.local.clear();
+    const auto events =
+        rig.monitors().releaseModifierKeys(NSEventModifierFlagShift | NSEventModifierFlagCommand,
+                                           sim::SimEventMonitors::KeyWindow::otherApp);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events.back().modifierFlags, NSEventModifierFlagOption | NX_DEVICELALTKEYMASK);
+    rig.sim.loop.runFor(0ms);
+    EXPECT_EQ(rig.global.size(), 2u);
+    EXPECT_TRUE(rig.local.empty());
+    EXPECT_TRUE(rig.monitors().pressModifierKey(kVK_Option, false)) << "option still held";
+}
+
 TEST(SimEventMonitors, RemovedMonitorGetsNoQueuedEvent) {
     TestSupport::VirtualDesktop sim(SampleDesktops::sampleDesktopText());
     auto& monitors = sim.desktop.appServices().eventMonitors;

@@ -2,6 +2,7 @@
 
 #include "platform/Image.h"
 #include "platform/sim/SimulatedDesktop.h"
+#include "ui/Desktop/KeyWindowHandover.h"
 
 #include <QWidget>
 
@@ -21,7 +22,8 @@ class SimulatedKeyboard;
 // events take; key chords reach its global hotkeys, and modifier keys its event monitors,
 // through the keyboard. The window is as wide as the bar, or as the screen allows, and then
 // keeps this program's own item in view. Opening the Accessibility settings shows the simulated
-// settings window. Main thread only.
+// settings window. When one of the program's windows or those settings close with the keyboard,
+// it goes back to the window that had it before, else to this one. Main thread only.
 class DesktopWindow : public QWidget {
 public:
     // The desktop outlives the window. `ownItemImage` and `ownItemTitle` read this program's
@@ -70,6 +72,8 @@ private:
     platform::sim::SimulatedDesktop& desktop_;
     platform::sim::SimulatedDesktop::MenuBarState state_;
     SimulatedKeyboard* keyboard_ = nullptr;
+    // Gone before the window itself, so it never sees the window half destroyed.
+    KeyWindowHandover keyWindowHandover_{*this};
     std::unique_ptr<AccessibilitySettingsWindow> settings_;
     platform::ObserverToken settingsObserver_ = 0;
     int followedBarWidth_ = 0;

@@ -15,6 +15,8 @@ SimulatedKeyboard::SimulatedKeyboard(platform::sim::SimHotKeys& hotKeys,
     // A key reaches its window before the window hands it to the focused widget, so a chord is
     // taken here before any window's own key handling, whatever the order of the filters.
     qApp->installEventFilter(this);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this,
+            [this](const QWindow* window) { followWindowSystemModifiers(window); });
 }
 
 SimulatedKeyboard::~SimulatedKeyboard() {
@@ -48,18 +50,37 @@ bool SimulatedKeyboard::recordsShortcut(const QObject& window) const {
     return widget != nullptr && isRecordingShortcut(*widget);
 }
 
+platform::sim::SimEventMonitors::KeyWindow
+SimulatedKeyboard::keyWindowOf(const QObject* window) const {
+    using KeyWindow = platform::sim::SimEventMonitors::KeyWindow;
+    if (window == nullptr) {
+        return KeyWindow::otherApp;
+    }
+    const QWidget* widget = widgetOf(*window);
+    return widget != nullptr && standsForOtherApps && standsForOtherApps(*widget)
+               ? KeyWindow::otherApp
+               : KeyWindow::thisProgram;
+}
+
 bool SimulatedKeyboard::changeModifier(const QKeyEvent& event, const QObject& window) {
     const auto mac = platform::qt::MacKeyTable::translate(event);
     if (!mac || mac->type != platform::qt::MacKeyEvent::Type::flagsChanged) {
         return false;
     }
-    using KeyWindow = platform::sim::SimEventMonitors::KeyWindow;
-    const QWidget* widget = widgetOf(window);
-    const KeyWindow where = widget != nullptr && standsForOtherApps && standsForOtherApps(*widget)
-                                ? KeyWindow::otherApp
-                                : KeyWindow::thisProgram;
-    modifierMonitors_.pressModifierKey(mac->keyCode, event.type() == QEvent::KeyPress, where);
+    modifierMonitors_.pressModifierKey(mac->keyCode, event.type() == QEvent::KeyPress,
+                                       keyWindowOf(&window));
     return true;
+}
+
+void SimulatedKeyboard::followWindowSystemModifiers(const QWindow* keyWindow) {
+    // The window system tells these four, not which side holds one: a modifier is let go only
+    // once neither of its keys is held. Caps Lock and Fn stay as they are.
+    constexpr std::uint64_t told =
+        platform::NSEventModifierFlagShift | platform::NSEventModifierFlagCommand |
+        platform::NSEventModifierFlagOption | platform::NSEventModifierFlagControl;
+    const std::uint64_t held =
+        platform::qt::MacKeyTable::modifierFlags(QGuiApplication::queryKeyboardModifiers());
+    modifierMonitors_.releaseModifierKeys(told & ~held, keyWindowOf(keyWindow));
 }
 
 bool SimulatedKeyboard::eventFilter(QObject* watched, QEvent* event) {

@@ -9,6 +9,7 @@
 
 class QKeyEvent;
 class QWidget;
+class QWindow;
 
 // The simulated Mac's keyboard as its global hotkeys see it: a key chord pressed in any window of
 // this process (the desktop window stands for every other app) reaches the desktop's hotkey
@@ -17,7 +18,10 @@ class QWidget;
 // window. While the key window records a shortcut, the recording takes every chord. Modifier
 // keys going down and up reach the desktop's modifier-flag monitors with their own side's key
 // code: the local monitors when pressed in a window of the program, the global ones when pressed
-// in a window standing for other apps. Main thread only.
+// in a window standing for other apps. A modifier let go where no window of this program saw it
+// (after Command-W closed the window, or over another program's window) is let go on the
+// simulated keyboard too, as soon as one of the program's windows gains or loses the keyboard.
+// Main thread only.
 class SimulatedKeyboard : public QObject {
 public:
     // The hotkeys and monitors outlive the keyboard.
@@ -45,8 +49,12 @@ private:
     // The top-level widget of a window, none for a window without one.
     static const QWidget* widgetOf(const QObject& window);
     bool recordsShortcut(const QObject& window) const;
+    // Whose window `window` is for the monitors; none is another program's.
+    platform::sim::SimEventMonitors::KeyWindow keyWindowOf(const QObject* window) const;
     // A modifier key went down or up in `window`; false for any other key.
     bool changeModifier(const QKeyEvent& event, const QObject& window);
+    // Lets go of the held modifiers that the window system's keyboard no longer holds.
+    void followWindowSystemModifiers(const QWindow* keyWindow);
 
     platform::sim::SimHotKeys& hotKeys_;
     platform::sim::SimEventMonitors& modifierMonitors_;
