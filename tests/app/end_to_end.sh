@@ -3,7 +3,8 @@
 # simulated desktop's window opens the Quick Open panel and clicking it again closes it; opened
 # once more, Return on its first row (an item hidden by the notch) opens that item's menu in the
 # simulated desktop. With both Shift keys as the quick-access shortcut, the pair pressed on the
-# keyboard in the desktop window opens the panel again. Pictures of the screen with the panel
+# keyboard in the desktop window opens the panel again; closed with Ctrl-W, it leaves the keyboard
+# with the desktop window, where the pair opens it once more. Pictures of the screen with the panel
 # open, with the menu open and with the panel opened by the pair are kept as end-to-end.png,
 # end-to-end-menu.png and end-to-end-pair.png in the output folder. Ended with SIGTERM, the
 # program must quit within 5 seconds with status 0.
@@ -111,6 +112,16 @@ until_true recorded
 xdotool windowfocus --sync "$window" keydown Shift_L keydown Shift_R keyup Shift_R keyup Shift_L
 until_true panel_shown
 "$grab" "$output/end-to-end-pair.png"
+
+# Ctrl-W closes the panel and the keyboard goes back to the desktop window, with no window
+# manager to hand it on: the pair pressed next, wherever the keyboard is, opens the panel again.
+until_true one_panel
+xdotool windowfocus --sync "$panel" key ctrl+w
+until_true panel_hidden
+desktop_has_keyboard() { [ "$(xdotool getwindowfocus)" = "$window" ]; }
+until_true desktop_has_keyboard
+xdotool keydown Shift_L keydown Shift_R keyup Shift_R keyup Shift_L
+until_true panel_shown
 running || { echo "the program ended before SIGTERM" >&2; exit 1; }
 
 # SIGTERM quits through the program's normal path, which ends with status 0.
@@ -121,5 +132,5 @@ hung) echo "the program did not end within 5 seconds of SIGTERM and was killed" 
 *) echo "the program ended with status $ended after SIGTERM, not 0" >&2; exit 1 ;;
 esac
 echo "end-to-end: panel opened and closed from the status item, a hidden item's menu opened" \
-    "from it, the panel opened by the Shift pair, the program quit on SIGTERM; screens in" \
+    "from it, the panel opened by the Shift pair and again after Ctrl-W closed it, the program quit on SIGTERM; screens in" \
     "$output/end-to-end.png, end-to-end-menu.png and end-to-end-pair.png"
