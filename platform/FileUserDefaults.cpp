@@ -100,7 +100,9 @@ private:
     // object, or no file to read, kept aside. False, with the cache as it was and errno
     // telling why, when the file exists but cannot be read now.
     bool load(bool fileLocked);
-    void keepAsideLocked(std::string_view reason);
+    // Moves what is at the path aside; for a link to a file of this user that file itself,
+    // which then starts anew as an empty settings object, so the link stays.
+    void keepAsideLocked(std::string_view reason, bool usersFile);
     // With the file lock held: applies the waiting changes and then `change` of `key` (when
     // given) to the file's current contents, and writes them if anything changed. Answers the
     // value `change` was given.
@@ -337,7 +339,7 @@ bool FileUserDefaults::File::load(bool fileLocked) {
         return true;
     }
     if (fileLocked) {
-        keepAsideLocked(problem);
+        keepAsideLocked(problem, read.outcome != Outcome::notOwnedFile);
         loadedStamp = currentStamp();
     } else {
         loaded = false; // kept aside by the next access that holds the lock
@@ -346,18 +348,25 @@ bool FileUserDefaults::File::load(bool fileLocked) {
     return true;
 }
 
-void FileUserDefaults::File::keepAsideLocked(std::string_view reason) {
-    const std::string base = filePath.string() + ".corrupt-" + utcStamp();
+void FileUserDefaults::File::keepAsideLocked(std::string_view reason, bool usersFile) {
+    // A dotfile manager's link keeps pointing at its file; anything else (a pipe, a link to a
+    // device) is no file of the user's to keep, so what is at the path goes.
+    const std::filesystem::path bad = usersFile ? writtenPath(filePath) : filePath;
+    const std::string base = bad.string() + ".corrupt-" + utcStamp();
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const std::string candidate = attempt == 0 ? base : base + "-" + std::to_string(attempt);
         std::error_code error;
         if (std::filesystem::exists(std::filesystem::symlink_status(candidate, error))) {
             continue;
         }
-        if (::rename(filePath.c_str(), candidate.c_str()) == 0) {
-            FileReplacement::syncFolder(filePath.parent_path());
-            report("Tessaline: settings file kept aside as " + candidate + ": " +
-                   std::string(reason));
+        if (::rename(bad.c_str(), candidate.c_str()) != 0) {
+            return;
+        }
+        FileReplacement::syncFolder(bad.parent_path());
+        report("Tessaline: settings file kept aside as " + candidate + ": " + std::string(reason));
+        // A link left pointing at nothing would be replaced by the next write.
+        if (bad != filePath) {
+            FileReplacement::replace(bad, UserDefaultsFileCodec::encode({}), 0600);
         }
         return;
     }

@@ -4,6 +4,7 @@
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -468,6 +469,54 @@ TEST_F(FileUserDefaultsTest, ALinkAtTheSettingsPathIsWrittenThrough) {
             EXPECT_TRUE(entry.path() == target || entry.path() == target.string() + ".lock")
                 << entry.path();
         }
+    }
+}
+
+// A link whose target is no settings object (a typo in a dotfile) stays a link: the target's
+// bad bytes are kept aside beside the target, and the target holds the settings from then on.
+TEST_F(FileUserDefaultsTest, ALinkToAFileThatIsNoSettingsObjectStaysALink) {
+    const std::filesystem::path target = temporary.path() / "dotfiles" / "defaults.json";
+    const struct {
+        const char* name;
+        std::string text;
+    } rows[] = {
+        {"trailing comma", R"({"a": 1,})"},
+        {"an array", "[1, 2]"},
+    };
+    for (const auto& row : rows) {
+        std::filesystem::remove_all(file.parent_path());
+        std::filesystem::remove_all(target.parent_path());
+        std::filesystem::create_directories(file.parent_path());
+        std::filesystem::create_directories(target.parent_path());
+        writeFile(target, row.text);
+        std::filesystem::create_symlink(target, file);
+
+        RecordedLines log;
+        {
+            FileUserDefaults store(file, log.sink());
+            EXPECT_EQ(store.objectForKey("a"), std::nullopt) << row.name;
+            store.set("b", std::int64_t{2});
+        }
+        FileUserDefaults(file).set("c", std::int64_t{3});
+
+        ASSERT_TRUE(std::filesystem::is_symlink(file)) << row.name;
+        EXPECT_EQ(std::filesystem::read_symlink(file), target) << row.name;
+        const auto stored = nlohmann::json::parse(TemporaryFolder::read(target), nullptr, false);
+        EXPECT_EQ(stored, nlohmann::json({{"b", 2}, {"c", 3}})) << row.name;
+        EXPECT_TRUE(keptAside().empty()) << row.name;
+        std::vector<std::filesystem::path> besideTarget;
+        for (const auto& entry : std::filesystem::directory_iterator(target.parent_path())) {
+            if (entry.path() != target) {
+                besideTarget.push_back(entry.path());
+            }
+        }
+        ASSERT_EQ(besideTarget.size(), 1u) << row.name;
+        EXPECT_TRUE(besideTarget[0].filename().string().starts_with("defaults.json.corrupt-"))
+            << row.name << ": " << besideTarget[0];
+        EXPECT_EQ(TemporaryFolder::read(besideTarget[0]), row.text) << row.name;
+        ASSERT_EQ(log.all().size(), 1u) << row.name;
+        EXPECT_TRUE(mentions(log.all()[0], "kept aside as " + besideTarget[0].string()))
+            << row.name << ": " << log.all()[0];
     }
 }
 
