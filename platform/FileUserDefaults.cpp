@@ -126,6 +126,8 @@ private:
     bool loaded = false;
     // A thread waits for the lock.
     bool waiting = false;
+    // The file (the lock or its gate) that another process was last found holding.
+    std::filesystem::path heldFile;
     std::thread waiter;
     // A line said that changes wait: the line that they are saved follows.
     bool saidKept = false;
@@ -150,6 +152,7 @@ std::optional<DefaultsValue> FileUserDefaults::File::change(std::string_view key
             refreshIfChanged();
             return pending.applied(key, cache.value(key));
         }
+        heldFile = lock.failedPath;
     }
     refreshIfChanged();
     auto seen = pending.applied(key, cache.value(key));
@@ -161,7 +164,7 @@ std::optional<DefaultsValue> FileUserDefaults::File::change(std::string_view key
     if (!settled.wait_for(guard, lockWait, [&] { return !waiting; }) && !saidKept) {
         saidKept = true;
         report("Tessaline: settings change kept in memory until another process frees " +
-               lockPath.string());
+               heldFile.string());
     }
     return seen;
 }
@@ -181,7 +184,7 @@ void FileUserDefaults::File::synchronize(std::chrono::milliseconds endWait) {
         startWaiting(); // what waits for a file that could not be read gets one more try
     }
     if (!settled.wait_for(guard, endWait, [&] { return !waiting; })) {
-        report("Tessaline: settings not saved: another process still holds " + lockPath.string() +
+        report("Tessaline: settings not saved: another process still holds " + heldFile.string() +
                "; lost: " + pending.keys());
     } else if (!pending.empty()) {
         report("Tessaline: settings not saved: cannot read " + filePath.string() +
@@ -214,7 +217,11 @@ void FileUserDefaults::File::startWaiting() {
 void FileUserDefaults::File::waitForTurn() {
     ::pthread_setname_np(::pthread_self(), "settings-lock");
     std::optional<QueuedFileLock> lock;
-    lock.emplace(lockPath, QueuedFileLock::Wait::untilFree);
+    lock.emplace(lockPath, QueuedFileLock::Wait::untilFree,
+                 [this](const std::filesystem::path& held) {
+                     const std::lock_guard guard(mutex);
+                     heldFile = held;
+                 });
     const std::lock_guard guard(mutex);
     if (!pending.empty()) {
         if (lock->held()) {

@@ -413,6 +413,32 @@ TEST_F(FileUserDefaultsTest, TheEndWaitsForTheLockAndNamesWhatItCouldNotSave) {
     }
 }
 
+// Both lines of a wait name the file that another process holds: the lock, or the gate before
+// it in which writers wait their turn.
+TEST_F(FileUserDefaultsTest, TheLinesOfAWaitNameTheFileHeld) {
+    for (const std::string held : {".lock", ".lock.queue"}) {
+        SCOPED_TRACE(held);
+        std::filesystem::remove_all(file.parent_path());
+        std::filesystem::create_directories(file.parent_path());
+        const std::string heldPath = file.string() + held;
+        const int other = ::open(heldPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_EQ(::flock(other, LOCK_EX), 0);
+        RecordedLines log;
+        {
+            FileUserDefaults store(file, log.sink(), std::chrono::milliseconds(10),
+                                   std::chrono::milliseconds(10));
+            store.set("a", std::int64_t{1});
+        }
+        ::close(other);
+        EXPECT_EQ(log.all(),
+                  (std::vector<std::string>{
+                      "Tessaline: settings change kept in memory until another process frees " +
+                          heldPath,
+                      "Tessaline: settings not saved: another process still holds " + heldPath +
+                          "; lost: a"}));
+    }
+}
+
 // A file replaced again and again by another writer (an editor's atomic save) while this store
 // reads it is read again each time: it is never kept aside and a key it always holds is never
 // missing.
