@@ -326,6 +326,40 @@ TEST_F(FileUserDefaultsTest, ChangesMadeWhileOneWaitsJoinItWithoutWaiting) {
     EXPECT_EQ(log.all(), std::vector<std::string>{});
 }
 
+// Updates that wait are counted once each, whatever is read between them: on what this process
+// read, on what another writer put in the file meanwhile, and in what is written at last.
+TEST_F(FileUserDefaultsTest, EachWaitingUpdateCountsOnceOnWhateverTheFileHolds) {
+    std::filesystem::create_directories(file.parent_path());
+    writeFile(file, R"({"count": 5})");
+    const int other = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    const auto increment = [](const std::optional<DefaultsValue>& stored) {
+        const auto* count = stored ? std::get_if<std::int64_t>(&*stored) : nullptr;
+        return std::optional<DefaultsValue>(std::int64_t{count ? *count + 1 : 1});
+    };
+    RecordedLines log;
+    FileUserDefaults store(file, log.sink(), std::chrono::milliseconds(10));
+    std::vector<std::int64_t> seen;
+    for (int index = 0; index < 3; ++index) {
+        store.update("count", increment);
+        seen.push_back(store.integerForKey("count"));
+        seen.push_back(store.integerForKey("count"));
+    }
+    // The holder of the lock writes the file, as another process's store does.
+    const std::filesystem::path replacement = file.string() + ".other";
+    writeFile(replacement, R"({"count": 100})");
+    std::filesystem::rename(replacement, file);
+    seen.push_back(store.integerForKey("count"));
+    store.update("count", increment);
+    seen.push_back(store.integerForKey("count"));
+    EXPECT_EQ(seen, (std::vector<std::int64_t>{6, 6, 7, 7, 8, 8, 103, 104}));
+
+    ::close(other);
+    eventually([&] { return log.all().size() == 2; });
+    EXPECT_EQ(FileUserDefaults(file).integerForKey("count"), 104);
+    EXPECT_EQ(store.integerForKey("count"), 104);
+}
+
 // Two processes append to one list while a third holds the lock: each change waits as the
 // change it is and is applied to the list the file holds when its turn comes, so both appends
 // are kept, and each process says truthfully that its change waited and was then saved.
