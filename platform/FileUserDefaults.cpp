@@ -28,6 +28,10 @@ namespace {
 
 constexpr std::chrono::milliseconds noWait{0};
 
+bool anyValue(const std::optional<DefaultsValue>&) {
+    return true;
+}
+
 std::string utcStamp() {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
@@ -67,7 +71,8 @@ public:
           failureLog(std::move(log)) {}
 
     std::optional<DefaultsValue> change(std::string_view key, const DefaultsChange& change,
-                                        Kind kind, std::chrono::milliseconds lockWait);
+                                        Kind kind, const DefaultsCondition& applies,
+                                        std::chrono::milliseconds lockWait);
     std::optional<DefaultsValue> stored(std::string_view key);
     void synchronize(std::chrono::milliseconds endWait);
     // After `synchronize`: the waiting thread is left to end on its own when it still waits.
@@ -104,10 +109,10 @@ private:
     // which then starts anew as an empty settings object, so the link stays.
     void keepAsideLocked(std::string_view reason, bool usersFile);
     // With the file lock held: applies the waiting changes and then `change` of `key` (when
-    // given) to the file's current contents, and writes them if anything changed. Answers the
-    // value `change` was given.
+    // given, and where `applies` accepts the value) to the file's current contents, and writes
+    // them if anything changed. Answers the value `change` was given.
     std::optional<DefaultsValue> commitLocked(std::string_view key, const DefaultsChange* change,
-                                              Kind kind);
+                                              Kind kind, const DefaultsCondition& applies);
     // Starts the thread that waits for the lock and writes what waits then.
     void startWaiting();
     void waitForTurn();
@@ -135,6 +140,7 @@ private:
 
 std::optional<DefaultsValue> FileUserDefaults::File::change(std::string_view key,
                                                             const DefaultsChange& change, Kind kind,
+                                                            const DefaultsCondition& applies,
                                                             std::chrono::milliseconds lockWait) {
     std::unique_lock guard(mutex);
     std::error_code error;
@@ -143,7 +149,7 @@ std::optional<DefaultsValue> FileUserDefaults::File::change(std::string_view key
     if (!waiting) {
         const QueuedFileLock lock(lockPath, QueuedFileLock::Wait::none);
         if (lock.held()) {
-            return commitLocked(key, &change, kind);
+            return commitLocked(key, &change, kind, applies);
         }
         if (!lock.heldElsewhere()) {
             // Without the lock another process could replace the file between our read and
@@ -156,7 +162,10 @@ std::optional<DefaultsValue> FileUserDefaults::File::change(std::string_view key
     }
     refreshIfChanged();
     auto seen = pending.applied(key, cache.value(key));
-    pending.add(key, change, kind);
+    if (!applies(seen)) {
+        return seen; // for the caller to decide what becomes of it, as when nothing waits
+    }
+    pending.add(key, change, kind, applies);
     if (waiting) {
         return seen;
     }
@@ -225,7 +234,7 @@ void FileUserDefaults::File::waitForTurn() {
     const std::lock_guard guard(mutex);
     if (!pending.empty()) {
         if (lock->held()) {
-            commitLocked({}, nullptr, Kind::update);
+            commitLocked({}, nullptr, Kind::update, anyValue);
         } else {
             reportDroppedWrite("cannot lock", lock->failedPath, lock->error);
             pending.clear();
@@ -239,7 +248,8 @@ void FileUserDefaults::File::waitForTurn() {
 
 std::optional<DefaultsValue> FileUserDefaults::File::commitLocked(std::string_view key,
                                                                   const DefaultsChange* change,
-                                                                  Kind kind) {
+                                                                  Kind kind,
+                                                                  const DefaultsCondition& applies) {
     if (!load(true)) {
         const int error = errno;
         const auto seen = pending.applied(key, cache.value(key));
@@ -249,8 +259,8 @@ std::optional<DefaultsValue> FileUserDefaults::File::commitLocked(std::string_vi
             pending.clear();
             return seen;
         }
-        if (change) {
-            pending.add(key, *change, kind);
+        if (change && applies(seen)) {
+            pending.add(key, *change, kind, applies);
         }
         if (!saidKept) {
             saidKept = true;
@@ -260,10 +270,16 @@ std::optional<DefaultsValue> FileUserDefaults::File::commitLocked(std::string_vi
         return seen;
     }
     UserDefaultsFileContents contents = cache;
-    bool changed = pending.applyAll(contents);
+    const auto waited = pending.applyAll(contents);
+    bool changed = waited.changed;
     pending.clear();
+    // Whoever made such a change decided from another value and cannot be asked again.
+    if (!waited.refusedKeys.empty()) {
+        report("Tessaline: settings change not saved: the value of " + waited.refusedKeys +
+               " in " + filePath.string() + " is not one the change can be applied to");
+    }
     const auto seen = change ? contents.value(key) : std::nullopt;
-    if (change) {
+    if (change && applies(seen)) {
         auto value = (*change)(seen);
         if (value != seen) {
             contents.put(key, std::move(value));
@@ -445,18 +461,24 @@ const std::filesystem::path& FileUserDefaults::path() const {
 void FileUserDefaults::set(std::string_view key, DefaultsValue value) {
     file->change(
         key, [value = std::move(value)](const std::optional<DefaultsValue>&) { return value; },
-        File::Kind::replacement, lockWait);
+        File::Kind::replacement, anyValue, lockWait);
 }
 
 void FileUserDefaults::removeObject(std::string_view key) {
     file->change(
         key, [](const std::optional<DefaultsValue>&) { return std::optional<DefaultsValue>(); },
-        File::Kind::replacement, lockWait);
+        File::Kind::replacement, anyValue, lockWait);
 }
 
 std::optional<DefaultsValue> FileUserDefaults::update(std::string_view key,
                                                       const DefaultsChange& change) {
-    return file->change(key, change, File::Kind::update, lockWait);
+    return file->change(key, change, File::Kind::update, anyValue, lockWait);
+}
+
+std::optional<DefaultsValue> FileUserDefaults::updateIf(std::string_view key,
+                                                        const DefaultsCondition& applies,
+                                                        const DefaultsChange& change) {
+    return file->change(key, change, File::Kind::update, applies, lockWait);
 }
 
 void FileUserDefaults::synchronize() {

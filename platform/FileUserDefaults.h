@@ -69,6 +69,8 @@ public:
     void removeObject(std::string_view key) override;
     std::optional<DefaultsValue> update(std::string_view key,
                                         const DefaultsChange& change) override;
+    std::optional<DefaultsValue> updateIf(std::string_view key, const DefaultsCondition& applies,
+                                          const DefaultsChange& change) override;
     void synchronize() override;
 
 protected:

@@ -2,7 +2,17 @@
 
 namespace platform {
 
-void PendingDefaultsChanges::add(std::string_view key, DefaultsChange change, Kind kind) {
+namespace {
+
+void appendKey(std::string& text, std::string_view key) {
+    text += text.empty() ? "" : ", ";
+    text += key;
+}
+
+} // namespace
+
+void PendingDefaultsChanges::add(std::string_view key, DefaultsChange change, Kind kind,
+                                 DefaultsCondition applies) {
     auto [found, added] = indexOfKey.try_emplace(std::string(key), byKey.size());
     if (added) {
         byKey.push_back({std::string(key), {}, std::nullopt});
@@ -11,10 +21,10 @@ void PendingDefaultsChanges::add(std::string_view key, DefaultsChange change, Ki
     if (kind == Kind::replacement) {
         ofKey.changes.clear();
     }
+    ofKey.changes.push_back({std::move(change), std::move(applies)});
     if (ofKey.lastAnswer) {
-        ofKey.lastAnswer->result = change(ofKey.lastAnswer->result);
+        ofKey.lastAnswer->result = ofKey.changes.back()(ofKey.lastAnswer->result);
     }
-    ofKey.changes.push_back(std::move(change));
 }
 
 void PendingDefaultsChanges::clear() {
@@ -39,26 +49,34 @@ PendingDefaultsChanges::applied(std::string_view key, const std::optional<Defaul
     return ofKey.lastAnswer->result;
 }
 
-bool PendingDefaultsChanges::applyAll(UserDefaultsFileContents& contents) const {
-    bool changed = false;
+PendingDefaultsChanges::Outcome
+PendingDefaultsChanges::applyAll(UserDefaultsFileContents& contents) const {
+    Outcome outcome;
     for (const auto& ofKey : byKey) {
+        bool refused = false;
         for (const auto& change : ofKey.changes) {
             const auto stored = contents.value(ofKey.key);
-            auto value = change(stored);
+            if (!change.applies(stored)) {
+                refused = true;
+                continue;
+            }
+            auto value = change.change(stored);
             if (value != stored) {
                 contents.put(ofKey.key, std::move(value));
-                changed = true;
+                outcome.changed = true;
             }
         }
+        if (refused) {
+            appendKey(outcome.refusedKeys, ofKey.key);
+        }
     }
-    return changed;
+    return outcome;
 }
 
 std::string PendingDefaultsChanges::keys() const {
     std::string text;
     for (const auto& ofKey : byKey) {
-        text += text.empty() ? "" : ", ";
-        text += ofKey.key;
+        appendKey(text, ofKey.key);
     }
     return text;
 }
