@@ -28,6 +28,10 @@ namespace {
 
 constexpr std::chrono::milliseconds noWait{0};
 
+bool anyValue(const std::optional<DefaultsValue>&) {
+    return true;
+}
+
 std::string utcStamp() {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
@@ -67,7 +71,8 @@ public:
           failureLog(std::move(log)) {}
 
     std::optional<DefaultsValue> change(std::string_view key, const DefaultsChange& change,
-                                        Kind kind, std::chrono::milliseconds lockWait);
+                                        Kind kind, const DefaultsCondition& applies,
+                                        std::chrono::milliseconds lockWait);
     std::optional<DefaultsValue> stored(std::string_view key);
     void synchronize(std::chrono::milliseconds endWait);
     // After `synchronize`: the waiting thread is left to end on its own when it still waits.
@@ -100,12 +105,14 @@ private:
     // object, or no file to read, kept aside. False, with the cache as it was and errno
     // telling why, when the file exists but cannot be read now.
     bool load(bool fileLocked);
-    void keepAsideLocked(std::string_view reason);
+    // Moves what is at the path aside; for a link to a file of this user that file itself,
+    // which then starts anew as an empty settings object, so the link stays.
+    void keepAsideLocked(std::string_view reason, bool usersFile);
     // With the file lock held: applies the waiting changes and then `change` of `key` (when
-    // given) to the file's current contents, and writes them if anything changed. Answers the
-    // value `change` was given.
+    // given, and where `applies` accepts the value) to the file's current contents, and writes
+    // them if anything changed. Answers the value `change` was given.
     std::optional<DefaultsValue> commitLocked(std::string_view key, const DefaultsChange* change,
-                                              Kind kind);
+                                              Kind kind, const DefaultsCondition& applies);
     // Starts the thread that waits for the lock and writes what waits then.
     void startWaiting();
     void waitForTurn();
@@ -124,6 +131,8 @@ private:
     bool loaded = false;
     // A thread waits for the lock.
     bool waiting = false;
+    // The file (the lock or its gate) that another process was last found holding.
+    std::filesystem::path heldFile;
     std::thread waiter;
     // A line said that changes wait: the line that they are saved follows.
     bool saidKept = false;
@@ -131,6 +140,7 @@ private:
 
 std::optional<DefaultsValue> FileUserDefaults::File::change(std::string_view key,
                                                             const DefaultsChange& change, Kind kind,
+                                                            const DefaultsCondition& applies,
                                                             std::chrono::milliseconds lockWait) {
     std::unique_lock guard(mutex);
     std::error_code error;
@@ -139,7 +149,7 @@ std::optional<DefaultsValue> FileUserDefaults::File::change(std::string_view key
     if (!waiting) {
         const QueuedFileLock lock(lockPath, QueuedFileLock::Wait::none);
         if (lock.held()) {
-            return commitLocked(key, &change, kind);
+            return commitLocked(key, &change, kind, applies);
         }
         if (!lock.heldElsewhere()) {
             // Without the lock another process could replace the file between our read and
@@ -148,10 +158,14 @@ std::optional<DefaultsValue> FileUserDefaults::File::change(std::string_view key
             refreshIfChanged();
             return pending.applied(key, cache.value(key));
         }
+        heldFile = lock.failedPath;
     }
     refreshIfChanged();
     auto seen = pending.applied(key, cache.value(key));
-    pending.add(key, change, kind);
+    if (!applies(seen)) {
+        return seen; // for the caller to decide what becomes of it, as when nothing waits
+    }
+    pending.add(key, change, kind, applies);
     if (waiting) {
         return seen;
     }
@@ -159,7 +173,7 @@ std::optional<DefaultsValue> FileUserDefaults::File::change(std::string_view key
     if (!settled.wait_for(guard, lockWait, [&] { return !waiting; }) && !saidKept) {
         saidKept = true;
         report("Tessaline: settings change kept in memory until another process frees " +
-               lockPath.string());
+               heldFile.string());
     }
     return seen;
 }
@@ -179,7 +193,7 @@ void FileUserDefaults::File::synchronize(std::chrono::milliseconds endWait) {
         startWaiting(); // what waits for a file that could not be read gets one more try
     }
     if (!settled.wait_for(guard, endWait, [&] { return !waiting; })) {
-        report("Tessaline: settings not saved: another process still holds " + lockPath.string() +
+        report("Tessaline: settings not saved: another process still holds " + heldFile.string() +
                "; lost: " + pending.keys());
     } else if (!pending.empty()) {
         report("Tessaline: settings not saved: cannot read " + filePath.string() +
@@ -212,11 +226,15 @@ void FileUserDefaults::File::startWaiting() {
 void FileUserDefaults::File::waitForTurn() {
     ::pthread_setname_np(::pthread_self(), "settings-lock");
     std::optional<QueuedFileLock> lock;
-    lock.emplace(lockPath, QueuedFileLock::Wait::untilFree);
+    lock.emplace(lockPath, QueuedFileLock::Wait::untilFree,
+                 [this](const std::filesystem::path& held) {
+                     const std::lock_guard guard(mutex);
+                     heldFile = held;
+                 });
     const std::lock_guard guard(mutex);
     if (!pending.empty()) {
         if (lock->held()) {
-            commitLocked({}, nullptr, Kind::update);
+            commitLocked({}, nullptr, Kind::update, anyValue);
         } else {
             reportDroppedWrite("cannot lock", lock->failedPath, lock->error);
             pending.clear();
@@ -230,7 +248,8 @@ void FileUserDefaults::File::waitForTurn() {
 
 std::optional<DefaultsValue> FileUserDefaults::File::commitLocked(std::string_view key,
                                                                   const DefaultsChange* change,
-                                                                  Kind kind) {
+                                                                  Kind kind,
+                                                                  const DefaultsCondition& applies) {
     if (!load(true)) {
         const int error = errno;
         const auto seen = pending.applied(key, cache.value(key));
@@ -240,8 +259,8 @@ std::optional<DefaultsValue> FileUserDefaults::File::commitLocked(std::string_vi
             pending.clear();
             return seen;
         }
-        if (change) {
-            pending.add(key, *change, kind);
+        if (change && applies(seen)) {
+            pending.add(key, *change, kind, applies);
         }
         if (!saidKept) {
             saidKept = true;
@@ -251,10 +270,16 @@ std::optional<DefaultsValue> FileUserDefaults::File::commitLocked(std::string_vi
         return seen;
     }
     UserDefaultsFileContents contents = cache;
-    bool changed = pending.applyAll(contents);
+    const auto waited = pending.applyAll(contents);
+    bool changed = waited.changed;
     pending.clear();
+    // Whoever made such a change decided from another value and cannot be asked again.
+    if (!waited.refusedKeys.empty()) {
+        report("Tessaline: settings change not saved: the value of " + waited.refusedKeys +
+               " in " + filePath.string() + " is not one the change can be applied to");
+    }
     const auto seen = change ? contents.value(key) : std::nullopt;
-    if (change) {
+    if (change && applies(seen)) {
         auto value = (*change)(seen);
         if (value != seen) {
             contents.put(key, std::move(value));
@@ -337,7 +362,7 @@ bool FileUserDefaults::File::load(bool fileLocked) {
         return true;
     }
     if (fileLocked) {
-        keepAsideLocked(problem);
+        keepAsideLocked(problem, read.outcome != Outcome::notOwnedFile);
         loadedStamp = currentStamp();
     } else {
         loaded = false; // kept aside by the next access that holds the lock
@@ -346,18 +371,25 @@ bool FileUserDefaults::File::load(bool fileLocked) {
     return true;
 }
 
-void FileUserDefaults::File::keepAsideLocked(std::string_view reason) {
-    const std::string base = filePath.string() + ".corrupt-" + utcStamp();
+void FileUserDefaults::File::keepAsideLocked(std::string_view reason, bool usersFile) {
+    // A dotfile manager's link keeps pointing at its file; anything else (a pipe, a link to a
+    // device) is no file of the user's to keep, so what is at the path goes.
+    const std::filesystem::path bad = usersFile ? writtenPath(filePath) : filePath;
+    const std::string base = bad.string() + ".corrupt-" + utcStamp();
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const std::string candidate = attempt == 0 ? base : base + "-" + std::to_string(attempt);
         std::error_code error;
         if (std::filesystem::exists(std::filesystem::symlink_status(candidate, error))) {
             continue;
         }
-        if (::rename(filePath.c_str(), candidate.c_str()) == 0) {
-            FileReplacement::syncFolder(filePath.parent_path());
-            report("Tessaline: settings file kept aside as " + candidate + ": " +
-                   std::string(reason));
+        if (::rename(bad.c_str(), candidate.c_str()) != 0) {
+            return;
+        }
+        FileReplacement::syncFolder(bad.parent_path());
+        report("Tessaline: settings file kept aside as " + candidate + ": " + std::string(reason));
+        // A link left pointing at nothing would be replaced by the next write.
+        if (bad != filePath) {
+            FileReplacement::replace(bad, UserDefaultsFileCodec::encode({}), 0600);
         }
         return;
     }
@@ -429,18 +461,24 @@ const std::filesystem::path& FileUserDefaults::path() const {
 void FileUserDefaults::set(std::string_view key, DefaultsValue value) {
     file->change(
         key, [value = std::move(value)](const std::optional<DefaultsValue>&) { return value; },
-        File::Kind::replacement, lockWait);
+        File::Kind::replacement, anyValue, lockWait);
 }
 
 void FileUserDefaults::removeObject(std::string_view key) {
     file->change(
         key, [](const std::optional<DefaultsValue>&) { return std::optional<DefaultsValue>(); },
-        File::Kind::replacement, lockWait);
+        File::Kind::replacement, anyValue, lockWait);
 }
 
 std::optional<DefaultsValue> FileUserDefaults::update(std::string_view key,
                                                       const DefaultsChange& change) {
-    return file->change(key, change, File::Kind::update, lockWait);
+    return file->change(key, change, File::Kind::update, anyValue, lockWait);
+}
+
+std::optional<DefaultsValue> FileUserDefaults::updateIf(std::string_view key,
+                                                        const DefaultsCondition& applies,
+                                                        const DefaultsChange& change) {
+    return file->change(key, change, File::Kind::update, applies, lockWait);
 }
 
 void FileUserDefaults::synchronize() {

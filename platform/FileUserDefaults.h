@@ -35,7 +35,8 @@ namespace platform {
 // types this store does not know are kept and written back unchanged; a file that is not valid
 // JSON, not a JSON object, or no such file reads as empty and is renamed to
 // "<file>.corrupt-<UTC time>" before anything else is written, with a line saying why and where
-// it went. A file that exists but cannot be read at the moment is left alone: reads keep what
+// it went (for a link to a file of this user, that file is renamed beside itself and the link
+// stays). A file that exists but cannot be read at the moment is left alone: reads keep what
 // was last loaded; a change then waits in memory for the next write that can read the file, or
 // is dropped and reported when this user may not read it.
 class FileUserDefaults final : public UserDefaults {
@@ -68,6 +69,8 @@ public:
     void removeObject(std::string_view key) override;
     std::optional<DefaultsValue> update(std::string_view key,
                                         const DefaultsChange& change) override;
+    std::optional<DefaultsValue> updateIf(std::string_view key, const DefaultsCondition& applies,
+                                          const DefaultsChange& change) override;
     void synchronize() override;
 
 protected:

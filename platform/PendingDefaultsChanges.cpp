@@ -1,48 +1,82 @@
 #include "platform/PendingDefaultsChanges.h"
 
-#include <algorithm>
-
 namespace platform {
 
-void PendingDefaultsChanges::add(std::string_view key, DefaultsChange change, Kind kind) {
-    if (kind == Kind::replacement) {
-        std::erase_if(changes, [&](const Change& earlier) { return earlier.key == key; });
+namespace {
+
+void appendKey(std::string& text, std::string_view key) {
+    text += text.empty() ? "" : ", ";
+    text += key;
+}
+
+} // namespace
+
+void PendingDefaultsChanges::add(std::string_view key, DefaultsChange change, Kind kind,
+                                 DefaultsCondition applies) {
+    auto [found, added] = indexOfKey.try_emplace(std::string(key), byKey.size());
+    if (added) {
+        byKey.push_back({std::string(key), {}, std::nullopt});
     }
-    changes.push_back({std::string(key), std::move(change)});
+    auto& ofKey = byKey[found->second];
+    if (kind == Kind::replacement) {
+        ofKey.changes.clear();
+    }
+    ofKey.changes.push_back({std::move(change), std::move(applies)});
+    if (ofKey.lastAnswer) {
+        ofKey.lastAnswer->result = ofKey.changes.back()(ofKey.lastAnswer->result);
+    }
+}
+
+void PendingDefaultsChanges::clear() {
+    byKey.clear();
+    indexOfKey.clear();
 }
 
 std::optional<DefaultsValue>
-PendingDefaultsChanges::applied(std::string_view key, std::optional<DefaultsValue> stored) const {
-    for (const auto& waiting : changes) {
-        if (waiting.key == key) {
-            stored = waiting.change(stored);
-        }
+PendingDefaultsChanges::applied(std::string_view key, const std::optional<DefaultsValue>& stored) {
+    const auto found = indexOfKey.find(key);
+    if (found == indexOfKey.end()) {
+        return stored;
     }
-    return stored;
+    auto& ofKey = byKey[found->second];
+    if (!ofKey.lastAnswer || ofKey.lastAnswer->stored != stored) {
+        auto result = stored;
+        for (const auto& change : ofKey.changes) {
+            result = change(result);
+        }
+        ofKey.lastAnswer = Answer{stored, std::move(result)};
+    }
+    return ofKey.lastAnswer->result;
 }
 
-bool PendingDefaultsChanges::applyAll(UserDefaultsFileContents& contents) const {
-    bool changed = false;
-    for (const auto& waiting : changes) {
-        const auto stored = contents.value(waiting.key);
-        auto value = waiting.change(stored);
-        if (value != stored) {
-            contents.put(waiting.key, std::move(value));
-            changed = true;
+PendingDefaultsChanges::Outcome
+PendingDefaultsChanges::applyAll(UserDefaultsFileContents& contents) const {
+    Outcome outcome;
+    for (const auto& ofKey : byKey) {
+        bool refused = false;
+        for (const auto& change : ofKey.changes) {
+            const auto stored = contents.value(ofKey.key);
+            if (!change.applies(stored)) {
+                refused = true;
+                continue;
+            }
+            auto value = change.change(stored);
+            if (value != stored) {
+                contents.put(ofKey.key, std::move(value));
+                outcome.changed = true;
+            }
+        }
+        if (refused) {
+            appendKey(outcome.refusedKeys, ofKey.key);
         }
     }
-    return changed;
+    return outcome;
 }
 
 std::string PendingDefaultsChanges::keys() const {
-    std::vector<std::string_view> named;
     std::string text;
-    for (const auto& waiting : changes) {
-        if (std::find(named.begin(), named.end(), waiting.key) == named.end()) {
-            named.push_back(waiting.key);
-            text += text.empty() ? "" : ", ";
-            text += waiting.key;
-        }
+    for (const auto& ofKey : byKey) {
+        appendKey(text, ofKey.key);
     }
     return text;
 }

@@ -3,6 +3,7 @@
 #include "platform/FileLock.h"
 
 #include <filesystem>
+#include <functional>
 
 namespace platform {
 
@@ -14,8 +15,11 @@ namespace platform {
 class QueuedFileLock {
 public:
     enum class Wait { none, untilFree };
+    // Told the path of the file (the gate or the lock) that another holds, before waiting for it.
+    using WaitingFor = std::function<void(const std::filesystem::path& heldFile)>;
 
-    QueuedFileLock(const std::filesystem::path& lockPath, Wait wait);
+    QueuedFileLock(const std::filesystem::path& lockPath, Wait wait,
+                   const WaitingFor& waitingFor = {});
 
     bool held() const { return lock.held(); }
     // The gate or the lock is held elsewhere.

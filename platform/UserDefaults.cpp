@@ -40,6 +40,14 @@ void UserDefaults::setStandard(std::shared_ptr<UserDefaults> defaults) {
     standardDefaults = std::move(defaults);
 }
 
+std::optional<DefaultsValue> UserDefaults::updateIf(std::string_view key,
+                                                    const DefaultsCondition& applies,
+                                                    const DefaultsChange& change) {
+    return update(key, [applies, change](const std::optional<DefaultsValue>& stored) {
+        return applies(stored) ? change(stored) : stored;
+    });
+}
+
 std::optional<DefaultsValue> UserDefaults::objectForKey(std::string_view key) const {
     if (auto stored = storedObject(key)) {
         return stored;

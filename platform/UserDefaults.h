@@ -27,6 +27,9 @@ using DefaultsDictionary = std::map<std::string, DefaultsValue, std::less<>>;
 using DefaultsChange =
     std::function<std::optional<DefaultsValue>(const std::optional<DefaultsValue>& stored)>;
 
+// Whether a change can be applied to the stored value it is given.
+using DefaultsCondition = std::function<bool(const std::optional<DefaultsValue>& stored)>;
+
 // A typed key-value store of user settings. Reads search the stored values first, then the
 // registered defaults. Every implementation is safe to use from any thread.
 class UserDefaults {
@@ -57,6 +60,14 @@ public:
     // process saw when the write had to wait.
     virtual std::optional<DefaultsValue> update(std::string_view key,
                                                 const DefaultsChange& change) = 0;
+    // As `update`, for a change that can be applied only to a stored value that `applies`
+    // accepts (a list's change only to a list): another value is left as it is and answered,
+    // for the caller to decide what becomes of it. A change that had to wait for another
+    // process and meets such a value when it is written at last is dropped and reported, as
+    // its caller decided from the value it saw before. `applies` owns what it uses, too.
+    virtual std::optional<DefaultsValue> updateIf(std::string_view key,
+                                                  const DefaultsCondition& applies,
+                                                  const DefaultsChange& change);
     // Waits a bounded time for writes still waiting for another process, as the program ends.
     virtual void synchronize() {}
 

@@ -61,16 +61,19 @@ std::vector<nlohmann::json> load(const platform::UserDefaults& defaults, std::st
 std::optional<platform::DefaultsValue> update(platform::UserDefaults& defaults,
                                               std::string_view key, const ElementsChange& change) {
     // An unreadable value is copied aside before it is replaced. Should another process store
-    // a different unreadable value in between, that one is copied in the next round.
+    // a different unreadable value in between, that one is copied in the next round; a change
+    // that waits for another process's lock and meets one is dropped and reported by the store,
+    // as no next round follows it.
     std::optional<platform::DefaultsValue> keptAside;
     std::optional<platform::DefaultsValue> seen;
     for (int round = 0; round < maximumBackups; ++round) {
-        seen = defaults.update(
-            key, [change, keptAside](const std::optional<platform::DefaultsValue>& stored) {
+        seen = defaults.updateIf(
+            key,
+            [keptAside](const std::optional<platform::DefaultsValue>& stored) {
+                return !stored || arrayText(stored) || stored == keptAside;
+            },
+            [change](const std::optional<platform::DefaultsValue>& stored) {
                 const auto text = arrayText(stored);
-                if (stored && !text && stored != keptAside) {
-                    return stored;
-                }
                 const auto elements = text ? platform::JsonTextSpans::elements(*text)
                                            : std::vector<std::string_view>{};
                 const auto changed = change(elements);

@@ -4,6 +4,7 @@
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -325,6 +326,40 @@ TEST_F(FileUserDefaultsTest, ChangesMadeWhileOneWaitsJoinItWithoutWaiting) {
     EXPECT_EQ(log.all(), std::vector<std::string>{});
 }
 
+// Updates that wait are counted once each, whatever is read between them: on what this process
+// read, on what another writer put in the file meanwhile, and in what is written at last.
+TEST_F(FileUserDefaultsTest, EachWaitingUpdateCountsOnceOnWhateverTheFileHolds) {
+    std::filesystem::create_directories(file.parent_path());
+    writeFile(file, R"({"count": 5})");
+    const int other = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    const auto increment = [](const std::optional<DefaultsValue>& stored) {
+        const auto* count = stored ? std::get_if<std::int64_t>(&*stored) : nullptr;
+        return std::optional<DefaultsValue>(std::int64_t{count ? *count + 1 : 1});
+    };
+    RecordedLines log;
+    FileUserDefaults store(file, log.sink(), std::chrono::milliseconds(10));
+    std::vector<std::int64_t> seen;
+    for (int index = 0; index < 3; ++index) {
+        store.update("count", increment);
+        seen.push_back(store.integerForKey("count"));
+        seen.push_back(store.integerForKey("count"));
+    }
+    // The holder of the lock writes the file, as another process's store does.
+    const std::filesystem::path replacement = file.string() + ".other";
+    writeFile(replacement, R"({"count": 100})");
+    std::filesystem::rename(replacement, file);
+    seen.push_back(store.integerForKey("count"));
+    store.update("count", increment);
+    seen.push_back(store.integerForKey("count"));
+    EXPECT_EQ(seen, (std::vector<std::int64_t>{6, 6, 7, 7, 8, 8, 103, 104}));
+
+    ::close(other);
+    eventually([&] { return log.all().size() == 2; });
+    EXPECT_EQ(FileUserDefaults(file).integerForKey("count"), 104);
+    EXPECT_EQ(store.integerForKey("count"), 104);
+}
+
 // Two processes append to one list while a third holds the lock: each change waits as the
 // change it is and is applied to the list the file holds when its turn comes, so both appends
 // are kept, and each process says truthfully that its change waited and was then saved.
@@ -412,6 +447,32 @@ TEST_F(FileUserDefaultsTest, TheEndWaitsForTheLockAndNamesWhatItCouldNotSave) {
     }
 }
 
+// Both lines of a wait name the file that another process holds: the lock, or the gate before
+// it in which writers wait their turn.
+TEST_F(FileUserDefaultsTest, TheLinesOfAWaitNameTheFileHeld) {
+    for (const std::string held : {".lock", ".lock.queue"}) {
+        SCOPED_TRACE(held);
+        std::filesystem::remove_all(file.parent_path());
+        std::filesystem::create_directories(file.parent_path());
+        const std::string heldPath = file.string() + held;
+        const int other = ::open(heldPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_EQ(::flock(other, LOCK_EX), 0);
+        RecordedLines log;
+        {
+            FileUserDefaults store(file, log.sink(), std::chrono::milliseconds(10),
+                                   std::chrono::milliseconds(10));
+            store.set("a", std::int64_t{1});
+        }
+        ::close(other);
+        EXPECT_EQ(log.all(),
+                  (std::vector<std::string>{
+                      "Tessaline: settings change kept in memory until another process frees " +
+                          heldPath,
+                      "Tessaline: settings not saved: another process still holds " + heldPath +
+                          "; lost: a"}));
+    }
+}
+
 // A file replaced again and again by another writer (an editor's atomic save) while this store
 // reads it is read again each time: it is never kept aside and a key it always holds is never
 // missing.
@@ -468,6 +529,54 @@ TEST_F(FileUserDefaultsTest, ALinkAtTheSettingsPathIsWrittenThrough) {
             EXPECT_TRUE(entry.path() == target || entry.path() == target.string() + ".lock")
                 << entry.path();
         }
+    }
+}
+
+// A link whose target is no settings object (a typo in a dotfile) stays a link: the target's
+// bad bytes are kept aside beside the target, and the target holds the settings from then on.
+TEST_F(FileUserDefaultsTest, ALinkToAFileThatIsNoSettingsObjectStaysALink) {
+    const std::filesystem::path target = temporary.path() / "dotfiles" / "defaults.json";
+    const struct {
+        const char* name;
+        std::string text;
+    } rows[] = {
+        {"trailing comma", R"({"a": 1,})"},
+        {"an array", "[1, 2]"},
+    };
+    for (const auto& row : rows) {
+        std::filesystem::remove_all(file.parent_path());
+        std::filesystem::remove_all(target.parent_path());
+        std::filesystem::create_directories(file.parent_path());
+        std::filesystem::create_directories(target.parent_path());
+        writeFile(target, row.text);
+        std::filesystem::create_symlink(target, file);
+
+        RecordedLines log;
+        {
+            FileUserDefaults store(file, log.sink());
+            EXPECT_EQ(store.objectForKey("a"), std::nullopt) << row.name;
+            store.set("b", std::int64_t{2});
+        }
+        FileUserDefaults(file).set("c", std::int64_t{3});
+
+        ASSERT_TRUE(std::filesystem::is_symlink(file)) << row.name;
+        EXPECT_EQ(std::filesystem::read_symlink(file), target) << row.name;
+        const auto stored = nlohmann::json::parse(TemporaryFolder::read(target), nullptr, false);
+        EXPECT_EQ(stored, nlohmann::json({{"b", 2}, {"c", 3}})) << row.name;
+        EXPECT_TRUE(keptAside().empty()) << row.name;
+        std::vector<std::filesystem::path> besideTarget;
+        for (const auto& entry : std::filesystem::directory_iterator(target.parent_path())) {
+            if (entry.path() != target) {
+                besideTarget.push_back(entry.path());
+            }
+        }
+        ASSERT_EQ(besideTarget.size(), 1u) << row.name;
+        EXPECT_TRUE(besideTarget[0].filename().string().starts_with("defaults.json.corrupt-"))
+            << row.name << ": " << besideTarget[0];
+        EXPECT_EQ(TemporaryFolder::read(besideTarget[0]), row.text) << row.name;
+        ASSERT_EQ(log.all().size(), 1u) << row.name;
+        EXPECT_TRUE(mentions(log.all()[0], "kept aside as " + besideTarget[0].string()))
+            << row.name << ": " << log.all()[0];
     }
 }
 

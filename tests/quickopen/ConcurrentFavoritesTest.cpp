@@ -7,6 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <mutex>
 #include <set>
 
 namespace {
@@ -47,6 +53,43 @@ TEST(ConcurrentFavorites, TwoProcessesKeepEveryFavoriteOrWriteNone) {
         }
         EXPECT_EQ(kept.size(), planted ? 0u : 2u * favoritesPerProcess);
     }
+}
+
+// A favourite waits for the lock that another process holds, and that process stores a value
+// that is no list under the favourites' key meanwhile. When the favourite is written at last
+// it meets that value: the value stays as it was, and since no later round of this store
+// decides about it, one line says the favourite was not saved.
+TEST(ConcurrentFavorites, AWaitingFavoriteThatMeetsAValueThatIsNoListIsReported) {
+    TemporaryFolder temporary;
+    const auto file = temporary.path() / "defaults.json";
+    const int other = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    const auto defaults = std::make_shared<platform::FileUserDefaults>(
+        file,
+        [&](std::string_view line) {
+            const std::lock_guard guard(mutex);
+            lines.emplace_back(line);
+        },
+        std::chrono::milliseconds(10));
+    FavoriteMenuBarItemStore store(defaults);
+    store.favorite(record("One", "Item"), *ReferenceDate::fromSecondsSinceReferenceDate(1));
+    EXPECT_EQ(store.load().size(), 1u);
+
+    const std::string written = R"({"quickOpen.favoriteItems": "not a list"})";
+    const auto replacement = temporary.path() / "other.json";
+    std::ofstream(replacement) << written;
+    std::filesystem::rename(replacement, file);
+    ::close(other);
+    defaults->synchronize();
+
+    EXPECT_EQ(TemporaryFolder::read(file), written);
+    const std::lock_guard guard(mutex);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "Tessaline: settings change not saved: the value of "
+                        "quickOpen.favoriteItems in " +
+                            file.string() + " is not one the change can be applied to");
 }
 
 } // namespace
