@@ -1,7 +1,7 @@
 #include "update/UpdateDownload.h"
 
+#include "update/AbandonableWork.h"
 #include "update/ArchiveExtractor.h"
-#include "update/EdSignatureVerifier.h"
 #include "update/MappedFile.h"
 
 #include <cstring>
@@ -41,6 +41,10 @@ Outcome run(const Request& request, const Reports& reports) {
         installer.discardStaging(staging);
         return {isCancellation(error) ? Kind::cancelled : kind, error};
     };
+    const auto cancelled = [&] {
+        return abandon(Kind::cancelled,
+                       {UpdateErrorCode::installationCanceled, "The download was cancelled."});
+    };
     const bool announced = item.contentLength > 0;
     // Into the staging folder as it arrives: the archive is never held in memory.
     auto failure = HttpFetcher::fetchToFile(
@@ -63,26 +67,32 @@ Outcome run(const Request& request, const Reports& reports) {
     }
     report(reports.downloaded);
     if (request.cancelled->load()) {
-        return abandon(Kind::cancelled,
-                       {UpdateErrorCode::installationCanceled, "The download was cancelled."});
+        return cancelled();
     }
     // Nothing of the archive is extracted before its signature is known good, and what is
-    // extracted is the very bytes checked.
-    const MappedFile archive(staging.archive.get());
-    if (archive.error() != 0) {
+    // extracted is the very bytes checked. The mapping is shared with the check's own thread,
+    // which a cancellation leaves behind.
+    const auto archive = std::make_shared<const MappedFile>(staging.archive.get());
+    if (archive->error() != 0) {
         return abandon(Kind::aborted, {UpdateErrorCode::download,
                                        std::string("The downloaded update could not be read (") +
-                                           std::strerror(archive.error()) + ")."});
+                                           std::strerror(archive->error()) + ")."});
     }
-    if (auto error =
-            EdSignatureVerifier::verify(request.publicEDKey, item.edSignature, archive.bytes())) {
-        return abandon(Kind::aborted, *error);
+    const auto checked = AbandonableWork::run<std::optional<UpdateError>>(
+        [archive, verify = request.verifySignature, key = request.publicEDKey,
+         signature = item.edSignature] { return verify(key, signature, archive->bytes()); },
+        *request.cancelled);
+    if (!checked) {
+        return cancelled();
+    }
+    if (*checked) {
+        return abandon(Kind::aborted, **checked);
     }
     report(reports.extractionStarted);
     ArchiveExtractor::Options options;
     options.onProgress = [&](double fraction) { report(reports.extracted, fraction); };
     options.cancelled = request.cancelled.get();
-    failure = ArchiveExtractor::extract(archive.bytes(), staging.extractionFolder, options);
+    failure = ArchiveExtractor::extract(archive->bytes(), staging.extractionFolder, options);
     // The feed that names the version is not signed: what was extracted must say the same, or
     // an older signed archive could be replayed under a newer version.
     if (!failure) {
