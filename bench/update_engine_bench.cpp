@@ -264,8 +264,8 @@ private:
 
 // The updater's destructor, at quit, once `step` has begun; then waits for the step left behind,
 // so that rounds do not overlap, and shows how long it took.
-void endDuring(benchmark::State& state, HeldServer& server, std::unique_ptr<update::SPUUpdater> updater,
-               TimedStep& step) {
+void endDuring(benchmark::State& state, HeldServer& server,
+               std::unique_ptr<update::SPUUpdater> updater, TimedStep& step) {
     const auto giveUp = Clock::now() + std::chrono::seconds(30);
     while (!step.hasBegun() && Clock::now() < giveUp) {
         server.loop.runFor(std::chrono::milliseconds(1));

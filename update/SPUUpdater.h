@@ -29,6 +29,7 @@ struct UpdaterEnvironment {
     std::optional<platform::Logger> logger;
     // How long the feed, the release notes and an archive may take to arrive.
     TransferDeadline transferDeadline{};
+    // The notes' reading and the signature check; tests hand in ones they hold.
     UnstoppableSteps steps{};
 };
 

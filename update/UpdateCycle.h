@@ -6,9 +6,9 @@
 #include "update/HttpFetcher.h"
 #include "update/SPUUpdaterDelegate.h"
 #include "update/SPUUserDriver.h"
+#include "update/UnstoppableSteps.h"
 #include "update/UpdateDownload.h"
 #include "update/UpdateInstaller.h"
-#include "update/UnstoppableSteps.h"
 #include "update/UpdaterSettings.h"
 
 #include <atomic>

@@ -2,9 +2,9 @@
 
 #include "update/HttpFetcher.h"
 #include "update/SUAppcastItem.h"
+#include "update/UnstoppableSteps.h"
 #include "update/UpdateError.h"
 #include "update/UpdateInstaller.h"
-#include "update/UnstoppableSteps.h"
 
 #include <atomic>
 #include <cstdint>
@@ -18,7 +18,7 @@ namespace update {
 // The worker's part of downloading an update: the archive into the staging folder as it
 // arrives, its signature checked over all of it, then extracted and its version checked. Runs
 // on the updater's worker; a cancellation stops it at the next chunk, block or entry, and during
-// the signature check at once, leaving the check to end alone on its own thread.
+// the signature check within 20 ms, leaving the check to end alone on its own thread.
 namespace UpdateDownload {
 
 // Archives larger than this are refused (when the feed announces no length, too).
