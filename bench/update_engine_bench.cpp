@@ -1,8 +1,10 @@
 // The update engine's work where outside bytes decide it, in real time: deep archives refused at
-// once and nested ones extracted in time linear in their entries; and how soon the updater lets
-// go of the network, destroyed (at quit) while the server sends nothing, or asking for the
-// archive when "Install Update" is clicked while the release notes still trickle. A refusal or
-// a letting go over its budget of one second is an error, and the program then exits with 1.
+// once and nested ones extracted in time linear in their entries; how soon the updater lets go
+// of the network, destroyed (at quit) while the server sends nothing, or asking for the archive
+// when "Install Update" is clicked while the release notes still trickle; and how soon it ends
+// while hostile release notes are read or a 1 GiB archive's signature is checked. A refusal, a
+// letting go or an end over its budget of one second is an error, and the program then exits
+// with 1.
 #include "Parlowen/Updates/SmokeUserDriver.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/RealTimeRunLoop.h"
@@ -10,17 +12,23 @@
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
 #include "update/ArchiveExtractor.h"
+#include "update/MappedFile.h"
 #include "update/SPUStandardUserDriver.h"
 #include "update/SPUUpdater.h"
+#include "update/UpdateCycle.h"
+#include "update/UpdateDownload.h"
 
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -113,7 +121,10 @@ public:
                 return testsupport::HttpResponse{200, {}, feed};
             }
             if (request.path == "/notes.html") {
-                return testsupport::HttpResponse{200, {}, std::string(1000, 'n'), trickle};
+                return notes;
+            }
+            if (archive) {
+                return *archive;
             }
             std::unique_lock lock(mutex);
             released.wait(lock, [this] { return done; });
@@ -131,13 +142,16 @@ public:
 
     std::filesystem::path installed() const { return folder.path / "Tessaline"; }
 
-    std::unique_ptr<update::SPUUpdater> updater(update::SPUUserDriver& driver) {
+    std::unique_ptr<update::SPUUpdater> updater(update::SPUUserDriver& driver,
+                                                update::UnstoppableSteps steps = {}) {
         auto made = std::make_unique<update::SPUUpdater>(
             update::UpdaterEnvironment{
                 {key.publicKeyBase64(), "1.0", "1.0", server.url("/appcast.xml"), installed()},
                 defaults,
                 loop,
-                std::nullopt},
+                std::nullopt,
+                {},
+                std::move(steps)},
             driver, nullptr);
         made->startUpdater();
         return made;
@@ -162,9 +176,11 @@ public:
 
     platform::SystemClock clock;
     platform::RealTimeRunLoop loop{clock};
+    // Set before the check starts. Without an archive, its request waits for the round's end.
+    testsupport::HttpResponse notes{200, {}, std::string(1000, 'n'), std::chrono::milliseconds(50)};
+    std::optional<testsupport::HttpResponse> archive;
 
 private:
-    static constexpr std::chrono::milliseconds trickle{50};
     ScratchFolder folder;
     testsupport::LoopbackHttpServer server;
     UpdateTestSupport::KeyPair key = UpdateTestSupport::KeyPair::generate();
@@ -215,6 +231,132 @@ void BM_ArchiveAskedForDuringSlowNotes(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ArchiveAskedForDuringSlowNotes)->UseManualTime()->Iterations(5);
+
+// A step of the cycle as it began and ended, for a bench that ends the updater in between.
+class TimedStep {
+public:
+    void begin() {
+        std::lock_guard lock(mutex);
+        began = Clock::now();
+    }
+    void end() {
+        std::lock_guard lock(mutex);
+        ended = Clock::now();
+        changed.notify_all();
+    }
+    bool hasBegun() {
+        std::lock_guard lock(mutex);
+        return began.has_value();
+    }
+    // The step's seconds, once it has ended on its own.
+    double secondsToEnd() {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [this] { return ended.has_value(); });
+        return std::chrono::duration<double>(*ended - *began).count();
+    }
+
+private:
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::optional<Clock::time_point> began;
+    std::optional<Clock::time_point> ended;
+};
+
+// The updater's destructor, at quit, once `step` has begun; then waits for the step left behind,
+// so that rounds do not overlap, and shows how long it took.
+void endDuring(benchmark::State& state, HeldServer& server,
+               std::unique_ptr<update::SPUUpdater> updater, TimedStep& step) {
+    const auto giveUp = Clock::now() + std::chrono::seconds(30);
+    while (!step.hasBegun() && Clock::now() < giveUp) {
+        server.loop.runFor(std::chrono::milliseconds(1));
+    }
+    const auto start = Clock::now();
+    updater.reset();
+    const auto seconds = secondsSince(start);
+    state.SetIterationTime(seconds);
+    state.counters["step_s"] = step.secondsToEnd();
+    judge(state, seconds);
+}
+
+// Misplaced <html>, <head> and <body> tags of about 2,200 differently named attributes each, each
+// tag just under the 8 KiB a start tag may take, 2 MiB in all: libxml2 compares the names of a
+// discarded tag with each other before anything is reported.
+std::string hostileNotes() {
+    std::string notes = "<html><head></head><body>";
+    const char* tags[] = {"html", "head", "body"};
+    for (std::size_t index = 0;; ++index) {
+        std::string tag = std::string("<") + tags[index % 3];
+        for (std::size_t attribute = 0; tag.size() < 8000; ++attribute) {
+            tag += ' ';
+            for (auto rest = attribute + 1; rest > 0; rest = (rest - 1) / 26) {
+                tag += static_cast<char>('a' + (rest - 1) % 26);
+            }
+        }
+        tag += '>';
+        if (notes.size() + tag.size() > update::UpdateCycle::maxReleaseNotesBytes) {
+            return notes;
+        }
+        notes += tag;
+    }
+}
+
+// The updater's destructor, at quit, while its notes worker reads hostile notes.
+void BM_UpdaterEndsWhileHostileNotesAreRead(benchmark::State& state) {
+    for (auto _ : state) {
+        HeldServer server;
+        server.notes = {200, {}, hostileNotes()};
+        const auto step = std::make_shared<TimedStep>();
+        update::UnstoppableSteps steps;
+        steps.readReleaseNotes = [step](std::string_view downloaded) {
+            step->begin();
+            auto notes = update::ReleaseNotes::read(downloaded);
+            step->end();
+            return notes;
+        };
+        UpdateTestSupport::AnsweringPresenter presenter;
+        update::SPUStandardUserDriver driver(presenter, nullptr, "1.0");
+        auto updater = server.updater(driver, std::move(steps));
+        updater->checkForUpdates();
+        endDuring(state, server, std::move(updater), *step);
+    }
+}
+BENCHMARK(BM_UpdaterEndsWhileHostileNotesAreRead)->UseManualTime()->Iterations(5);
+
+// The updater's destructor, at quit, while its worker checks the signature of a 1 GiB archive:
+// the one downloaded is small, so its check is made over a sparse file of 1 GiB instead, mapped
+// as a downloaded archive is, with the full work of libsodium's check (a well-formed signature
+// that does not match).
+void BM_UpdaterEndsWhileA1GiBArchiveIsChecked(benchmark::State& state) {
+    const ScratchFolder folder;
+    const auto path = folder.path / "archive";
+    const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (descriptor < 0 || ::ftruncate(descriptor, update::UpdateDownload::maxArchiveBytes) != 0) {
+        state.SkipWithError("no room for a 1 GiB file");
+        return;
+    }
+    const auto archive = std::make_shared<const update::MappedFile>(descriptor);
+    ::close(descriptor);
+    for (auto _ : state) {
+        HeldServer server;
+        server.archive = {200, {}, std::string(1000, 'a')};
+        const auto step = std::make_shared<TimedStep>();
+        update::UnstoppableSteps steps;
+        steps.verifySignature = [step, archive](std::string_view key,
+                                                const std::optional<std::string>& signature,
+                                                std::string_view) {
+            step->begin();
+            auto error = update::EdSignatureVerifier::verify(key, signature, archive->bytes());
+            step->end();
+            return error;
+        };
+        Parlowen::SmokeUserDriver driver;
+        auto updater = server.updater(driver, std::move(steps));
+        updater->checkForUpdates();
+        endDuring(state, server, std::move(updater), *step);
+    }
+    state.counters["archive_bytes"] = static_cast<double>(archive->bytes().size());
+}
+BENCHMARK(BM_UpdaterEndsWhileA1GiBArchiveIsChecked)->UseManualTime()->Iterations(3);
 
 } // namespace
 

@@ -17,7 +17,7 @@ SPUUpdater::SPUUpdater(UpdaterEnvironment environment, SPUUserDriver& userDriver
 
 SPUUpdater::~SPUUpdater() {
     // The cycle goes first: it stops the work still running on the queues, which then finds no
-    // one to report to; each queue waits only for that.
+    // one to report to; each queue waits only for that, never for a step left on its own thread.
     cycle.reset();
     notesWorker.reset();
     worker.reset();
@@ -150,7 +150,8 @@ void SPUUpdater::startCycle(SPUUpdateCheck check) {
         .onFinished =
             [this](std::optional<SUAppcastItem> waiting) { cycleDidFinish(std::move(waiting)); },
         .logger = environment.logger,
-        .transferDeadline = environment.transferDeadline};
+        .transferDeadline = environment.transferDeadline,
+        .steps = environment.steps};
     cycle = std::make_shared<UpdateCycle>(std::move(setup));
     cycle->start();
 }

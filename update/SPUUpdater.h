@@ -7,6 +7,7 @@
 #include "update/HttpFetcher.h"
 #include "update/SPUUpdaterDelegate.h"
 #include "update/SPUUserDriver.h"
+#include "update/UnstoppableSteps.h"
 #include "update/UpdateHost.h"
 #include "update/UpdateInstaller.h"
 #include "update/UpdaterSettings.h"
@@ -28,6 +29,8 @@ struct UpdaterEnvironment {
     std::optional<platform::Logger> logger;
     // How long the feed, the release notes and an archive may take to arrive.
     TransferDeadline transferDeadline{};
+    // The notes' reading and the signature check; tests hand in ones they hold.
+    UnstoppableSteps steps{};
 };
 
 // Checks the feed on a schedule or on request, downloads, verifies and extracts updates and

@@ -1,5 +1,6 @@
 #include "update/UpdateCycle.h"
 
+#include "update/AbandonableWork.h"
 #include "update/AppcastParser.h"
 #include "update/CoalescedPost.h"
 #include "update/HttpFetcher.h"
@@ -135,7 +136,7 @@ void UpdateCycle::loadReleaseNotes() {
         setup.notesWorker,
         [url = *item->releaseNotesURL,
          deadline = setup.transferDeadline.forSize(maxReleaseNotesBytes),
-         cancelled = notesCancelled]() -> NotesResult {
+         cancelled = notesCancelled, read = setup.steps.readReleaseNotes]() -> NotesResult {
             auto body = HttpFetcher::fetch({.url = url,
                                             .maxBytes = maxReleaseNotesBytes,
                                             .tooLargeMessage = "The release notes are larger than "
@@ -148,8 +149,18 @@ void UpdateCycle::loadReleaseNotes() {
             if (auto* error = std::get_if<UpdateError>(&body)) {
                 return *error;
             }
-            // Read here, off the main loop: only what the reader keeps reaches the window.
-            return ReleaseNotes::read(std::get<std::string>(body));
+            // Read off the main loop: only what the reader keeps reaches the window. Hostile
+            // notes keep the reader busy a while, which nobody waits for once they are dropped.
+            auto notes = AbandonableWork::run<ReleaseNotes>(
+                [read, downloaded = std::move(std::get<std::string>(body))] {
+                    return read(downloaded);
+                },
+                *cancelled);
+            if (!notes) {
+                return UpdateError{UpdateErrorCode::installationCanceled,
+                                   "The release notes are no longer needed."};
+            }
+            return std::move(*notes);
         },
         [](UpdateCycle& cycle, NotesResult result) {
             if (cycle.notesCancelled->load()) {
@@ -203,7 +214,8 @@ void UpdateCycle::download() {
                                            .hostVersion = setup.hostVersion,
                                            .installer = setup.installer,
                                            .transferDeadline = setup.transferDeadline,
-                                           .cancelled = cancelled},
+                                           .cancelled = cancelled,
+                                           .verifySignature = setup.steps.verifySignature},
          reports = downloadReports(visible)] { return UpdateDownload::run(request, reports); },
         [](UpdateCycle& cycle, UpdateDownload::Outcome outcome) {
             cycle.downloadDidEnd(std::move(outcome));

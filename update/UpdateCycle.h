@@ -6,6 +6,7 @@
 #include "update/HttpFetcher.h"
 #include "update/SPUUpdaterDelegate.h"
 #include "update/SPUUserDriver.h"
+#include "update/UnstoppableSteps.h"
 #include "update/UpdateDownload.h"
 #include "update/UpdateInstaller.h"
 #include "update/UpdaterSettings.h"
@@ -28,6 +29,10 @@ class SPUUpdater;
 // every callback of the delegate and the user driver runs on the main loop, and nothing reaches
 // them after the cycle finished or was destroyed. Progress reaches the main loop as at most one
 // waiting post at a time. The cycle ends exactly once, with `didFinishUpdateCycleFor`.
+//
+// The updater's end (at quit) destroys the cycle, then waits for its queues; it never waits
+// for a step nothing can cut short (`UnstoppableSteps`: the notes' reading, the signature
+// check), which runs on a thread of its own and is left there to end alone.
 class UpdateCycle : public std::enable_shared_from_this<UpdateCycle> {
 public:
     struct Setup {
@@ -52,6 +57,7 @@ public:
         std::function<void(std::optional<SUAppcastItem>)> onFinished;
         std::optional<platform::Logger> logger;
         TransferDeadline transferDeadline{};
+        UnstoppableSteps steps{};
     };
 
     // Feeds and notes larger than these are refused (archives: UpdateDownload::maxArchiveBytes).
@@ -60,7 +66,8 @@ public:
 
     explicit UpdateCycle(Setup setup);
     // Stops the work still running on the queues (a transfer at once, an extraction at its next
-    // block), so the updater's end does not wait for it.
+    // block, a wait for the notes' reading or the signature check at once, leaving that step
+    // behind), so the updater's end does not wait for it.
     ~UpdateCycle();
 
     void start();

@@ -1,55 +1,13 @@
 #include "update/UpdateDownload.h"
 
+#include "update/AbandonableWork.h"
 #include "update/ArchiveExtractor.h"
-#include "update/EdSignatureVerifier.h"
-
-#include <sys/mman.h>
-#include <sys/stat.h>
+#include "update/MappedFile.h"
 
 #include <cstring>
 
 namespace update::UpdateDownload {
 namespace {
-
-// A file's contents, mapped read-only for the object's life: the signature covers the whole
-// archive, so its check needs it in one piece, and mapped pages stay the page cache's (given
-// back when memory runs short) instead of the process's own.
-class MappedFile {
-public:
-    explicit MappedFile(int descriptor) {
-        struct stat status {};
-        if (::fstat(descriptor, &status) != 0) {
-            error = errno;
-            return;
-        }
-        size = static_cast<std::size_t>(status.st_size);
-        if (size == 0) {
-            return;
-        }
-        data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
-        if (data == MAP_FAILED) {
-            error = errno;
-            data = nullptr;
-        }
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-    ~MappedFile() {
-        if (data) {
-            ::munmap(data, size);
-        }
-    }
-
-    std::string_view bytes() const {
-        return data ? std::string_view(static_cast<const char*>(data), size) : std::string_view();
-    }
-    // The errno of the step that failed; 0 when the contents are there.
-    int error = 0;
-
-private:
-    void* data = nullptr;
-    std::size_t size = 0;
-};
 
 template <typename Report, typename... Figures>
 void report(const Report& callback, Figures... figures) {
@@ -83,6 +41,10 @@ Outcome run(const Request& request, const Reports& reports) {
         installer.discardStaging(staging);
         return {isCancellation(error) ? Kind::cancelled : kind, error};
     };
+    const auto cancelled = [&] {
+        return abandon(Kind::cancelled,
+                       {UpdateErrorCode::installationCanceled, "The download was cancelled."});
+    };
     const bool announced = item.contentLength > 0;
     // Into the staging folder as it arrives: the archive is never held in memory.
     auto failure = HttpFetcher::fetchToFile(
@@ -105,26 +67,32 @@ Outcome run(const Request& request, const Reports& reports) {
     }
     report(reports.downloaded);
     if (request.cancelled->load()) {
-        return abandon(Kind::cancelled,
-                       {UpdateErrorCode::installationCanceled, "The download was cancelled."});
+        return cancelled();
     }
     // Nothing of the archive is extracted before its signature is known good, and what is
-    // extracted is the very bytes checked.
-    const MappedFile archive(staging.archive.get());
-    if (archive.error != 0) {
+    // extracted is the very bytes checked. The mapping is shared with the check's own thread,
+    // which a cancellation leaves behind.
+    const auto archive = std::make_shared<const MappedFile>(staging.archive.get());
+    if (archive->error() != 0) {
         return abandon(Kind::aborted, {UpdateErrorCode::download,
                                        std::string("The downloaded update could not be read (") +
-                                           std::strerror(archive.error) + ")."});
+                                           std::strerror(archive->error()) + ")."});
     }
-    if (auto error =
-            EdSignatureVerifier::verify(request.publicEDKey, item.edSignature, archive.bytes())) {
-        return abandon(Kind::aborted, *error);
+    const auto checked = AbandonableWork::run<std::optional<UpdateError>>(
+        [archive, verify = request.verifySignature, key = request.publicEDKey,
+         signature = item.edSignature] { return verify(key, signature, archive->bytes()); },
+        *request.cancelled);
+    if (!checked) {
+        return cancelled();
+    }
+    if (*checked) {
+        return abandon(Kind::aborted, **checked);
     }
     report(reports.extractionStarted);
     ArchiveExtractor::Options options;
     options.onProgress = [&](double fraction) { report(reports.extracted, fraction); };
     options.cancelled = request.cancelled.get();
-    failure = ArchiveExtractor::extract(archive.bytes(), staging.extractionFolder, options);
+    failure = ArchiveExtractor::extract(archive->bytes(), staging.extractionFolder, options);
     // The feed that names the version is not signed: what was extracted must say the same, or
     // an older signed archive could be replayed under a newer version.
     if (!failure) {

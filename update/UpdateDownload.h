@@ -2,6 +2,7 @@
 
 #include "update/HttpFetcher.h"
 #include "update/SUAppcastItem.h"
+#include "update/UnstoppableSteps.h"
 #include "update/UpdateError.h"
 #include "update/UpdateInstaller.h"
 
@@ -16,7 +17,8 @@ namespace update {
 
 // The worker's part of downloading an update: the archive into the staging folder as it
 // arrives, its signature checked over all of it, then extracted and its version checked. Runs
-// on the updater's worker; a cancellation stops it at the next chunk, block or entry.
+// on the updater's worker; a cancellation stops it at the next chunk, block or entry, and during
+// the signature check within 20 ms, leaving the check to end alone on its own thread.
 namespace UpdateDownload {
 
 // Archives larger than this are refused (when the feed announces no length, too).
@@ -30,6 +32,7 @@ struct Request {
     TransferDeadline transferDeadline;
     // Set from another thread to stop; never null.
     std::shared_ptr<const std::atomic<bool>> cancelled;
+    UnstoppableSteps::VerifySignature verifySignature = EdSignatureVerifier::verify;
 };
 
 // What the download reports as it goes, each called on the worker; any may be empty.

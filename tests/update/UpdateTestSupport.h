@@ -160,7 +160,9 @@ struct AnsweringPresenter final : update::UpdateAlertPresenter {
                             std::function<void(update::SPUUserUpdateChoice)> reply) override {
         answer = std::move(reply);
     }
-    void presentReleaseNotes(const std::optional<update::ReleaseNotes>&) override {}
+    void presentReleaseNotes(const std::optional<update::ReleaseNotes>&) override {
+        ++releaseNotesShown;
+    }
     void presentProgress(const update::UpdateProgress&, std::function<void()>) override {}
     void presentReadyToInstall(std::function<void(update::SPUUserUpdateChoice)> reply) override {
         reply(update::SPUUserUpdateChoice::dismiss);
@@ -171,6 +173,7 @@ struct AnsweringPresenter final : update::UpdateAlertPresenter {
     void dismiss() override {}
 
     std::function<void(update::SPUUserUpdateChoice)> answer;
+    int releaseNotesShown = 0;
 };
 
 } // namespace UpdateTestSupport
