@@ -16,8 +16,8 @@ namespace {
 // attribute, piece of text, comment and error counts one, and so do 128 comparisons of an
 // attribute's name with those before it in its tag (its check for repeated names takes time
 // square in their number), whether the parser then keeps the tag or drops it. On the worst
-// floods a report costs the parser up to about 0.6 µs; whatever else it reads costs at most
-// some 6 ns a byte.
+// floods a report costs the parser up to about 0.6 µs; whatever else it reads costs time in
+// proportion to its bytes.
 constexpr std::size_t maxReports = 64 * 1024;
 constexpr std::size_t comparisonsPerReport = 128;
 // The parser holds a start tag or comment until its end arrives and then reads it in one go,
