@@ -87,14 +87,16 @@ std::size_t shownCharacters(const ReleaseNotes& notes) {
     return count;
 }
 
+// Notes as downloaded and as `describe` tells what they show.
+struct ShownRow {
+    const char* name;
+    std::string notes;
+    std::string shown;
+};
+
 TEST(ReleaseNotes, KeepOnlyWhatReleaseNotesNeed) {
     constexpr auto depth = ReleaseNotes::maxDepth / 2;
-    struct Row {
-        const char* name;
-        std::string notes;
-        std::string shown;
-    };
-    const Row rows[] = {
+    const ShownRow rows[] = {
         {"headings, paragraphs, lists, emphasis and code",
          "<h2>New</h2><P>Faster <b>scans</b>, <i>fewer</i> <code>waits</code>.<ul><li>One<li>Two"
          "</ul><ol><li><p>Three</p><p>more</p></ol><pre> a\n  b</pre>",
@@ -182,12 +184,7 @@ TEST(ReleaseNotes, LongNotesEndInAnEllipsis) {
 // after it; they end in an ellipsis only when text was left out.
 TEST(ReleaseNotes, LongTagsAndCommentsLeaveTheRest) {
     const auto image = "<img src=\"data:image/png;base64," + std::string(20 * 1024, 'Q') + "\">";
-    struct Row {
-        const char* name;
-        std::string notes;
-        std::string shown;
-    };
-    const Row rows[] = {
+    const ShownRow rows[] = {
         {"an image of a 20 KiB data address",
          "<p>Scans are faster:" + image + " see the chart.</p><p>Thanks!</p>",
          "p:Scans are faster: see the chart. | p:Thanks!"},
