@@ -23,7 +23,7 @@ constexpr std::size_t comparisonsPerReport = 128;
 // The parser holds a start tag or comment until its end arrives and then reads it in one go,
 // comparing a tag's attribute names with each other; it looks for a tag's end again from its
 // start each slice. One held longer is skipped unread, and the notes go on after it.
-constexpr std::ptrdiff_t maxHeldMarkupBytes = 8 * 1024;
+constexpr std::size_t maxHeldMarkupBytes = 8 * 1024;
 constexpr std::size_t sliceBytes = 1024;
 // Nesting the parser follows; deeper notes end there.
 constexpr std::size_t maxOpenElements = 256;
@@ -41,34 +41,47 @@ bool looksLikeHtml(std::string_view notes) {
     return false;
 }
 
-// Where a start tag that begins at `from` ends, as the parser looks for it: just past the first
-// '>' outside quotes, any quote opening a value that only the same quote closes; the end of the
-// notes when there is none.
-std::size_t startTagEnd(std::string_view html, std::size_t from) {
-    char quote = 0;
-    for (auto at = from; at < html.size(); ++at) {
-        const char c = html[at];
-        if (quote != 0) {
-            quote = c == quote ? 0 : quote;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '>') {
+// Where markup that the parser holds ends, looked for as the parser does: `ends` is handed each
+// character from the markup's start on, those the parser holds (`held`), then those of the notes
+// not fed yet, and tells whether the markup ends with it. The answer is the place in the notes
+// just past that character, or their end. The parser's characters need not be the notes' bytes
+// (it reads the rest as Latin-1 once it meets ill-formed UTF-8), but the characters that end
+// markup are ASCII either way.
+template <typename Ends>
+std::size_t heldMarkupEnd(std::string_view held, std::string_view html, std::size_t fed,
+                          Ends ends) {
+    for (const char c : held) {
+        ends(c);
+    }
+    for (auto at = fed; at < html.size(); ++at) {
+        if (ends(html[at])) {
             return at + 1;
         }
     }
     return html.size();
 }
 
-// Where a comment that begins at `from` ends, as the parser looks for it: just past the first
-// '>' that follows "--" or "--!"; the end of the notes when there is none.
-std::size_t commentEnd(std::string_view html, std::size_t from) {
-    for (auto at = html.find('>', from); at != std::string_view::npos; at = html.find('>', at + 1)) {
-        const auto before = html.substr(from, at - from);
-        if (before.ends_with("--") || before.ends_with("--!")) {
-            return at + 1;
+// A start tag ends at the first '>' outside quotes, any quote opening a value that only the same
+// quote closes.
+auto startTagEnds() {
+    return [quote = '\0'](char c) mutable {
+        if (quote != 0) {
+            quote = c == quote ? '\0' : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
         }
-    }
-    return html.size();
+        return quote == 0 && c == '>';
+    };
+}
+
+// A comment ends at the first '>' after "--" or "--!".
+auto commentEnds() {
+    return [dashes = std::size_t{0}, bang = false](char c) mutable {
+        const bool ends = c == '>' && (dashes >= 2 || bang);
+        bang = c == '!' && dashes >= 2;
+        dashes = c == '-' ? dashes + 1 : 0;
+        return ends;
+    };
 }
 
 // At most how many attribute names the parser reads in `markup`: each begins with a letter, '_',
@@ -218,24 +231,25 @@ private:
     // the notes go on, `fed` when nothing was skipped.
     std::size_t skipLongMarkup(std::string_view html, std::size_t fed) {
         auto* input = context->input;
-        const auto held = input->end - input->cur;
-        if (held <= maxHeldMarkupBytes) {
+        const std::string_view held(reinterpret_cast<const char*>(input->cur),
+                                    static_cast<std::size_t>(input->end - input->cur));
+        if (held.size() <= maxHeldMarkupBytes) {
             return fed;
         }
-        const auto from = fed - static_cast<std::size_t>(held);
-        const auto markup = html.substr(from);
         // The text of a script or style may begin like a comment.
         const bool rawText = xmlStrEqual(context->name, BAD_CAST "script") != 0 ||
                              xmlStrEqual(context->name, BAD_CAST "style") != 0;
-        const bool startTag = context->instate == XML_PARSER_START_TAG && markup.starts_with('<');
+        const bool startTag = context->instate == XML_PARSER_START_TAG && held.starts_with('<');
         const bool comment = context->instate != XML_PARSER_START_TAG && !rawText &&
-                             markup.starts_with("<!--");
+                             held.starts_with("<!--");
         if (!startTag && !comment) {
             return fed;
         }
+        const auto end = startTag ? heldMarkupEnd(held, html, fed, startTagEnds())
+                                  : heldMarkupEnd(held, html, fed, commentEnds());
         input->cur = input->end;
         context->checkIndex = 0;
-        return startTag ? startTagEnd(html, from) : commentEnd(html, from);
+        return end;
     }
 
     void stopOnceFull() {

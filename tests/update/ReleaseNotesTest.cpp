@@ -205,6 +205,10 @@ TEST(ReleaseNotes, LongTagsAndCommentsLeaveTheRest) {
          "<script><!--" + repeated("f();", 2500) + "</script><p>Shown -->", "p:Shown -->"},
         {"a tag of 2 MiB of attributes", attributes(update::UpdateCycle::maxReleaseNotesBytes) + "x",
          "p:x"},
+        {"a long image once the parser reads the rest as Latin-1",
+         "<p \xC0>a\xE9" "b<img alt=\"" + std::string(2000, '\xE9') + "\" src=\"data:" +
+             std::string(9 * 1024, 'Q') + "\">c</p>",
+         "p:a\xEF\xBF\xBD" "bc"},
         {"a tag of 12 KiB of attributes in a paragraph",
          "<p>before" + attributes(12 * 1024) + "after", "p:beforeafter"},
         {"an image of markup quoted in its address",
