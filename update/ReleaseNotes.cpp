@@ -149,7 +149,7 @@ public:
             const auto slice = html.substr(at, sliceBytes);
             // Looking for the end of a start tag, the parser remembers that a slice ended within
             // a quoted value but not which quote opened it, and then never finds the end: it
-            // looks again from the tag's start, no more than the bound below each time.
+            // looks again from the tag's start, no more than `maxHeldMarkupBytes` each time.
             if (context->instate == XML_PARSER_START_TAG) {
                 context->checkIndex = 0;
             }
