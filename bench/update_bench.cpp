@@ -112,8 +112,8 @@ void showNotes(benchmark::State& state, const std::string& downloaded) {
 
 // A start tag of as many differently named attributes as fit in `bytes`, the shortest names
 // first ("a" to "z", "aa", ...).
-std::string attributes(std::size_t bytes) {
-    std::string tag = "<p";
+std::string attributes(std::size_t bytes, std::string_view element = "p") {
+    std::string tag = "<" + std::string(element);
     for (std::size_t index = 0; tag.size() < bytes; ++index) {
         std::string name;
         for (auto rest = index + 1; rest > 0; rest = (rest - 1) / 26) {
@@ -153,6 +153,12 @@ void registerCases() {
          attributes(update::UpdateCycle::maxReleaseNotesBytes - 8) + "x"},
         {"tags of 15 KiB of attributes", filled(attributes(15 * 1024))},
         {"tags of 7 KiB of attributes", filled(attributes(7 * 1024))},
+        {"misplaced html tags of 2,200 attributes", filled(attributes(7900, "html"))},
+        {"misplaced head tags of 2,200 attributes", filled(attributes(7900, "head"))},
+        {"misplaced body tags of 2,200 attributes", filled(attributes(7900, "body"))},
+        {"images of 20 KiB data addresses",
+         filled("<p>x<img src=\"data:image/png;base64," + std::string(20 * 1024, 'Q') + "\">")},
+        {"one comment of 2 MiB", "<!--" + filled("x") + "-->"},
         {"list item flood", filled("<li>")},
         {"paragraph and strong flood", filled("<p><b>")},
         {"link flood", filled("<a href=x>")},

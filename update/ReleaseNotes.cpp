@@ -15,17 +15,20 @@ namespace {
 // What the parser may report for one download, whatever it holds: each element begun or ended,
 // attribute, piece of text, comment and error counts one, and so do 128 comparisons of an
 // attribute's name with those before it in its tag (its check for repeated names takes time
-// square in their number). On the worst floods a report costs the parser up to about 0.6 µs;
-// whatever else it reads costs at most some 6 ns a byte.
+// square in their number), whether the parser then keeps the tag or drops it. On the worst
+// floods a report costs the parser up to about 0.6 µs; whatever else it reads costs time in
+// proportion to its bytes.
 constexpr std::size_t maxReports = 64 * 1024;
 constexpr std::size_t comparisonsPerReport = 128;
-// The parser holds a start tag or comment until its end arrives and then reads it in one go, out
-// of reach of the budget; a start tag's names are compared with each other. Notes end before
-// one that grows longer.
-constexpr std::ptrdiff_t maxPendingTagBytes = 8 * 1024;
+// The parser holds a start tag or comment until its end arrives and then reads it in one go,
+// comparing a tag's attribute names with each other; it looks for a tag's end again from its
+// start each slice. One held longer is skipped unread, and the notes go on after it.
+constexpr std::size_t maxHeldMarkupBytes = 8 * 1024;
 constexpr std::size_t sliceBytes = 1024;
 // Nesting the parser follows; deeper notes end there.
 constexpr std::size_t maxOpenElements = 256;
+// The parser reads a longer name as several.
+constexpr std::size_t maxNameLength = 100;
 
 // Notes are HTML when a tag, end tag or comment begins somewhere in them.
 bool looksLikeHtml(std::string_view notes) {
@@ -36,6 +39,68 @@ bool looksLikeHtml(std::string_view notes) {
         }
     }
     return false;
+}
+
+// Where markup that the parser holds ends, looked for as the parser does: `ends` is handed each
+// character from the markup's start on, those the parser holds (`held`), then those of the notes
+// not fed yet, and tells whether the markup ends with it. The answer is the place in the notes
+// just past that character, or their end. The parser's characters need not be the notes' bytes
+// (it reads the rest as Latin-1 once it meets ill-formed UTF-8), but the characters that end
+// markup are ASCII either way.
+template <typename Ends>
+std::size_t heldMarkupEnd(std::string_view held, std::string_view html, std::size_t fed,
+                          Ends ends) {
+    for (const char c : held) {
+        ends(c);
+    }
+    for (auto at = fed; at < html.size(); ++at) {
+        if (ends(html[at])) {
+            return at + 1;
+        }
+    }
+    return html.size();
+}
+
+// A start tag ends at the first '>' outside quotes, any quote opening a value that only the same
+// quote closes.
+auto startTagEnds() {
+    return [quote = '\0'](char c) mutable {
+        if (quote != 0) {
+            quote = c == quote ? '\0' : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        }
+        return quote == 0 && c == '>';
+    };
+}
+
+// A comment ends at the first '>' after "--" or "--!".
+auto commentEnds() {
+    return [dashes = std::size_t{0}, bang = false](char c) mutable {
+        const bool ends = c == '>' && (dashes >= 2 || bang);
+        bang = c == '!' && dashes >= 2;
+        dashes = c == '-' ? dashes + 1 : 0;
+        return ends;
+    };
+}
+
+// At most how many attribute names the parser reads in `markup`: each begins with a letter, '_',
+// ':' or '.' after a character no name holds, or after as many name characters as it reads as
+// one name.
+std::size_t attributeNamesAtMost(std::string_view markup) {
+    std::size_t names = 0;
+    std::size_t run = 0;
+    for (const auto c : markup) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool starts = IS_ASCII_LETTER(byte) || byte == '_' || byte == ':' || byte == '.';
+        if (!starts && !IS_ASCII_DIGIT(byte) && byte != '-') {
+            run = 0;
+            continue;
+        }
+        names += run % maxNameLength == 0 && starts ? 1 : 0;
+        ++run;
+    }
+    return names;
 }
 
 struct ContextFree {
@@ -72,31 +137,29 @@ public:
         // Errors are counted, never printed: the parser's work on broken markup shows nowhere
         // else.
         context->sax->initialized = XML_SAX2_MAGIC;
-        context->sax->serror = [](void* reading, xmlErrorPtr) {
-            static_cast<HtmlReading*>(reading)->count(1);
+        context->sax->serror = [](void* reading, xmlErrorPtr error) {
+            static_cast<HtmlReading*>(reading)->error(*error);
         };
         // Always UTF-8, whatever the notes declare; no network.
         htmlCtxtUseOptions(context.get(), HTML_PARSE_RECOVER | HTML_PARSE_NONET |
                                               HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
                                               HTML_PARSE_IGNORE_ENC);
         xmlSwitchToEncoding(context.get(), xmlFindCharEncodingHandler("UTF-8"));
-        for (std::size_t at = 0; at < html.size(); at += sliceBytes) {
+        for (std::size_t at = 0; at < html.size();) {
             const auto slice = html.substr(at, sliceBytes);
             // Looking for the end of a start tag, the parser remembers that a slice ended within
             // a quoted value but not which quote opened it, and then never finds the end: it
-            // looks again from the tag's start, no more than the bound below each time.
+            // looks again from the tag's start, no more than `maxHeldMarkupBytes` each time.
             if (context->instate == XML_PARSER_START_TAG) {
                 context->checkIndex = 0;
             }
             htmlParseChunk(context.get(), slice.data(), static_cast<int>(slice.size()), 0);
+            at += slice.size();
             // Stopped here or by the parser itself (it gives up on some broken input).
             if (stopped || context->disableSAX != 0) {
                 return false;
             }
-            const auto* input = context->input;
-            if (input->end - input->cur > maxPendingTagBytes && input->cur[0] == '<') {
-                return false;
-            }
+            at = skipLongMarkup(html, at);
         }
         // What the parser still holds, and the end of what is open.
         htmlParseChunk(context.get(), nullptr, 0, 1);
@@ -109,7 +172,8 @@ private:
         while (attributes != nullptr && attributes[2 * named] != nullptr) {
             ++named;
         }
-        count(1 + named + named * named / comparisonsPerReport);
+        count(1);
+        chargeAttributes(named);
         if (!stopped && builder.openElements() >= maxOpenElements) {
             stop();
         }
@@ -138,11 +202,54 @@ private:
         }
     }
 
+    void error(const xmlError& error) {
+        count(1);
+        // A misplaced html, head or body tag, which the parser drops once it has compared the
+        // names of its attributes: they are charged before that work, all the parser holds
+        // past the tag's name counting as the tag's.
+        if (error.code == XML_HTML_STRUCURE_ERROR &&
+            context->instate == XML_PARSER_START_TAG) {
+            const auto* input = context->input;
+            chargeAttributes(attributeNamesAtMost(std::string_view(
+                reinterpret_cast<const char*>(input->cur),
+                static_cast<std::size_t>(input->end - input->cur))));
+        }
+    }
+
+    void chargeAttributes(std::size_t names) {
+        count(names + names * names / comparisonsPerReport);
+    }
+
     void count(std::size_t units) {
         reports += units;
         if (reports > maxReports) {
             stop();
         }
+    }
+
+    // A start tag or comment held past the bound leaves the parser unread; the answer is where
+    // the notes go on, `fed` when nothing was skipped.
+    std::size_t skipLongMarkup(std::string_view html, std::size_t fed) {
+        auto* input = context->input;
+        const std::string_view held(reinterpret_cast<const char*>(input->cur),
+                                    static_cast<std::size_t>(input->end - input->cur));
+        if (held.size() <= maxHeldMarkupBytes) {
+            return fed;
+        }
+        // The text of a script or style may begin like a comment.
+        const bool rawText = xmlStrEqual(context->name, BAD_CAST "script") != 0 ||
+                             xmlStrEqual(context->name, BAD_CAST "style") != 0;
+        const bool startTag = context->instate == XML_PARSER_START_TAG && held.starts_with('<');
+        const bool comment = context->instate != XML_PARSER_START_TAG && !rawText &&
+                             held.starts_with("<!--");
+        if (!startTag && !comment) {
+            return fed;
+        }
+        const auto end = startTag ? heldMarkupEnd(held, html, fed, startTagEnds())
+                                  : heldMarkupEnd(held, html, fed, commentEnds());
+        input->cur = input->end;
+        context->checkIndex = 0;
+        return end;
     }
 
     void stopOnceFull() {

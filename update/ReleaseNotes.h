@@ -13,17 +13,20 @@ namespace update {
 // and only text in a few kinds of blocks and styles comes out: nothing of the notes is ever read
 // as markup again. Kept: headings, paragraphs, preformatted text, lists, links (http, https and
 // mailto), emphasis and code, nested at most `maxDepth` deep. Every other element leaves its
-// text, on lines of its own for tables and other blocks; scripts and styles not even that. What
-// shows costs at most `maxCharacters`: each character, line break and block break one, each
-// block, list marker, change of style and change of script more (ReleaseNotesBuilder). The
-// parser's work is bounded too, whatever the download holds. Longer notes, notes nested deeper
-// than 256 levels and notes that would keep the parser busy end in a paragraph "…".
+// text, on lines of its own for tables and other blocks; scripts, styles, titles and templates
+// not even that. What shows costs at most `maxCharacters`: each character, line break and block
+// break one, each block, list marker, change of style and change of script more
+// (ReleaseNotesBuilder). The parser's work is charged as it happens against a bound of reports,
+// the comparisons of a start tag's attribute names with each other among them, in a tag it
+// drops as in one it keeps; a start tag or comment still unfinished after 8 KiB is skipped
+// unread, and the notes go on after it. Notes that pass the shown budget, the bound of reports
+// or 256 levels of nesting end there, in a paragraph "…".
 class ReleaseNotes {
 public:
     static constexpr std::size_t maxDepth = 16;
-    // As much as the window builds, lays out and paints within 100 ms on the main thread, and
-    // the worker reads within 100 ms, however the notes are made (bench/update_bench); a few
-    // pages of notes.
+    // As much as the window builds, lays out and paints within 100 ms on the main thread,
+    // however the notes are made, while the worker reads the worst notes found within 100 ms
+    // (bench/update_bench); a few pages of notes.
     static constexpr std::size_t maxCharacters = 10 * 1024;
 
     struct Style {

@@ -74,7 +74,8 @@ private:
     std::vector<std::string>& links;
     std::vector<Frame> frames;
     std::size_t depth = 0;
-    // The depth of the script or style element being skipped with all it holds; 0 for none.
+    // The depth of the hidden element (a script, style, title or template) being skipped with
+    // all it holds; 0 for none.
     std::size_t hiddenDepth = 0;
     std::size_t lists = 0;
     std::size_t spent = 0;

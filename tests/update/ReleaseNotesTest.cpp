@@ -36,8 +36,8 @@ std::pair<std::string, std::string> links(std::size_t count) {
 }
 
 // A start tag of differently named attributes, about `bytes` long.
-std::string attributes(std::size_t bytes) {
-    std::string tag = "<p";
+std::string attributes(std::size_t bytes, std::string_view element = "p") {
+    std::string tag = "<" + std::string(element);
     for (std::size_t index = 0; tag.size() < bytes; ++index) {
         tag += " a" + std::to_string(index);
     }
@@ -87,14 +87,16 @@ std::size_t shownCharacters(const ReleaseNotes& notes) {
     return count;
 }
 
+// Notes as downloaded and as `describe` tells what they show.
+struct ShownRow {
+    const char* name;
+    std::string notes;
+    std::string shown;
+};
+
 TEST(ReleaseNotes, KeepOnlyWhatReleaseNotesNeed) {
     constexpr auto depth = ReleaseNotes::maxDepth / 2;
-    struct Row {
-        const char* name;
-        std::string notes;
-        std::string shown;
-    };
-    const Row rows[] = {
+    const ShownRow rows[] = {
         {"headings, paragraphs, lists, emphasis and code",
          "<h2>New</h2><P>Faster <b>scans</b>, <i>fewer</i> <code>waits</code>.<ul><li>One<li>Two"
          "</ul><ol><li><p>Three</p><p>more</p></ol><pre> a\n  b</pre>",
@@ -106,9 +108,10 @@ TEST(ReleaseNotes, KeepOnlyWhatReleaseNotesNeed) {
          R"(<a href="https://x.example/?a=1&amp;b=2">site</a> <a href='javascript:alert(1)'>run</a>)"
          R"( <a href="file:///etc/passwd">file</a> <a href="data:text/html,<b>">data</a> <a )"
          R"(href="VBScript:msgbox">vb</a> <a href="tessaline://quit">app</a> <a )"
-         R"(href="x-apple.systempreferences:">prefs</a> <a href="MAILTO:a@x.example">mail</a>)",
+         R"(href="x-apple.systempreferences:">prefs</a> <a href="MAILTO:a@x.example">mail</a>)"
+         R"( <a href="evil.desktop">here</a> <a href="../x">up</a> <a href="">none</a>)",
          "p:[site](https://x.example/?a=1&b=2) run file data vb app prefs "
-         "[mail](MAILTO:a@x.example)"},
+         "[mail](MAILTO:a@x.example) here up none"},
         {"links however the download falls into slices", links(200).first, links(200).second},
         {"other elements leave their text",
          R"(<table><tr><td>A</td><td>B</td></tr></table><img src="file:///etc/passwd">)",
@@ -116,6 +119,10 @@ TEST(ReleaseNotes, KeepOnlyWhatReleaseNotesNeed) {
         {"scripts and styles leave nothing",
          R"(<style>p {}</style><p>Hi<script>document.write("</p>")</SCRIPT></p><!-- <p> -->)",
          "p:Hi"},
+        {"hidden elements hide all they hold", "<template><b></b>secret<i>s</i></template><p>shown",
+         "p:shown"},
+        {"misplaced html, head and body tags leave the rest",
+         "<p>a<html lang=en><head id=h><body class=x><p>b", "p:a | p:b"},
         {"characters and entities", "<p>&lt;b&gt; &amp; &#8230; &#x1F600; &bogus; 1 < 2",
          "p:<b> & … 😀 &bogus; 1 < 2"},
         {"UTF-8 whatever the notes declare, ill-formed bytes replaced",
@@ -151,13 +158,18 @@ TEST(ReleaseNotes, LongNotesEndInAnEllipsis) {
         {"paragraphs", repeated("<p>é</p>", ReleaseNotes::maxCharacters)},
         {"line breaks", repeated("<br>", ReleaseNotes::maxCharacters + 1)},
         {"nesting", repeated("<div>", 300) + "deep"},
-        {"a tag of many attributes", attributes(update::UpdateCycle::maxReleaseNotesBytes) + "x"},
-        {"a tag longer than the parser holds", "<p>before" + attributes(12 * 1024) + "after"},
         {"tags of fewer attributes", repeated(attributes(7 * 1024), 20) + "after"},
         {"list items", flood("<li>")},
         {"paragraphs of strong text", flood("<p><b>")},
         {"links", flood("<a href=x>")},
         {"empty elements", flood("<b></b>")},
+        {"comments", flood("<!---->")},
+        {"misplaced html tags of many attributes",
+         "<p>x" + repeated(attributes(7900, "html"), 8) + "after"},
+        {"misplaced head tags of many attributes",
+         "<p>x" + repeated(attributes(7900, "head"), 8) + "after"},
+        {"misplaced body tags of many attributes",
+         "<p>x" + repeated(attributes(7900, "body"), 8) + "after"},
         {"unknown entities in a title", flood("&bogus;", "<title>")},
         {"invalid characters", flood("\x01", "<p>")},
     };
@@ -165,6 +177,47 @@ TEST(ReleaseNotes, LongNotesEndInAnEllipsis) {
         const auto notes = ReleaseNotes::read(row.notes);
         EXPECT_LE(shownCharacters(notes), ReleaseNotes::maxCharacters + 2) << row.name;
         EXPECT_TRUE(describe(notes).ends_with("p:…")) << row.name;
+    }
+}
+
+// A start tag or comment the parser would hold too long is skipped unread, and the notes go on
+// after it; they end in an ellipsis only when text was left out.
+TEST(ReleaseNotes, LongTagsAndCommentsLeaveTheRest) {
+    const auto image = "<img src=\"data:image/png;base64," + std::string(20 * 1024, 'Q') + "\">";
+    const ShownRow rows[] = {
+        {"an image of a 20 KiB data address",
+         "<p>Scans are faster:" + image + " see the chart.</p><p>Thanks!</p>",
+         "p:Scans are faster: see the chart. | p:Thanks!"},
+        {"an image last", "<p>Scans are faster.</p>" + image, "p:Scans are faster."},
+        {"a link of a 9 KiB address",
+         "<p>Read <a href=\"https://t.example/?u=" + std::string(9 * 1024, 'u') +
+             "\">the notes</a> for more.</p>",
+         "p:Read the notes for more."},
+        {"an inline SVG of a 20 KB path",
+         "<p>New icon <svg viewBox=\"0 0 9 9\"><path d=\"M0 0" + repeated(" L1 2", 4000) +
+             "\"/></svg> in the menu.</p>",
+         "p:New icon in the menu."},
+        {"a 22 KB licence comment first",
+         "<!--" + repeated("(c) <dev@x.example>, provided \"AS IS\". ", 500) +
+             "-->\n<h2>2.0</h2><p>Faster.",
+         "h2:2.0 | p:Faster."},
+        {"a long script that begins like a comment",
+         "<script><!--" + repeated("f();", 2500) + "</script><p>Shown -->", "p:Shown -->"},
+        {"a tag of 2 MiB of attributes", attributes(update::UpdateCycle::maxReleaseNotesBytes) + "x",
+         "p:x"},
+        {"a long image once the parser reads the rest as Latin-1",
+         "<p \xC0>a\xE9" "b<img alt=\"" + std::string(2000, '\xE9') + "\" src=\"data:" +
+             std::string(9 * 1024, 'Q') + "\">c</p>",
+         "p:a\xEF\xBF\xBD" "bc"},
+        {"a tag of 12 KiB of attributes in a paragraph",
+         "<p>before" + attributes(12 * 1024) + "after", "p:beforeafter"},
+        {"an image of markup quoted in its address",
+         "<p>a<img alt='>' src=\"data:image/svg+xml,<svg><path d='" + repeated("M1 2>", 2000) +
+             "'/></svg>\">b",
+         "p:ab"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(describe(ReleaseNotes::read(row.notes)), row.shown) << row.name;
     }
 }
 
