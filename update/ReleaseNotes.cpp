@@ -4,9 +4,11 @@
 
 #include <libxml/HTMLparser.h>
 #include <libxml/parserInternals.h>
+#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <memory>
 
 namespace update {
@@ -41,12 +43,33 @@ bool looksLikeHtml(std::string_view notes) {
     return false;
 }
 
+// The notes with each ill-formed UTF-8 sequence replaced by U+FFFD. The parser reads
+// everything after an ill-formed byte in some places (inside a tag) as Latin-1, which would
+// garble every later character that is not ASCII; replaced before it is fed, a bad byte costs
+// only itself.
+std::string wellFormedUtf8(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto length = static_cast<std::int64_t>(bytes.size());
+    for (std::int64_t at = 0; at < length;) {
+        const auto start = at;
+        UChar32 character = 0;
+        U8_NEXT(data, at, length, character);
+        if (character < 0) {
+            text += "\xEF\xBF\xBD";
+        } else {
+            text.append(bytes.substr(static_cast<std::size_t>(start),
+                                     static_cast<std::size_t>(at - start)));
+        }
+    }
+    return text;
+}
+
 // Where markup that the parser holds ends, looked for as the parser does: `ends` is handed each
 // character from the markup's start on, those the parser holds (`held`), then those of the notes
 // not fed yet, and tells whether the markup ends with it. The answer is the place in the notes
-// just past that character, or their end. The parser's characters need not be the notes' bytes
-// (it reads the rest as Latin-1 once it meets ill-formed UTF-8), but the characters that end
-// markup are ASCII either way.
+// just past that character, or their end.
 template <typename Ends>
 std::size_t heldMarkupEnd(std::string_view held, std::string_view html, std::size_t fed,
                           Ends ends) {
@@ -207,12 +230,11 @@ private:
         // A misplaced html, head or body tag, which the parser drops once it has compared the
         // names of its attributes: they are charged before that work, all the parser holds
         // past the tag's name counting as the tag's.
-        if (error.code == XML_HTML_STRUCURE_ERROR &&
-            context->instate == XML_PARSER_START_TAG) {
+        if (error.code == XML_HTML_STRUCURE_ERROR && context->instate == XML_PARSER_START_TAG) {
             const auto* input = context->input;
-            chargeAttributes(attributeNamesAtMost(std::string_view(
-                reinterpret_cast<const char*>(input->cur),
-                static_cast<std::size_t>(input->end - input->cur))));
+            chargeAttributes(attributeNamesAtMost(
+                std::string_view(reinterpret_cast<const char*>(input->cur),
+                                 static_cast<std::size_t>(input->end - input->cur))));
         }
     }
 
@@ -240,8 +262,8 @@ private:
         const bool rawText = xmlStrEqual(context->name, BAD_CAST "script") != 0 ||
                              xmlStrEqual(context->name, BAD_CAST "style") != 0;
         const bool startTag = context->instate == XML_PARSER_START_TAG && held.starts_with('<');
-        const bool comment = context->instate != XML_PARSER_START_TAG && !rawText &&
-                             held.starts_with("<!--");
+        const bool comment =
+            context->instate != XML_PARSER_START_TAG && !rawText && held.starts_with("<!--");
         if (!startTag && !comment) {
             return fed;
         }
@@ -282,7 +304,7 @@ ReleaseNotes ReleaseNotes::read(std::string_view downloaded) {
         // Once per process, before any thread parses.
         static const bool initialized = (xmlInitParser(), true);
         (void)initialized;
-        whole = HtmlReading(builder).read(downloaded);
+        whole = HtmlReading(builder).read(wellFormedUtf8(downloaded));
     } else {
         builder.verbatim(downloaded);
     }

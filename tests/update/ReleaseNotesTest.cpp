@@ -127,6 +127,10 @@ TEST(ReleaseNotes, KeepOnlyWhatReleaseNotesNeed) {
          "p:<b> & … 😀 &bogus; 1 < 2"},
         {"UTF-8 whatever the notes declare, ill-formed bytes replaced",
          "<meta charset=\"ISO-8859-1\"><p>caf\xC3\xA9 \xC0\xFF", "p:café \xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"ill-formed bytes garble nothing after them",
+         "<p \xC0>a" + repeated("\xE9", 20) + "b<img alt=\"" + repeated("\xE9", 20) +
+             "\" src=\"data:" + std::string(9300, 'Q') + "\">caf\xC3\xA9 \xF0\x9F\x98\x80",
+         "p:a" + repeated("\xEF\xBF\xBD", 20) + "bcaf\xC3\xA9 \xF0\x9F\x98\x80"},
         {"markup smuggled past escaping stays text",
          "<p>\xC0&lt;table \xC0&gt;\xC0&lt;img src=x\xC0&gt;\xC0&lt;style\xC0&gt;p{}",
          "p:\xEF\xBF\xBD<table \xEF\xBF\xBD>\xEF\xBF\xBD<img src=x\xEF\xBF\xBD>"
@@ -203,12 +207,14 @@ TEST(ReleaseNotes, LongTagsAndCommentsLeaveTheRest) {
          "h2:2.0 | p:Faster."},
         {"a long script that begins like a comment",
          "<script><!--" + repeated("f();", 2500) + "</script><p>Shown -->", "p:Shown -->"},
-        {"a tag of 2 MiB of attributes", attributes(update::UpdateCycle::maxReleaseNotesBytes) + "x",
-         "p:x"},
-        {"a long image once the parser reads the rest as Latin-1",
-         "<p \xC0>a\xE9" "b<img alt=\"" + std::string(2000, '\xE9') + "\" src=\"data:" +
-             std::string(9 * 1024, 'Q') + "\">c</p>",
-         "p:a\xEF\xBF\xBD" "bc"},
+        {"a tag of 2 MiB of attributes",
+         attributes(update::UpdateCycle::maxReleaseNotesBytes) + "x", "p:x"},
+        {"a long image after an ill-formed byte in a tag",
+         "<p \xC0>a\xE9"
+         "b<img alt=\"" +
+             std::string(2000, '\xE9') + "\" src=\"data:" + std::string(9 * 1024, 'Q') + "\">c</p>",
+         "p:a\xEF\xBF\xBD"
+         "bc"},
         {"a tag of 12 KiB of attributes in a paragraph",
          "<p>before" + attributes(12 * 1024) + "after", "p:beforeafter"},
         {"an image of markup quoted in its address",
