@@ -116,6 +116,11 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit)
     return true;
 }
 
+void stop(pid_t pid) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+}
+
 // Whether the process has a handler for the signal (its /proc status "SigCgt" mask); false
 // once it is gone.
 bool catches(pid_t pid, int signal) {
@@ -136,25 +141,41 @@ std::optional<int> endOf(pid_t pid) {
                 std::chrono::seconds(60))) {
         return status;
     }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
+    stop(pid);
     return std::nullopt;
 }
 
-// A child holding the settings file's lock, so that what the program saves waits for it.
-pid_t holdSettingsLock(const IsolatedUser& user) {
+// Whether the user's first copy went on as the product, within a generous minute.
+bool wentOnAsProduct(const IsolatedUser& user) {
+    return waitFor([&] { return count(user.launchLines(), "event=product") == 1; },
+                   std::chrono::seconds(60));
+}
+
+// The user's copy, started while a child holds its settings lock (so that what the copy saves
+// waits for the lock) and gone on as the product; none, with nothing left running, when either
+// did not start.
+struct CopyBehindSettingsLock {
+    pid_t holder = -1;
+    pid_t copy = -1;
+};
+std::optional<CopyBehindSettingsLock> startBehindSettingsLock(const IsolatedUser& user) {
     const auto settings = user.home.path() / "config" / "tessaline" / "defaults.json";
     std::filesystem::create_directories(settings.parent_path());
     const std::string lock = settings.string() + ".lock";
-    return startHoldingChild([&] {
+    const pid_t holder = startHoldingChild([&] {
         const int file = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         return file >= 0 && ::flock(file, LOCK_EX) == 0;
     });
-}
-
-void stop(pid_t pid) {
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
+    if (holder <= 0) {
+        return std::nullopt;
+    }
+    const pid_t copy = user.launch();
+    if (!wentOnAsProduct(user)) {
+        stop(copy);
+        stop(holder);
+        return std::nullopt;
+    }
+    return CopyBehindSettingsLock{holder, copy};
 }
 
 // Starts twenty copies at once and checks that exactly one stays and hears the other
@@ -281,16 +302,12 @@ TEST(RacingCopiesTest, ASignalEndsTheProgramAsQuitDoesAndSavesWhatWaits) {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(::strsignal(signal));
         IsolatedUser user;
-        const pid_t holder = holdSettingsLock(user);
-        ASSERT_GT(holder, 0);
-        const pid_t copy = user.launch();
-        const bool started =
-            waitFor([&] { return count(user.launchLines(), "event=product") == 1; },
-                    std::chrono::seconds(60));
-        ::kill(copy, signal);
-        stop(holder);
-        const auto status = endOf(copy);
-        ASSERT_TRUE(started && status);
+        const auto run = startBehindSettingsLock(user);
+        ASSERT_TRUE(run);
+        ::kill(run->copy, signal);
+        stop(run->holder);
+        const auto status = endOf(run->copy);
+        ASSERT_TRUE(status);
         EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
         const auto settings = user.home.path() / "config" / "tessaline" / "defaults.json";
         EXPECT_NE(TemporaryFolder::read(settings).find(R"("firstRun.defaultsApplied": true)"),
@@ -307,8 +324,7 @@ TEST(RacingCopiesTest, ASignalIgnoredAtStartStaysIgnored) {
         SCOPED_TRACE(::strsignal(signal));
         IsolatedUser user;
         const pid_t copy = user.launch({signal});
-        ASSERT_TRUE(waitFor([&] { return count(user.launchLines(), "event=product") == 1; },
-                            std::chrono::seconds(60)));
+        ASSERT_TRUE(wentOnAsProduct(user));
         ::kill(copy, signal);
         // The later copy's request reaches the main loop after a quit that the signal would
         // have asked for.
@@ -338,20 +354,16 @@ TEST(RacingCopiesTest, ASecondSignalEndsTheProgramAtOnce) {
     for (const int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(::strsignal(signal));
         IsolatedUser user;
-        const pid_t holder = holdSettingsLock(user);
-        ASSERT_GT(holder, 0);
-        const pid_t copy = user.launch();
-        const bool started =
-            waitFor([&] { return count(user.launchLines(), "event=product") == 1; },
-                    std::chrono::seconds(60));
-        ::kill(copy, signal);
+        const auto run = startBehindSettingsLock(user);
+        ASSERT_TRUE(run);
+        ::kill(run->copy, signal);
         // Two signals sent at once would arrive as one: the second waits until the first was
         // handled.
-        waitFor([&] { return !catches(copy, signal); }, std::chrono::seconds(20));
-        ::kill(copy, signal);
-        const auto status = endOf(copy);
-        stop(holder);
-        ASSERT_TRUE(started && status);
+        waitFor([&] { return !catches(run->copy, signal); }, std::chrono::seconds(20));
+        ::kill(run->copy, signal);
+        const auto status = endOf(run->copy);
+        stop(run->holder);
+        ASSERT_TRUE(status);
         EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == signal)
             << (WIFEXITED(*status) ? "exited with " + std::to_string(WEXITSTATUS(*status))
                                    : "ended by signal " + std::to_string(WTERMSIG(*status)));
