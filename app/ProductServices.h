@@ -5,6 +5,7 @@
 #include "platform/PlatformServices.h"
 #include "platform/StandardErrorLogSink.h"
 #include "platform/SystemClock.h"
+#include "platform/linux/KernelLockHolders.h"
 #include "platform/linux/RunningCopiesRegistry.h"
 #include "platform/linux/SocketDistributedNotificationCenter.h"
 #include "platform/linux/XdgAutostartLoginItems.h"
@@ -21,7 +22,8 @@ namespace Parlowen {
 // only macOS has (Accessibility, window server, events, displays, workspace, status bar,
 // hotkeys, modifier keys) on Qt's event loop, and Linux's own services for the rest (bundle
 // built by CMake, standard-error log, the process environment, an XDG autostart login item,
-// notifications over per-user sockets, the running-copy registry). Needs a QApplication.
+// notifications over per-user sockets, the running-copy registry, the kernel's lock holders).
+// Needs a QApplication.
 class ProductServices {
 public:
     // The desktop from the description file at `desktopPath`, or the compiled-in one when it is
@@ -37,6 +39,7 @@ public:
     platform::sim::SimulatedDesktop& desktop() { return *desktop_; }
     platform::qt::QtRunLoop& mainLoop() { return *mainLoop_; }
     HotKeyRegistry& hotKeyRegistry() { return *hotKeyRegistry_; }
+    const platform::LockHolders& lockHolders() const { return lockHolders_; }
     platform::WallTime launchDate() const { return launchDate_; }
 
     // Lists this process among the running copies, once it goes on as the one copy; asking it
@@ -58,6 +61,7 @@ private:
     std::unique_ptr<platform::native::RunningCopiesRegistry> runningCopies_;
     std::unique_ptr<platform::native::RunningCopiesRegistry> registration_;
     std::unique_ptr<platform::native::XdgAutostartLoginItems> loginItems_;
+    platform::native::KernelLockHolders lockHolders_;
     std::unique_ptr<HotKeyRegistry> hotKeyRegistry_;
 };
 

@@ -1,7 +1,5 @@
 #include "app/SingleInstanceFileLock.h"
 
-#include "app/SingleInstanceLockHolder.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -40,8 +38,9 @@ std::string lockName(const std::filesystem::path& url) {
 } // namespace
 
 SingleInstanceFileLock::SingleInstanceFileLock(std::filesystem::path url,
+                                               const platform::LockHolders& holders,
                                                std::optional<platform::Logger> logger)
-    : url_(std::move(url)), name_(lockName(url_)), logger_(std::move(logger)) {}
+    : url_(std::move(url)), name_(lockName(url_)), holders_(holders), logger_(std::move(logger)) {}
 
 SingleInstanceFileLock::~SingleInstanceFileLock() {
     release();
@@ -49,6 +48,7 @@ SingleInstanceFileLock::~SingleInstanceFileLock() {
 
 std::unique_ptr<SingleInstanceFileLock>
 SingleInstanceFileLock::defaultLock(const platform::ProcessEnvironment& environment,
+                                    const platform::LockHolders& holders,
                                     std::optional<platform::Logger> logger) {
     std::filesystem::path folder;
     const auto data = environment.find("XDG_DATA_HOME");
@@ -61,7 +61,7 @@ SingleInstanceFileLock::defaultLock(const platform::ProcessEnvironment& environm
         return nullptr;
     }
     return std::make_unique<SingleInstanceFileLock>(folder / "Tessaline" / "Tessaline.lock",
-                                                    std::move(logger));
+                                                    holders, std::move(logger));
 }
 
 SingleInstanceFileLock::AcquireResult SingleInstanceFileLock::acquire(pid_t ownerPID) {
@@ -104,18 +104,24 @@ SingleInstanceFileLock::AcquireResult SingleInstanceFileLock::acquireFile(pid_t 
     }
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
         const int reason = errno;
-        const auto holder =
-            reason == EWOULDBLOCK ? SingleInstanceLockHolder::ofFile(descriptor) : std::nullopt;
+        const auto holder = reason == EWOULDBLOCK ? holders_.ofFile(descriptor) : std::nullopt;
         ::close(descriptor);
         if (reason != EWOULDBLOCK) {
             problem = std::strerror(reason);
             return AcquireResult::unavailable;
         }
+        if (!holder) {
+            log("the single-copy lock " + url_.string() + " is held by a process that cannot " +
+                "be found; it is taken for a copy of this user's");
+            return AcquireResult::heldByAnotherProcess;
+        }
         // A process of another user (a copy started with sudo, say) can hold this user's file
         // when it may open it; no copy of this user's would then answer.
-        if (holder && holder->user != ::geteuid()) {
-            log("the single-copy lock " + url_.string() + " is held by process " +
-                std::to_string(*holder->processIdentifier) + " of user " +
+        if (holder->user != ::geteuid()) {
+            const std::string process =
+                holder->processIdentifier ? "process " + std::to_string(*holder->processIdentifier)
+                                          : std::string("a process");
+            log("the single-copy lock " + url_.string() + " is held by " + process + " of user " +
                 std::to_string(holder->user) + ", not by a copy of this user's; this start " +
                 "ends. End that process");
             return AcquireResult::heldByAnotherUser;
@@ -152,7 +158,7 @@ SingleInstanceFileLock::AcquireResult SingleInstanceFileLock::acquireName() {
     if (reason == EADDRINUSE) {
         // Any process can bind an abstract name: one of another user turns this start away,
         // which must not go unexplained.
-        if (const auto holder = SingleInstanceLockHolder::ofName(name_);
+        if (const auto holder = holders_.ofSocketName(name_);
             holder && holder->user != ::geteuid()) {
             log("the single-copy lock's name is held by a process of user " +
                 std::to_string(holder->user) + ", not by a copy of this user's; this start " +

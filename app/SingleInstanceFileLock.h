@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/LockHolders.h"
 #include "platform/Logger.h"
 #include "platform/ProcessEnvironment.h"
 
@@ -22,16 +23,17 @@ namespace Parlowen {
 // file's path, which the kernel frees when the holder ends. Copies started together therefore
 // still find one holder. Abstract names have no owner or permissions, so a process of any user
 // can take this user's name first, as a process of another user that may open the file can
-// hold the file's lock; a log line then names that user (and the process holding the file).
+// hold the file's lock; a log line then names that user (and the process holding the file),
+// as `holders` tell them, or says that the holder of the file cannot be found.
 class SingleInstanceFileLock {
 public:
     // `heldByAnotherUser`: held by a process of another user, so no copy of this user's holds
     // it; `heldByAnotherProcess` otherwise.
     enum class AcquireResult { acquired, heldByAnotherProcess, heldByAnotherUser, unavailable };
 
-    // Log lines go to `logger`; none are written without one.
-    explicit SingleInstanceFileLock(std::filesystem::path url,
-                                    std::optional<platform::Logger> logger = std::nullopt);
+    // Log lines go to `logger`; none are written without one. `holders` outlive the lock.
+    SingleInstanceFileLock(std::filesystem::path url, const platform::LockHolders& holders,
+                           std::optional<platform::Logger> logger = std::nullopt);
     // Releases a held lock.
     ~SingleInstanceFileLock();
     SingleInstanceFileLock(const SingleInstanceFileLock&) = delete;
@@ -41,6 +43,7 @@ public:
     // $HOME/.local/share; only absolute paths count); none without either.
     static std::unique_ptr<SingleInstanceFileLock>
     defaultLock(const platform::ProcessEnvironment& environment,
+                const platform::LockHolders& holders,
                 std::optional<platform::Logger> logger = std::nullopt);
 
     // Takes the lock without waiting and writes the owner's pid and a line feed into the file.
@@ -64,6 +67,7 @@ private:
     std::filesystem::path url_;
     // The abstract socket name standing in for the file; fixed when the lock is made.
     std::string name_;
+    const platform::LockHolders& holders_;
     std::optional<platform::Logger> logger_;
     int fileDescriptor_ = -1;
     bool heldByName_ = false;

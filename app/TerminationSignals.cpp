@@ -41,9 +41,15 @@ void quitApplicationOnSignal() {
     struct sigaction action {};
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // The kernel puts the default action back as it runs the handler, so the next signal of
+    // that kind ends the process. Only that kind: a logout's SIGTERM comes with a SIGHUP, and
+    // those two together still end the program as Quit does.
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        ::sigaction(signal, &action, nullptr);
+        struct sigaction inherited {};
+        if (::sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler != SIG_IGN) {
+            ::sigaction(signal, &action, nullptr);
+        }
     }
 }
 

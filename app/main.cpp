@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
         std::make_unique<SingleInstanceGuard>(
             services.bundle.bundleIdentifier(), ::getpid(), product->launchDate(),
             SingleInstancePolicy(),
-            SingleInstanceFileLock::defaultLock(services.environment,
+            SingleInstanceFileLock::defaultLock(services.environment, product->lockHolders(),
                                                 platform::Logger(services.log, services.clock,
                                                                  "app.tessaline.Tessaline",
                                                                  "SingleInstance")),

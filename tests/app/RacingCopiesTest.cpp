@@ -6,16 +6,18 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -58,7 +60,10 @@ struct IsolatedUser {
         return TemporaryFolder::read(home.path() / "diagnostics" / "tessaline-launch.txt");
     }
 
-    pid_t launch() const {
+    // Starts a copy with the signals that end a session at their default action, except those
+    // of `ignored`, which it starts with ignored (as `nohup` or a non-interactive shell's
+    // background job would), whatever this test process inherited.
+    pid_t launch(std::initializer_list<int> ignored = {}) const {
         std::vector<std::string> variables = environment();
         std::vector<char*> env;
         for (std::string& variable : variables) {
@@ -67,8 +72,26 @@ struct IsolatedUser {
         env.push_back(nullptr);
         std::string program = TESSALINE_PROGRAM;
         char* argv[] = {program.data(), nullptr};
-        pid_t pid = 0;
-        EXPECT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, env.data()), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            // Only async-signal-safe calls between fork and exec.
+            sigset_t none;
+            sigemptyset(&none);
+            ::sigprocmask(SIG_SETMASK, &none, nullptr);
+            for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+                struct sigaction action {};
+                action.sa_handler = SIG_DFL;
+                for (const int ignoredSignal : ignored) {
+                    if (ignoredSignal == signal) {
+                        action.sa_handler = SIG_IGN;
+                    }
+                }
+                ::sigaction(signal, &action, nullptr);
+            }
+            ::execve(program.c_str(), argv, env.data());
+            ::_exit(127);
+        }
+        EXPECT_GT(pid, 0);
         return pid;
     }
 };
@@ -96,6 +119,63 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit)
 void stop(pid_t pid) {
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
+}
+
+// Whether the process has a handler for the signal (its /proc status "SigCgt" mask); false
+// once it is gone.
+bool catches(pid_t pid, int signal) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("SigCgt:")) {
+            return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0;
+        }
+    }
+    return false;
+}
+
+// The status of the process once it ended, within a generous minute; none when it still runs
+// (it is stopped then).
+std::optional<int> endOf(pid_t pid) {
+    int status = -1;
+    if (waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; },
+                std::chrono::seconds(60))) {
+        return status;
+    }
+    stop(pid);
+    return std::nullopt;
+}
+
+// Whether the user's first copy went on as the product, within a generous minute.
+bool wentOnAsProduct(const IsolatedUser& user) {
+    return waitFor([&] { return count(user.launchLines(), "event=product") == 1; },
+                   std::chrono::seconds(60));
+}
+
+// The user's copy, started while a child holds its settings lock (so that what the copy saves
+// waits for the lock) and gone on as the product; none, with nothing left running, when either
+// did not start.
+struct CopyBehindSettingsLock {
+    pid_t holder = -1;
+    pid_t copy = -1;
+};
+std::optional<CopyBehindSettingsLock> startBehindSettingsLock(const IsolatedUser& user) {
+    const auto settings = user.home.path() / "config" / "tessaline" / "defaults.json";
+    std::filesystem::create_directories(settings.parent_path());
+    const std::string lock = settings.string() + ".lock";
+    const pid_t holder = startHoldingChild([&] {
+        const int file = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        return file >= 0 && ::flock(file, LOCK_EX) == 0;
+    });
+    if (holder <= 0) {
+        return std::nullopt;
+    }
+    const pid_t copy = user.launch();
+    if (!wentOnAsProduct(user)) {
+        stop(copy);
+        stop(holder);
+        return std::nullopt;
+    }
+    return CopyBehindSettingsLock{holder, copy};
 }
 
 // Starts twenty copies at once and checks that exactly one stays and hears the other
@@ -220,33 +300,73 @@ TEST(RacingCopiesTest, ALockFileHeldByAnotherUserFailsTheStart) {
 // keys) are saved once that lock frees, within the end's wait, and the program exits normally.
 TEST(RacingCopiesTest, ASignalEndsTheProgramAsQuitDoesAndSavesWhatWaits) {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(signal);
+        SCOPED_TRACE(::strsignal(signal));
         IsolatedUser user;
+        const auto run = startBehindSettingsLock(user);
+        ASSERT_TRUE(run);
+        ::kill(run->copy, signal);
+        stop(run->holder);
+        const auto status = endOf(run->copy);
+        ASSERT_TRUE(status);
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
         const auto settings = user.home.path() / "config" / "tessaline" / "defaults.json";
-        std::filesystem::create_directories(settings.parent_path());
-        const std::string lock = settings.string() + ".lock";
-        const pid_t holder = startHoldingChild([&] {
-            const int file = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-            return file >= 0 && ::flock(file, LOCK_EX) == 0;
-        });
-        ASSERT_GT(holder, 0);
-        const pid_t copy = user.launch();
-        const bool started =
-            waitFor([&] { return count(user.launchLines(), "event=product") == 1; },
-                    std::chrono::seconds(60));
-        ::kill(copy, signal);
-        stop(holder);
-        int status = -1;
-        const bool ended = waitFor([&] { return ::waitpid(copy, &status, WNOHANG) == copy; },
-                                   std::chrono::seconds(60));
-        if (!ended) {
-            stop(copy);
-        }
-        ASSERT_TRUE(started && ended);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
         EXPECT_NE(TemporaryFolder::read(settings).find(R"("firstRun.defaultsApplied": true)"),
                   std::string::npos)
             << TemporaryFolder::read(settings);
+    }
+}
+
+// Started with SIGHUP ignored (under `nohup`) or SIGINT ignored (a background job of a
+// non-interactive shell), the program keeps it ignored: after that signal it still answers a
+// later copy, and SIGTERM still ends it as Quit does.
+TEST(RacingCopiesTest, ASignalIgnoredAtStartStaysIgnored) {
+    for (const int signal : {SIGHUP, SIGINT}) {
+        SCOPED_TRACE(::strsignal(signal));
+        IsolatedUser user;
+        const pid_t copy = user.launch({signal});
+        ASSERT_TRUE(wentOnAsProduct(user));
+        ::kill(copy, signal);
+        // The later copy's request reaches the main loop after a quit that the signal would
+        // have asked for.
+        const auto later = endOf(user.launch());
+        EXPECT_TRUE(later && WIFEXITED(*later) && WEXITSTATUS(*later) == 0);
+        EXPECT_TRUE(waitFor(
+            [&] {
+                return count(user.launchLines(), "event=duplicate-instance-activation-request") ==
+                       1;
+            },
+            std::chrono::seconds(20)))
+            << user.launchLines();
+        if (::waitpid(copy, nullptr, WNOHANG) != 0) {
+            ADD_FAILURE() << "the first copy ended";
+            continue;
+        }
+        ::kill(copy, SIGTERM);
+        const auto status = endOf(copy);
+        ASSERT_TRUE(status);
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+    }
+}
+
+// A second SIGTERM or SIGINT ends the program at once, also while its end waits (up to 10 s)
+// for a settings lock that another process holds: it ends by the signal before the lock frees.
+TEST(RacingCopiesTest, ASecondSignalEndsTheProgramAtOnce) {
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(::strsignal(signal));
+        IsolatedUser user;
+        const auto run = startBehindSettingsLock(user);
+        ASSERT_TRUE(run);
+        ::kill(run->copy, signal);
+        // Two signals sent at once would arrive as one: the second waits until the first was
+        // handled.
+        waitFor([&] { return !catches(run->copy, signal); }, std::chrono::seconds(20));
+        ::kill(run->copy, signal);
+        const auto status = endOf(run->copy);
+        stop(run->holder);
+        ASSERT_TRUE(status);
+        EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == signal)
+            << (WIFEXITED(*status) ? "exited with " + std::to_string(WEXITSTATUS(*status))
+                                   : "ended by signal " + std::to_string(WTERMSIG(*status)));
     }
 }
 

@@ -1,7 +1,7 @@
 #include "app/SingleInstanceGuard.h"
-#include "app/SingleInstanceLockHolder.h"
 #include "platform/RecordingLogSink.h"
 #include "platform/ReferenceDate.h"
+#include "platform/linux/KernelLockHolders.h"
 #include "platform/sim/SimAppServices.h"
 #include "platform/sim/VirtualClock.h"
 #include "tests/support/ChildProcesses.h"
@@ -11,14 +11,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 namespace {
 using Parlowen::RunningApplicationSnapshot;
@@ -29,6 +27,7 @@ using Parlowen::SingleInstancePolicy;
 using platform::WallTime;
 
 constexpr const char* bundle = "app.tessaline.Tessaline";
+const platform::native::KernelLockHolders kernel;
 
 WallTime at(int seconds) {
     return WallTime(std::chrono::seconds(seconds));
@@ -107,14 +106,14 @@ TEST(SingleInstanceFileLockTest, HoldsExactlyItsPidCloseOnExec) {
     const auto path = folder.path() / "Tessaline" / "Tessaline.lock";
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path) << "1234567890\n";
-    SingleInstanceFileLock lock(path);
+    SingleInstanceFileLock lock(path, kernel);
     ASSERT_EQ(lock.acquire(42), SingleInstanceFileLock::AcquireResult::acquired);
     EXPECT_EQ(contents(path), "42\n");
     EXPECT_TRUE(::fcntl(lock.fileDescriptor(), F_GETFD) & FD_CLOEXEC);
     EXPECT_EQ(lock.acquire(43), SingleInstanceFileLock::AcquireResult::acquired);
     EXPECT_EQ(contents(path), "42\n");
 
-    SingleInstanceFileLock second(path);
+    SingleInstanceFileLock second(path, kernel);
     EXPECT_EQ(second.acquire(99), SingleInstanceFileLock::AcquireResult::heldByAnotherProcess);
     EXPECT_EQ(second.fileDescriptor(), -1);
     lock.release();
@@ -162,13 +161,13 @@ TEST(SingleInstanceFileLockTest, AnUnusableLockPathIsLockedByNameInstead) {
         row.plant(path, target);
         platform::RecordingLogSink log;
         platform::sim::VirtualClock clock;
-        SingleInstanceFileLock first(path, platform::Logger(log, clock, "test", "lock"));
+        SingleInstanceFileLock first(path, kernel, platform::Logger(log, clock, "test", "lock"));
         ASSERT_EQ(first.acquire(1), SingleInstanceFileLock::AcquireResult::acquired) << row.name;
         EXPECT_TRUE(log.contains(row.reason)) << row.name;
         EXPECT_EQ(contents(target / "file"), "keep\n") << row.name;
         EXPECT_FALSE(std::filesystem::exists(target / "missing")) << row.name;
 
-        SingleInstanceFileLock second(path, platform::Logger(log, clock, "test", "lock"));
+        SingleInstanceFileLock second(path, kernel, platform::Logger(log, clock, "test", "lock"));
         EXPECT_EQ(second.acquire(2), SingleInstanceFileLock::AcquireResult::heldByAnotherProcess)
             << row.name;
         EXPECT_FALSE(log.contains("held by a process of user")) << row.name;
@@ -195,7 +194,7 @@ TEST(SingleInstanceFileLockTest, ALockHeldByAnotherUserNamesTheHolder) {
         if (row.byName) {
             std::filesystem::create_directories(path); // a folder where the lock file belongs
         }
-        SingleInstanceFileLock holder(path);
+        SingleInstanceFileLock holder(path, kernel);
         const pid_t child = startHoldingChild([&] {
             const auto acquired = [&] {
                 return holder.acquire(7) == SingleInstanceFileLock::AcquireResult::acquired;
@@ -207,7 +206,7 @@ TEST(SingleInstanceFileLockTest, ALockHeldByAnotherUserNamesTheHolder) {
 
         platform::RecordingLogSink log;
         platform::sim::VirtualClock clock;
-        SingleInstanceFileLock second(path, platform::Logger(log, clock, "test", "lock"));
+        SingleInstanceFileLock second(path, kernel, platform::Logger(log, clock, "test", "lock"));
         const auto result = second.acquire(2);
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
@@ -218,42 +217,35 @@ TEST(SingleInstanceFileLockTest, ALockHeldByAnotherUserNamesTheHolder) {
     }
 }
 
-// The holder of a file's flock in /proc/locks: the holder's line alone, not a waiter's, not
-// another kind of lock, not another file.
-TEST(SingleInstanceFileLockTest, TheFlockHolderIsReadFromTheKernelsList) {
-    const dev_t device = makedev(0xfe, 0x01);
-    const ino_t inode = 5678;
-    const struct {
-        const char* name;
-        const char* locks;
-        std::optional<pid_t> holder;
-    } rows[] = {
-        {"the holder", "1: FLOCK  ADVISORY  WRITE 1234 fe:01:5678 0 EOF\n", 1234},
-        {"a waiter before the holder",
-         "1: -> FLOCK  ADVISORY  WRITE 999 fe:01:5678 0 EOF\n"
-         "2: FLOCK  ADVISORY  WRITE 1234 fe:01:5678 0 EOF\n",
-         1234},
-        {"a POSIX lock on the file", "1: POSIX  ADVISORY  WRITE 1234 fe:01:5678 0 EOF\n",
-         std::nullopt},
-        {"another inode", "1: FLOCK  ADVISORY  WRITE 1234 fe:01:56789 0 EOF\n", std::nullopt},
-        {"another device", "1: FLOCK  ADVISORY  WRITE 1234 fe:00:5678 0 EOF\n", std::nullopt},
-        {"nothing", "", std::nullopt},
-    };
-    for (const auto& row : rows) {
-        std::istringstream locks(row.locks);
-        EXPECT_EQ(Parlowen::SingleInstanceLockHolder::flockHolderIn(locks, device, inode),
-                  row.holder)
-            << row.name;
-    }
+// When the holder of the file's lock cannot be found, the start takes it for a copy of this
+// user's (which it asks to come forward) and says so.
+TEST(SingleInstanceFileLockTest, AHolderThatCannotBeFoundIsTakenForACopyAndSaidSo) {
+    struct NobodyFound final : platform::LockHolders {
+        std::optional<platform::LockHolder> ofFile(int) const override { return std::nullopt; }
+        std::optional<platform::LockHolder> ofSocketName(const std::string&) const override {
+            return std::nullopt;
+        }
+    } nobody;
+    TemporaryFolder folder;
+    const auto path = folder.path() / "Tessaline.lock";
+    SingleInstanceFileLock holder(path, nobody);
+    ASSERT_EQ(holder.acquire(1), SingleInstanceFileLock::AcquireResult::acquired);
+    platform::RecordingLogSink log;
+    platform::sim::VirtualClock clock;
+    SingleInstanceFileLock second(path, nobody, platform::Logger(log, clock, "test", "lock"));
+    EXPECT_EQ(second.acquire(2), SingleInstanceFileLock::AcquireResult::heldByAnotherProcess);
+    EXPECT_TRUE(log.contains("is held by a process that cannot be found"));
 }
 
 TEST(SingleInstanceFileLockTest, TheDefaultLockLivesInTheDataFolder) {
-    EXPECT_EQ(SingleInstanceFileLock::defaultLock({{"XDG_DATA_HOME", "/d"}, {"HOME", "/h"}})->url(),
+    EXPECT_EQ(SingleInstanceFileLock::defaultLock({{"XDG_DATA_HOME", "/d"}, {"HOME", "/h"}}, kernel)
+                  ->url(),
               "/d/Tessaline/Tessaline.lock");
     EXPECT_EQ(
-        SingleInstanceFileLock::defaultLock({{"XDG_DATA_HOME", "rel"}, {"HOME", "/h"}})->url(),
+        SingleInstanceFileLock::defaultLock({{"XDG_DATA_HOME", "rel"}, {"HOME", "/h"}}, kernel)
+            ->url(),
         "/h/.local/share/Tessaline/Tessaline.lock");
-    EXPECT_EQ(SingleInstanceFileLock::defaultLock({}), nullptr);
+    EXPECT_EQ(SingleInstanceFileLock::defaultLock({}, kernel), nullptr);
 }
 
 // A desktop on which this program (pid 100) and an older copy of it (pid 150) run.
@@ -289,8 +281,9 @@ struct GuardFixture : ::testing::Test {
     makeGuard(std::optional<std::string> id, std::optional<WallTime> launch, bool withLock = true) {
         return std::make_unique<SingleInstanceGuard>(
             std::move(id), 100, launch, SingleInstancePolicy(),
-            withLock ? std::make_unique<SingleInstanceFileLock>(folder.path() / "Tessaline.lock")
-                     : nullptr,
+            withLock
+                ? std::make_unique<SingleInstanceFileLock>(folder.path() / "Tessaline.lock", kernel)
+                : nullptr,
             desk.desktop.appServices().runningCopies,
             desk.desktop.appServices().distributedNotifications);
     }
@@ -306,7 +299,7 @@ struct GuardFixture : ::testing::Test {
 };
 
 TEST_F(GuardFixture, ALockHeldElsewherePostsOneRequestAndActivatesNobody) {
-    SingleInstanceFileLock holder(folder.path() / "Tessaline.lock");
+    SingleInstanceFileLock holder(folder.path() / "Tessaline.lock", kernel);
     ASSERT_EQ(holder.acquire(1), SingleInstanceFileLock::AcquireResult::acquired);
     auto guard = makeGuard(bundle, platform::ReferenceDate::fromSecondsSinceReferenceDate(1000));
     EXPECT_TRUE(guard->requestExistingInstanceActivationIfNeeded());
@@ -374,7 +367,7 @@ TEST_F(GuardFixture, AnOlderCopyThatQuitsMeanwhileIsNotAskedAndTheLaunchGoesOn) 
     SingleInstanceGuard guard(
         bundle, 100, platform::ReferenceDate::fromSecondsSinceReferenceDate(1000),
         SingleInstancePolicy(),
-        std::make_unique<SingleInstanceFileLock>(folder.path() / "Tessaline.lock"), copies,
+        std::make_unique<SingleInstanceFileLock>(folder.path() / "Tessaline.lock", kernel), copies,
         desk.desktop.appServices().distributedNotifications);
     EXPECT_FALSE(guard.requestExistingInstanceActivationIfNeeded());
     desk.loop.runFor(std::chrono::milliseconds(10));

@@ -1,35 +1,32 @@
-#include "app/SingleInstanceLockHolder.h"
+#include "platform/linux/KernelLockHolders.h"
+
+#include "platform/linux/ProcLocks.h"
 
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <linux/sock_diag.h>
 #include <linux/unix_diag.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string_view>
 
-namespace Parlowen {
+namespace platform::native {
 
 namespace {
 
-// /proc/locks holds a line per lock of the whole system; lines are far shorter than this.
-constexpr std::streamsize longestLine = 256;
-constexpr int mostLockLines = 100'000;
-// The "Uid:" line is among the first ten of /proc/<pid>/status.
+// The "Uid:" line is among the first ten of /proc/<pid>/status, far shorter than this.
+constexpr std::streamsize longestStatusLine = 256;
 constexpr int mostStatusLines = 64;
 
 // The effective user of a running process; none once it is gone.
 std::optional<uid_t> effectiveUserOf(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::array<char, longestLine> line{};
+    std::array<char, longestStatusLine> line{};
     for (int read = 0; read < mostStatusLines && status.getline(line.data(), line.size()); ++read) {
         unsigned real = 0;
         unsigned effective = 0;
@@ -42,42 +39,21 @@ std::optional<uid_t> effectiveUserOf(pid_t pid) {
 
 } // namespace
 
-std::optional<pid_t> SingleInstanceLockHolder::flockHolderIn(std::istream& locks, dev_t device,
-                                                             ino_t inode) {
-    // The kernel writes the file as major:minor:inode, the device numbers in two-digit hex.
-    std::array<char, 64> file{};
-    std::snprintf(file.data(), file.size(), "%02x:%02x:%lu", ::major(device), ::minor(device),
-                  static_cast<unsigned long>(inode));
-    std::array<char, longestLine> line{};
-    for (int read = 0; read < mostLockLines && locks.getline(line.data(), line.size()); ++read) {
-        // "1: FLOCK  ADVISORY  WRITE 1234 fe:00:5678 0 EOF"; a waiter's line has "->" after
-        // its number.
-        std::istringstream fields{std::string(line.data())};
-        std::string number, kind, mode, access, where;
-        long long pid = 0;
-        if (fields >> number >> kind >> mode >> access >> pid >> where && kind == "FLOCK" &&
-            where == file.data() && pid > 0) {
-            return static_cast<pid_t>(pid);
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<SingleInstanceLockHolder> SingleInstanceLockHolder::ofFile(int descriptor) {
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0) {
+std::optional<LockHolder> KernelLockHolders::ofFile(int descriptor) const {
+    const auto file = ProcLocks::fileNameOf(descriptor);
+    if (!file) {
         return std::nullopt;
     }
     std::ifstream locks("/proc/locks");
-    const auto pid = flockHolderIn(locks, status.st_dev, status.st_ino);
+    const auto pid = ProcLocks::flockHolderIn(locks, *file);
     const auto user = pid ? effectiveUserOf(*pid) : std::nullopt;
     if (!user) {
         return std::nullopt;
     }
-    return SingleInstanceLockHolder{pid, *user};
+    return LockHolder{pid, *user};
 }
 
-std::optional<SingleInstanceLockHolder> SingleInstanceLockHolder::ofName(const std::string& name) {
+std::optional<LockHolder> KernelLockHolders::ofSocketName(const std::string& name) const {
     const int diagnostics = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG);
     if (diagnostics < 0) {
         return std::nullopt;
@@ -92,7 +68,7 @@ std::optional<SingleInstanceLockHolder> SingleInstanceLockHolder::ofName(const s
     query.request.sdiag_family = AF_UNIX;
     query.request.udiag_states = ~0U;
     query.request.udiag_show = UDIAG_SHOW_NAME | UDIAG_SHOW_UID;
-    std::optional<SingleInstanceLockHolder> owner;
+    std::optional<LockHolder> owner;
     bool done = ::send(diagnostics, &query, sizeof query, 0) != sizeof query;
     alignas(nlmsghdr) std::array<char, 32768> buffer{};
     while (!done) {
@@ -125,7 +101,7 @@ std::optional<SingleInstanceLockHolder> SingleInstanceLockHolder::ofName(const s
             }
             if (named) {
                 if (user) {
-                    owner = SingleInstanceLockHolder{std::nullopt, *user};
+                    owner = LockHolder{std::nullopt, *user};
                 }
                 done = true;
             }
@@ -135,4 +111,4 @@ std::optional<SingleInstanceLockHolder> SingleInstanceLockHolder::ofName(const s
     return owner;
 }
 
-} // namespace Parlowen
+} // namespace platform::native
