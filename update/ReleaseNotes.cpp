@@ -177,6 +177,7 @@ public:
                 context->checkIndex = 0;
             }
             htmlParseChunk(context.get(), slice.data(), static_cast<int>(slice.size()), 0);
+            readOnPastTheEnd();
             at += slice.size();
             // Stopped here or by the parser itself (it gives up on some broken input).
             if (stopped || context->disableSAX != 0) {
@@ -246,6 +247,21 @@ private:
         reports += units;
         if (reports > maxReports) {
             stop();
+        }
+    }
+
+    // The push parser takes an end tag that leaves no element open (a stray one before any
+    // element, or "</html>") for the end of the document: past it, it reads only comments and
+    // ends at anything else, where the pull parser, like a browser, reads on. It is put back to
+    // reading content and goes on with what it holds; each round starts past one more end tag.
+    void readOnPastTheEnd() {
+        while (!stopped && context->disableSAX == 0 &&
+               (context->instate == XML_PARSER_EPILOG || context->instate == XML_PARSER_EOF)) {
+            context->instate = XML_PARSER_CONTENT;
+            if (context->input->cur == context->input->end) {
+                return;
+            }
+            htmlParseChunk(context.get(), nullptr, 0, 0);
         }
     }
 

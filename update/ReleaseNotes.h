@@ -19,8 +19,9 @@ namespace update {
 // (ReleaseNotesBuilder). The parser's work is charged as it happens against a bound of reports,
 // the comparisons of a start tag's attribute names with each other among them, in a tag it
 // drops as in one it keeps; a start tag or comment still unfinished after 8 KiB is skipped
-// unread, and the notes go on after it. Notes that pass the shown budget, the bound of reports
-// or 256 levels of nesting end there, in a paragraph "…".
+// unread, and the notes go on after it, as they do after an end tag that closes nothing or
+// closes the html element. Notes that pass the shown budget, the bound of reports or 256 levels
+// of nesting end there, in a paragraph "…".
 class ReleaseNotes {
 public:
     static constexpr std::size_t maxDepth = 16;
