@@ -165,6 +165,8 @@ void registerCases() {
         {"empty strong flood", filled("<b></b>")},
         {"unknown elements", filled("<x>")},
         {"comments", filled("<!---->")},
+        {"stray end tags", filled("</p>")},
+        {"text after the end of the document", filled("</html>x")},
         {"unknown entities in a title", filled("&bogus;", "<title>")},
         {"bad character references", filled("&#1;", "<p>")},
         {"a script mix", filled(scripts, "<p>")},
