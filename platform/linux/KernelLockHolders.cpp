@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -73,8 +74,9 @@ std::optional<LockHolder> KernelLockHolders::ofSocketName(const std::string& nam
     alignas(nlmsghdr) std::array<char, 32768> buffer{};
     while (!done) {
         const ssize_t received = ::recv(diagnostics, buffer.data(), buffer.size(), 0);
-        int left = static_cast<int>(received);
         done = received <= 0;
+        // Unsigned as the header's own length, which NLMSG_OK compares it with.
+        auto left = static_cast<std::uint32_t>(done ? 0 : received);
         for (auto* header = reinterpret_cast<nlmsghdr*>(buffer.data());
              !done && NLMSG_OK(header, left); header = NLMSG_NEXT(header, left)) {
             if (header->nlmsg_type != SOCK_DIAG_BY_FAMILY) {

@@ -27,7 +27,6 @@ namespace {
 
 using namespace Parlowen;
 
-constexpr int sidebarWidth = PreferencesTabViewController::sidebarWidth;
 constexpr int sidebarButtonHeight = 32;
 
 QString colourText(const QColor& color) {
