@@ -41,8 +41,8 @@ void updatesWaitingForTheLock(benchmark::State& state) {
         ::flock(holder, LOCK_EX);
         std::int64_t seen = 0;
         {
-            platform::FileUserDefaults store(file, [](std::string_view) {},
-                                             std::chrono::milliseconds(0));
+            platform::FileUserDefaults store(
+                file, [](std::string_view) {}, std::chrono::milliseconds(0));
             state.ResumeTiming();
             for (std::int64_t index = 0; index < updates; ++index) {
                 store.update("count", increment);

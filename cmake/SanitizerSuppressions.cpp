@@ -4,8 +4,8 @@
 // Qt, its X11 libraries and GLib are not instrumented, and their worker threads (Qt's pooled
 // threads for image conversion and painting, the one that reads X events, GLib's beneath them)
 // hand memory from thread to thread under locks made of bare futex calls, which the thread
-// sanitizer cannot see (Xlib also frees its display's locks still held). So the sanitizer ignores what
-// those libraries themselves do through its interceptors (allocation, copying, locking) and
+// sanitizer cannot see (Xlib also frees its display's locks still held). So the sanitizer ignores
+// what those libraries themselves do through its interceptors (allocation, copying, locking) and
 // nothing else: every access of our code is still checked, whichever thread it runs on and
 // whatever called it, a Qt timer, event or signal included, and a race in it fails the tests.
 extern "C" const char* __tsan_default_suppressions() {

@@ -246,10 +246,9 @@ void FileUserDefaults::File::waitForTurn() {
     settled.notify_all();
 }
 
-std::optional<DefaultsValue> FileUserDefaults::File::commitLocked(std::string_view key,
-                                                                  const DefaultsChange* change,
-                                                                  Kind kind,
-                                                                  const DefaultsCondition& applies) {
+std::optional<DefaultsValue>
+FileUserDefaults::File::commitLocked(std::string_view key, const DefaultsChange* change, Kind kind,
+                                     const DefaultsCondition& applies) {
     if (!load(true)) {
         const int error = errno;
         const auto seen = pending.applied(key, cache.value(key));
@@ -275,8 +274,8 @@ std::optional<DefaultsValue> FileUserDefaults::File::commitLocked(std::string_vi
     pending.clear();
     // Whoever made such a change decided from another value and cannot be asked again.
     if (!waited.refusedKeys.empty()) {
-        report("Tessaline: settings change not saved: the value of " + waited.refusedKeys +
-               " in " + filePath.string() + " is not one the change can be applied to");
+        report("Tessaline: settings change not saved: the value of " + waited.refusedKeys + " in " +
+               filePath.string() + " is not one the change can be applied to");
     }
     const auto seen = change ? contents.value(key) : std::nullopt;
     if (change && applies(seen)) {

@@ -65,9 +65,8 @@ public:
     // for the caller to decide what becomes of it. A change that had to wait for another
     // process and meets such a value when it is written at last is dropped and reported, as
     // its caller decided from the value it saw before. `applies` owns what it uses, too.
-    virtual std::optional<DefaultsValue> updateIf(std::string_view key,
-                                                  const DefaultsCondition& applies,
-                                                  const DefaultsChange& change);
+    virtual std::optional<DefaultsValue>
+    updateIf(std::string_view key, const DefaultsCondition& applies, const DefaultsChange& change);
     // Waits a bounded time for writes still waiting for another process, as the program ends.
     virtual void synchronize() {}
 

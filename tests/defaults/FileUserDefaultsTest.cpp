@@ -464,12 +464,12 @@ TEST_F(FileUserDefaultsTest, TheLinesOfAWaitNameTheFileHeld) {
             store.set("a", std::int64_t{1});
         }
         ::close(other);
-        EXPECT_EQ(log.all(),
-                  (std::vector<std::string>{
-                      "Tessaline: settings change kept in memory until another process frees " +
-                          heldPath,
-                      "Tessaline: settings not saved: another process still holds " + heldPath +
-                          "; lost: a"}));
+        EXPECT_EQ(
+            log.all(),
+            (std::vector<std::string>{
+                "Tessaline: settings change kept in memory until another process frees " + heldPath,
+                "Tessaline: settings not saved: another process still holds " + heldPath +
+                    "; lost: a"}));
     }
 }
 
