@@ -4,6 +4,7 @@
 // thread's part ("shown"), building the update window's document from the notes read, laying it
 // out and painting the view. A case whose first round (its first showing in a new window) or 95th
 // percentile passes the budget is an error, and the program then exits with 1.
+#include "bench/AttributeTag.h"
 #include "bench/OffscreenBenchmarkMain.h"
 #include "ui/Updates/UpdateFoundWindow.h"
 #include "update/ReleaseNotes.h"
@@ -110,23 +111,11 @@ void showNotes(benchmark::State& state, const std::string& downloaded) {
     state.counters["characters"] = view->document()->characterCount();
 }
 
-// A start tag of as many differently named attributes as fit in `bytes`, the shortest names
-// first ("a" to "z", "aa", ...).
-std::string attributes(std::size_t bytes, std::string_view element = "p") {
-    std::string tag = "<" + std::string(element);
-    for (std::size_t index = 0; tag.size() < bytes; ++index) {
-        std::string name;
-        for (auto rest = index + 1; rest > 0; rest = (rest - 1) / 26) {
-            name.insert(name.begin(), static_cast<char>('a' + (rest - 1) % 26));
-        }
-        tag += " " + name;
-    }
-    return tag + ">";
-}
-
 // The worst notes found: hostile markup, floods of what counts least, and words whose every
 // character changes style, font or direction.
 void registerCases() {
+    const std::string alef = "\xD8\xA7";
+    const std::string kasra = "\xD9\x90";
     const std::string smuggledTable = "\xC0&lt;table \xC0&gt;\xC0&lt;tr\xC0&gt;\xC0&lt;td\xC0&gt;";
     const std::string scripts = "Latin \xD0\xBA\xD0\xB8\xD1\x80 \xCE\xB5\xCE\xBB "
                                 "\xD8\xB9\xD8\xB1\xD8\xA8 \xD7\xA2\xD7\x91 "
@@ -150,12 +139,12 @@ void registerCases() {
         {"largest paragraphs", filled("<p>Scans of crowded menu bars are <b>faster</b>; see <a "
                                       "href=\"https://example.test/notes\">the notes</a>.</p>\n")},
         {"one tag of 2 MiB of attributes",
-         attributes(update::UpdateCycle::maxReleaseNotesBytes - 8) + "x"},
-        {"tags of 15 KiB of attributes", filled(attributes(15 * 1024))},
-        {"tags of 7 KiB of attributes", filled(attributes(7 * 1024))},
-        {"misplaced html tags of 2,200 attributes", filled(attributes(7900, "html"))},
-        {"misplaced head tags of 2,200 attributes", filled(attributes(7900, "head"))},
-        {"misplaced body tags of 2,200 attributes", filled(attributes(7900, "body"))},
+         attributeTag(update::UpdateCycle::maxReleaseNotesBytes - 8) + "x"},
+        {"tags of 15 KiB of attributes", filled(attributeTag(15 * 1024))},
+        {"tags of 7 KiB of attributes", filled(attributeTag(7 * 1024))},
+        {"misplaced html tags of 2,200 attributes", filled(attributeTag(7900, "html"))},
+        {"misplaced head tags of 2,200 attributes", filled(attributeTag(7900, "head"))},
+        {"misplaced body tags of 2,200 attributes", filled(attributeTag(7900, "body"))},
         {"images of 20 KiB data addresses",
          filled("<p>x<img src=\"data:image/png;base64," + std::string(20 * 1024, 'Q') + "\">")},
         {"one comment of 2 MiB", "<!--" + filled("x") + "-->"},
@@ -183,6 +172,11 @@ void registerCases() {
         {"a list item of 5000 paragraph separators", "<ul><li>x" + repeated("\xE2\x80\xA9", 5000)},
         {"a list item of block separators",
          filled("\xE2\x80\xA9\xEF\xB7\x90\xEF\xB7\x91", "<ul><li>x")},
+        // Arabic letters, whose marks the shaper positions one by one against all those before
+        // them in a cluster: one cluster of the 10,000 marks the notes hold at most, and 600 of
+        // 16 marks each, shorter than the runs that the notes break up.
+        {"one letter with 10,000 combining marks", "<p>" + alef + repeated(kasra, 10000)},
+        {"600 letters with 16 marks each", "<p>" + repeated(alef + repeated(kasra, 16), 600)},
     };
     for (const auto& [name, notes] : cases) {
         benchmark::RegisterBenchmark((std::string("BM_ReleaseNotes/read/") + name).c_str(),
@@ -204,32 +198,3 @@ int main(int argc, char** argv) {
     const int status = runOffscreenBenchmarks(argc, argv, registerCases);
     return overBudget ? 1 : status;
 }
-
-namespace {
-
-// Letters carrying many combining marks: Arabic ones, whose marks the shaper positions one by
-// one against all those before them in a cluster, one cluster of the 10,000 marks the notes
-// hold at most, and 600 of 16 marks each, shorter than the runs that the notes break up.
-const bool markedLettersRegistered = [] {
-    const std::string alef = "\xD8\xA7";
-    const std::string kasra = "\xD9\x90";
-    const std::pair<const char*, std::string> cases[] = {
-        {"one letter with 10,000 combining marks", "<p>" + alef + repeated(kasra, 10000)},
-        {"600 letters with 16 marks each", "<p>" + repeated(alef + repeated(kasra, 16), 600)},
-    };
-    const std::pair<const char*, void (*)(benchmark::State&, const std::string&)> phases[] = {
-        {"read", readNotes}, {"shown", showNotes}};
-    for (const auto& [name, notes] : cases) {
-        for (const auto& [phase, measure] : phases) {
-            benchmark::RegisterBenchmark(
-                (std::string("BM_ReleaseNotes/") + phase + "/" + name).c_str(),
-                [notes, measure](benchmark::State& state) { measure(state, notes); })
-                ->Unit(benchmark::kMillisecond)
-                ->UseManualTime()
-                ->Iterations(10);
-        }
-    }
-    return true;
-}();
-
-} // namespace

@@ -6,6 +6,7 @@
 // letting go or an end over its budget of one second is an error, and the program then exits
 // with 1.
 #include "Parlowen/Updates/SmokeUserDriver.h"
+#include "bench/AttributeTag.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/RealTimeRunLoop.h"
 #include "platform/SystemClock.h"
@@ -285,14 +286,7 @@ std::string hostileNotes() {
     std::string notes = "<html><head></head><body>";
     const char* tags[] = {"html", "head", "body"};
     for (std::size_t index = 0;; ++index) {
-        std::string tag = std::string("<") + tags[index % 3];
-        for (std::size_t attribute = 0; tag.size() < 8000; ++attribute) {
-            tag += ' ';
-            for (auto rest = attribute + 1; rest > 0; rest = (rest - 1) / 26) {
-                tag += static_cast<char>('a' + (rest - 1) % 26);
-            }
-        }
-        tag += '>';
+        const std::string tag = attributeTag(8000, tags[index % 3]);
         if (notes.size() + tag.size() > update::UpdateCycle::maxReleaseNotesBytes) {
             return notes;
         }
