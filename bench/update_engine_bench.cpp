@@ -144,7 +144,7 @@ public:
     std::filesystem::path installed() const { return folder.path / "Tessaline"; }
 
     std::unique_ptr<update::SPUUpdater> updater(update::SPUUserDriver& driver,
-                                                update::UnstoppableSteps steps = {}) {
+                                                update::LongSteps steps = {}) {
         auto made = std::make_unique<update::SPUUpdater>(
             update::UpdaterEnvironment{
                 {key.publicKeyBase64(), "1.0", "1.0", server.url("/appcast.xml"), installed()},
@@ -300,10 +300,11 @@ void BM_UpdaterEndsWhileHostileNotesAreRead(benchmark::State& state) {
         HeldServer server;
         server.notes = {200, {}, hostileNotes()};
         const auto step = std::make_shared<TimedStep>();
-        update::UnstoppableSteps steps;
-        steps.readReleaseNotes = [step](std::string_view downloaded) {
+        update::LongSteps steps;
+        steps.readReleaseNotes = [step](std::string_view downloaded,
+                                         const std::atomic<bool>& cancelled) {
             step->begin();
-            auto notes = update::ReleaseNotes::read(downloaded);
+            auto notes = update::ReleaseNotes::read(downloaded, cancelled);
             step->end();
             return notes;
         };
@@ -334,7 +335,7 @@ void BM_UpdaterEndsWhileA1GiBArchiveIsChecked(benchmark::State& state) {
         HeldServer server;
         server.archive = {200, {}, std::string(1000, 'a')};
         const auto step = std::make_shared<TimedStep>();
-        update::UnstoppableSteps steps;
+        update::LongSteps steps;
         steps.verifySignature = [step, archive](std::string_view key,
                                                 const std::optional<std::string>& signature,
                                                 std::string_view) {

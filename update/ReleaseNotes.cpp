@@ -133,7 +133,8 @@ struct ContextFree {
 // One reading of HTML notes: the parser's reports go to the builder while the work lasts.
 class HtmlReading {
 public:
-    explicit HtmlReading(ReleaseNotesBuilder& builder) : builder(builder) {}
+    HtmlReading(ReleaseNotesBuilder& builder, const std::atomic<bool>& cancelled)
+        : builder(builder), cancelled(cancelled) {}
 
     // Answers whether the notes were read to their end.
     bool read(std::string_view html) {
@@ -169,6 +170,9 @@ public:
                                               HTML_PARSE_IGNORE_ENC);
         xmlSwitchToEncoding(context.get(), xmlFindCharEncodingHandler("UTF-8"));
         for (std::size_t at = 0; at < html.size();) {
+            if (cancelled.load()) {
+                return false;
+            }
             const auto slice = html.substr(at, sliceBytes);
             // Looking for the end of a start tag, the parser remembers that a slice ended within
             // a quoted value but not which quote opened it, and then never finds the end: it
@@ -184,6 +188,9 @@ public:
                 return false;
             }
             at = skipLongMarkup(html, at);
+        }
+        if (cancelled.load()) {
+            return false;
         }
         // What the parser still holds, and the end of what is open.
         htmlParseChunk(context.get(), nullptr, 0, 1);
@@ -304,6 +311,7 @@ private:
     }
 
     ReleaseNotesBuilder& builder;
+    const std::atomic<bool>& cancelled;
     std::unique_ptr<htmlParserCtxt, ContextFree> context;
     std::size_t reports = 0;
     bool stopped = false;
@@ -311,7 +319,9 @@ private:
 
 } // namespace
 
-ReleaseNotes ReleaseNotes::read(std::string_view downloaded) {
+const std::atomic<bool> ReleaseNotes::notCancelled{false};
+
+ReleaseNotes ReleaseNotes::read(std::string_view downloaded, const std::atomic<bool>& cancelled) {
     ReleaseNotes notes;
     notes.downloadedBytes_ = downloaded.size();
     ReleaseNotesBuilder builder(notes.blocks_, notes.links_);
@@ -320,7 +330,7 @@ ReleaseNotes ReleaseNotes::read(std::string_view downloaded) {
         // Once per process, before any thread parses.
         static const bool initialized = (xmlInitParser(), true);
         (void)initialized;
-        whole = HtmlReading(builder).read(wellFormedUtf8(downloaded));
+        whole = HtmlReading(builder, cancelled).read(wellFormedUtf8(downloaded));
     } else {
         builder.verbatim(downloaded);
     }

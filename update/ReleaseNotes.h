@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -59,8 +60,10 @@ public:
     };
 
     // Reads HTML notes, or plain text (kept as written, line breaks and spaces too) when they
-    // hold no tag.
-    static ReleaseNotes read(std::string_view downloaded);
+    // hold no tag. Once `cancelled` is set the reading stops before its next slice of 1 KiB,
+    // and what it gives is of no use.
+    static ReleaseNotes read(std::string_view downloaded,
+                             const std::atomic<bool>& cancelled = notCancelled);
 
     const std::vector<Block>& blocks() const { return blocks_; }
     // The http, https and mailto addresses of the links.
@@ -70,6 +73,8 @@ public:
 
 private:
     ReleaseNotes() = default;
+
+    static const std::atomic<bool> notCancelled;
 
     std::vector<Block> blocks_;
     std::vector<std::string> links_;

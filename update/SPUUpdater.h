@@ -7,7 +7,7 @@
 #include "update/HttpFetcher.h"
 #include "update/SPUUpdaterDelegate.h"
 #include "update/SPUUserDriver.h"
-#include "update/UnstoppableSteps.h"
+#include "update/LongSteps.h"
 #include "update/UpdateHost.h"
 #include "update/UpdateInstaller.h"
 #include "update/UpdaterSettings.h"
@@ -30,7 +30,7 @@ struct UpdaterEnvironment {
     // How long the feed, the release notes and an archive may take to arrive.
     TransferDeadline transferDeadline{};
     // The notes' reading and the signature check; tests hand in ones they hold.
-    UnstoppableSteps steps{};
+    LongSteps steps{};
 };
 
 // Checks the feed on a schedule or on request, downloads, verifies and extracts updates and

@@ -1,6 +1,5 @@
 #include "update/UpdateCycle.h"
 
-#include "update/AbandonableWork.h"
 #include "update/AppcastParser.h"
 #include "update/CoalescedPost.h"
 #include "update/HttpFetcher.h"
@@ -150,17 +149,14 @@ void UpdateCycle::loadReleaseNotes() {
                 return *error;
             }
             // Read off the main loop: only what the reader keeps reaches the window. Hostile
-            // notes keep the reader busy a while, which nobody waits for once they are dropped.
-            auto notes = AbandonableWork::run<ReleaseNotes>(
-                [read, downloaded = std::move(std::get<std::string>(body))] {
-                    return read(downloaded);
-                },
-                *cancelled);
-            if (!notes) {
+            // notes keep the reader busy a while; dropped notes stop it at its next slice, so
+            // the updater's end, which waits for this queue, leaves none of the reading behind.
+            auto notes = read(std::get<std::string>(body), *cancelled);
+            if (cancelled->load()) {
                 return UpdateError{UpdateErrorCode::installationCanceled,
                                    "The release notes are no longer needed."};
             }
-            return std::move(*notes);
+            return notes;
         },
         [](UpdateCycle& cycle, NotesResult result) {
             if (cycle.notesCancelled->load()) {

@@ -6,7 +6,7 @@
 #include "update/HttpFetcher.h"
 #include "update/SPUUpdaterDelegate.h"
 #include "update/SPUUserDriver.h"
-#include "update/UnstoppableSteps.h"
+#include "update/LongSteps.h"
 #include "update/UpdateDownload.h"
 #include "update/UpdateInstaller.h"
 #include "update/UpdaterSettings.h"
@@ -31,7 +31,7 @@ class SPUUpdater;
 // waiting post at a time. The cycle ends exactly once, with `didFinishUpdateCycleFor`.
 //
 // The updater's end (at quit) destroys the cycle, then waits for its queues; it never waits
-// for a step nothing can cut short (`UnstoppableSteps`: the notes' reading, the signature
+// for a step nothing can cut short (`LongSteps`: the notes' reading, the signature
 // check), which runs on a thread of its own and is left there to end alone.
 class UpdateCycle : public std::enable_shared_from_this<UpdateCycle> {
 public:
@@ -57,7 +57,7 @@ public:
         std::function<void(std::optional<SUAppcastItem>)> onFinished;
         std::optional<platform::Logger> logger;
         TransferDeadline transferDeadline{};
-        UnstoppableSteps steps{};
+        LongSteps steps{};
     };
 
     // Feeds and notes larger than these are refused (archives: UpdateDownload::maxArchiveBytes).

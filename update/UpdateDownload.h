@@ -2,7 +2,7 @@
 
 #include "update/HttpFetcher.h"
 #include "update/SUAppcastItem.h"
-#include "update/UnstoppableSteps.h"
+#include "update/LongSteps.h"
 #include "update/UpdateError.h"
 #include "update/UpdateInstaller.h"
 
@@ -32,7 +32,7 @@ struct Request {
     TransferDeadline transferDeadline;
     // Set from another thread to stop; never null.
     std::shared_ptr<const std::atomic<bool>> cancelled;
-    UnstoppableSteps::VerifySignature verifySignature = EdSignatureVerifier::verify;
+    LongSteps::VerifySignature verifySignature = EdSignatureVerifier::verify;
 };
 
 // What the download reports as it goes, each called on the worker; any may be empty.
