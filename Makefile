@@ -18,7 +18,7 @@ test: build
 # Starts the program on the built-in simulated desktop (DESKTOP=path picks another description).
 # Its window needs a display; without one this says so in one line and fails.
 run:
-	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error no display to show the simulated desktop on; start it as: xvfb-run make run))
+	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error no display to show the simulated desktop on; start it as: xvfb-run -s "-screen 0 2560x1600x24" make run))
 	@$(MAKE) --no-print-directory build
 	@build/$(PRESET)/app/tessaline $(if $(DESKTOP),--desktop $(DESKTOP))
 

@@ -144,7 +144,8 @@ int main(int argc, char** argv) {
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         } else if (!hasDisplay()) {
             std::cerr << "tessaline: no display to show the simulated desktop on; run it under "
-                         "one, or without one as: xvfb-run make run\n";
+                         "one, or without one as: xvfb-run -s \"-screen 0 2560x1600x24\" make "
+                         "run\n";
             return 1;
         }
     }

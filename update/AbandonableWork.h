@@ -13,11 +13,13 @@
 namespace update {
 
 // Work that cannot be cut short once begun (checking the signature of a whole archive in one
-// libsodium call, reading hostile release notes), run so that a cancellation need not wait for
-// it: it runs on a thread of its own, and the caller waits for its result only until
-// `cancelled` is set. Then the caller goes on at once and the work is left to finish alone: its
-// thread owns the work and all it captured, drops the result, and ends with the process at the
-// latest, touching nothing of the caller's meanwhile.
+// libsodium call), run so that a cancellation need not wait for it: it runs on a thread of its
+// own, and the caller waits for its result only until `cancelled` is set. Then the caller goes
+// on at once and the work is left to finish alone: its thread owns the work and all it
+// captured, drops the result, and may still run when the process exits. So the work may use
+// only what it owns and libraries that free nothing at exit (libsodium keeps no state to free);
+// anything a library's teardown frees, libxml2's parser state for one, must not be touched by
+// it. Work that is cancelled before it begins is never started.
 namespace AbandonableWork {
 
 // How often a waiting caller looks at its cancellation.
@@ -32,6 +34,9 @@ std::optional<Result> run(std::function<Result()> work, const std::atomic<bool>&
         std::condition_variable done;
         std::optional<Result> result;
     };
+    if (cancelled.load()) {
+        return std::nullopt;
+    }
     const auto handover = std::make_shared<Handover>();
     handover->work = std::move(work);
     try {

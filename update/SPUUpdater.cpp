@@ -17,7 +17,8 @@ SPUUpdater::SPUUpdater(UpdaterEnvironment environment, SPUUserDriver& userDriver
 
 SPUUpdater::~SPUUpdater() {
     // The cycle goes first: it stops the work still running on the queues, which then finds no
-    // one to report to; each queue waits only for that, never for a step left on its own thread.
+    // one to report to; each queue waits for that (the notes' reading ends within a slice, so
+    // none of it outlives the updater), never for the signature check left on its own thread.
     cycle.reset();
     notesWorker.reset();
     worker.reset();

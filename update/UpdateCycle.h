@@ -30,9 +30,10 @@ class SPUUpdater;
 // them after the cycle finished or was destroyed. Progress reaches the main loop as at most one
 // waiting post at a time. The cycle ends exactly once, with `didFinishUpdateCycleFor`.
 //
-// The updater's end (at quit) destroys the cycle, then waits for its queues; it never waits
-// for a step nothing can cut short (`LongSteps`: the notes' reading, the signature
-// check), which runs on a thread of its own and is left there to end alone.
+// The updater's end (at quit) destroys the cycle, then waits for its queues, whose work stops
+// at its next step: a transfer at once, an extraction at its next block, the notes' reading at
+// its next slice, so none of it runs past the end. Only the signature check, which nothing
+// cuts short (`LongSteps`), is left behind on a thread of its own to end alone.
 class UpdateCycle : public std::enable_shared_from_this<UpdateCycle> {
 public:
     struct Setup {
@@ -66,8 +67,8 @@ public:
 
     explicit UpdateCycle(Setup setup);
     // Stops the work still running on the queues (a transfer at once, an extraction at its next
-    // block, a wait for the notes' reading or the signature check at once, leaving that step
-    // behind), so the updater's end does not wait for it.
+    // block, the notes' reading at its next slice, a wait for the signature check at once,
+    // leaving the check behind), so the updater's end waits for none of it.
     ~UpdateCycle();
 
     void start();

@@ -216,6 +216,8 @@ TEST_F(SparkleUpdateSmokeRunTest, BadUpdatesFailAndInstallNothing) {
         {"tampered archive", [&] { serve(tampered, key.sign(archive)); }, "does not match"},
         {"wrong key", [&] { serve(archive, otherKey.sign(archive)); }, "does not match"},
         {"missing signature", [&] { serve(archive, ""); }, "not signed"},
+        // An empty download is an archive like any other: its signature is checked, and fails.
+        {"empty archive", [&] { serve("", key.sign(archive)); }, "does not match"},
         {"bundle key of the wrong size",
          [&] {
              serve(archive, key.sign(archive));
