@@ -263,8 +263,9 @@ private:
     std::optional<Clock::time_point> ended;
 };
 
-// The updater's destructor, at quit, once `step` has begun; then waits for the step left behind,
-// so that rounds do not overlap, and shows how long it took.
+// The updater's destructor, at quit, once `step` has begun; then waits for the step to end (a
+// signature check goes on alone; a notes' reading has stopped by then), so that rounds do not
+// overlap, and shows how long it took.
 void endDuring(benchmark::State& state, HeldServer& server,
                std::unique_ptr<update::SPUUpdater> updater, TimedStep& step) {
     const auto giveUp = Clock::now() + std::chrono::seconds(30);
