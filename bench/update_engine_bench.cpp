@@ -303,7 +303,7 @@ void BM_UpdaterEndsWhileHostileNotesAreRead(benchmark::State& state) {
         const auto step = std::make_shared<TimedStep>();
         update::LongSteps steps;
         steps.readReleaseNotes = [step](std::string_view downloaded,
-                                         const std::atomic<bool>& cancelled) {
+                                        const std::atomic<bool>& cancelled) {
             step->begin();
             auto notes = update::ReleaseNotes::read(downloaded, cancelled);
             step->end();

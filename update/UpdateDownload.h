@@ -1,8 +1,8 @@
 #pragma once
 
 #include "update/HttpFetcher.h"
-#include "update/SUAppcastItem.h"
 #include "update/LongSteps.h"
+#include "update/SUAppcastItem.h"
 #include "update/UpdateError.h"
 #include "update/UpdateInstaller.h"
 

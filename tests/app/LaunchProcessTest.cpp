@@ -116,7 +116,9 @@ TEST(LaunchProcessTest, EveryVisualSnapshotIsWrittenWithoutADisplay) {
 TEST(LaunchProcessTest, TheProductWithoutADisplaySaysWhatToDoInOneLine) {
     const Outcome outcome = runWithoutDisplay("");
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_NE(outcome.output.find(R"(xvfb-run -s "-screen 0 2560x1600x24" make run)"), std::string::npos) << outcome.output;
+    EXPECT_NE(outcome.output.find(R"(xvfb-run -s "-screen 0 2560x1600x24" make run)"),
+              std::string::npos)
+        << outcome.output;
     EXPECT_EQ(outcome.output.find('\n'), outcome.output.size() - 1) << outcome.output;
 }
 
