@@ -255,7 +255,7 @@ TEST(ReleaseNotes, LongTagsAndCommentsLeaveTheRest) {
          "p:ac | p:d"},
         {"a long script tag closed by />", "<p>a<script src=\"" + long9 + "\"/>b", "p:ab"},
         {"a long tag of a '>' in a single-quoted value",
-         "<p>a<img alt='x>y' src=\"" + long9 + "\">b", "p:ab"},
+         "<p>a<img src=\"" + long9 + "\" alt='x>y'>b", "p:ab"},
         {"a long tag of an apostrophe in an unquoted value",
          "<p>a<img alt=it's src=\"" + long9 + "\">b</p><p>c", "p:ab | p:c"},
         {"an apostrophe in an unquoted value before long notes",
