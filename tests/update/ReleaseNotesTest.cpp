@@ -215,7 +215,7 @@ TEST(ReleaseNotes, LongNotesEndInAnEllipsis) {
 // after it; they end in an ellipsis only when text was left out.
 TEST(ReleaseNotes, LongTagsAndCommentsLeaveTheRest) {
     const auto image = "<img src=\"data:image/png;base64," + std::string(20 * 1024, 'Q') + "\">";
-    const std::string long9 = std::string(9 * 1024, 'u');
+    const std::string longValue(9 * 1024, 'u');
     const ShownRow rows[] = {
         {"an image of a 20 KiB data address",
          "<p>Scans are faster:" + image + " see the chart.</p><p>Thanks!</p>",
@@ -250,17 +250,17 @@ TEST(ReleaseNotes, LongTagsAndCommentsLeaveTheRest) {
              "\">the notes</a> for more.</p>",
          "p:Read the notes for more."},
         {"long script, style and title tags hide what they hold",
-         "<p>a<script src=\"" + long9 + "\">document.write('b')</script>c<style media=\"" + long9 +
-             "\">p {}</style><title lang=\"" + long9 + "\">Release</title>d",
+         "<p>a<script src=\"" + longValue + "\">document.write('b')</script>c<style media=\"" +
+             longValue + "\">p {}</style><title lang=\"" + longValue + "\">Release</title>d",
          "p:ac | p:d"},
-        {"a long script tag closed by />", "<p>a<script src=\"" + long9 + "\"/>b", "p:ab"},
+        {"a long script tag closed by />", "<p>a<script src=\"" + longValue + "\"/>b", "p:ab"},
         {"a long tag of a '>' in a single-quoted value",
-         "<p>a<img src=\"" + long9 + "\" alt='x>y'>b", "p:ab"},
+         "<p>a<img src=\"" + longValue + "\" alt='x>y'>b", "p:ab"},
         {"a long tag of an apostrophe in an unquoted value",
-         "<p>a<img alt=it's src=\"" + long9 + "\">b</p><p>c", "p:ab | p:c"},
+         "<p>a<img alt=it's src=\"" + longValue + "\">b</p><p>c", "p:ab | p:c"},
         {"an apostrophe in an unquoted value before long notes",
          "<p>a<img alt=it's src=x.png>b" + repeated(" c", 4600), "p:ab" + repeated(" c", 4600)},
-        {"a long comment of \"->\"", "<!--" + long9 + " a->b --><p>c", "p:c"},
+        {"a long comment of \"->\"", "<!--" + longValue + " a->b --><p>c", "p:c"},
         {"an image of markup quoted in its address",
          "<p>a<img alt='>' src=\"data:image/svg+xml,<svg><path d='" + repeated("M1 2>", 2000) +
              "'/></svg>\">b",
