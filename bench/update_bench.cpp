@@ -157,6 +157,14 @@ void registerCases() {
         {"stray end tags", filled("</p>")},
         {"text after the end of the document", filled("</html>x")},
         {"unknown entities in a title", filled("&bogus;", "<title>")},
+        // References in attribute values, each of which the parser looks up in its table of
+        // entities without a report.
+        {"values of 4 KiB of references", filled("<p title=\"" + repeated("&zz;", 1024) + "\">")},
+        {"values of 4 KiB of one-letter references",
+         filled("<p title=\"" + repeated("&z;", 1365) + "\">")},
+        {"values of 1 KiB of references", filled("<p title=\"" + repeated("&zz;", 256) + "\">")},
+        {"unquoted values of references", filled("<p title=" + repeated("&zz;", 1024) + ">")},
+        {"small images of references", filled("<img alt=\"&zz;&zz;&zz;&zz;\">")},
         {"bad character references", filled("&#1;", "<p>")},
         {"a script mix", filled(scripts, "<p>")},
         {"preformatted code of links",

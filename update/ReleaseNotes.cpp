@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 namespace update {
 namespace {
@@ -19,9 +20,14 @@ namespace {
 // attribute's name with those before it in its tag (its check for repeated names takes time
 // square in their number), whether the parser then keeps the tag or drops it. On the worst
 // floods a report costs the parser up to about 0.6 µs; whatever else it reads costs time in
-// proportion to its bytes.
+// proportion to its bytes, but for references.
 constexpr std::size_t maxReports = 64 * 1024;
 constexpr std::size_t comparisonsPerReport = 128;
+// A reference in an attribute value ("&zz;") costs the parser a look-up in its table of 253
+// entities, 0.65 to 1 µs, and reports nothing, whether the value is kept or dropped with its tag
+// or as a repeated attribute. So each '&' counts as two reports once it is fed, before the
+// parser can read it, one in text too (which is reported besides).
+constexpr std::size_t reportsPerAmpersand = 2;
 // The parser holds a start tag or comment until its end arrives and then reads it in one go,
 // comparing a tag's attribute names with each other; it looks for a tag's end again from its
 // start each slice. One held longer is skipped unread, and the notes go on after it.
@@ -66,36 +72,142 @@ std::string wellFormedUtf8(std::string_view bytes) {
     return text;
 }
 
-// Where markup that the parser holds ends, looked for as the parser does: `ends` is handed each
-// character from the markup's start on, those the parser holds (`held`), then those of the notes
-// not fed yet, and tells whether the markup ends with it. The answer is the place in the notes
-// just past that character, or their end.
+// Where markup that the parser holds ends, looked for as the parser reads it: `ends` is handed
+// each character from the markup's start on, those the parser holds (`held`), then those of the
+// notes not fed yet, and tells whether the markup ends with it.
+struct MarkupEnd {
+    // What the parser holds past the end, to be read again.
+    std::string heldAfter;
+    // Where the notes go on: `fed` when the end was held, else just past it or at the notes' end.
+    std::size_t notesAt;
+};
+
 template <typename Ends>
-std::size_t heldMarkupEnd(std::string_view held, std::string_view html, std::size_t fed,
-                          Ends ends) {
-    for (const char c : held) {
-        ends(c);
+MarkupEnd heldMarkupEnd(std::string_view held, std::string_view html, std::size_t fed,
+                        Ends&& ends) {
+    for (std::size_t at = 0; at < held.size(); ++at) {
+        if (ends(held[at])) {
+            return {std::string(held.substr(at + 1)), fed};
+        }
     }
     for (auto at = fed; at < html.size(); ++at) {
         if (ends(html[at])) {
-            return at + 1;
+            return {"", at + 1};
         }
     }
-    return html.size();
+    return {"", html.size()};
 }
 
-// A start tag ends at the first '>' outside quotes, any quote opening a value that only the same
-// quote closes.
-auto startTagEnds() {
-    return [quote = '\0'](char c) mutable {
-        if (quote != 0) {
-            quote = c == quote ? '\0' : quote;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        }
-        return quote == 0 && c == '>';
-    };
+bool startsName(unsigned char c) {
+    return IS_ASCII_LETTER(c) || c == '_' || c == ':' || c == '.';
 }
+
+bool continuesName(unsigned char c) {
+    return startsName(c) || IS_ASCII_DIGIT(c) || c == '-';
+}
+
+// Where a start tag ends, read as the parser reads a tag it holds whole: a quote opens a value
+// only after an attribute name's '=' (blanks allowed around it) and only the same quote closes
+// it; an unquoted value ends at a blank or '>', anything else between attributes at a blank,
+// '>' or "/>"; the tag ends at the first '>' outside a quoted value.
+class StartTagEnd {
+public:
+    // Whether the tag ends with `c`, handed each character from the tag's '<' on.
+    bool operator()(char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool blank = IS_BLANK_CH(byte);
+        const bool afterSlash = std::exchange(slash, false);
+        for (;;) {
+            switch (part) {
+            case Part::open:
+                part = Part::elementName;
+                return false;
+            case Part::elementName:
+                if (continuesName(byte) && name.size() < maxNameLength) {
+                    name += c;
+                    return false;
+                }
+                part = Part::between;
+                continue;
+            case Part::attributeName:
+                if (continuesName(byte) && ++nameLength <= maxNameLength) {
+                    return false;
+                }
+                // Past the longest name the parser reads, the next attribute begins.
+                part = continuesName(byte) ? Part::between : Part::afterName;
+                continue;
+            case Part::afterName:
+                if (blank) {
+                    return false;
+                }
+                if (c == '=') {
+                    part = Part::beforeValue;
+                    return false;
+                }
+                part = Part::between;
+                continue;
+            case Part::beforeValue:
+                if (blank) {
+                    return false;
+                }
+                if (c == '"' || c == '\'') {
+                    quote = c;
+                    part = Part::quoted;
+                    return false;
+                }
+                part = Part::unquoted;
+                continue;
+            case Part::quoted:
+                part = c == quote ? Part::between : Part::quoted;
+                return false;
+            case Part::unquoted:
+                part = blank ? Part::between : Part::unquoted;
+                return c == '>';
+            case Part::between:
+                if (blank) {
+                    return false;
+                }
+                if (startsName(byte)) {
+                    part = Part::attributeName;
+                    nameLength = 1;
+                    return false;
+                }
+                part = Part::other;
+                continue;
+            case Part::other:
+                if (c == '>') {
+                    closed = afterSlash;
+                    return true;
+                }
+                part = blank ? Part::between : Part::other;
+                slash = c == '/';
+                return false;
+            }
+        }
+    }
+
+    // The tag of the same name without attributes, closed by "/>" when the tag was.
+    std::string bareTag() const { return "<" + name + (closed ? "/>" : ">"); }
+
+private:
+    enum class Part {
+        open,
+        elementName,
+        between,
+        attributeName,
+        afterName,
+        beforeValue,
+        quoted,
+        unquoted,
+        other, // what is no attribute, up to a blank, '>' or "/>"
+    };
+    Part part = Part::open;
+    std::string name;
+    std::size_t nameLength = 0;
+    char quote = 0;
+    bool slash = false;
+    bool closed = false;
+};
 
 // A comment ends at the first '>' after "--" or "--!".
 auto commentEnds() {
@@ -115,12 +227,11 @@ std::size_t attributeNamesAtMost(std::string_view markup) {
     std::size_t run = 0;
     for (const auto c : markup) {
         const auto byte = static_cast<unsigned char>(c);
-        const bool starts = IS_ASCII_LETTER(byte) || byte == '_' || byte == ':' || byte == '.';
-        if (!starts && !IS_ASCII_DIGIT(byte) && byte != '-') {
+        if (!continuesName(byte)) {
             run = 0;
             continue;
         }
-        names += run % maxNameLength == 0 && starts ? 1 : 0;
+        names += run % maxNameLength == 0 && startsName(byte) ? 1 : 0;
         ++run;
     }
     return names;
@@ -169,32 +280,22 @@ public:
                                               HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
                                               HTML_PARSE_IGNORE_ENC);
         xmlSwitchToEncoding(context.get(), xmlFindCharEncodingHandler("UTF-8"));
-        for (std::size_t at = 0; at < html.size();) {
+        for (std::size_t at = 0; at < html.size() && !halted();) {
             if (cancelled.load()) {
                 return false;
             }
             const auto slice = html.substr(at, sliceBytes);
-            // Looking for the end of a start tag, the parser remembers that a slice ended within
-            // a quoted value but not which quote opened it, and then never finds the end: it
-            // looks again from the tag's start, no more than `maxHeldMarkupBytes` each time.
-            if (context->instate == XML_PARSER_START_TAG) {
-                context->checkIndex = 0;
-            }
-            htmlParseChunk(context.get(), slice.data(), static_cast<int>(slice.size()), 0);
-            readOnPastTheEnd();
-            at += slice.size();
-            // Stopped here or by the parser itself (it gives up on some broken input).
-            if (stopped || context->disableSAX != 0) {
-                return false;
-            }
-            at = skipLongMarkup(html, at);
+            count(reportsPerAmpersand *
+                  static_cast<std::size_t>(std::count(slice.begin(), slice.end(), '&')));
+            feed(slice);
+            at = skipLongMarkup(html, at + slice.size());
         }
-        if (cancelled.load()) {
+        if (halted() || cancelled.load()) {
             return false;
         }
         // What the parser still holds, and the end of what is open.
         htmlParseChunk(context.get(), nullptr, 0, 1);
-        return !stopped && context->disableSAX == 0;
+        return !halted();
     }
 
 private:
@@ -246,6 +347,23 @@ private:
         }
     }
 
+    // Stopped here or by the parser itself (it gives up on some broken input).
+    bool halted() const { return stopped || context->disableSAX != 0; }
+
+    void feed(std::string_view bytes) {
+        if (halted()) {
+            return;
+        }
+        // Looking for the end of a start tag, the parser remembers that a slice ended within a
+        // quoted value but not which quote opened it, and then never finds the end: it looks
+        // again from the tag's start, no more than `maxHeldMarkupBytes` each time.
+        if (context->instate == XML_PARSER_START_TAG) {
+            context->checkIndex = 0;
+        }
+        htmlParseChunk(context.get(), bytes.data(), static_cast<int>(bytes.size()), 0);
+        readOnPastTheEnd();
+    }
+
     void chargeAttributes(std::size_t names) {
         count(names + names * names / comparisonsPerReport);
     }
@@ -272,29 +390,40 @@ private:
         }
     }
 
-    // A start tag or comment held past the bound leaves the parser unread; the answer is where
-    // the notes go on, `fed` when nothing was skipped.
+    // A start tag or comment held past the bound leaves the parser unread, and what the parser
+    // held past its end is read again. A skipped start tag leaves its element begun, as a tag of
+    // its name without attributes would, so the text of a script or style stays raw and what a
+    // hidden element holds stays hidden. The answer is where the notes go on, `fed` when nothing
+    // was skipped.
     std::size_t skipLongMarkup(std::string_view html, std::size_t fed) {
-        auto* input = context->input;
-        const std::string_view held(reinterpret_cast<const char*>(input->cur),
-                                    static_cast<std::size_t>(input->end - input->cur));
-        if (held.size() <= maxHeldMarkupBytes) {
-            return fed;
+        while (!halted()) {
+            auto* input = context->input;
+            const std::string_view held(reinterpret_cast<const char*>(input->cur),
+                                        static_cast<std::size_t>(input->end - input->cur));
+            if (held.size() <= maxHeldMarkupBytes) {
+                break;
+            }
+            // The text of a script or style may begin like a comment.
+            const bool rawText = xmlStrEqual(context->name, BAD_CAST "script") != 0 ||
+                                 xmlStrEqual(context->name, BAD_CAST "style") != 0;
+            const bool startTag = context->instate == XML_PARSER_START_TAG && held.starts_with('<');
+            const bool comment =
+                context->instate != XML_PARSER_START_TAG && !rawText && held.starts_with("<!--");
+            if (!startTag && !comment) {
+                break;
+            }
+            StartTagEnd tagEnd;
+            const auto end = startTag ? heldMarkupEnd(held, html, fed, tagEnd)
+                                      : heldMarkupEnd(held, html, fed, commentEnds());
+            input->cur = input->end;
+            context->checkIndex = 0;
+            if (startTag) {
+                feed(tagEnd.bareTag());
+            }
+            feed(end.heldAfter);
+            fed = end.notesAt;
         }
-        // The text of a script or style may begin like a comment.
-        const bool rawText = xmlStrEqual(context->name, BAD_CAST "script") != 0 ||
-                             xmlStrEqual(context->name, BAD_CAST "style") != 0;
-        const bool startTag = context->instate == XML_PARSER_START_TAG && held.starts_with('<');
-        const bool comment =
-            context->instate != XML_PARSER_START_TAG && !rawText && held.starts_with("<!--");
-        if (!startTag && !comment) {
-            return fed;
-        }
-        const auto end = startTag ? heldMarkupEnd(held, html, fed, startTagEnds())
-                                  : heldMarkupEnd(held, html, fed, commentEnds());
-        input->cur = input->end;
-        context->checkIndex = 0;
-        return end;
+        return fed;
     }
 
     void stopOnceFull() {

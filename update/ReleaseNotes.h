@@ -19,10 +19,12 @@ namespace update {
 // break one, each block, list marker, change of style and change of script more
 // (ReleaseNotesBuilder). The parser's work is charged as it happens against a bound of reports,
 // the comparisons of a start tag's attribute names with each other among them, in a tag it
-// drops as in one it keeps; a start tag or comment still unfinished after 8 KiB is skipped
-// unread, and the notes go on after it, as they do after an end tag that closes nothing or
-// closes the html element. Notes that pass the shown budget, the bound of reports or 256 levels
-// of nesting end there, in a paragraph "…".
+// drops as in one it keeps, and each '&' fed (a reference in an attribute value costs a look-up
+// and reports nothing). A start tag or comment still unfinished after 8 KiB is skipped unread,
+// its end found as the parser reads one; a skipped start tag still begins its element, without
+// attributes, so what a script, style or title holds stays hidden. The notes go on after it, as
+// they do after an end tag that closes nothing or closes the html element. Notes that pass the
+// shown budget, the bound of reports or 256 levels of nesting end there, in a paragraph "…".
 class ReleaseNotes {
 public:
     static constexpr std::size_t maxDepth = 16;

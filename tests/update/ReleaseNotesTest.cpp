@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -40,6 +41,17 @@ std::string attributes(std::size_t bytes, std::string_view element = "p") {
     std::string tag = "<" + std::string(element);
     for (std::size_t index = 0; tag.size() < bytes; ++index) {
         tag += " a" + std::to_string(index);
+    }
+    return tag + ">";
+}
+
+// A start tag of `element` whose attribute names run on without a blank, each as long as the
+// parser reads one (100 characters), about `bytes` long.
+std::string runOnNames(std::size_t bytes, std::string_view element) {
+    std::string tag = "<" + std::string(element) + " ";
+    for (std::size_t index = 0; tag.size() + 100 < bytes; ++index) {
+        const auto number = std::to_string(index);
+        tag += "n" + number + std::string(99 - number.size(), 'x');
     }
     return tag + ">";
 }
@@ -185,6 +197,10 @@ TEST(ReleaseNotes, LongNotesEndInAnEllipsis) {
          "<p>x" + repeated(attributes(7900, "head"), 8) + "after"},
         {"misplaced body tags of many attributes",
          "<p>x" + repeated(attributes(7900, "body"), 8) + "after"},
+        // Larger than a download may be: many tags of few names are needed.
+        {"misplaced body tags of long attribute names",
+         "<p>x" + repeated(runOnNames(8000, "body"), 640) + "after"},
+        {"references in attribute values", flood("<p title=\"" + repeated("&zz;", 64) + "\">")},
         {"unknown entities in a title", flood("&bogus;", "<title>")},
         {"invalid characters", flood("\x01", "<p>")},
     };
@@ -199,6 +215,7 @@ TEST(ReleaseNotes, LongNotesEndInAnEllipsis) {
 // after it; they end in an ellipsis only when text was left out.
 TEST(ReleaseNotes, LongTagsAndCommentsLeaveTheRest) {
     const auto image = "<img src=\"data:image/png;base64," + std::string(20 * 1024, 'Q') + "\">";
+    const std::string longValue(9 * 1024, 'u');
     const ShownRow rows[] = {
         {"an image of a 20 KiB data address",
          "<p>Scans are faster:" + image + " see the chart.</p><p>Thanks!</p>",
@@ -226,8 +243,24 @@ TEST(ReleaseNotes, LongTagsAndCommentsLeaveTheRest) {
              std::string(2000, '\xE9') + "\" src=\"data:" + std::string(9 * 1024, 'Q') + "\">c</p>",
          "p:a\xEF\xBF\xBD"
          "bc"},
-        {"a tag of 12 KiB of attributes in a paragraph",
-         "<p>before" + attributes(12 * 1024) + "after", "p:beforeafter"},
+        {"a paragraph of 12 KiB of attributes begins as a short one does",
+         "<p>before" + attributes(12 * 1024) + "after", "p:before | p:after"},
+        {"a link of a 9 KiB address of parameters",
+         "<p>Read <a href=\"https://t.example/?" + repeated("u=1&amp;", 1200) +
+             "\">the notes</a> for more.</p>",
+         "p:Read the notes for more."},
+        {"long script, style and title tags hide what they hold",
+         "<p>a<script src=\"" + longValue + "\">document.write('b')</script>c<style media=\"" +
+             longValue + "\">p {}</style><title lang=\"" + longValue + "\">Release</title>d",
+         "p:ac | p:d"},
+        {"a long script tag closed by />", "<p>a<script src=\"" + longValue + "\"/>b", "p:ab"},
+        {"a long tag of a '>' in a single-quoted value",
+         "<p>a<img src=\"" + longValue + "\" alt='x>y'>b", "p:ab"},
+        {"a long tag of an apostrophe in an unquoted value",
+         "<p>a<img alt=it's src=\"" + longValue + "\">b</p><p>c", "p:ab | p:c"},
+        {"an apostrophe in an unquoted value before long notes",
+         "<p>a<img alt=it's src=x.png>b" + repeated(" c", 4600), "p:ab" + repeated(" c", 4600)},
+        {"a long comment of \"->\"", "<!--" + longValue + " a->b --><p>c", "p:c"},
         {"an image of markup quoted in its address",
          "<p>a<img alt='>' src=\"data:image/svg+xml,<svg><path d='" + repeated("M1 2>", 2000) +
              "'/></svg>\">b",
@@ -236,6 +269,13 @@ TEST(ReleaseNotes, LongTagsAndCommentsLeaveTheRest) {
     for (const auto& row : rows) {
         EXPECT_EQ(describe(ReleaseNotes::read(row.notes)), row.shown) << row.name;
     }
+}
+
+// A reading cancelled before it begins reads nothing.
+TEST(ReleaseNotes, CancelledReadingShowsNothing) {
+    const std::atomic<bool> cancelled{true};
+    const auto notes = ReleaseNotes::read("<p>secret</p><p>more</p>", cancelled);
+    EXPECT_EQ(describe(notes).find("secret"), std::string::npos) << describe(notes);
 }
 
 } // namespace
