@@ -21,6 +21,7 @@
 #include <functional>
 #include <iterator>
 #include <latch>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -327,13 +328,16 @@ TEST_F(FileUserDefaultsTest, ChangesMadeWhileOneWaitsJoinItWithoutWaiting) {
 }
 
 // Updates that wait are counted once each, whatever is read between them: on what this process
-// read, on what another writer put in the file meanwhile, and in what is written at last.
+// read, on what another writer put in the file meanwhile, and in what is written at last. Each
+// runs once on each of those values, not again at every read.
 TEST_F(FileUserDefaultsTest, EachWaitingUpdateCountsOnceOnWhateverTheFileHolds) {
     std::filesystem::create_directories(file.parent_path());
     writeFile(file, R"({"count": 5})");
     const int other = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_EQ(::flock(other, LOCK_EX), 0);
-    const auto increment = [](const std::optional<DefaultsValue>& stored) {
+    auto runs = std::make_shared<std::atomic<int>>(0); // the write runs the changes on its thread
+    const auto increment = [runs](const std::optional<DefaultsValue>& stored) {
+        ++*runs;
         const auto* count = stored ? std::get_if<std::int64_t>(&*stored) : nullptr;
         return std::optional<DefaultsValue>(std::int64_t{count ? *count + 1 : 1});
     };
@@ -353,11 +357,13 @@ TEST_F(FileUserDefaultsTest, EachWaitingUpdateCountsOnceOnWhateverTheFileHolds) 
     store.update("count", increment);
     seen.push_back(store.integerForKey("count"));
     EXPECT_EQ(seen, (std::vector<std::int64_t>{6, 6, 7, 7, 8, 8, 103, 104}));
+    EXPECT_EQ(*runs, 3 + 3 + 1); // on 5, on 100, the fourth on 103
 
     ::close(other);
     eventually([&] { return log.all().size() == 2; });
     EXPECT_EQ(FileUserDefaults(file).integerForKey("count"), 104);
     EXPECT_EQ(store.integerForKey("count"), 104);
+    EXPECT_EQ(*runs, 7 + 4);
 }
 
 // Two processes append to one list while a third holds the lock: each change waits as the
