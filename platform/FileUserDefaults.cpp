@@ -261,7 +261,8 @@ FileUserDefaults::File::commitLocked(std::string_view key, const DefaultsChange*
         if (change && applies(seen)) {
             pending.add(key, *change, kind, applies);
         }
-        if (!saidKept) {
+        // Only what waits is said to wait: a refused change is its caller's to decide.
+        if (!pending.empty() && !saidKept) {
             saidKept = true;
             report("Tessaline: settings change kept in memory until " + filePath.string() +
                    " can be read: " + std::strerror(error));

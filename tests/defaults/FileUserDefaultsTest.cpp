@@ -366,6 +366,54 @@ TEST_F(FileUserDefaultsTest, EachWaitingUpdateCountsOnceOnWhateverTheFileHolds) 
     EXPECT_EQ(*runs, 7 + 4);
 }
 
+// A change that waits applies to what the file holds when it is written, so one whose
+// condition refuses the value seen already is answered with that value and does not wait: the
+// caller decides what becomes of it, and no line tells of a change kept or not saved.
+TEST_F(FileUserDefaultsTest, AChangeRefusedBeforeItWouldWaitIsNeitherKeptNorReported) {
+    std::filesystem::create_directories(file.parent_path());
+    const std::string original = R"({"key": 7})";
+    int other = -1;
+    const struct {
+        const char* name;
+        std::function<void()> block;
+        std::function<void()> unblock;
+    } rows[] = {
+        {"lock held elsewhere",
+         [&] {
+             other = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+             ::flock(other, LOCK_EX);
+         },
+         [&] { ::close(other); }},
+        {"file unreadable for now",
+         [&] {
+             std::filesystem::remove(file);
+             std::filesystem::create_symlink("/proc/self/mem", file);
+         },
+         [&] {
+             std::filesystem::remove(file);
+             writeFile(file, original);
+         }},
+    };
+    for (const auto& row : rows) {
+        writeFile(file, original);
+        RecordedLines log;
+        FileUserDefaults store(file, log.sink(), std::chrono::milliseconds(10));
+        ASSERT_EQ(store.integerForKey("key"), 7) << row.name;
+        row.block();
+        const auto answer = store.updateIf(
+            "key",
+            [](const std::optional<DefaultsValue>& stored) {
+                return !stored || std::holds_alternative<std::string>(*stored);
+            },
+            [](const std::optional<DefaultsValue>&) { return std::string("changed"); });
+        EXPECT_EQ(answer, DefaultsValue(std::int64_t{7})) << row.name;
+        row.unblock();
+        store.synchronize();
+        EXPECT_EQ(log.all(), std::vector<std::string>{}) << row.name;
+        EXPECT_EQ(TemporaryFolder::read(file), original) << row.name;
+    }
+}
+
 // Two processes append to one list while a third holds the lock: each change waits as the
 // change it is and is applied to the list the file holds when its turn comes, so both appends
 // are kept, and each process says truthfully that its change waited and was then saved.
