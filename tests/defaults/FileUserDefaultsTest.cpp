@@ -7,15 +7,19 @@
 #include <nlohmann/json.hpp>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -23,6 +27,7 @@
 #include <latch>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -42,6 +47,24 @@ void capAddressSpace(rlim_t more) {
     const rlim_t cap = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + more;
     const rlimit limit{cap, cap};
     ::setrlimit(RLIMIT_AS, &limit);
+}
+
+// Makes the folder one that this process cannot write to, root included: root writes whatever a
+// folder's mode says, so it gets a read-only mount of the folder over itself, in a mount
+// namespace of its own. Only for a child process, as the namespace is the whole process's.
+// Answers the errno that writes in the folder fail with; none when no such mount can be made.
+std::optional<int> makeUnwritable(const std::filesystem::path& folder) {
+    if (::geteuid() != 0) {
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_read |
+                                                 std::filesystem::perms::owner_exec);
+        return EACCES;
+    }
+    const bool mounted =
+        ::unshare(CLONE_NEWNS) == 0 &&
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+        ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+        ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    return mounted ? std::optional<int>(EROFS) : std::nullopt;
 }
 
 // The lines a store reports, from whichever thread it reports them.
@@ -632,6 +655,95 @@ TEST_F(FileUserDefaultsTest, ALinkToAFileThatIsNoSettingsObjectStaysALink) {
         EXPECT_TRUE(mentions(log.all()[0], "kept aside as " + besideTarget[0].string()))
             << row.name << ": " << log.all()[0];
     }
+}
+
+// A link whose target is no settings object, in a folder that cannot be written, can neither
+// keep that file aside nor be written through: one line says that the file could not be kept
+// aside and why, and each write that fails names that file and the link. The changes stay in
+// memory for this process, and the file and the link as they were. The store runs in a child,
+// which may make the folder a read-only mount of its own.
+TEST_F(FileUserDefaultsTest, ALinkIntoAFolderThatCannotBeWrittenNamesItsTarget) {
+    const std::filesystem::path target = temporary.path() / "dotfiles" / "settings.json";
+    const std::filesystem::path lines = temporary.path() / "lines";
+    std::filesystem::create_directories(file.parent_path());
+    std::filesystem::create_directories(target.parent_path());
+    const std::string bad = R"({"a": 1,)";
+    writeFile(target, bad);
+    std::filesystem::create_symlink(target, file);
+    int error = 0;
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const auto failure = makeUnwritable(target.parent_path());
+        if (!failure || ::write(ready[1], &*failure, sizeof *failure) != sizeof *failure) {
+            ::_exit(2);
+        }
+        std::ofstream out(lines);
+        FileUserDefaults store(file, [&](std::string_view line) { out << line << '\n'; });
+        bool readBack = !store.objectForKey("a");
+        store.set("b", std::int64_t{2});
+        readBack = readBack && store.integerForKey("b") == 2;
+        store.set("c", std::int64_t{3});
+        readBack = readBack && store.integerForKey("c") == 3;
+        out.flush();
+        ::_exit(readBack ? 0 : 1);
+    }
+    ::close(ready[1]);
+    const bool made = ::read(ready[0], &error, sizeof error) == sizeof error;
+    ::close(ready[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    std::filesystem::permissions(target.parent_path(), std::filesystem::perms::owner_all);
+    if (!made) {
+        GTEST_SKIP() << "root writes whatever a folder's mode says, and this process may not make "
+                        "a read-only mount in a namespace of its own";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "the changes are not read back from memory: " << status;
+
+    std::vector<std::string> said;
+    std::istringstream text(TemporaryFolder::read(lines));
+    for (std::string line; std::getline(text, line);) {
+        said.push_back(line);
+    }
+    const std::string shown = target.string() + " (linked from " + file.string() + ")";
+    const std::string why = std::strerror(error);
+    ASSERT_EQ(said.size(), 3u) << testing::PrintToString(said);
+    EXPECT_TRUE(said[0].starts_with("Tessaline: settings file " + shown +
+                                    " cannot be kept aside as " + target.string() + ".corrupt-") &&
+                said[0].ends_with(": " + why + "; it is not valid JSON"))
+        << said[0];
+    const std::string notWritten =
+        "Tessaline: settings change not saved: cannot write " + shown + ": " + why;
+    EXPECT_EQ(said[1], notWritten);
+    EXPECT_EQ(said[2], notWritten);
+    EXPECT_EQ(TemporaryFolder::read(target), bad);
+    EXPECT_EQ(std::filesystem::read_symlink(file), target);
+}
+
+// A link to nothing is replaced by a plain file holding the settings, and one line says so,
+// naming the link and where it pointed.
+TEST_F(FileUserDefaultsTest, ALinkToNothingBecomesAPlainFileWithALine) {
+    const std::filesystem::path target = temporary.path() / "dotfiles" / "settings.json";
+    std::filesystem::create_directories(file.parent_path());
+    std::filesystem::create_directories(target.parent_path());
+    std::filesystem::create_symlink("../dotfiles/settings.json", file);
+    RecordedLines log;
+    FileUserDefaults store(file, log.sink());
+    store.set("b", std::int64_t{2});
+    store.set("c", std::int64_t{3});
+
+    EXPECT_EQ(log.all(), std::vector<std::string>{"Tessaline: settings link " + file.string() +
+                                                  " pointed to " + target.string() +
+                                                  ", which does not exist; it is now a plain file "
+                                                  "holding the settings"});
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(file)));
+    EXPECT_FALSE(std::filesystem::exists(target));
+    const FileUserDefaults reader(file);
+    EXPECT_EQ(reader.integerForKey("b"), 2);
+    EXPECT_EQ(reader.integerForKey("c"), 3);
 }
 
 // A file that cannot be read for now (here an I/O error: a link to this process's own memory
