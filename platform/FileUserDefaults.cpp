@@ -58,6 +58,16 @@ std::filesystem::path writtenPath(const std::filesystem::path& path) {
     return error ? path : target;
 }
 
+// What a link at the path points to, from the link's folder; none for anything but a link.
+std::optional<std::filesystem::path> linkTarget(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto target = std::filesystem::read_symlink(path, error);
+    if (error) {
+        return std::nullopt;
+    }
+    return (path.parent_path() / target).lexically_normal();
+}
+
 } // namespace
 
 // The file, what was last read of it and the changes that wait for its lock. Every member is
@@ -116,9 +126,11 @@ private:
     // Starts the thread that waits for the lock and writes what waits then.
     void startWaiting();
     void waitForTurn();
+    // Replaces the file (a link's target) with `contents`; false, with a line, when it failed.
     bool writeLocked(const UserDefaultsFileContents& contents);
-    void reportDroppedWrite(std::string_view reason, const std::filesystem::path& path,
-                            int error) const;
+    // A file met on the way to the settings, with the link it was reached through.
+    std::string shown(const std::filesystem::path& met) const;
+    void reportDroppedWrite(std::string_view reason, const std::string& file, int error) const;
     void report(const std::string& line) const;
 
     const std::filesystem::path lockPath;
@@ -128,6 +140,8 @@ private:
     UserDefaultsFileContents cache;
     PendingDefaultsChanges pending;
     std::optional<FileStamp> loadedStamp;
+    // The file last found that had to be kept aside and could not be.
+    std::optional<FileStamp> notKeptAside;
     bool loaded = false;
     // A thread waits for the lock.
     bool waiting = false;
@@ -154,7 +168,7 @@ std::optional<DefaultsValue> FileUserDefaults::File::change(std::string_view key
         if (!lock.heldElsewhere()) {
             // Without the lock another process could replace the file between our read and
             // our rename, and one of the two changes would be lost unseen.
-            reportDroppedWrite("cannot lock", lock.failedPath, lock.error);
+            reportDroppedWrite("cannot lock", lock.failedPath.string(), lock.error);
             refreshIfChanged();
             return pending.applied(key, cache.value(key));
         }
@@ -236,7 +250,7 @@ void FileUserDefaults::File::waitForTurn() {
         if (lock->held()) {
             commitLocked({}, nullptr, Kind::update, anyValue);
         } else {
-            reportDroppedWrite("cannot lock", lock->failedPath, lock->error);
+            reportDroppedWrite("cannot lock", lock->failedPath.string(), lock->error);
             pending.clear();
         }
     }
@@ -254,14 +268,15 @@ FileUserDefaults::File::commitLocked(std::string_view key, const DefaultsChange*
         const auto seen = pending.applied(key, cache.value(key));
         if (!passesLater(error)) {
             // Writing without the file's current contents would drop every other key in it.
-            reportDroppedWrite("cannot read", filePath, error);
+            reportDroppedWrite("cannot read", filePath.string(), error);
             pending.clear();
             return seen;
         }
         if (change && applies(seen)) {
             pending.add(key, *change, kind, applies);
         }
-        if (!saidKept) {
+        // Only what waits is said to wait: a refused change is its caller's to decide.
+        if (!pending.empty() && !saidKept) {
             saidKept = true;
             report("Tessaline: settings change kept in memory until " + filePath.string() +
                    " can be read: " + std::strerror(error));
@@ -295,8 +310,6 @@ FileUserDefaults::File::commitLocked(std::string_view key, const DefaultsChange*
         if (saidKept) {
             report("Tessaline: settings changes kept in memory are saved in " + filePath.string());
         }
-    } else {
-        reportDroppedWrite("cannot write", filePath, errno);
     }
     saidKept = false;
     cache = std::move(contents);
@@ -382,6 +395,13 @@ void FileUserDefaults::File::keepAsideLocked(std::string_view reason, bool users
             continue;
         }
         if (::rename(bad.c_str(), candidate.c_str()) != 0) {
+            const int error = errno;
+            // Every read and write tries again; the file they meet is named once.
+            if (const auto stamp = currentStamp(); stamp != notKeptAside) {
+                notKeptAside = stamp;
+                report("Tessaline: settings file " + shown(bad) + " cannot be kept aside as " +
+                       candidate + ": " + std::strerror(error) + "; " + std::string(reason));
+            }
             return;
         }
         FileReplacement::syncFolder(bad.parent_path());
@@ -396,22 +416,36 @@ void FileUserDefaults::File::keepAsideLocked(std::string_view reason, bool users
 
 bool FileUserDefaults::File::writeLocked(const UserDefaultsFileContents& contents) {
     const std::filesystem::path target = writtenPath(filePath);
+    // A link at the path is written through unless it leads nowhere: then the file replaces it.
+    const auto missingTarget = target == filePath ? linkTarget(filePath) : std::nullopt;
     // Every writer of this file replaces it holding the lock, so a temporary file beside it
     // now is one that a killed writer left.
     FileReplacement::removeStaleTemporaries(target);
     const int error =
         FileReplacement::replace(target, UserDefaultsFileCodec::encode(contents), 0600);
-    errno = error;
-    return error == 0;
+    if (error != 0) {
+        reportDroppedWrite("cannot write", shown(target), error);
+        return false;
+    }
+    if (missingTarget) {
+        report("Tessaline: settings link " + filePath.string() + " pointed to " +
+               missingTarget->string() +
+               ", which does not exist; it is now a plain file holding the settings");
+    }
+    return true;
 }
 
-void FileUserDefaults::File::reportDroppedWrite(std::string_view reason,
-                                                const std::filesystem::path& path,
+std::string FileUserDefaults::File::shown(const std::filesystem::path& met) const {
+    return met == filePath ? met.string()
+                           : met.string() + " (linked from " + filePath.string() + ")";
+}
+
+void FileUserDefaults::File::reportDroppedWrite(std::string_view reason, const std::string& file,
                                                 int error) const {
     std::string line = "Tessaline: settings change not saved: ";
     line += reason;
     line += ' ';
-    line += path.string();
+    line += file;
     if (error != 0) {
         line += ": ";
         line += std::strerror(error);

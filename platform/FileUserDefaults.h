@@ -17,9 +17,9 @@ namespace platform {
 // other objects or processes on the same file keep each other's keys; temporary files that a
 // writer killed mid-write left beside the file are removed by the next write. A settings file
 // that is a symbolic link is written through: its target is replaced in the target's folder
-// and the link stays. No write goes ahead without the lock: when the lock file cannot be opened
-// and locked (a symbolic link at its path, a file of another user) the write is dropped and
-// reported.
+// and the link stays; a link to nothing is replaced by the file, with a line. No write goes ahead
+// without the lock: when the lock file cannot be opened and locked (a symbolic link at its path, a
+// file of another user) the write is dropped and reported.
 //
 // A lock that another process holds is waited for on a thread of the store's own, which takes
 // it the moment it frees. The caller waits a bounded time for that; past it the change waits
@@ -36,9 +36,9 @@ namespace platform {
 // JSON, not a JSON object, or no such file reads as empty and is renamed to
 // "<file>.corrupt-<UTC time>" before anything else is written, with a line saying why and where
 // it went (for a link to a file of this user, that file is renamed beside itself and the link
-// stays). A file that exists but cannot be read at the moment is left alone: reads keep what
-// was last loaded; a change then waits in memory for the next write that can read the file, or
-// is dropped and reported when this user may not read it.
+// stays); one that cannot be renamed stays, with a line once. A file that exists but cannot be read
+// at the moment is left alone: reads keep what was last loaded; a change then waits in memory for
+// the next write that can read the file, or is dropped and reported when this user may not read it.
 class FileUserDefaults final : public UserDefaults {
 public:
     // Where a dropped, delayed or late write and a file kept aside are reported, one line

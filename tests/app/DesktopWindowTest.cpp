@@ -221,6 +221,8 @@ TEST_F(DesktopWindowTest, AModifierLetGoUnseenIsLetGoWhenTheKeyboardMoves) {
          Qt::ControlModifier, kVK_Command, true},
         {"Alt let go, the program gains the keyboard", window, &own, Qt::Key_Alt, Qt::AltModifier,
          kVK_Option, true},
+        {"Meta let go, the desktop gains the keyboard", &own, window, Qt::Key_Meta,
+         Qt::MetaModifier, kVK_Control, true},
         {"Shift still held", &own, window, Qt::Key_Shift, Qt::ShiftModifier, kVK_Shift, false},
     };
     for (const auto& row : rows) {

@@ -7,21 +7,27 @@
 #include <nlohmann/json.hpp>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <latch>
+#include <memory>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -41,6 +47,24 @@ void capAddressSpace(rlim_t more) {
     const rlim_t cap = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + more;
     const rlimit limit{cap, cap};
     ::setrlimit(RLIMIT_AS, &limit);
+}
+
+// Makes the folder one that this process cannot write to, root included: root writes whatever a
+// folder's mode says, so it gets a read-only mount of the folder over itself, in a mount
+// namespace of its own. Only for a child process, as the namespace is the whole process's.
+// Answers the errno that writes in the folder fail with; none when no such mount can be made.
+std::optional<int> makeUnwritable(const std::filesystem::path& folder) {
+    if (::geteuid() != 0) {
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_read |
+                                                 std::filesystem::perms::owner_exec);
+        return EACCES;
+    }
+    const bool mounted =
+        ::unshare(CLONE_NEWNS) == 0 &&
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+        ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+        ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    return mounted ? std::optional<int>(EROFS) : std::nullopt;
 }
 
 // The lines a store reports, from whichever thread it reports them.
@@ -327,13 +351,16 @@ TEST_F(FileUserDefaultsTest, ChangesMadeWhileOneWaitsJoinItWithoutWaiting) {
 }
 
 // Updates that wait are counted once each, whatever is read between them: on what this process
-// read, on what another writer put in the file meanwhile, and in what is written at last.
+// read, on what another writer put in the file meanwhile, and in what is written at last. Each
+// runs once on each of those values, not again at every read.
 TEST_F(FileUserDefaultsTest, EachWaitingUpdateCountsOnceOnWhateverTheFileHolds) {
     std::filesystem::create_directories(file.parent_path());
     writeFile(file, R"({"count": 5})");
     const int other = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_EQ(::flock(other, LOCK_EX), 0);
-    const auto increment = [](const std::optional<DefaultsValue>& stored) {
+    auto runs = std::make_shared<std::atomic<int>>(0); // the write runs the changes on its thread
+    const auto increment = [runs](const std::optional<DefaultsValue>& stored) {
+        ++*runs;
         const auto* count = stored ? std::get_if<std::int64_t>(&*stored) : nullptr;
         return std::optional<DefaultsValue>(std::int64_t{count ? *count + 1 : 1});
     };
@@ -353,11 +380,61 @@ TEST_F(FileUserDefaultsTest, EachWaitingUpdateCountsOnceOnWhateverTheFileHolds) 
     store.update("count", increment);
     seen.push_back(store.integerForKey("count"));
     EXPECT_EQ(seen, (std::vector<std::int64_t>{6, 6, 7, 7, 8, 8, 103, 104}));
+    EXPECT_EQ(*runs, 3 + 3 + 1); // on 5, on 100, the fourth on 103
 
     ::close(other);
     eventually([&] { return log.all().size() == 2; });
     EXPECT_EQ(FileUserDefaults(file).integerForKey("count"), 104);
     EXPECT_EQ(store.integerForKey("count"), 104);
+    EXPECT_EQ(*runs, 7 + 4);
+}
+
+// A change that waits applies to what the file holds when it is written, so one whose
+// condition refuses the value seen already is answered with that value and does not wait: the
+// caller decides what becomes of it, and no line tells of a change kept or not saved.
+TEST_F(FileUserDefaultsTest, AChangeRefusedBeforeItWouldWaitIsNeitherKeptNorReported) {
+    std::filesystem::create_directories(file.parent_path());
+    const std::string original = R"({"key": 7})";
+    int other = -1;
+    const struct {
+        const char* name;
+        std::function<void()> block;
+        std::function<void()> unblock;
+    } rows[] = {
+        {"lock held elsewhere",
+         [&] {
+             other = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+             ::flock(other, LOCK_EX);
+         },
+         [&] { ::close(other); }},
+        {"file unreadable for now",
+         [&] {
+             std::filesystem::remove(file);
+             std::filesystem::create_symlink("/proc/self/mem", file);
+         },
+         [&] {
+             std::filesystem::remove(file);
+             writeFile(file, original);
+         }},
+    };
+    for (const auto& row : rows) {
+        writeFile(file, original);
+        RecordedLines log;
+        FileUserDefaults store(file, log.sink(), std::chrono::milliseconds(10));
+        ASSERT_EQ(store.integerForKey("key"), 7) << row.name;
+        row.block();
+        const auto answer = store.updateIf(
+            "key",
+            [](const std::optional<DefaultsValue>& stored) {
+                return !stored || std::holds_alternative<std::string>(*stored);
+            },
+            [](const std::optional<DefaultsValue>&) { return std::string("changed"); });
+        EXPECT_EQ(answer, DefaultsValue(std::int64_t{7})) << row.name;
+        row.unblock();
+        store.synchronize();
+        EXPECT_EQ(log.all(), std::vector<std::string>{}) << row.name;
+        EXPECT_EQ(TemporaryFolder::read(file), original) << row.name;
+    }
 }
 
 // Two processes append to one list while a third holds the lock: each change waits as the
@@ -578,6 +655,95 @@ TEST_F(FileUserDefaultsTest, ALinkToAFileThatIsNoSettingsObjectStaysALink) {
         EXPECT_TRUE(mentions(log.all()[0], "kept aside as " + besideTarget[0].string()))
             << row.name << ": " << log.all()[0];
     }
+}
+
+// A link whose target is no settings object, in a folder that cannot be written, can neither
+// keep that file aside nor be written through: one line says that the file could not be kept
+// aside and why, and each write that fails names that file and the link. The changes stay in
+// memory for this process, and the file and the link as they were. The store runs in a child,
+// which may make the folder a read-only mount of its own.
+TEST_F(FileUserDefaultsTest, ALinkIntoAFolderThatCannotBeWrittenNamesItsTarget) {
+    const std::filesystem::path target = temporary.path() / "dotfiles" / "settings.json";
+    const std::filesystem::path lines = temporary.path() / "lines";
+    std::filesystem::create_directories(file.parent_path());
+    std::filesystem::create_directories(target.parent_path());
+    const std::string bad = R"({"a": 1,)";
+    writeFile(target, bad);
+    std::filesystem::create_symlink(target, file);
+    int error = 0;
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const auto failure = makeUnwritable(target.parent_path());
+        if (!failure || ::write(ready[1], &*failure, sizeof *failure) != sizeof *failure) {
+            ::_exit(2);
+        }
+        std::ofstream out(lines);
+        FileUserDefaults store(file, [&](std::string_view line) { out << line << '\n'; });
+        bool readBack = !store.objectForKey("a");
+        store.set("b", std::int64_t{2});
+        readBack = readBack && store.integerForKey("b") == 2;
+        store.set("c", std::int64_t{3});
+        readBack = readBack && store.integerForKey("c") == 3;
+        out.flush();
+        ::_exit(readBack ? 0 : 1);
+    }
+    ::close(ready[1]);
+    const bool made = ::read(ready[0], &error, sizeof error) == sizeof error;
+    ::close(ready[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    std::filesystem::permissions(target.parent_path(), std::filesystem::perms::owner_all);
+    if (!made) {
+        GTEST_SKIP() << "root writes whatever a folder's mode says, and this process may not make "
+                        "a read-only mount in a namespace of its own";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "the changes are not read back from memory: " << status;
+
+    std::vector<std::string> said;
+    std::istringstream text(TemporaryFolder::read(lines));
+    for (std::string line; std::getline(text, line);) {
+        said.push_back(line);
+    }
+    const std::string shown = target.string() + " (linked from " + file.string() + ")";
+    const std::string why = std::strerror(error);
+    ASSERT_EQ(said.size(), 3u) << testing::PrintToString(said);
+    EXPECT_TRUE(said[0].starts_with("Tessaline: settings file " + shown +
+                                    " cannot be kept aside as " + target.string() + ".corrupt-") &&
+                said[0].ends_with(": " + why + "; it is not valid JSON"))
+        << said[0];
+    const std::string notWritten =
+        "Tessaline: settings change not saved: cannot write " + shown + ": " + why;
+    EXPECT_EQ(said[1], notWritten);
+    EXPECT_EQ(said[2], notWritten);
+    EXPECT_EQ(TemporaryFolder::read(target), bad);
+    EXPECT_EQ(std::filesystem::read_symlink(file), target);
+}
+
+// A link to nothing is replaced by a plain file holding the settings, and one line says so,
+// naming the link and where it pointed.
+TEST_F(FileUserDefaultsTest, ALinkToNothingBecomesAPlainFileWithALine) {
+    const std::filesystem::path target = temporary.path() / "dotfiles" / "settings.json";
+    std::filesystem::create_directories(file.parent_path());
+    std::filesystem::create_directories(target.parent_path());
+    std::filesystem::create_symlink("../dotfiles/settings.json", file);
+    RecordedLines log;
+    FileUserDefaults store(file, log.sink());
+    store.set("b", std::int64_t{2});
+    store.set("c", std::int64_t{3});
+
+    EXPECT_EQ(log.all(), std::vector<std::string>{"Tessaline: settings link " + file.string() +
+                                                  " pointed to " + target.string() +
+                                                  ", which does not exist; it is now a plain file "
+                                                  "holding the settings"});
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(file)));
+    EXPECT_FALSE(std::filesystem::exists(target));
+    const FileUserDefaults reader(file);
+    EXPECT_EQ(reader.integerForKey("b"), 2);
+    EXPECT_EQ(reader.integerForKey("c"), 3);
 }
 
 // A file that cannot be read for now (here an I/O error: a link to this process's own memory

@@ -167,6 +167,47 @@ TEST_F(UserDefaultsTest, UpdateSeesTheStoredValueAndStoresItsAnswer) {
     }
 }
 
+// A change that can be applied only to some values (here: none, or a text) leaves any other as
+// it is and answers it. The value is put there after the store read the key: for the file store
+// by another store on the same file, so the condition must be asked of what the file holds
+// under the lock, not of what the store read before.
+TEST_F(UserDefaultsTest, UpdateIfChangesOnlyAValueItAccepts) {
+    const auto isText = [](const std::optional<DefaultsValue>& stored) {
+        return !stored || std::holds_alternative<std::string>(*stored);
+    };
+    const auto append = [](const std::optional<DefaultsValue>& stored) {
+        const auto* text = stored ? std::get_if<std::string>(&*stored) : nullptr;
+        return std::optional<DefaultsValue>((text ? *text : "") + "+");
+    };
+    const struct {
+        const char* name;
+        std::optional<DefaultsValue> stored;
+        std::optional<DefaultsValue> after;
+    } rows[] = {
+        {"absent", std::nullopt, std::string("+")},
+        {"a text", std::string("a"), std::string("a+")},
+        {"a number", std::int64_t{7}, std::int64_t{7}},
+        {"data", DefaultsData{1}, DefaultsData{1}},
+    };
+    for (const auto& kind : storeKinds) {
+        for (const auto& row : rows) {
+            const auto where = folder / kind.name / row.name;
+            const auto store = kind.make(where);
+            const auto writer = std::string(kind.name) == "file" ? kind.make(where) : store;
+            store->set("key", std::string("read before"));
+            ASSERT_TRUE(store->objectForKey("key")) << kind.name << ": " << row.name;
+            if (row.stored) {
+                writer->set("key", *row.stored);
+            } else {
+                writer->removeObject("key");
+            }
+            EXPECT_EQ(store->updateIf("key", isText, append), row.stored)
+                << kind.name << ": " << row.name;
+            EXPECT_EQ(writer->objectForKey("key"), row.after) << kind.name << ": " << row.name;
+        }
+    }
+}
+
 // Threads that each add to one stored list through `update` keep every addition.
 TEST_F(UserDefaultsTest, ConcurrentUpdatesOfOneKeyKeepEveryChange) {
     constexpr int threads = 4;
