@@ -1,5 +1,6 @@
 #include "update/ReleaseNotes.h"
 
+#include "update/HeldMarkup.h"
 #include "update/ReleaseNotesBuilder.h"
 
 #include <libxml/HTMLparser.h>
@@ -10,7 +11,6 @@
 #include <cctype>
 #include <cstdint>
 #include <memory>
-#include <utility>
 
 namespace update {
 namespace {
@@ -35,8 +35,6 @@ constexpr std::size_t maxHeldMarkupBytes = 8 * 1024;
 constexpr std::size_t sliceBytes = 1024;
 // Nesting the parser follows; deeper notes end there.
 constexpr std::size_t maxOpenElements = 256;
-// The parser reads a longer name as several.
-constexpr std::size_t maxNameLength = 100;
 
 // Notes are HTML when a tag, end tag or comment begins somewhere in them.
 bool looksLikeHtml(std::string_view notes) {
@@ -70,171 +68,6 @@ std::string wellFormedUtf8(std::string_view bytes) {
         }
     }
     return text;
-}
-
-// Where markup that the parser holds ends, looked for as the parser reads it: `ends` is handed
-// each character from the markup's start on, those the parser holds (`held`), then those of the
-// notes not fed yet, and tells whether the markup ends with it.
-struct MarkupEnd {
-    // What the parser holds past the end, to be read again.
-    std::string heldAfter;
-    // Where the notes go on: `fed` when the end was held, else just past it or at the notes' end.
-    std::size_t notesAt;
-};
-
-template <typename Ends>
-MarkupEnd heldMarkupEnd(std::string_view held, std::string_view html, std::size_t fed,
-                        Ends&& ends) {
-    for (std::size_t at = 0; at < held.size(); ++at) {
-        if (ends(held[at])) {
-            return {std::string(held.substr(at + 1)), fed};
-        }
-    }
-    for (auto at = fed; at < html.size(); ++at) {
-        if (ends(html[at])) {
-            return {"", at + 1};
-        }
-    }
-    return {"", html.size()};
-}
-
-bool startsName(unsigned char c) {
-    return IS_ASCII_LETTER(c) || c == '_' || c == ':' || c == '.';
-}
-
-bool continuesName(unsigned char c) {
-    return startsName(c) || IS_ASCII_DIGIT(c) || c == '-';
-}
-
-// Where a start tag ends, read as the parser reads a tag it holds whole: a quote opens a value
-// only after an attribute name's '=' (blanks allowed around it) and only the same quote closes
-// it; an unquoted value ends at a blank or '>', anything else between attributes at a blank,
-// '>' or "/>"; the tag ends at the first '>' outside a quoted value.
-class StartTagEnd {
-public:
-    // Whether the tag ends with `c`, handed each character from the tag's '<' on.
-    bool operator()(char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool blank = IS_BLANK_CH(byte);
-        const bool afterSlash = std::exchange(slash, false);
-        for (;;) {
-            switch (part) {
-            case Part::open:
-                part = Part::elementName;
-                return false;
-            case Part::elementName:
-                if (continuesName(byte) && name.size() < maxNameLength) {
-                    name += c;
-                    return false;
-                }
-                part = Part::between;
-                continue;
-            case Part::attributeName:
-                if (continuesName(byte) && ++nameLength <= maxNameLength) {
-                    return false;
-                }
-                // Past the longest name the parser reads, the next attribute begins.
-                part = continuesName(byte) ? Part::between : Part::afterName;
-                continue;
-            case Part::afterName:
-                if (blank) {
-                    return false;
-                }
-                if (c == '=') {
-                    part = Part::beforeValue;
-                    return false;
-                }
-                part = Part::between;
-                continue;
-            case Part::beforeValue:
-                if (blank) {
-                    return false;
-                }
-                if (c == '"' || c == '\'') {
-                    quote = c;
-                    part = Part::quoted;
-                    return false;
-                }
-                part = Part::unquoted;
-                continue;
-            case Part::quoted:
-                part = c == quote ? Part::between : Part::quoted;
-                return false;
-            case Part::unquoted:
-                part = blank ? Part::between : Part::unquoted;
-                return c == '>';
-            case Part::between:
-                if (blank) {
-                    return false;
-                }
-                if (startsName(byte)) {
-                    part = Part::attributeName;
-                    nameLength = 1;
-                    return false;
-                }
-                part = Part::other;
-                continue;
-            case Part::other:
-                if (c == '>') {
-                    closed = afterSlash;
-                    return true;
-                }
-                part = blank ? Part::between : Part::other;
-                slash = c == '/';
-                return false;
-            }
-        }
-    }
-
-    // The tag of the same name without attributes, closed by "/>" when the tag was.
-    std::string bareTag() const { return "<" + name + (closed ? "/>" : ">"); }
-
-private:
-    enum class Part {
-        open,
-        elementName,
-        between,
-        attributeName,
-        afterName,
-        beforeValue,
-        quoted,
-        unquoted,
-        other, // what is no attribute, up to a blank, '>' or "/>"
-    };
-    Part part = Part::open;
-    std::string name;
-    std::size_t nameLength = 0;
-    char quote = 0;
-    bool slash = false;
-    bool closed = false;
-};
-
-// A comment ends at the first '>' after "--" or "--!".
-auto commentEnds() {
-    return [dashes = std::size_t{0}, bang = false](char c) mutable {
-        const bool ends = c == '>' && (dashes >= 2 || bang);
-        bang = c == '!' && dashes >= 2;
-        dashes = c == '-' ? dashes + 1 : 0;
-        return ends;
-    };
-}
-
-// At most how many attribute names the parser reads in `markup`: each begins with a letter, '_',
-// ':' or '.' after a character no name holds, or after as many name characters as it reads as
-// one name.
-std::size_t attributeNamesAtMost(std::string_view markup) {
-    std::size_t names = 0;
-    std::size_t run = 0;
-    for (const auto c : markup) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (!continuesName(byte)) {
-            run = 0;
-            continue;
-        }
-        names += run % maxNameLength == 0 && startsName(byte) ? 1 : 0;
-        ++run;
-    }
-    return names;
 }
 
 struct ContextFree {
@@ -341,7 +174,7 @@ private:
         // past the tag's name counting as the tag's.
         if (error.code == XML_HTML_STRUCURE_ERROR && context->instate == XML_PARSER_START_TAG) {
             const auto* input = context->input;
-            chargeAttributes(attributeNamesAtMost(
+            chargeAttributes(HeldMarkup::attributeNamesAtMost(
                 std::string_view(reinterpret_cast<const char*>(input->cur),
                                  static_cast<std::size_t>(input->end - input->cur))));
         }
@@ -412,13 +245,12 @@ private:
             if (!startTag && !comment) {
                 break;
             }
-            StartTagEnd tagEnd;
-            const auto end = startTag ? heldMarkupEnd(held, html, fed, tagEnd)
-                                      : heldMarkupEnd(held, html, fed, commentEnds());
+            const auto end = startTag ? HeldMarkup::startTagEnd(held, html, fed)
+                                      : HeldMarkup::commentEnd(held, html, fed);
             input->cur = input->end;
             context->checkIndex = 0;
             if (startTag) {
-                feed(tagEnd.bareTag());
+                feed(end.bareTag);
             }
             feed(end.heldAfter);
             fed = end.notesAt;
