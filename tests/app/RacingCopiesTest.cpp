@@ -365,7 +365,7 @@ TEST(RacingCopiesTest, ASignalIgnoredAtStartStaysIgnored) {
         IsolatedUser user;
         const pid_t copy = user.launch({signal});
         ASSERT_TRUE(wentOnAsProduct(user));
-        // No handler for it, so nothing the program does with it can end the program.
+        // No handler for it: the kernel drops it, however long a quit would take to show.
         EXPECT_TRUE(inSignalMask(copy, "SigIgn:", signal));
         EXPECT_FALSE(inSignalMask(copy, "SigCgt:", signal));
         EXPECT_TRUE(inSignalMask(copy, "SigCgt:", SIGTERM));
