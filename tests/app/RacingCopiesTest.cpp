@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -62,16 +63,22 @@ struct IsolatedUser {
 
     // Starts a copy with the signals that end a session at their default action, except those
     // of `ignored`, which it starts with ignored (as `nohup` or a non-interactive shell's
-    // background job would), whatever this test process inherited.
-    pid_t launch(std::initializer_list<int> ignored = {}) const {
+    // background job would), whatever this test process inherited. A `runner` (a program and
+    // its arguments) runs the copy in its place.
+    pid_t launch(std::initializer_list<int> ignored = {},
+                 std::vector<std::string> runner = {}) const {
         std::vector<std::string> variables = environment();
         std::vector<char*> env;
         for (std::string& variable : variables) {
             env.push_back(variable.data());
         }
         env.push_back(nullptr);
-        std::string program = TESSALINE_PROGRAM;
-        char* argv[] = {program.data(), nullptr};
+        runner.push_back(TESSALINE_PROGRAM);
+        std::vector<char*> argv;
+        for (std::string& word : runner) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
         const pid_t pid = ::fork();
         if (pid == 0) {
             // Only async-signal-safe calls between fork and exec.
@@ -88,7 +95,7 @@ struct IsolatedUser {
                 }
                 ::sigaction(signal, &action, nullptr);
             }
-            ::execve(program.c_str(), argv, env.data());
+            ::execve(argv[0], argv.data(), env.data());
             ::_exit(127);
         }
         EXPECT_GT(pid, 0);
@@ -104,14 +111,15 @@ int count(const std::string& text, const std::string& word) {
     return found;
 }
 
-// Waits until the condition holds, looking again every few milliseconds; false at the deadline.
-bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
+// Waits until the condition holds, looking again every `pause`; false at the deadline.
+bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit,
+             std::chrono::milliseconds pause = std::chrono::milliseconds(20)) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline) {
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(pause);
     }
     return true;
 }
@@ -121,16 +129,25 @@ void stop(pid_t pid) {
     ::waitpid(pid, nullptr, 0);
 }
 
-// Whether the process has a handler for the signal (its /proc status "SigCgt" mask); false
-// once it is gone.
-bool catches(pid_t pid, int signal) {
+// Whether the signal is in a mask of the process's /proc status: "SigCgt:" the signals it has
+// a handler for, "SigIgn:" those it ignores, "ShdPnd:" those sent to it and not yet taken;
+// false once it is gone.
+bool inSignalMask(pid_t pid, const std::string& mask, int signal) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("SigCgt:")) {
-            return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0;
+        if (line.starts_with(mask)) {
+            return (std::stoull(line.substr(mask.size()), nullptr, 16) >> (signal - 1) & 1) != 0;
         }
     }
     return false;
+}
+
+// Sends the signal and waits until the process has taken it: two signals of a kind pending at
+// once are one, and the next one sent must arrive as a signal of its own.
+void sendTaken(pid_t pid, int signal) {
+    ::kill(pid, signal);
+    waitFor([&] { return !inSignalMask(pid, "ShdPnd:", signal); }, std::chrono::seconds(20),
+            std::chrono::milliseconds(1));
 }
 
 // The status of the process once it ended, within a generous minute; none when it still runs
@@ -158,7 +175,8 @@ struct CopyBehindSettingsLock {
     pid_t holder = -1;
     pid_t copy = -1;
 };
-std::optional<CopyBehindSettingsLock> startBehindSettingsLock(const IsolatedUser& user) {
+std::optional<CopyBehindSettingsLock> startBehindSettingsLock(const IsolatedUser& user,
+                                                              std::vector<std::string> runner) {
     const auto settings = user.home.path() / "config" / "tessaline" / "defaults.json";
     std::filesystem::create_directories(settings.parent_path());
     const std::string lock = settings.string() + ".lock";
@@ -169,7 +187,7 @@ std::optional<CopyBehindSettingsLock> startBehindSettingsLock(const IsolatedUser
     if (holder <= 0) {
         return std::nullopt;
     }
-    const pid_t copy = user.launch();
+    const pid_t copy = user.launch({}, std::move(runner));
     if (!wentOnAsProduct(user)) {
         stop(copy);
         stop(holder);
@@ -298,13 +316,35 @@ TEST(RacingCopiesTest, ALockFileHeldByAnotherUserFailsTheStart) {
 // A signal that ends the session (logout, `kill`, Ctrl-C, a closed terminal) ends the program as
 // its Quit does: settings written while another process held their lock (the first start's
 // keys) are saved once that lock frees, within the end's wait, and the program exits normally.
+// So does one request that arrives as two signals of a kind within milliseconds (a closing
+// terminal's shell passes SIGHUP on to its job and the kernel sends another as the shell ends;
+// `timeout` passes SIGTERM on to its command and then to its group), and a logout's SIGTERM
+// and SIGHUP, which count apart however far apart they come.
 TEST(RacingCopiesTest, ASignalEndsTheProgramAsQuitDoesAndSavesWhatWaits) {
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(::strsignal(signal));
+    const struct {
+        const char* name;
+        std::vector<int> signals;
+        std::chrono::seconds pause;
+        std::vector<std::string> runner;
+    } rows[] = {
+        {"SIGTERM", {SIGTERM}, {}, {}},
+        {"SIGINT", {SIGINT}, {}, {}},
+        {"SIGHUP", {SIGHUP}, {}, {}},
+        {"SIGTERM twice within milliseconds", {SIGTERM, SIGTERM}, {}, {}},
+        {"SIGINT twice within milliseconds", {SIGINT, SIGINT}, {}, {}},
+        {"SIGHUP twice within milliseconds", {SIGHUP, SIGHUP}, {}, {}},
+        {"SIGTERM, SIGHUP a second later", {SIGTERM, SIGHUP}, std::chrono::seconds(1), {}},
+        {"SIGTERM to timeout", {SIGTERM}, {}, {"/usr/bin/timeout", "-s", "KILL", "300"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         IsolatedUser user;
-        const auto run = startBehindSettingsLock(user);
+        const auto run = startBehindSettingsLock(user, row.runner);
         ASSERT_TRUE(run);
-        ::kill(run->copy, signal);
+        for (std::size_t sent = 0; sent < row.signals.size(); ++sent) {
+            std::this_thread::sleep_for(sent == 0 ? std::chrono::seconds(0) : row.pause);
+            sendTaken(run->copy, row.signals[sent]);
+        }
         stop(run->holder);
         const auto status = endOf(run->copy);
         ASSERT_TRUE(status);
@@ -325,6 +365,10 @@ TEST(RacingCopiesTest, ASignalIgnoredAtStartStaysIgnored) {
         IsolatedUser user;
         const pid_t copy = user.launch({signal});
         ASSERT_TRUE(wentOnAsProduct(user));
+        // No handler for it: the kernel drops it, however long a quit would take to show.
+        EXPECT_TRUE(inSignalMask(copy, "SigIgn:", signal));
+        EXPECT_FALSE(inSignalMask(copy, "SigCgt:", signal));
+        EXPECT_TRUE(inSignalMask(copy, "SigCgt:", SIGTERM));
         ::kill(copy, signal);
         // The later copy's request reaches the main loop after a quit that the signal would
         // have asked for.
@@ -348,18 +392,18 @@ TEST(RacingCopiesTest, ASignalIgnoredAtStartStaysIgnored) {
     }
 }
 
-// A second SIGTERM or SIGINT ends the program at once, also while its end waits (up to 10 s)
-// for a settings lock that another process holds: it ends by the signal before the lock frees.
+// A second SIGTERM or SIGINT that a person sends after a pause ends the program at once, also
+// while its end waits (up to 10 s) for a settings lock that another process holds: it ends by
+// the signal before the lock frees.
 TEST(RacingCopiesTest, ASecondSignalEndsTheProgramAtOnce) {
     for (const int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(::strsignal(signal));
         IsolatedUser user;
-        const auto run = startBehindSettingsLock(user);
+        const auto run = startBehindSettingsLock(user, {});
         ASSERT_TRUE(run);
-        ::kill(run->copy, signal);
-        // Two signals sent at once would arrive as one: the second waits until the first was
-        // handled.
-        waitFor([&] { return !catches(run->copy, signal); }, std::chrono::seconds(20));
+        sendTaken(run->copy, signal);
+        // A person's pause: far longer than the gap between two signals of one request.
+        std::this_thread::sleep_for(std::chrono::seconds(1));
         ::kill(run->copy, signal);
         const auto status = endOf(run->copy);
         stop(run->holder);
